@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddInfoCommand(CLI::App& App) { (void)App; }

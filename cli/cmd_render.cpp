@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddRenderCommand(CLI::App& App) { (void)App; }

@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddSampleCommand(CLI::App& App) { (void)App; }

@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddScriptCommand(CLI::App& App) { (void)App; }

@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddSphereCommand(CLI::App& App) { (void)App; }

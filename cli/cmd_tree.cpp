@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+void AddTreeCommand(CLI::App& App) { (void)App; }

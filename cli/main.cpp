@@ -1,0 +1,36 @@
+// quelbir-cli: the editor's operations from the command line, on the same code
+// paths as the window.
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "runtime/Exception.h"
+
+#ifndef QUELBIR_VERSION
+#define QUELBIR_VERSION "0.0.0"
+#endif
+
+int main(int argc, char** argv) {
+  CLI::App App{"QUELBIR Editor command-line tool", "quelbir-cli"};
+  App.set_version_flag("--version", std::string("quelbir-cli ") + QUELBIR_VERSION);
+  App.require_subcommand(1);
+  AddTreeCommand(App);
+  AddSampleCommand(App);
+  AddInfoCommand(App);
+  AddSphereCommand(App);
+  AddScriptCommand(App);
+  AddRenderCommand(App);
+  try {
+    App.parse(argc, argv);
+  } catch (const CLI::ParseError& E) {
+    // --help and --version end here too, with exit code 0.
+    int Code = App.exit(E);
+    return Code == 0 ? 0 : 2;
+  } catch (const std::exception& E) {
+    std::fflush(stdout);
+    std::cerr << E.what() << '\n';
+    return 1;
+  }
+  return 0;
+}

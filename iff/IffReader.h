@@ -1,0 +1,83 @@
+#pragma once
+// TIffReader indexes an IFF file in one pass over its headers and then lets
+// its caller walk the tree by tag or by index, read the data of one chunk at a
+// time and overwrite bytes of a chunk in place. It never changes structure.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "iff/IffTypes.h"
+#include "runtime/Exception.h"
+
+class TFileStream;
+
+QUELBIR_EXCEPTION(EIffReader);
+QUELBIR_EXCEPTION(EIffReader_NoFreeFileHandles);
+QUELBIR_EXCEPTION(EIffReader_ErrorInChunk);
+QUELBIR_EXCEPTION(EIffReader_ErrorInForm);
+
+class TForm;
+
+struct TIffItem {
+  TIffTag Tag;            // chunk tag, or the form type of a FORM
+  int32_t Offset = 0;     // file offset of the item's first header byte
+  int32_t Size = 0;       // header size field, rounded up to even
+  TForm* Parent = nullptr;
+};
+
+struct TChunk : TIffItem {};
+
+class TForm : public TIffItem {
+public:
+  TForm() = default;
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+  // Destroys the whole subtree without recursing, however deep it is.
+  virtual ~TForm();
+
+  std::vector<TChunk> Chunks;                 // file order
+  std::vector<std::unique_ptr<TForm>> Forms;  // file order
+};
+
+class TIffReader {
+public:
+  // Opens FileName for reading and writing (others may read and write it too)
+  // and indexes it. ReadOnly opens it for reading only, for callers that never
+  // write; Write then refuses.
+  explicit TIffReader(const std::string& FileName, bool ReadOnly = false);
+  ~TIffReader();
+  TIffReader(const TIffReader&) = delete;
+  TIffReader& operator=(const TIffReader&) = delete;
+
+  void OpenForm(const TIffTag& Tag);
+  void CloseForm();
+  bool FormExists(const TIffTag& Tag) const;
+  int32_t FormCount() const;
+  int32_t ChunkCount() const;
+  TForm* GetForm(int32_t Index) const;
+  void OpenChunk(const TIffTag& Tag);
+  void OpenChunkByIndex(int32_t Index);
+  void CloseChunk();
+  TIffTag CurrentTag() const;
+  int32_t CurrentSize() const;
+  int32_t Read(void* Buffer, int32_t Count);
+  int32_t ReadString(std::string& S);
+  int32_t Write(const void* Buffer, int32_t Count);
+  int32_t Position() const;
+  // Pushes bytes written through Write to the disk; raises when it cannot.
+  void Flush();
+
+  const std::string& FileName() const { return FFileName; }
+  TForm* Root() const { return FRoot.get(); }
+  TForm* CurrentForm() const { return FCurrentForm; }
+  const TChunk* OpenChunkItem() const { return FOpenChunk; }
+
+private:
+  std::string FFileName;
+  std::unique_ptr<TForm> FRoot;
+  std::unique_ptr<TFileStream> FStream;
+  TForm* FCurrentForm = nullptr;
+  const TChunk* FOpenChunk = nullptr;
+  bool FReadOnly = false;
+};

@@ -1,0 +1,1 @@
+#include "iff/IffWriter.h"

@@ -1,0 +1,1 @@
+#include "iff/crc32.h"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs (idempotent), then configures
+# and builds the given build folder. Usage: scripts/setup.sh [BUILD_DIR] [extra cmake args...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+packages=(
+  cmake ninja-build g++ pkg-config
+  zlib1g-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
+  qt6-base-dev libqt6opengl6-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+  libcli11-dev nlohmann-json3-dev libpng-dev
+  clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+build=${1:-"$here/build"}
+shift || true
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+fi
+cmake --build "$build"
