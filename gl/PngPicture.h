@@ -1,0 +1,28 @@
+#pragma once
+// Pictures as PNG files: what the headless context drew, written for the
+// command line and read back by tests.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/Exception.h"
+
+QUELBIR_EXCEPTION(EPngPicture);  // "PngPicture: " + what went wrong
+
+// Writes Width x Height pixels of Channels bytes each (3 = RGB, 4 = RGBA),
+// top row first and rows packed, as an 8-bit PNG file. Raises EPngPicture
+// when the size or channel count is not sensible, Pixels holds fewer bytes
+// than the picture needs, or the file cannot be created or written whole.
+void WritePng(const std::string& FileName, int Width, int Height, int Channels,
+              const std::vector<uint8_t>& Pixels);
+
+// A picture read back as RGBA bytes, top row first.
+struct TPngPicture {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint8_t> Rgba;
+};
+
+// Reads any PNG file, converted to 8-bit RGBA. Raises EPngPicture when the
+// file cannot be opened or is not a readable PNG.
+TPngPicture ReadPng(const std::string& FileName);
