@@ -1,0 +1,60 @@
+#pragma once
+// What the window's FormPaint draws, without a toolkit: the views of the
+// chosen layout, each with the collision sphere and the model. The window and
+// the headless picture (ScenePicture.h) call the same code. Every call needs
+// a current OpenGL context; making it current and swapping the buffers is the
+// caller's part.
+#include <string>
+
+class TZorvObject;
+struct GLUquadric;
+
+// The drawing's size in the editor's window as it first opens (a 544 x 375
+// window less its frame): the default size of a headless picture.
+constexpr int EditorClientWidth = 528;
+constexpr int EditorClientHeight = 336;
+
+// The items of cbView, by layout index.
+constexpr int ViewLayoutCount = 4;
+extern const char* const ViewLayoutNames[ViewLayoutCount];  // "3-Views", "Top View", "Side View", "Back View"
+// The layout index of an item's text, or -1 when no item reads so.
+int FindViewLayout(const std::string& Name);
+
+// edScaleChange: the box's whole number / 100 as a 32-bit float; a text that
+// is not a whole number gives 1.0.
+float ViewScaleFromText(const std::string& Text);
+
+// Everything a repaint reads.
+struct TSceneState {
+  int Layout = 0;                     // index into ViewLayoutNames
+  float ViewAngles[3] = {0, 0, 0};    // degrees about x, y, z
+  float ViewScale = 1.0f;             // zoom / 100
+  float SphereCenter[3] = {0, 0, 0};  // model units
+  float SphereDiameter = 0;           // drawn as the sphere's radius
+  bool HideSphere = true;             // chkHideSphere
+  TZorvObject* Model = nullptr;       // none: only the black background
+};
+
+// FormCreate's fixed state: outlines on both faces, depth test and back-face
+// culling on, black clear colour.
+void SetupFixedGLState();
+
+// FormResize's projection: the viewport covers Width x Height (device pixels)
+// and the fixed -1..1 orthographic volume is stretched over it.
+void SetupProjection(int Width, int Height);
+
+// FormPaint, less making the context current and the swap: a new quadric,
+// the model-view matrix reset, the buffers cleared, each view of the layout
+// (sphere first, then the model), the quadric deleted.
+void PaintScene(const TSceneState& State);
+
+// One view's sphere and axis cross, drawn through the same view angles and
+// zoom as the model and then the model's fit Scale, so that sphere and model
+// match at every zoom and every view rotation. Nothing is drawn while
+// HideSphere is set, without a model, or while the model's Scale is not yet
+// known (0).
+void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
+
+// One view's model: view angles about x, y, z, white, the zoom, the model's
+// Draw.
+void DrawModel(const TSceneState& State);

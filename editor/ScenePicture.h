@@ -1,0 +1,35 @@
+#pragma once
+// The scene as a picture, without a window: a model file painted on the
+// headless OpenGL context exactly as FormPaint paints it, and written as a
+// PNG. For `quelbir-cli render` and for machines without a display.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The colour buffer of the current context, RGBA, top row first.
+struct TFramePixels {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint8_t> Rgba;
+  // The pixel at column X, row Y counted from the top, as 0xRRGGBB.
+  uint32_t At(int X, int Y) const;
+};
+TFramePixels GrabFrame(int Width, int Height);
+
+struct TPictureRequest {
+  std::string ModelFile;
+  int Layout = 0;             // index into ViewLayoutNames (Scene.h)
+  int Width = 0, Height = 0;  // 0: the editor's client size
+  int ZoomPercent = 100;
+  bool ShowSphere = false;    // as if "Hide" were unticked
+  int LOD = 1;
+};
+
+// Loads the model and its sphere as the window's load does, paints one
+// frame of the chosen layout on a headless context of the requested size and
+// returns its pixels. Raises the load's errors, and a clear error when no
+// headless OpenGL is available.
+TFramePixels RenderModelFrame(const TPictureRequest& Request);
+
+// RenderModelFrame, written to PngFile.
+void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile);
