@@ -1,0 +1,68 @@
+#pragma once
+// TZorvObject: a T3DObject read from a model file, either a level-of-detail
+// file (a top form of any type but "MESH", its "MESH" container holding the
+// levels "0000", "0001", ...) or a single-mesh file (top form "MESH"); plus
+// the hardpoints of the FORM "HARD" when that is the top form's second
+// sub-form.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/T3DObject.h"
+#include "model/THardpoint.h"
+
+class TIffReader;
+
+QUELBIR_EXCEPTION(EZorvObject);
+
+class TZorvObject : public T3DObject {
+public:
+  explicit TZorvObject(TDisplayListPolicy Policy = TDisplayListPolicy::Generate);
+  // Releases the hardpoints, then everything T3DObject releases.
+  ~TZorvObject() override;
+
+  // Faces, then each hardpoint's Z axis in red and the selected one again in
+  // yellow; FreeData (KeepData off) only after the axes.
+  void DrawDirect() override;
+  // Reads the chosen level's mesh and the hardpoints. The mesh is marked
+  // loaded before anything is read, so a load that fails part-way leaves
+  // whatever was read (empty hardpoint entries included). A chunk whose size
+  // runs past the end of the file is refused before anything is allocated.
+  void LoadFromFile(const std::string& FileName) override;
+  // Writes the mesh in memory (whole records only) as a level-of-detail file
+  // with the single level "0000" and nothing else; loads first when needed.
+  void SaveToFile(const std::string& FileName) override;
+  // An outline box of the model's size, centred on the model's origin.
+  virtual void DrawBoundingBox();
+
+  // Does nothing for the current value; otherwise stores it and, when a file
+  // is known, reads it again.
+  void SetLOD(int32_t Value);
+  int32_t LOD() const { return FLOD; }
+
+  // Measure whatever mesh is in memory, without loading (MeasureMeshBounds).
+  void GetBounds(TVector& Min, TVector& Max) const;
+  void GetSize(TVector& Size) const;  // Max - Min per axis
+  void GetMaxSize(float& Value) const;  // the largest of the three
+
+  int32_t HardpointCount() const { return int32_t(FHardpoints.size()); }
+  // The hardpoint at Index; nullptr outside 0..HardpointCount - 1 and for an
+  // entry a failed load left empty.
+  THardpoint* GetHardpoint(int32_t Index) const;
+
+  // The hardpoint drawn highlighted; -1 for none. A plain field.
+  int32_t SelectedHardpoint = 0;
+
+private:
+  // The level tag for LOD inside the level container, clamped to the levels
+  // present; logs "load LOD: " + the tag.
+  std::string ChooseLOD(TIffReader& Reader);
+  void ReadMeshChunks(TIffReader& Reader, int64_t FileSize);
+  void ReadHardpoints(TIffReader& Reader);
+  void ClearHardpoints();
+  void DrawHardpointAxis(const THardpoint& Hardpoint, float Length);
+
+  int32_t FLOD = 0;
+  std::vector<std::unique_ptr<THardpoint>> FHardpoints;  // empty entries possible
+};
