@@ -46,9 +46,16 @@ public:
   // after one that succeeded.
   const std::string& LastError() const { return FLastError; }
 
+  // Whether device contexts got from now on draw into a pbuffer (the
+  // default) or, as where no pbuffer is offered, into a framebuffer object
+  // with no surface at all; lets both paths be exercised.
+  void SetUsePbuffer(bool Use) { FUsePbuffer = Use; }
+  bool UsePbuffer() const { return FUsePbuffer; }
+
 private:
   THeadlessBackend() = default;
   std::string FLastError;
+  bool FUsePbuffer = true;
 };
 
 // A headless context of Width x Height pixels on context slot Slot, made

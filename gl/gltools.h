@@ -24,6 +24,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/Exception.h"
+
+// A slot number outside 0..7: "gltools: context slot N is outside 0..7".
+QUELBIR_EXCEPTION(EContextSlot);
+
 // Opaque handles; their meaning belongs to the back end that made them.
 using TWindowHandle = void*;
 using TDeviceContext = void*;
@@ -33,7 +38,8 @@ constexpr int ContextSlotCount = 8;
 
 // Indexed by slot 0..7; zero until a slot is created, and not cleared when a
 // slot is destroyed (the old handles stay, and must not be used again). The
-// slot number is not checked against the table size.
+// slot operations raise EContextSlot for a slot outside the tables rather
+// than reach past them.
 extern TDeviceContext DeviceContexts[ContextSlotCount];
 extern TRenderContext RenderContexts[ContextSlotCount];
 

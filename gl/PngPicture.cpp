@@ -1,0 +1,85 @@
+#include "gl/PngPicture.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& What) { throw EPngPicture("PngPicture: " + What); }
+
+struct TFileCloser {
+  void operator()(std::FILE* File) const { std::fclose(File); }
+};
+using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+
+// Frees what libpng allocated for an image, whatever way we leave.
+struct TImage {
+  png_image Image;
+  TImage() {
+    std::memset(&Image, 0, sizeof Image);
+    Image.version = PNG_IMAGE_VERSION;
+  }
+  ~TImage() { png_image_free(&Image); }
+};
+
+}  // namespace
+
+void WritePng(const std::string& FileName, int Width, int Height, int Channels,
+              const std::vector<uint8_t>& Pixels) {
+  if (Width <= 0 || Height <= 0)
+    Fail("the picture size " + std::to_string(Width) + "x" + std::to_string(Height) + " is not positive");
+  if (Channels != 3 && Channels != 4) Fail("a picture has 3 or 4 channels, not " + std::to_string(Channels));
+  // PNG sizes are 31-bit; the byte count is formed in 64 bits.
+  if (Width > 0x7FFFFFFF / Channels) Fail("the picture is too wide");
+  const uint64_t Needed = uint64_t(Width) * uint64_t(Height) * uint64_t(Channels);
+  if (Pixels.size() < Needed)
+    Fail("the pixel buffer holds " + std::to_string(Pixels.size()) + " bytes, " + std::to_string(Width) + "x" +
+         std::to_string(Height) + "x" + std::to_string(Channels) + " needs " + std::to_string(Needed));
+
+  TImage Picture;
+  Picture.Image.width = static_cast<png_uint_32>(Width);
+  Picture.Image.height = static_cast<png_uint_32>(Height);
+  Picture.Image.format = Channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  const png_int_32 RowStride = Width * Channels;
+
+  // Encode into memory first, so that nothing half-made reaches the file
+  // when the encoder fails.
+  png_alloc_size_t Size = 0;
+  if (!png_image_write_to_memory(&Picture.Image, nullptr, &Size, 0, Pixels.data(), RowStride, nullptr))
+    Fail(std::string("cannot encode ") + FileName + ": " + Picture.Image.message);
+  std::vector<uint8_t> Encoded(Size);
+  if (!png_image_write_to_memory(&Picture.Image, Encoded.data(), &Size, 0, Pixels.data(), RowStride, nullptr))
+    Fail(std::string("cannot encode ") + FileName + ": " + Picture.Image.message);
+
+  TFile File(std::fopen(FileName.c_str(), "wb"));
+  if (!File) Fail("cannot create " + FileName + ": " + std::strerror(errno));
+  if (std::fwrite(Encoded.data(), 1, Size, File.get()) != Size || std::fflush(File.get()) != 0)
+    Fail("cannot write " + FileName + ": " + std::strerror(errno));
+  if (std::fclose(File.release()) != 0) Fail("cannot write " + FileName + ": " + std::strerror(errno));
+}
+
+TPngPicture ReadPng(const std::string& FileName) {
+  TFile File(std::fopen(FileName.c_str(), "rb"));
+  if (!File) Fail("cannot open " + FileName + ": " + std::strerror(errno));
+  std::vector<uint8_t> Bytes;
+  uint8_t Block[65536];
+  size_t Got;
+  while ((Got = std::fread(Block, 1, sizeof Block, File.get())) > 0) Bytes.insert(Bytes.end(), Block, Block + Got);
+  if (std::ferror(File.get())) Fail("cannot read " + FileName + ": " + std::strerror(errno));
+
+  TImage Picture;
+  if (!png_image_begin_read_from_memory(&Picture.Image, Bytes.data(), Bytes.size()))
+    Fail(FileName + " is not a readable PNG file: " + Picture.Image.message);
+  Picture.Image.format = PNG_FORMAT_RGBA;
+  TPngPicture Result;
+  Result.Width = static_cast<int>(Picture.Image.width);
+  Result.Height = static_cast<int>(Picture.Image.height);
+  Result.Rgba.resize(PNG_IMAGE_SIZE(Picture.Image));
+  if (!png_image_finish_read(&Picture.Image, nullptr, Result.Rgba.data(), 0, nullptr))
+    Fail(FileName + " is not a readable PNG file: " + Picture.Image.message);
+  return Result;
+}
