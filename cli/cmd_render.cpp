@@ -1,3 +1,63 @@
-#include "cli/Commands.h"
+// quelbir-cli render FILE -o OUT.png [--view NAME] [--size WxH]
+// [--zoom PERCENT] [--sphere]: the scene the window paints, painted on the
+// headless context into a PNG.
+#include <memory>
+#include <string>
 
-void AddRenderCommand(CLI::App& App) { (void)App; }
+#include "cli/Commands.h"
+#include "editor/Scene.h"
+#include "editor/ScenePicture.h"
+#include "runtime/NumberFormat.h"
+
+namespace {
+
+// "WxH" with two positive whole numbers.
+bool ParseSize(const std::string& Text, int& Width, int& Height) {
+  const size_t X = Text.find('x');
+  if (X == std::string::npos || X == 0 || X + 1 == Text.size()) return false;
+  const std::string W = Text.substr(0, X), H = Text.substr(X + 1);
+  for (const std::string* Part : {&W, &H})
+    for (char C : *Part)
+      if (C < '0' || C > '9') return false;
+  if (!TryStrToInt(W, Width) || !TryStrToInt(H, Height)) return false;
+  return Width > 0 && Height > 0 && Width <= 16384 && Height <= 16384;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& App) {
+  struct TOptions {
+    std::string File, Out, View = ViewLayoutNames[0], Size;
+    int Zoom = 100;
+    bool Sphere = false;
+  };
+  auto Options = std::make_shared<TOptions>();
+  CLI::App* Cmd = App.add_subcommand("render", "Paint the editor's views of a model into a PNG");
+  Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
+  Cmd->add_option("-o,--output", Options->Out, "PNG file to write")->required();
+  Cmd->add_option("--view", Options->View,
+                  "\"3-Views\" (default), \"Top View\", \"Side View\" or \"Back View\"")
+      ->check(CLI::IsMember({ViewLayoutNames[0], ViewLayoutNames[1], ViewLayoutNames[2],
+                             ViewLayoutNames[3]}));
+  Cmd->add_option("--size", Options->Size,
+                  "picture size WxH in pixels (default: the editor window's drawing area, " +
+                      std::to_string(EditorClientWidth) + "x" + std::to_string(EditorClientHeight) +
+                      ")")
+      ->check(CLI::Validator(
+          [](std::string& Text) {
+            int W = 0, H = 0;
+            return ParseSize(Text, W, H) ? std::string() : "expected WxH, e.g. 528x336";
+          },
+          "WxH"));
+  Cmd->add_option("--zoom", Options->Zoom, "zoom in percent, as the Scale box (100)");
+  Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
+  Cmd->callback([Options] {
+    TPictureRequest Request;
+    Request.ModelFile = Options->File;
+    Request.Layout = FindViewLayout(Options->View);
+    if (!Options->Size.empty()) ParseSize(Options->Size, Request.Width, Request.Height);
+    Request.ZoomPercent = Options->Zoom;
+    Request.ShowSphere = Options->Sphere;
+    RenderModelPicture(Request, Options->Out);
+  });
+}

@@ -1,0 +1,147 @@
+#include "editor/Scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "model/TZorvObject.h"
+#include "runtime/NumberFormat.h"
+
+const char* const ViewLayoutNames[ViewLayoutCount] = {"3-Views", "Top View", "Side View",
+                                                     "Back View"};
+
+int FindViewLayout(const std::string& Name) {
+  for (int I = 0; I < ViewLayoutCount; ++I)
+    if (Name == ViewLayoutNames[I]) return I;
+  return -1;
+}
+
+float ViewScaleFromText(const std::string& Text) {
+  int Percent = 0;
+  if (!TryStrToInt(Text, Percent)) Percent = 100;
+  return static_cast<float>(Percent / 100.0);
+}
+
+namespace {
+
+// One view of a layout: where its origin sits in the -1..1 square and the
+// quarter turn that shows the model from its side.
+struct TView {
+  float X, Y;                    // glTranslatef (3-view layout only)
+  float Angle, AxisX, AxisY, AxisZ;  // glRotatef; Angle 0 for none
+  bool Translate;
+};
+
+constexpr TView ThreeViews[3] = {
+    {0.5f, -0.5f, 0, 0, 0, 0, true},   // lower right: back, (x, y)
+    {0.5f, 0.5f, 90, 1, 0, 0, true},   // upper right: top, (x, -z)
+    {-0.5f, -0.5f, 90, 0, 1, 0, true}  // lower left: side, (z, y)
+};
+constexpr TView TopView = {0, 0, 90, 1, 0, 0, false};
+constexpr TView SideView = {0, 0, 90, 0, 1, 0, false};
+constexpr TView BackView = {0, 0, 0, 0, 0, 0, false};
+
+void DrawView(const TSceneState& State, GLUquadric* Quadric, const TView& View) {
+  glPushMatrix();
+  if (View.Translate) glTranslatef(View.X, View.Y, 0);
+  if (View.Angle != 0) glRotatef(View.Angle, View.AxisX, View.AxisY, View.AxisZ);
+  DrawSphere(State, Quadric);
+  DrawModel(State);
+  glPopMatrix();
+}
+
+// The view angles, about x, then y, then z, about the model's origin.
+void RotateByViewAngles(const TSceneState& State) {
+  glRotatef(State.ViewAngles[0], 1, 0, 0);
+  glRotatef(State.ViewAngles[1], 0, 1, 0);
+  glRotatef(State.ViewAngles[2], 0, 0, 1);
+}
+
+}  // namespace
+
+void SetupFixedGLState() {
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  glClearColor(0, 0, 0, 0);
+  glCullFace(GL_BACK);
+}
+
+void SetupProjection(int Width, int Height) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glViewport(0, 0, Width, Height);
+  glOrtho(-1, 1, -1, 1, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void PaintScene(const TSceneState& State) {
+  GLUquadric* Quadric = gluNewQuadric();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (State.Model != nullptr) {
+    // The quadric is deleted however the views end: a load the drawing
+    // triggers may raise.
+    try {
+      switch (State.Layout) {
+        case 0:
+          for (const TView& View : ThreeViews) DrawView(State, Quadric, View);
+          break;
+        case 1: DrawView(State, Quadric, TopView); break;
+        case 2: DrawView(State, Quadric, SideView); break;
+        case 3: DrawView(State, Quadric, BackView); break;
+        default: break;
+      }
+    } catch (...) {
+      gluDeleteQuadric(Quadric);
+      throw;
+    }
+  }
+  gluDeleteQuadric(Quadric);
+}
+
+void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
+  if (State.HideSphere || State.Model == nullptr) return;
+  const float S = State.Model->Scale();
+  // Before the model's fit is known the sphere would collapse to a point and
+  // its cross would have no length.
+  if (S == 0 || !std::isfinite(S)) return;
+
+  glPushMatrix();
+  // The same road as the model's vertices: view angles about the model's
+  // origin, the zoom, the fit scale; only then the sphere's own centre.
+  RotateByViewAngles(State);
+  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  glScaled(S, S, S);
+  glTranslatef(State.SphereCenter[0], State.SphereCenter[1], State.SphereCenter[2]);
+
+  glColor3f(0.3f, 0.3f, 0.4f);
+  gluSphere(Quadric, State.SphereDiameter, 32, 20);
+
+  // Each arm reaches 0.4 x zoom on the screen: as long as the fitted model's
+  // largest extent.
+  const float Arm = 0.4f / S;
+  glColor3f(0.5f, 0.5f, 0.75f);
+  glBegin(GL_LINES);
+  glVertex3f(-Arm, 0, 0);
+  glVertex3f(Arm, 0, 0);
+  glVertex3f(0, -Arm, 0);
+  glVertex3f(0, Arm, 0);
+  glVertex3f(0, 0, -Arm);
+  glVertex3f(0, 0, Arm);
+  glEnd();
+  glPopMatrix();
+}
+
+void DrawModel(const TSceneState& State) {
+  if (State.Model == nullptr) return;
+  glPushMatrix();
+  RotateByViewAngles(State);
+  glColor3f(1, 1, 1);
+  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  State.Model->Draw();
+  glPopMatrix();
+}

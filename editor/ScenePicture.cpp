@@ -1,0 +1,77 @@
+#include "editor/ScenePicture.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "editor/EditorModel.h"
+#include "editor/Scene.h"
+#include "editor/SphereFile.h"
+#include "gl/HeadlessContext.h"
+#include "gl/PngPicture.h"
+#include "model/TZorvObject.h"
+
+namespace {
+
+// Pictures take the last context slot, so that one can be drawn while a
+// window (slot 0) or a test's own context lives.
+constexpr int PictureSlot = ContextSlotCount - 1;
+
+}  // namespace
+
+uint32_t TFramePixels::At(int X, int Y) const {
+  const size_t I = (size_t(Y) * size_t(Width) + size_t(X)) * 4;
+  return (uint32_t(Rgba[I]) << 16) | (uint32_t(Rgba[I + 1]) << 8) | uint32_t(Rgba[I + 2]);
+}
+
+TFramePixels GrabFrame(int Width, int Height) {
+  TFramePixels Frame;
+  Frame.Width = Width;
+  Frame.Height = Height;
+  const size_t Row = size_t(Width) * 4;
+  std::vector<uint8_t> BottomUp(Row * size_t(Height));
+  glFinish();
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, BottomUp.data());
+  Frame.Rgba.resize(BottomUp.size());
+  for (int Y = 0; Y < Height; ++Y)
+    std::copy_n(BottomUp.data() + size_t(Height - 1 - Y) * Row, Row, Frame.Rgba.data() + size_t(Y) * Row);
+  return Frame;
+}
+
+TFramePixels RenderModelFrame(const TPictureRequest& Request) {
+  const int Width = Request.Width > 0 ? Request.Width : EditorClientWidth;
+  const int Height = Request.Height > 0 ? Request.Height : EditorClientHeight;
+
+  // As the window starts: the context, the fixed state, then the load.
+  THeadlessGL Context(Width, Height, PictureSlot);
+  SetupFixedGLState();
+
+  TSceneState State;
+  State.Layout = Request.Layout;
+  State.ViewScale = static_cast<float>(Request.ZoomPercent / 100.0);
+  State.HideSphere = !Request.ShowSphere;
+
+  auto Model = std::make_unique<TZorvObject>();
+  SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
+  State.Model = Model.get();
+  // The sphere is read only when it is drawn, so a model without one still
+  // gives its picture. Reading never needs write access here.
+  if (Request.ShowSphere) {
+    bool TreePresent = false;
+    ReadSphere(Request.ModelFile, State.SphereCenter, State.SphereDiameter, TreePresent, true);
+  }
+
+  Context.Activate();
+  SetupProjection(Width, Height);
+  PaintScene(State);
+  TFramePixels Frame = GrabFrame(Width, Height);
+  Model.reset();  // its display list belongs to this context
+  return Frame;
+}
+
+void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile) {
+  TFramePixels Frame = RenderModelFrame(Request);
+  WritePng(PngFile, Frame.Width, Frame.Height, 4, Frame.Rgba);
+}
