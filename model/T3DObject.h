@@ -13,9 +13,6 @@
 #include <string>
 
 #include "model/MeshData.h"
-#include "runtime/Exception.h"
-
-QUELBIR_EXCEPTION(E3DObject);
 
 enum class TDisplayListPolicy {
   Generate,  // take a name with glGenLists(1): a context must be current

@@ -4,7 +4,11 @@
 #include <array>
 #include <string>
 
+#include "runtime/Exception.h"
+
 class TIffReader;
+
+QUELBIR_EXCEPTION(EHardpoint);
 
 class THardpoint {
 public:
@@ -14,7 +18,8 @@ public:
   // axis, then one coordinate of the position), then the name up to its zero
   // byte. Elements 3, 7 and 11 become 0 and 15 becomes 1 whatever the file
   // holds. The chunk stays open. A chunk too short for the matrix, or whose
-  // name has no zero byte, raises the reader's read error.
+  // name has no zero byte, raises the reader's read error; a chunk whose
+  // matrix the file itself cuts short raises EHardpoint.
   explicit THardpoint(TIffReader& Reader);
 
   // Column-major, as glMultMatrixf takes it (element 4 * column + row):

@@ -61,7 +61,7 @@ private:
   void ReadMeshChunks(TIffReader& Reader, int64_t FileSize);
   void ReadHardpoints(TIffReader& Reader);
   void ClearHardpoints();
-  void DrawHardpointAxis(const THardpoint& Hardpoint, float Length);
+  void DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length);
 
   int32_t FLOD = 0;
   std::vector<std::unique_ptr<THardpoint>> FHardpoints;  // empty entries possible

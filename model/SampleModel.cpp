@@ -1,0 +1,287 @@
+#include "model/SampleModel.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "iff/IffWriter.h"
+#include "model/THardpoint.h"
+
+namespace {
+
+TVector Minus(const TVector& A, const TVector& B) { return {A.X - B.X, A.Y - B.Y, A.Z - B.Z}; }
+
+TVector Cross(const TVector& A, const TVector& B) {
+  return {A.Y * B.Z - A.Z * B.Y, A.Z * B.X - A.X * B.Z, A.X * B.Y - A.Y * B.X};
+}
+
+TVector Normalised(const TVector& V) {
+  float Length = std::sqrt(V.X * V.X + V.Y * V.Y + V.Z * V.Z);
+  if (Length == 0) return {0, 0, 1};
+  return {V.X / Length, V.Y / Length, V.Z / Length};
+}
+
+int32_t FindOrAdd(std::vector<TVector>& List, const TVector& V) {
+  for (size_t I = 0; I < List.size(); ++I)
+    if (List[I].X == V.X && List[I].Y == V.Y && List[I].Z == V.Z) return int32_t(I);
+  List.push_back(V);
+  return int32_t(List.size() - 1);
+}
+
+template <class T>
+void WriteRecords(TBasicWriter& Writer, const char (&Tag)[5], const std::vector<T>& Records) {
+  Writer.OpenChunk(TIffTag(Tag));
+  Writer.Write(Records.data(), int32_t(Records.size() * sizeof(T)));
+  Writer.CloseChunk();
+}
+
+// A ring of four corners around the Z axis, counter-clockwise seen from +Z.
+using TRing = std::array<TVector, 4>;
+
+TRing Ring(float X0, float X1, float Y0, float Y1, float Z) {
+  return {TVector{X0, Y0, Z}, TVector{X1, Y0, Z}, TVector{X1, Y1, Z}, TVector{X0, Y1, Z}};
+}
+
+// The closed solid between rings, back (lowest Z) first: side quads between
+// each pair of rings and the two end caps.
+void AddLoft(TSampleMesh& Mesh, const std::vector<TRing>& Rings) {
+  const TRing& Back = Rings.front();
+  Mesh.AddPolygon({Back[3], Back[2], Back[1], Back[0]});
+  for (size_t R = 0; R + 1 < Rings.size(); ++R) {
+    const TRing& A = Rings[R];
+    const TRing& B = Rings[R + 1];
+    for (int I = 0; I < 4; ++I) {
+      int J = (I + 1) % 4;
+      Mesh.AddPolygon({A[I], A[J], B[J], B[I]});
+    }
+  }
+  const TRing& Front = Rings.back();
+  Mesh.AddPolygon({Front[0], Front[1], Front[2], Front[3]});
+}
+
+// A slab whose two faces lie in the planes Y = Y0 and Y = Y1, outlined by the
+// four points (X, Z) given counter-clockwise seen from +Y.
+void AddSlab(TSampleMesh& Mesh, const std::array<std::array<float, 2>, 4>& Outline, float Y0, float Y1,
+             bool Sides) {
+  auto P = [&](int I, float Y) { return TVector{Outline[I][0], Y, Outline[I][1]}; };
+  Mesh.AddPolygon({P(0, Y1), P(1, Y1), P(2, Y1), P(3, Y1)});
+  Mesh.AddPolygon({P(3, Y0), P(2, Y0), P(1, Y0), P(0, Y0)});
+  if (!Sides) return;
+  for (int I = 0; I < 4; ++I) {
+    int J = (I + 1) % 4;
+    Mesh.AddPolygon({P(J, Y0), P(J, Y1), P(I, Y1), P(I, Y0)});
+  }
+}
+
+// A fin standing in the plane X = X0..X1 (thickness), outlined by (Z, Y)
+// points counter-clockwise seen from +X.
+void AddFin(TSampleMesh& Mesh, const std::array<std::array<float, 2>, 4>& Outline, float X0, float X1,
+            bool Sides) {
+  auto P = [&](int I, float X) { return TVector{X, Outline[I][1], Outline[I][0]}; };
+  Mesh.AddPolygon({P(0, X1), P(1, X1), P(2, X1), P(3, X1)});
+  Mesh.AddPolygon({P(3, X0), P(2, X0), P(1, X0), P(0, X0)});
+  if (!Sides) return;
+  for (int I = 0; I < 4; ++I) {
+    int J = (I + 1) % 4;
+    Mesh.AddPolygon({P(J, X0), P(J, X1), P(I, X1), P(I, X0)});
+  }
+}
+
+std::array<float, 16> Placement(const TVector& XAxis, const TVector& YAxis, const TVector& ZAxis,
+                                const TVector& Position) {
+  return {XAxis.X, XAxis.Y, XAxis.Z, 0, YAxis.X, YAxis.Y, YAxis.Z, 0,
+          ZAxis.X, ZAxis.Y, ZAxis.Z, 0, Position.X, Position.Y, Position.Z, 1};
+}
+
+}  // namespace
+
+void TSampleMesh::AddPolygon(const std::vector<TVector>& Corners, int32_t Texture) {
+  TFace Face;
+  Face.Texture = Texture;
+  Face.Normal = FindOrAdd(Normals, Normalised(Cross(Minus(Corners[1], Corners[0]), Minus(Corners[2], Corners[0]))));
+  Face.First = int32_t(FaceVertices.size());
+  Face.Count = int32_t(Corners.size());
+  // Stored clockwise as seen from outside: drawing sends the corners in
+  // reverse, so OpenGL sees them counter-clockwise, as a front face.
+  static const float S[4] = {0, 1, 1, 0}, T[4] = {0, 0, 1, 1};
+  for (size_t I = Corners.size(); I-- > 0;) {
+    TFaceVertex Corner;
+    Corner.Vertex = FindOrAdd(Vertices, Corners[I]);
+    Corner.S = S[I % 4];
+    Corner.T = T[I % 4];
+    FaceVertices.push_back(Corner);
+  }
+  Faces.push_back(Face);
+}
+
+void WriteMeshChunks(TBasicWriter& Writer, const TSampleMesh& Mesh) {
+  WriteRecords(Writer, "VERT", Mesh.Vertices);
+  WriteRecords(Writer, "VTNM", Mesh.Normals);
+  WriteRecords(Writer, "FVRT", Mesh.FaceVertices);
+  WriteRecords(Writer, "FACE", Mesh.Faces);
+}
+
+void WriteHardForm(TBasicWriter& Writer, const std::vector<TSampleHardpoint>& Hardpoints) {
+  Writer.OpenForm(TIffTag("HARD"));
+  for (const TSampleHardpoint& Hardpoint : Hardpoints) {
+    Writer.OpenChunk(TIffTag("HARD"));
+    for (int Element : THardpoint::FileToMatrix) Writer.WriteSingle(Hardpoint.Matrix[size_t(Element)]);
+    Writer.WriteString(Hardpoint.Name);
+    Writer.CloseChunk();
+  }
+  Writer.CloseForm();
+}
+
+void WriteCollForm(TBasicWriter& Writer, const TSampleSphere& Sphere) {
+  Writer.OpenForm(TIffTag("COLL"));
+  Writer.OpenChunk(TIffTag("SPHR"));
+  Writer.WriteSingle(Sphere.Center.X);
+  Writer.WriteSingle(Sphere.Center.Y);
+  Writer.WriteSingle(Sphere.Center.Z);
+  Writer.WriteSingle(Sphere.Value);
+  Writer.CloseChunk();
+  if (Sphere.WithExtn) {
+    Writer.OpenForm(TIffTag("EXTN"));
+    Writer.CloseForm();
+  }
+  Writer.CloseForm();
+}
+
+void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& Levels,
+                   const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
+  TIffWriter Writer(FileName, wmFile);
+  Writer.OpenForm(TIffTag("DETA"));
+  Writer.OpenForm(TIffTag("MESH"));
+  for (size_t Level = 0; Level < Levels.size(); ++Level) {
+    char Tag[16];
+    std::snprintf(Tag, sizeof Tag, "%04u", unsigned(Level));
+    Writer.OpenForm(TIffTag::FromBytes(Tag));
+    Writer.OpenForm(TIffTag("MESH"));
+    Writer.OpenForm(TIffTag("0012"));
+    WriteMeshChunks(Writer, Levels[Level]);
+    Writer.CloseForm();
+    Writer.CloseForm();
+    Writer.CloseForm();
+  }
+  Writer.CloseForm();
+  if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
+  if (Sphere) WriteCollForm(Writer, *Sphere);
+  Writer.CloseForm();
+  Writer.Destroy();
+}
+
+void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
+                          const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
+  TIffWriter Writer(FileName, wmFile);
+  Writer.OpenForm(TIffTag("MESH"));
+  Writer.OpenForm(TIffTag("0012"));
+  WriteMeshChunks(Writer, Mesh);
+  Writer.CloseForm();
+  if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
+  if (Sphere) WriteCollForm(Writer, *Sphere);
+  Writer.CloseForm();
+  Writer.Destroy();
+}
+
+TSampleMesh SampleCraftMesh(int Level) {
+  TSampleMesh Mesh;
+  // Fuselage along Z, nose at +Z: a lofted body, finer at higher detail.
+  std::vector<TRing> Body;
+  if (Level <= 0) {
+    Body = {Ring(-0.35f, 0.35f, -0.3f, 0.3f, -3.0f), Ring(-0.5f, 0.5f, -0.4f, 0.4f, -1.5f),
+            Ring(-0.5f, 0.5f, -0.4f, 0.45f, 0.0f),   Ring(-0.45f, 0.45f, -0.35f, 0.5f, 1.5f),
+            Ring(-0.3f, 0.3f, -0.25f, 0.3f, 3.0f),   Ring(-0.1f, 0.1f, -0.08f, 0.08f, 4.5f)};
+  } else if (Level == 1) {
+    Body = {Ring(-0.35f, 0.35f, -0.3f, 0.3f, -3.0f), Ring(-0.5f, 0.5f, -0.4f, 0.45f, 0.0f),
+            Ring(-0.3f, 0.3f, -0.25f, 0.3f, 3.0f), Ring(-0.1f, 0.1f, -0.08f, 0.08f, 4.5f)};
+  } else {
+    Body = {Ring(-0.4f, 0.4f, -0.35f, 0.4f, -3.0f), Ring(-0.3f, 0.3f, -0.25f, 0.3f, 3.0f),
+            Ring(-0.1f, 0.1f, -0.08f, 0.08f, 4.5f)};
+  }
+  AddLoft(Mesh, Body);
+  // Swept wings, right then left (outlines counter-clockwise seen from +Y).
+  const bool Thick = Level <= 1;
+  AddSlab(Mesh, {{{0.5f, 1.0f}, {0.5f, -2.0f}, {4.0f, -2.0f}, {4.0f, -1.0f}}}, -0.05f, 0.05f, Thick);
+  AddSlab(Mesh, {{{-0.5f, 1.0f}, {-4.0f, -1.0f}, {-4.0f, -2.0f}, {-0.5f, -2.0f}}}, -0.05f, 0.05f, Thick);
+  // Tail fins on the back of the fuselage: twin fins at full detail, one
+  // centre fin below that (outlines as (Z, Y) counter-clockwise seen from +X).
+  const std::array<std::array<float, 2>, 4> Fin{{{-3.0f, 0.3f}, {-1.5f, 0.4f}, {-2.6f, 1.6f}, {-3.0f, 1.6f}}};
+  if (Level <= 0) {
+    AddFin(Mesh, Fin, 0.26f, 0.34f, true);
+    AddFin(Mesh, Fin, -0.34f, -0.26f, true);
+    // Engine pods under the wings.
+    AddLoft(Mesh, {Ring(-1.5f, -1.1f, -0.35f, -0.05f, -2.8f), Ring(-1.5f, -1.1f, -0.35f, -0.05f, -0.6f)});
+    AddLoft(Mesh, {Ring(1.1f, 1.5f, -0.35f, -0.05f, -2.8f), Ring(1.1f, 1.5f, -0.35f, -0.05f, -0.6f)});
+  } else {
+    AddFin(Mesh, Fin, -0.04f, 0.04f, Level == 1);
+  }
+  return Mesh;
+}
+
+std::vector<TSampleHardpoint> SampleCraftHardpoints() {
+  const TVector X{1, 0, 0}, Y{0, 1, 0}, Z{0, 0, 1};
+  const TVector Back{0, 0, -1}, Left{-1, 0, 0};
+  // The cockpit looks forward and 15 degrees up.
+  const float C = std::cos(15.0f * 3.14159265f / 180), S = std::sin(15.0f * 3.14159265f / 180);
+  return {
+      {"GunLeft", Placement(X, Y, Z, {-1.0f, -0.1f, 1.0f})},
+      {"GunRight", Placement(X, Y, Z, {1.0f, -0.1f, 1.0f})},
+      {"EngineLeft", Placement(Left, Y, Back, {-1.3f, -0.2f, -2.8f})},
+      {"EngineRight", Placement(Left, Y, Back, {1.3f, -0.2f, -2.8f})},
+      {"Cockpit", Placement(X, {0, C, -S}, {0, S, C}, {0.0f, 0.5f, 1.5f})},
+  };
+}
+
+TSampleSphere SampleCraftSphere() {
+  // Centred on the middle of the most detailed level's bounds, reaching its
+  // farthest vertex, rounded up to a tenth.
+  TSampleMesh Mesh = SampleCraftMesh(0);
+  TVector Min = Mesh.Vertices[0], Max = Mesh.Vertices[0];
+  for (const TVector& V : Mesh.Vertices) {
+    Min = {std::fmin(Min.X, V.X), std::fmin(Min.Y, V.Y), std::fmin(Min.Z, V.Z)};
+    Max = {std::fmax(Max.X, V.X), std::fmax(Max.Y, V.Y), std::fmax(Max.Z, V.Z)};
+  }
+  TSampleSphere Sphere;
+  Sphere.Center = {(Min.X + Max.X) / 2, (Min.Y + Max.Y) / 2, (Min.Z + Max.Z) / 2};
+  float Reach = 0;
+  for (const TVector& V : Mesh.Vertices) {
+    TVector D = Minus(V, Sphere.Center);
+    Reach = std::fmax(Reach, std::sqrt(D.X * D.X + D.Y * D.Y + D.Z * D.Z));
+  }
+  Sphere.Value = std::ceil(Reach * 10) / 10;
+  Sphere.WithExtn = true;
+  return Sphere;
+}
+
+void WriteSampleModel(const std::string& FileName) {
+  TSampleSphere Sphere = SampleCraftSphere();
+  WriteLodModel(FileName, {SampleCraftMesh(0), SampleCraftMesh(1), SampleCraftMesh(2)},
+                SampleCraftHardpoints(), &Sphere);
+}
+
+void WriteSampleSingleMeshModel(const std::string& FileName) {
+  TSampleSphere Sphere = SampleCraftSphere();
+  WriteSingleMeshModel(FileName, SampleCraftMesh(0), SampleCraftHardpoints(), &Sphere);
+}
+
+void WriteMatFile(const std::string& FileName, int32_t Width, int32_t Height, const TPalette& Palette,
+                  const std::vector<uint8_t>& Pixels) {
+  TIffWriter Writer(FileName, wmFile);
+  Writer.OpenForm(TIffTag("MATR"));
+  Writer.OpenForm(TIffTag("FRAM"));
+  Writer.OpenChunk(TIffTag("INFO"));
+  Writer.WriteInteger(Width);
+  Writer.WriteInteger(Height);
+  Writer.CloseChunk();
+  Writer.OpenForm(TIffTag("PAL "));
+  Writer.OpenChunk(TIffTag("CMAP"));
+  Writer.Write(Palette.data(), int32_t(Palette.size()));
+  Writer.CloseChunk();
+  Writer.CloseForm();
+  Writer.OpenChunk(TIffTag("PXLS"));
+  Writer.Write(Pixels.data(), int32_t(Pixels.size()));
+  Writer.CloseChunk();
+  Writer.CloseForm();
+  Writer.CloseForm();
+  Writer.Destroy();
+}

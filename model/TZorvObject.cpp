@@ -1,0 +1,231 @@
+#include "model/TZorvObject.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "iff/IffReader.h"
+#include "iff/IffWriter.h"
+#include "runtime/FloatErrors.h"
+
+namespace {
+
+// The length of the file the reader has open, for checking chunk sizes
+// against what the file really holds.
+int64_t FileLength(const std::string& FileName) {
+  std::error_code Error;
+  auto Length = std::filesystem::file_size(FileName, Error);
+  if (Error) throw EZorvObject("TZorvObject: Cannot measure " + FileName + "!");
+  return int64_t(Length);
+}
+
+// Reads the open chunk into Block as one block of CurrentSize bytes and
+// returns its number of whole records. A chunk whose whole records are not
+// all in the file is refused before anything is allocated; a missing pad
+// byte or partial record at the very end of the file reads as zero and is
+// never counted.
+template <class T>
+int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Block, int32_t Count) {
+  const std::string Tag = Reader.CurrentTag().ToText();
+  const int32_t Size = Reader.CurrentSize();
+  const int64_t DataStart = int64_t(Reader.OpenChunkItem()->Offset) + 8;
+  const int64_t InFile = std::max<int64_t>(0, FileSize - DataStart);
+  const int64_t Wanted = int64_t(Count) * int64_t(sizeof(T));
+  if (Size < 0 || Wanted > InFile)
+    throw EZorvObject("TZorvObject: Chunk (" + Tag + ") runs past the end of " + Reader.FileName() +
+                      " (" + std::to_string(uint32_t(Size)) + " bytes, " + std::to_string(InFile) +
+                      " in the file)!");
+  const int32_t ToRead = int32_t(std::min<int64_t>(Size, InFile));
+  auto* Bytes = static_cast<uint8_t*>(Block.Allocate(size_t(Size)));
+  int32_t Got = Reader.Read(Bytes, ToRead);
+  if (Got < 0 || int64_t(Got) < Wanted) {
+    Block.Release();
+    throw EZorvObject("TZorvObject: " + Reader.FileName() + " ended while chunk (" + Tag +
+                      ") was read!");
+  }
+  std::fill(Bytes + Got, Bytes + Size, uint8_t(0));
+  return Count;
+}
+
+template <class T>
+void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, const char (&Tag)[5],
+                   const char* Prefix, TRecordBlock<T>& Block, int32_t& Count) {
+  Reader.OpenChunk(TIffTag(Tag));
+  const int32_t Records = Reader.CurrentSize() / int32_t(sizeof(T));
+  Object.Log(Prefix + std::to_string(Records));
+  Count = ReadChunkBlock(Reader, FileSize, Block, std::max(Records, 0));
+  Reader.CloseChunk();
+}
+
+}  // namespace
+
+TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
+
+TZorvObject::~TZorvObject() { ClearHardpoints(); }
+
+void TZorvObject::ClearHardpoints() { FHardpoints.clear(); }
+
+void TZorvObject::LoadFromFile(const std::string& FileName) {
+  T3DObject::LoadFromFile(FileName);
+  // The hardpoints of an earlier load never outlive a load that fails before
+  // reaching its own.
+  ClearHardpoints();
+  Log("");
+  // The model never writes into its file, so it needs no write access.
+  TIffReader Reader(FileName, true);
+  const int64_t FileSize = FileLength(FileName);
+  if (Reader.CurrentTag() == TIffTag("MESH")) {
+    Reader.OpenForm(Reader.GetForm(0)->Tag);
+    ReadMeshChunks(Reader, FileSize);
+    Reader.CloseForm();
+  } else {
+    Reader.OpenForm(TIffTag("MESH"));
+    for (int32_t I = 0; I < Reader.FormCount(); ++I) Log("LOD: " + Reader.GetForm(I)->Tag.ToText());
+    const std::string Level = ChooseLOD(Reader);
+    Reader.OpenForm(TIffTag::FromBytes(Level.data()));
+    Reader.OpenForm(TIffTag("MESH"));
+    Reader.OpenForm(Reader.GetForm(0)->Tag);
+    ReadMeshChunks(Reader, FileSize);
+    for (int I = 0; I < 4; ++I) Reader.CloseForm();
+  }
+  ReadHardpoints(Reader);
+}
+
+std::string TZorvObject::ChooseLOD(TIffReader& Reader) {
+  const int32_t N = Reader.FormCount();
+  int32_t Index = FLOD;
+  if (FLOD > N - 1) Index = N - 1;
+  if (FLOD < 0) Index = 0;
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "%04d", Index);
+  const std::string Tag(Text, 4);
+  Log("load LOD: " + Tag);
+  return Tag;
+}
+
+void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
+  ReadMeshChunk(*this, Reader, FileSize, "VERT", "verts: ", FMesh.Vertices, FMesh.VertexCount);
+  ReadMeshChunk(*this, Reader, FileSize, "VTNM", "norms: ", FMesh.Normals, FMesh.NormalCount);
+  ReadMeshChunk(*this, Reader, FileSize, "FVRT", "fvrts: ", FMesh.FaceVertices, FMesh.FaceVertexCount);
+  ReadMeshChunk(*this, Reader, FileSize, "FACE", "faces: ", FMesh.Faces, FMesh.FaceCount);
+}
+
+void TZorvObject::ReadHardpoints(TIffReader& Reader) {
+  ClearHardpoints();
+  if (Reader.FormCount() <= 1 || !(Reader.GetForm(1)->Tag == TIffTag("HARD"))) return;
+  Reader.OpenForm(TIffTag("HARD"));
+  const int32_t N = Reader.ChunkCount();
+  FHardpoints.resize(size_t(N));
+  for (int32_t I = 0; I < N; ++I) {
+    Reader.OpenChunkByIndex(I);
+    FHardpoints[size_t(I)] = std::make_unique<THardpoint>(Reader);
+    Reader.CloseChunk();
+  }
+  Reader.CloseForm();
+}
+
+void TZorvObject::SaveToFile(const std::string& FileName) {
+  EnsureLoaded();
+  TIffWriter Writer(FileName, wmFile);
+  for (const char* Tag : {"DETA", "MESH", "0000", "MESH", "0012"})
+    Writer.OpenForm(TIffTag::FromBytes(Tag));
+  auto WriteChunk = [&](const char (&Tag)[5], const void* Data, int64_t Bytes) {
+    Writer.OpenChunk(TIffTag(Tag));
+    if (Writer.Write(Data, int32_t(Bytes)) != Bytes)
+      throw EZorvObject("TZorvObject: Cannot write " + FileName + " whole!");
+    Writer.CloseChunk();
+  };
+  WriteChunk("VERT", FMesh.Vertices.Data(), int64_t(FMesh.VertexCount) * sizeof(TVector));
+  WriteChunk("VTNM", FMesh.Normals.Data(), int64_t(FMesh.NormalCount) * sizeof(TVector));
+  WriteChunk("FVRT", FMesh.FaceVertices.Data(), int64_t(FMesh.FaceVertexCount) * sizeof(TFaceVertex));
+  WriteChunk("FACE", FMesh.Faces.Data(), int64_t(FMesh.FaceCount) * sizeof(TFace));
+  for (int I = 0; I < 5; ++I) Writer.CloseForm();
+  Writer.Destroy();
+  FreeDataUnlessKept();
+}
+
+void TZorvObject::SetLOD(int32_t Value) {
+  if (Value == FLOD) return;
+  FLOD = Value;
+  if (!FFileName.empty()) LoadFromFile(FFileName);
+}
+
+void TZorvObject::GetBounds(TVector& Min, TVector& Max) const { MeasureMeshBounds(FMesh, Min, Max); }
+
+void TZorvObject::GetSize(TVector& Size) const {
+  TVector Min, Max;
+  GetBounds(Min, Max);
+  Size.X = ToSingle(double(Max.X) - double(Min.X));
+  Size.Y = ToSingle(double(Max.Y) - double(Min.Y));
+  Size.Z = ToSingle(double(Max.Z) - double(Min.Z));
+}
+
+void TZorvObject::GetMaxSize(float& Value) const {
+  TVector Size;
+  GetSize(Size);
+  Value = Size.X;
+  if (Size.Y > Value) Value = Size.Y;
+  if (Size.Z > Value) Value = Size.Z;
+}
+
+THardpoint* TZorvObject::GetHardpoint(int32_t Index) const {
+  if (Index < 0 || Index >= HardpointCount()) return nullptr;
+  return FHardpoints[size_t(Index)].get();
+}
+
+void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length) {
+  glPushMatrix();
+  glMultMatrixf(Hardpoint.Matrix.data());
+  glColor3f(Red, Green, 0);
+  // The local Z axis: a thin line a tenth of the model long, and a thick
+  // stub a hundredth as long at the hardpoint's origin.
+  glLineWidth(1);
+  glBegin(GL_LINES);
+  glVertex3f(0, 0, 0);
+  glVertex3f(0, 0, Length / 10);
+  glEnd();
+  glLineWidth(5);
+  glBegin(GL_LINES);
+  glVertex3f(0, 0, 0);
+  glVertex3f(0, 0, Length / 100);
+  glEnd();
+  glPopMatrix();
+}
+
+void TZorvObject::DrawDirect() {
+  DrawFaces();
+  float Length = 0;
+  GetMaxSize(Length);
+  for (const auto& Hardpoint : FHardpoints)
+    if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
+  if (SelectedHardpoint != -1)
+    if (THardpoint* Selected = GetHardpoint(SelectedHardpoint)) DrawHardpointAxis(*Selected, 1, 1, Length);
+  glLineWidth(1);
+  FreeDataUnlessKept();
+}
+
+void TZorvObject::DrawBoundingBox() {
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  EnsureLoaded();
+  if (FFitSize != 0) FitScale(FFitSize);
+  TVector Size;
+  GetSize(Size);
+  const float X = Size.X / 2, Y = Size.Y / 2, Z = Size.Z / 2;
+  // Signs of the 24 corners, four per side: Z-, Z+, X+, X-, Y+, Y-.
+  static const signed char Corners[24][3] = {
+      {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1},  //
+      {-1, -1, 1},  {-1, 1, 1},  {1, 1, 1},  {1, -1, 1},   //
+      {1, 1, 1},    {1, 1, -1},  {1, -1, -1}, {1, -1, 1},  //
+      {-1, 1, 1},   {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1},  //
+      {1, 1, 1},    {1, 1, -1},  {-1, 1, -1}, {-1, 1, 1},  //
+      {1, -1, 1},   {1, -1, -1}, {-1, -1, -1}, {-1, -1, 1},
+  };
+  glBegin(GL_QUADS);
+  for (const auto& C : Corners) glVertex3f(C[0] * X, C[1] * Y, C[2] * Z);
+  glEnd();
+}
