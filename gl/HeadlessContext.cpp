@@ -77,6 +77,14 @@ EGLConfig ChooseConfig(EGLDisplay Handle, bool Pbuffer, int DepthBits) {
   return Config;
 }
 
+std::string SizeText(long Width, long Height) { return std::to_string(Width) + "x" + std::to_string(Height); }
+
+EGLint ConfigValue32(EGLDisplay Handle, EGLConfig Config, EGLint Attribute) {
+  EGLint Value = 0;
+  eglGetConfigAttrib(Handle, Config, Attribute, &Value);
+  return Value;
+}
+
 uint8_t ConfigValue(EGLDisplay Handle, EGLConfig Config, EGLint Attribute) {
   EGLint Value = 0;
   eglGetConfigAttrib(Handle, Config, Attribute, &Value);
@@ -84,8 +92,18 @@ uint8_t ConfigValue(EGLDisplay Handle, EGLConfig Config, EGLint Attribute) {
 }
 
 // The framebuffer object of the surfaceless path: RGBA8 colour and a depth
-// buffer, Width x Height, bound for drawing and reading.
-bool MakeFramebuffer(int Width, int Height) {
+// buffer, Width x Height, bound for drawing and reading. Returns why not.
+std::string MakeFramebuffer(int Width, int Height) {
+  GLint MaxSize = 0;
+  GLint MaxViewport[2] = {};
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &MaxSize);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, MaxViewport);
+  const GLint MaxWidth = std::min(MaxSize, MaxViewport[0]);
+  const GLint MaxHeight = std::min(MaxSize, MaxViewport[1]);
+  if (Width > MaxWidth || Height > MaxHeight)
+    return "no framebuffer object of " + SizeText(Width, Height) + " (the largest is " +
+           SizeText(MaxWidth, MaxHeight) + ")";
+  const std::string Failed = "no framebuffer object of " + SizeText(Width, Height);
   auto GenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
   auto BindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
   auto GenRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
@@ -98,7 +116,7 @@ bool MakeFramebuffer(int Width, int Height) {
       reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(eglGetProcAddress("glCheckFramebufferStatus"));
   if (!GenFramebuffers || !BindFramebuffer || !GenRenderbuffers || !BindRenderbuffer || !RenderbufferStorage ||
       !FramebufferRenderbuffer || !CheckFramebufferStatus)
-    return false;
+    return Failed + " (no framebuffer objects in this OpenGL)";
   GLuint Framebuffer = 0;
   GLuint Buffers[2] = {};
   GenFramebuffers(1, &Framebuffer);
@@ -111,10 +129,10 @@ bool MakeFramebuffer(int Width, int Height) {
   RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, Width, Height);
   FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, Buffers[1]);
   BindRenderbuffer(GL_RENDERBUFFER, 0);
-  if (CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+  if (CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return Failed;
   // As a surface does on its first binding, the viewport covers the picture.
   glViewport(0, 0, Width, Height);
-  return true;
+  return "";
 }
 
 }  // namespace
@@ -152,21 +170,36 @@ void THeadlessBackend::ChooseAndSetPixelFormat(TDeviceContext Handle, TPixelForm
     return Config ? Config : ChooseConfig(D, Pbuffer, 24);
   };
   DC->Config = DC->Pbuffer ? Choose(true) : nullptr;
+  // EGL does not enforce its own pbuffer limits (the driver would fail at the
+  // first drawing), so they are checked here; a picture too large for a
+  // pbuffer may still fit a framebuffer object.
+  std::string TooLarge;
+  if (DC->Config) {
+    const EGLint MaxWidth = ConfigValue32(D, DC->Config, EGL_MAX_PBUFFER_WIDTH);
+    const EGLint MaxHeight = ConfigValue32(D, DC->Config, EGL_MAX_PBUFFER_HEIGHT);
+    const EGLint MaxPixels = ConfigValue32(D, DC->Config, EGL_MAX_PBUFFER_PIXELS);
+    if (DC->Width > MaxWidth || DC->Height > MaxHeight ||
+        (MaxPixels > 0 && int64_t(DC->Width) * DC->Height > MaxPixels)) {
+      TooLarge = "no pbuffer of " + SizeText(DC->Width, DC->Height) + " (the largest is " +
+                 SizeText(MaxWidth, MaxHeight) + ")";
+      DC->Config = nullptr;
+    }
+  }
   if (!DC->Config && Display().Surfaceless) {
     DC->Pbuffer = false;
     DC->Config = Choose(false);
   }
   Format = TPixelFormatDescriptor{};
   if (!DC->Config) {
-    FLastError = "no EGL configuration with 8-bit RGBA, a depth buffer and desktop OpenGL";
+    FLastError = !TooLarge.empty() ? TooLarge
+                                   : "no EGL configuration with 8-bit RGBA, a depth buffer and desktop OpenGL";
     return;
   }
   if (DC->Pbuffer) {
     const EGLint Size[] = {EGL_WIDTH, DC->Width, EGL_HEIGHT, DC->Height, EGL_NONE};
     DC->Surface = eglCreatePbufferSurface(D, DC->Config, Size);
     if (DC->Surface == EGL_NO_SURFACE) {
-      FLastError = "no pbuffer of " + std::to_string(DC->Width) + "x" + std::to_string(DC->Height) + " (" +
-                   EglErrorText() + ")";
+      FLastError = "no pbuffer of " + SizeText(DC->Width, DC->Height) + " (" + EglErrorText() + ")";
       return;
     }
   }
@@ -230,8 +263,9 @@ void THeadlessBackend::MakeCurrent(TDeviceContext DCHandle, TRenderContext RCHan
     return;
   }
   if (!DC->Pbuffer && !RC->FramebufferMade) {
-    if (!MakeFramebuffer(DC->Width, DC->Height)) {
-      FLastError = "no framebuffer object of " + std::to_string(DC->Width) + "x" + std::to_string(DC->Height);
+    const std::string Failure = MakeFramebuffer(DC->Width, DC->Height);
+    if (!Failure.empty()) {
+      FLastError = Failure;
       eglMakeCurrent(D, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
       return;
     }
