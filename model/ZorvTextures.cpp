@@ -47,6 +47,11 @@ TZorvTexture::~TZorvTexture() {
 }
 
 void TZorvTexture::LoadFromFile(const std::string& FileName, int32_t Number) {
+  const std::vector<uint8_t> Pixels = ReadFromFile(FileName, Number);
+  Upload(Pixels.data());
+}
+
+std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int32_t Number) {
   if (!FileExists(FileName)) throw Exception(FileName + " not found!");
   this->FileName = FileName;
   TexName = uint32_t(Number);
@@ -84,8 +89,7 @@ void TZorvTexture::LoadFromFile(const std::string& FileName, int32_t Number) {
   Reader.CloseChunk();
   Reader.CloseForm();
 
-  std::vector<uint8_t> Pixels = PaletteToRGB(Palette, Indices.data(), Indices.size());
-  Upload(Pixels.data());
+  return PaletteToRGB(Palette, Indices.data(), Indices.size());
 }
 
 void TZorvTexture::Upload(const uint8_t* Pixels) {

@@ -39,6 +39,10 @@ public:
   // whose product is beyond 32 bits, and a "PXLS" with fewer than width x
   // height bytes in the file, raise EZorvTexture. Nothing is uploaded then.
   void LoadFromFile(const std::string& FileName, int32_t Number);
+  // LoadFromFile without the upload, so it needs no OpenGL: reads and checks
+  // the ".mat" file as above and returns its pixels as RGB triples (one per
+  // byte of "PXLS" in the file, at least Width x Height).
+  std::vector<uint8_t> ReadFromFile(const std::string& FileName, int32_t Number);
   // Binds TexName, linear filters, and loads Width x Height RGB pixels
   // (rows packed, no alignment padding) as mipmap level 0.
   void Upload(const uint8_t* Pixels);
