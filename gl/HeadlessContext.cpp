@@ -306,6 +306,10 @@ THeadlessGL::THeadlessGL(int Width, int Height, int Slot) : FSlot(Slot) {
   if (Width <= 0 || Height <= 0)
     throw EHeadlessGL("THeadlessGL: the picture size " + std::to_string(Width) + "x" + std::to_string(Height) +
                       " is not positive");
+  // Taking a live slot over would leave its owner drawing into this context
+  // and destroying it.
+  if (SlotBackend(Slot))
+    throw EHeadlessGL("THeadlessGL: context slot " + std::to_string(Slot) + " is in use");
   FWindow.Width = Width;
   FWindow.Height = Height;
   THeadlessBackend& Backend = THeadlessBackend::Instance();

@@ -63,7 +63,8 @@ private:
 // (DestroyRenderContext). The chosen back end (SetContextBackend) is left as
 // it was. Raises EHeadlessGL with a clear message when EGL, the surfaceless
 // platform, a fitting configuration or a desktop OpenGL context cannot be
-// had, or the size is not positive; nothing is left bound then.
+// had, the size is not positive, or the slot lies outside 0..7 or is in use
+// (created and not yet destroyed); nothing is left bound then.
 class THeadlessGL {
 public:
   THeadlessGL(int Width, int Height, int Slot = 0);

@@ -66,6 +66,8 @@ std::vector<TPaletteEntry> BuildPalette(const TPixelFormatDescriptor& Granted) {
 void SetContextBackend(TContextBackend* Backend) { ChosenBackend = Backend; }
 TContextBackend* ContextBackend() { return ChosenBackend; }
 
+TContextBackend* SlotBackend(int Slot) { return SlotBackends[CheckedSlot(Slot)]; }
+
 void SetupPixelFormat(TDeviceContext DC) {
   if (!ChosenBackend) return;
   TPixelFormatDescriptor Format = PixelFormatRequest();

@@ -135,6 +135,10 @@ public:
 void SetContextBackend(TContextBackend* Backend);
 TContextBackend* ContextBackend();
 
+// The back end a live slot was created on; nullptr for a slot never created,
+// created without a back end, or destroyed since.
+TContextBackend* SlotBackend(int Slot);
+
 // Gets the window's device context into DeviceContexts[Slot], sets its pixel
 // format, creates the rendering context into RenderContexts[Slot] and makes
 // it current.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <QOpenGLContext>
+
 #include "gl/qt/QtContextBackend.h"
 
 TQtGLView::TQtGLView(QWidget* Parent) : QOpenGLWidget(Parent) {

@@ -270,6 +270,7 @@ class ContextSlots : public ::testing::Test {
 protected:
   void TearDown() override {
     for (int Slot = 5; Slot < ContextSlotCount; ++Slot) {
+      if (SlotBackend(Slot)) DestroyRenderContext(Window, Slot);
       DeviceContexts[Slot] = nullptr;
       RenderContexts[Slot] = nullptr;
     }
@@ -277,6 +278,7 @@ protected:
   }
   TWindowHandle Window = reinterpret_cast<void*>(0x77);
   TRecordingBackend Backend{"A"};
+  TRecordingBackend Other{"B"};
 };
 
 TEST_F(ContextSlots, CreatingASlotGetsTheDCSetsTheFormatCreatesAndActivates) {
@@ -315,6 +317,7 @@ TEST_F(ContextSlots, ActivateSwapAndDestroyUseTheSlotsHandles) {
   // The tables keep the old handles; the slot no longer reaches them.
   EXPECT_EQ(DeviceContexts[7], Backend.DC);
   EXPECT_EQ(RenderContexts[7], Backend.RC);
+  EXPECT_EQ(SlotBackend(7), nullptr);
   Backend.Calls.clear();
   ActivateRenderContext(7);
   SwapRenderBuffers(7);
@@ -322,11 +325,12 @@ TEST_F(ContextSlots, ActivateSwapAndDestroyUseTheSlotsHandles) {
 }
 
 TEST_F(ContextSlots, ASlotKeepsTheBackEndItWasCreatedOn) {
-  TRecordingBackend Other("B");
   SetContextBackend(&Backend);
   CreateRenderContext(Window, 5);
   SetContextBackend(&Other);
   CreateRenderContext(Window, 6);
+  EXPECT_EQ(SlotBackend(5), &Backend);
+  EXPECT_EQ(SlotBackend(6), &Other);
   Backend.Calls.clear();
   Other.Calls.clear();
   ActivateRenderContext(5);
@@ -358,6 +362,7 @@ TEST_F(ContextSlots, ASlotOutsideTheTablesIsRefused) {
   EXPECT_THROW(ActivateRenderContext(8), EContextSlot);
   EXPECT_THROW(SwapRenderBuffers(-1), EContextSlot);
   EXPECT_THROW(DestroyRenderContext(Window, 8), EContextSlot);
+  EXPECT_THROW(SlotBackend(8), EContextSlot);
   EXPECT_TRUE(Backend.Calls.empty());
 }
 

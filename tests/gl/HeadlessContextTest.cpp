@@ -248,6 +248,16 @@ TEST(HeadlessGL, RefusesSizesAndSlotsThatCannotBe) {
   EXPECT_EQ(HeadlessErrorOf(10, 10, -1), "THeadlessGL: context slot -1 is outside 0..7");
 }
 
+TEST(HeadlessGL, ALiveSlotIsNotTakenOver) {
+  THeadlessGL Owner(8, 8, 5);
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  const TRenderContext Context = RenderContexts[5];
+  EXPECT_EQ(HeadlessErrorOf(8, 8, 5), "THeadlessGL: context slot 5 is in use");
+  EXPECT_EQ(RenderContexts[5], Context);
+  EXPECT_EQ(PixelAt(Owner.ReadPixels(), 8, 7, 7), Blue);
+}
+
 TEST(HeadlessGL, APictureTooLargeForTheDriverIsAnErrorNotACrash) {
   const std::string Message = HeadlessErrorOf(1 << 20, 1 << 20, 4);
   EXPECT_EQ(Message.rfind("THeadlessGL: no framebuffer object of 1048576x1048576 (the largest is ", 0), 0u)
