@@ -5,11 +5,13 @@
 #include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <locale>
 
 #include "runtime/FloatErrors.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -149,16 +151,31 @@ struct TCommaPoint : std::numpunct<char> {
   std::string do_grouping() const override { return "\3"; }
 };
 
+// Switches the C library to a locale with a decimal comma: an installed one,
+// or else one generated into Dir (a second or two) where localedef and the
+// locale sources exist. False when neither can be had.
+bool SetCommaCLocale(const TempDir& Dir) {
+  auto Try = [](const char* Name) {
+    return std::setlocale(LC_ALL, Name) && *std::localeconv()->decimal_point == ',';
+  };
+  for (const char* Name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
+    if (Try(Name)) return true;
+  const std::string Command = "localedef -i de_DE -f ISO-8859-1 '" + Dir.File("de_DE.ISO-8859-1") +
+                              "' >/dev/null 2>&1";
+  if (std::system(Command.c_str()) == -1) return false;
+  setenv("LOCPATH", Dir.Path().c_str(), 1);
+  const bool Set = Try("de_DE.ISO-8859-1");
+  unsetenv("LOCPATH");
+  return Set;
+}
+
 TEST(NumberFormat, UsesThePointUnderACommaLocale) {
+  TempDir Dir;
   const std::string SavedC = std::setlocale(LC_ALL, nullptr);
   const std::locale SavedCpp = std::locale::global(std::locale(std::locale::classic(), new TCommaPoint));
-  // The C library's own comma locale, where one is installed.
-  bool CommaC = false;
-  for (const char* Name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8"})
-    if (std::setlocale(LC_ALL, Name) && *std::localeconv()->decimal_point == ',') {
-      CommaC = true;
-      break;
-    }
+  const bool CommaC = SetCommaCLocale(Dir);
+  // The C library itself now writes a comma, so the case is not vacuous.
+  const std::string LibraryText = CommaC ? std::to_string(1.5) : "1,500000";
   const std::string Formatted = FormatFixed3(-1234.5f);
   const float Read = StrToFloat(" 1.25 ");
   const std::string Rejected = ConvertErrorOf("1,25");
@@ -166,11 +183,12 @@ TEST(NumberFormat, UsesThePointUnderACommaLocale) {
   std::setlocale(LC_ALL, SavedC.c_str());
   std::locale::global(SavedCpp);
 
+  EXPECT_EQ(LibraryText, "1,500000");
   EXPECT_EQ(Formatted, "-1234.500");
   EXPECT_EQ(Read, 1.25f);
   EXPECT_EQ(Rejected, "'1,25' is not a valid floating point value");
   EXPECT_EQ(RoundTrip, "0.5");
-  if (!CommaC) GTEST_LOG_(INFO) << "no comma locale of the C library is installed; checked the C++ one only";
+  if (!CommaC) GTEST_LOG_(INFO) << "no comma locale of the C library could be had; checked the C++ one only";
 }
 
 }  // namespace
