@@ -1,3 +1,187 @@
-#include "cli/Commands.h"
+// quelbir-cli info FILE [--lod N] [--json]: loads FILE as the editor does
+// (level of detail 1 unless --lod says otherwise, mesh kept in memory) and
+// summarises it: the file shape, the levels present and the one loaded, the
+// four record counts, the bounds and every hardpoint's name and matrix. It
+// needs no display and no OpenGL: the model takes no display list and is
+// never drawn.
+//
+// Numbers are the stored 32-bit floats in their shortest text that reads
+// back to the same float; in JSON a value that is not finite (which no JSON
+// number can hold) is written as null.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
-void AddInfoCommand(CLI::App& App) { (void)App; }
+#include "cli/Commands.h"
+#include "editor/EditorModel.h"
+#include "model/TZorvObject.h"
+#include "runtime/FileLayer.h"
+#include "runtime/NumberFormat.h"
+
+namespace {
+
+struct TModelSummary {
+  bool LodFile = false;
+  std::vector<std::string> Lods;
+  std::string Lod;
+};
+
+// A JSON string: valid UTF-8 passes through; any other byte is read as the
+// 8-bit character of the same code (U+0080 to U+00FF), as hardpoint names
+// are 8-bit text.
+std::string JsonString(const std::string& Text) {
+  std::string Out = "\"";
+  const auto* Bytes = reinterpret_cast<const unsigned char*>(Text.data());
+  const size_t Size = Text.size();
+  for (size_t I = 0; I < Size;) {
+    unsigned char C = Bytes[I];
+    if (C == '"' || C == '\\') {
+      Out += '\\';
+      Out += char(C);
+      ++I;
+    } else if (C < 0x20 || C == 0x7F) {
+      char Escape[8];
+      std::snprintf(Escape, sizeof Escape, "\\u%04x", C);
+      Out += Escape;
+      ++I;
+    } else if (C < 0x80) {
+      Out += char(C);
+      ++I;
+    } else {
+      // Length of a well-formed UTF-8 sequence starting here, or 0.
+      size_t Length = 0;
+      uint32_t Code = 0;
+      if (C >= 0xC2 && C <= 0xDF) Length = 2, Code = C & 0x1F;
+      else if (C >= 0xE0 && C <= 0xEF) Length = 3, Code = C & 0x0F;
+      else if (C >= 0xF0 && C <= 0xF4) Length = 4, Code = C & 0x07;
+      bool Valid = Length > 0 && I + Length <= Size;
+      for (size_t K = 1; Valid && K < Length; ++K) {
+        if ((Bytes[I + K] & 0xC0) != 0x80) Valid = false;
+        Code = (Code << 6) | (Bytes[I + K] & 0x3F);
+      }
+      if (Valid && ((Length == 3 && (Code < 0x800 || (Code >= 0xD800 && Code <= 0xDFFF))) ||
+                    (Length == 4 && (Code < 0x10000 || Code > 0x10FFFF))))
+        Valid = false;
+      if (Valid) {
+        Out.append(Text, I, Length);
+        I += Length;
+      } else {
+        Out += char(0xC0 | (C >> 6));
+        Out += char(0x80 | (C & 0x3F));
+        ++I;
+      }
+    }
+  }
+  return Out + "\"";
+}
+
+std::string JsonNumber(float Value) {
+  if (Value != Value || Value - Value != 0) return "null";  // NaN or infinite
+  return FloatToRoundTrip(Value);
+}
+
+std::string JsonVector(const TVector& V) {
+  return "[" + JsonNumber(V.X) + ", " + JsonNumber(V.Y) + ", " + JsonNumber(V.Z) + "]";
+}
+
+std::string TextVector(const TVector& V) {
+  return FloatToRoundTrip(V.X) + " " + FloatToRoundTrip(V.Y) + " " + FloatToRoundTrip(V.Z);
+}
+
+std::string JsonSummary(const std::string& File, const TZorvObject& Model, const TModelSummary& Summary) {
+  const TMeshData& Mesh = Model.Mesh();
+  TVector Min, Max;
+  Model.GetBounds(Min, Max);
+  std::ostringstream Out;
+  Out << "{\n";
+  Out << "  \"file\": " << JsonString(File) << ",\n";
+  Out << "  \"shape\": " << (Summary.LodFile ? "\"lod\"" : "\"single\"") << ",\n";
+  Out << "  \"lods\": [";
+  for (size_t I = 0; I < Summary.Lods.size(); ++I) Out << (I ? ", " : "") << JsonString(Summary.Lods[I]);
+  Out << "],\n";
+  Out << "  \"lod\": " << (Summary.LodFile ? JsonString(Summary.Lod) : "null") << ",\n";
+  Out << "  \"vertices\": " << Mesh.VertexCount << ",\n";
+  Out << "  \"normals\": " << Mesh.NormalCount << ",\n";
+  Out << "  \"face_vertices\": " << Mesh.FaceVertexCount << ",\n";
+  Out << "  \"faces\": " << Mesh.FaceCount << ",\n";
+  Out << "  \"bounds\": {\"min\": " << JsonVector(Min) << ", \"max\": " << JsonVector(Max) << "},\n";
+  Out << "  \"hardpoints\": [";
+  bool First = true;
+  for (int32_t I = 0; I < Model.HardpointCount(); ++I) {
+    const THardpoint* Hardpoint = Model.GetHardpoint(I);
+    if (!Hardpoint) continue;
+    Out << (First ? "\n" : ",\n") << "    {\"name\": " << JsonString(Hardpoint->Name) << ", \"matrix\": [";
+    for (size_t E = 0; E < 16; ++E) Out << (E ? ", " : "") << JsonNumber(Hardpoint->Matrix[E]);
+    Out << "]}";
+    First = false;
+  }
+  Out << (First ? "]\n" : "\n  ]\n");
+  Out << "}\n";
+  return Out.str();
+}
+
+std::string TextSummary(const std::string& File, const TZorvObject& Model, const TModelSummary& Summary) {
+  const TMeshData& Mesh = Model.Mesh();
+  TVector Min, Max;
+  Model.GetBounds(Min, Max);
+  std::ostringstream Out;
+  Out << "file: " << File << "\n";
+  Out << "shape: " << (Summary.LodFile ? "level of detail" : "single mesh") << "\n";
+  if (Summary.LodFile) {
+    Out << "levels:";
+    for (const std::string& Lod : Summary.Lods) Out << " " << Lod;
+    Out << "\nloaded level: " << Summary.Lod << "\n";
+  }
+  Out << "vertices: " << Mesh.VertexCount << "\n";
+  Out << "normals: " << Mesh.NormalCount << "\n";
+  Out << "face vertices: " << Mesh.FaceVertexCount << "\n";
+  Out << "faces: " << Mesh.FaceCount << "\n";
+  Out << "bounds min: " << TextVector(Min) << "\n";
+  Out << "bounds max: " << TextVector(Max) << "\n";
+  Out << "hardpoints: " << Model.HardpointCount() << "\n";
+  for (int32_t I = 0; I < Model.HardpointCount(); ++I) {
+    const THardpoint* Hardpoint = Model.GetHardpoint(I);
+    if (!Hardpoint) continue;
+    Out << "  " << Hardpoint->Name << ":";
+    for (float Element : Hardpoint->Matrix) Out << " " << FloatToRoundTrip(Element);
+    Out << "\n";
+  }
+  return Out.str();
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& App) {
+  struct TOptions {
+    std::string File;
+    int LOD = 1;
+    bool Json = false;
+  };
+  auto Options = std::make_shared<TOptions>();
+  CLI::App* Cmd = App.add_subcommand("info", "Summarise a model file as the editor loads it");
+  Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
+  Cmd->add_option("--lod", Options->LOD, "level of detail to load (1)");
+  Cmd->add_flag("--json", Options->Json, "print one JSON object");
+  Cmd->callback([Options] {
+    TModelSummary Summary;
+    TZorvObject Model(TDisplayListPolicy::None);
+    // The loader names the levels it finds and the one it loads; a
+    // single-mesh file names none.
+    Model.OnLog = [&Summary](T3DObject&, const std::string& Msg) {
+      if (Msg.rfind("LOD: ", 0) == 0) {
+        Summary.Lods.push_back(Msg.substr(5));
+      } else if (Msg.rfind("load LOD: ", 0) == 0) {
+        Summary.LodFile = true;
+        Summary.Lod = Msg.substr(10);
+      }
+    };
+    SetUpEditorModel(Model, Options->File, Options->LOD);
+    const std::string Text = Options->Json ? JsonSummary(Options->File, Model, Summary)
+                                           : TextSummary(Options->File, Model, Summary);
+    std::cout << Text;
+    if (!std::cout.flush()) throw EInOutError("Cannot write the summary to standard output");
+  });
+}

@@ -1,3 +1,27 @@
-#include "cli/Commands.h"
+// quelbir-cli sample OUT [--single]: writes the project's own sample model, a
+// small spacecraft, as an IFF model file: by default a level-of-detail file
+// (levels 0000 to 0002, hardpoints, collision sphere); with --single the
+// single-mesh variant (top form MESH, most detailed level only).
+#include <memory>
+#include <string>
 
-void AddSampleCommand(CLI::App& App) { (void)App; }
+#include "cli/Commands.h"
+#include "model/SampleModel.h"
+
+void AddSampleCommand(CLI::App& App) {
+  struct TOptions {
+    std::string File;
+    bool Single = false;
+  };
+  auto Options = std::make_shared<TOptions>();
+  CLI::App* Cmd = App.add_subcommand("sample", "Write the sample model (a small spacecraft) to a file");
+  Cmd->add_option("OUT", Options->File, "model file to create (.iff); an existing one is replaced")
+      ->required();
+  Cmd->add_flag("--single", Options->Single, "write the single-mesh variant (top form MESH)");
+  Cmd->callback([Options] {
+    if (Options->Single)
+      WriteSampleSingleMeshModel(Options->File);
+    else
+      WriteSampleModel(Options->File);
+  });
+}

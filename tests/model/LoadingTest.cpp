@@ -1,0 +1,419 @@
+// Loading a model file of either shape: the level chosen, the loader's
+// messages, record counts, saving, bounds, setters and refused files.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "model/TZorvObject.h"
+#include "tests/model/ModelFixtures.h"
+
+using namespace ModelFixtures;
+
+namespace {
+
+using TMessages = std::vector<std::string>;
+
+// A model that needs no OpenGL, with its messages recorded.
+struct TLoaded {
+  TZorvObject Model{TDisplayListPolicy::None};
+  TLogRecorder Log;
+  TLoaded() {
+    Log.Attach(Model);
+    Model.SetKeepData(true);
+  }
+};
+
+std::string MessageOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const Exception& E) {
+    return E.Message();
+  }
+  return "(nothing raised)";
+}
+
+TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
+  TempDir Dir;
+  const std::string File = Dir.File("lod.iff");
+  WriteLevels(File, {MeshWithFaces(3), MeshWithFaces(2), MeshWithFaces(1)});
+  TLoaded L;
+  L.Model.SetLOD(1);
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Log.Messages, (TMessages{"", "LOD: 0000", "LOD: 0001", "LOD: 0002", "load LOD: 0001",
+                                       "verts: 2", "norms: 2", "fvrts: 2", "faces: 2"}));
+  EXPECT_TRUE(L.Model.Mesh().Loaded);
+  EXPECT_EQ(L.Model.Mesh().Vertices[1].X, 1.0f);
+  EXPECT_EQ(L.Model.FileName(), File);
+}
+
+TEST(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {
+  TempDir Dir;
+  const std::string File = Dir.File("single.iff");
+  WriteSingleMeshModel(File, MeshWithFaces(4), {}, nullptr);
+  TLoaded L;
+  L.Model.SetLOD(1);
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Log.Messages, (TMessages{"", "verts: 4", "norms: 4", "fvrts: 4", "faces: 4"}));
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 4);
+}
+
+TEST(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
+  TempDir Dir;
+  const std::string File = Dir.File("order.iff");
+  TStoredMesh Mesh = Square(1);
+  WriteFile(File, "MESH", [&](TIffWriter& W) {
+    Form(W, "ABCD", [&](TIffWriter& M) {
+      RawChunk(M, "FACE", RecordBytes(Mesh.Faces));
+      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+      RawChunk(M, "FVRT", RecordBytes(Mesh.FaceVertices));
+      RawChunk(M, "VERT", FloatBytes({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
+    });
+  });
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  TVector Min, Max;
+  L.Model.GetBounds(Min, Max);
+  EXPECT_EQ(Min.X, -1.0f);
+  EXPECT_EQ(Max.Y, 1.0f);
+}
+
+struct TClampCase {
+  int32_t LOD;
+  int Levels;
+  const char* Loaded;
+};
+
+class ModelLevelClamp : public testing::TestWithParam<TClampCase> {};
+
+TEST_P(ModelLevelClamp, LoadsTheNearestLevelPresent) {
+  TempDir Dir;
+  const std::string File = Dir.File("lod.iff");
+  std::vector<TSampleMesh> Levels;
+  for (int I = 0; I < GetParam().Levels; ++I) Levels.push_back(MeshWithFaces(I + 1));
+  WriteLevels(File, Levels);
+  TLoaded L;
+  L.Model.SetLOD(GetParam().LOD);
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Log.Messages.at(size_t(GetParam().Levels) + 1), std::string("load LOD: ") + GetParam().Loaded);
+  EXPECT_EQ(L.Model.Mesh().FaceCount, std::stoi(GetParam().Loaded) + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ModelLevelClamp,
+                         testing::Values(TClampCase{1, 1, "0000"}, TClampCase{-3, 3, "0000"},
+                                         TClampCase{5, 3, "0002"}, TClampCase{2, 3, "0002"}));
+
+TEST(ModelLoading, LevelsAreFoundByNameWhileTheClampCountsSubForms) {
+  // Levels "0000" and "0002": LOD 1 asks for "0001", which does not exist.
+  TempDir Dir;
+  const std::string File = Dir.File("gap.iff");
+  WriteFile(File, "DETA", [&](TIffWriter& W) {
+    Form(W, "MESH", [&](TIffWriter& C) {
+      Level(C, "0000", MeshWithFaces(1));
+      Level(C, "0002", MeshWithFaces(2));
+    });
+  });
+  TLoaded L;
+  L.Model.SetLOD(1);
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }), "TIffReader: Form (0001) doesn't exist!");
+}
+
+TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
+  TempDir Dir;
+  const std::string NoLevels = Dir.File("nolevels.iff");
+  WriteFile(NoLevels, "DETA", [](TIffWriter& W) { Form(W, "MESH", [](TIffWriter&) {}); });
+  const std::string NoContainer = Dir.File("nocontainer.iff");
+  WriteFile(NoContainer, "DETA", [](TIffWriter& W) { Form(W, "COLL", [](TIffWriter&) {}); });
+  const std::string NoNormals = Dir.File("nonormals.iff");
+  WriteFile(NoNormals, "MESH", [](TIffWriter& W) {
+    Form(W, "0012", [](TIffWriter& M) { RawChunk(M, "VERT", FloatBytes({1, 2, 3})); });
+  });
+  TLoaded L;
+  // With no level at all the clamp gives index -1.
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoLevels); }), "TIffReader: Form (-001) doesn't exist!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoContainer); }), "TIffReader: Form (MESH) doesn't exist!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoNormals); }),
+            "TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!");
+  // A failed load keeps what it read, marked as loaded.
+  EXPECT_TRUE(L.Model.Mesh().Loaded);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 1);
+  EXPECT_EQ(L.Model.Mesh().Vertices[0].Z, 3.0f);
+}
+
+TEST(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
+  TempDir Dir;
+  const std::string File = Dir.File("partial.iff");
+  std::vector<uint8_t> Vert40 = FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  std::vector<uint8_t> Vert35(Vert40.begin(), Vert40.begin() + 35);
+  auto WriteWith = [&](const std::vector<uint8_t>& Vert) {
+    WriteFile(File, "MESH", [&](TIffWriter& W) {
+      Form(W, "0012", [&](TIffWriter& M) {
+        RawChunk(M, "VERT", Vert);
+        RawChunk(M, "VTNM", {});
+        RawChunk(M, "FVRT", {});
+        RawChunk(M, "FACE", {});
+      });
+    });
+  };
+  WriteWith(Vert40);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
+  EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 40u);
+  EXPECT_EQ(L.Model.Mesh().Vertices[3].X, 10.0f);  // the partial record's bytes are there
+
+  const std::string Saved = Dir.File("saved.iff");
+  L.Model.SaveToFile(Saved);
+  TIffReader Reader(Saved, true);
+  for (const char* F : {"MESH", "0000", "MESH", "0012"}) Reader.OpenForm(TIffTag::FromBytes(F));
+  Reader.OpenChunk(TIffTag("VERT"));
+  EXPECT_EQ(Reader.CurrentSize(), 36);
+
+  // 35 bytes are reported as 36 with the pad byte: still 3 records.
+  WriteWith(Vert35);
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
+  EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 36u);
+}
+
+TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  WriteSampleModel(File);
+  TLoaded L;
+  L.Model.SetLOD(2);
+  L.Model.LoadFromFile(File);
+  const std::string Saved = Dir.File("saved.iff");
+  L.Model.SaveToFile(Saved);
+
+  TIffReader Reader(Saved, true);
+  EXPECT_EQ(Reader.CurrentTag(), TIffTag("DETA"));
+  ASSERT_EQ(Reader.FormCount(), 1);  // no HARD, no COLL
+  Reader.OpenForm(TIffTag("MESH"));
+  ASSERT_EQ(Reader.FormCount(), 1);
+  EXPECT_EQ(Reader.GetForm(0)->Tag, TIffTag("0000"));
+  Reader.OpenForm(TIffTag("0000"));
+  Reader.OpenForm(TIffTag("MESH"));
+  EXPECT_EQ(Reader.GetForm(0)->Tag, TIffTag("0012"));
+
+  TLoaded Again;
+  Again.Model.LoadFromFile(Saved);
+  const TMeshData& A = L.Model.Mesh();
+  const TMeshData& B = Again.Model.Mesh();
+  ASSERT_EQ(B.FaceCount, A.FaceCount);
+  ASSERT_EQ(B.FaceVertexCount, A.FaceVertexCount);
+  EXPECT_EQ(std::memcmp(A.Faces.Data(), B.Faces.Data(), sizeof(TFace) * size_t(A.FaceCount)), 0);
+  EXPECT_EQ(std::memcmp(A.FaceVertices.Data(), B.FaceVertices.Data(),
+                        sizeof(TFaceVertex) * size_t(A.FaceVertexCount)),
+            0);
+  EXPECT_EQ(Again.Model.HardpointCount(), 0);
+}
+
+TEST(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  WriteSampleModel(File);
+  TZorvObject Model(TDisplayListPolicy::None);
+  Model.LoadFromFile(File);
+  Model.FreeData();
+  Model.SaveToFile(Dir.File("saved.iff"));
+  EXPECT_FALSE(Model.Mesh().Loaded);  // KeepData is off
+  TZorvObject Saved(TDisplayListPolicy::None);
+  Saved.LoadFromFile(Dir.File("saved.iff"));
+  EXPECT_EQ(Saved.Mesh().FaceCount, SampleCraftMesh(0).Faces.size());
+}
+
+TEST(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
+  TempDir Dir;
+  const std::string File = Dir.File("bounds.iff");
+  TStoredMesh Mesh;
+  Mesh.Face({{-3, -2, -1}, {-1, -5, -2}});
+  Mesh.Vertices.push_back({-100, 100, 100});  // used by no face
+  WriteSingleMeshModel(File, Mesh, {}, nullptr);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  TVector Min, Max, Size;
+  L.Model.GetBounds(Min, Max);
+  EXPECT_EQ(Min.X, -3.0f);
+  EXPECT_EQ(Min.Y, -5.0f);
+  EXPECT_EQ(Min.Z, -2.0f);
+  // Every vertex is negative, yet Max stays at 0.
+  EXPECT_EQ(Max.X, 0.0f);
+  EXPECT_EQ(Max.Y, 0.0f);
+  EXPECT_EQ(Max.Z, 0.0f);
+  L.Model.GetSize(Size);
+  EXPECT_EQ(Size.Y, 5.0f);
+  float Largest = 0;
+  L.Model.GetMaxSize(Largest);
+  EXPECT_EQ(Largest, 5.0f);
+}
+
+TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
+  TZorvObject Model(TDisplayListPolicy::None);
+  TVector Min, Max, Size;
+  Model.GetBounds(Min, Max);
+  Model.GetSize(Size);
+  EXPECT_EQ(Min.X, 10000.0f);
+  EXPECT_EQ(Max.Z, 0.0f);
+  EXPECT_EQ(Size.X, -10000.0f);
+  EXPECT_EQ(Size.Z, -10000.0f);
+}
+
+TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
+  TempDir Dir;
+  const std::string File = Dir.File("bad.iff");
+  TStoredMesh Mesh;
+  Mesh.Face({{1, 1, 1}, {2, 2, 2}});
+  Mesh.Face({{50, 50, 50}});
+  Mesh.Face({{60, 60, 60}});
+  Mesh.Face({{70, 70, 70}});
+  Mesh.Face({{80, 80, 80}});
+  Mesh.Faces[1].Normal = 99;                          // no such normal
+  Mesh.FaceVertices[Mesh.Faces[2].First].Vertex = -1;  // no such vertex
+  Mesh.Faces[3].First = 0x7FFFFFFF;                    // First + Count overflows
+  Mesh.Faces[4].Count = -1;
+  WriteSingleMeshModel(File, Mesh, {}, nullptr);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  TVector Min, Max;
+  L.Model.GetBounds(Min, Max);
+  EXPECT_EQ(Min.X, 1.0f);
+  EXPECT_EQ(Max.X, 2.0f);
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 5);  // counted all the same
+}
+
+TEST(ModelRefusal, AChunkSizeBeyondTheFileIsRefusedBeforeAnythingIsAllocated) {
+  TempDir Dir;
+  const std::string File = Dir.File("forged.iff");
+  WriteSingleMeshModel(File, Square(1), {}, nullptr);
+  const int32_t Face = ChunkOffset(File, {"0012"}, "FACE");
+  PatchBigEndian(File, Face + 4, 0x10000000);
+  const int64_t InFile = int64_t(std::filesystem::file_size(File)) - (Face + 8);
+  TLoaded L;
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
+            "TZorvObject: Chunk (FACE) runs past the end of " + File + " (268435456 bytes, " +
+                std::to_string(InFile) + " in the file)!");
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 0);
+  EXPECT_FALSE(L.Model.Mesh().Faces.Allocated());
+  EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 4);  // read before the refusal
+}
+
+TEST(ModelRefusal, AFileCutInsideAChunkRecordIsRefused) {
+  TempDir Dir;
+  const std::string File = Dir.File("cut.iff");
+  WriteSingleMeshModel(File, MeshWithFaces(2), {}, nullptr);
+  std::vector<uint8_t> Bytes = ReadFileBytes(File);
+  Bytes.resize(Bytes.size() - 10);  // FACE is last: its second record loses 10 bytes
+  WriteFileBytes(File, Bytes);
+  TLoaded L;
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
+            "TZorvObject: Chunk (FACE) runs past the end of " + File + " (56 bytes, 46 in the file)!");
+}
+
+TEST(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
+  // "FACE" holds one record and 3 more bytes; the file ends without the pad.
+  TempDir Dir;
+  const std::string File = Dir.File("nopad.iff");
+  TStoredMesh Mesh = MeshWithFaces(1);
+  std::vector<uint8_t> Face = RecordBytes(Mesh.Faces) + std::vector<uint8_t>{7, 7, 7};
+  // FACE is the last item of the file.
+  WriteFile(File, "MESH", [&](TIffWriter& W) {
+    Form(W, "0012", [&](TIffWriter& M) {
+      RawChunk(M, "VERT", FloatBytes({0, 0, 0}));
+      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
+      RawChunk(M, "FACE", Face);
+    });
+  });
+  std::vector<uint8_t> Bytes = ReadFileBytes(File);
+  Bytes.pop_back();  // the pad byte
+  WriteFileBytes(File, Bytes);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
+  EXPECT_EQ(L.Model.Mesh().Faces.Bytes(), 32u);
+}
+
+TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
+  TempDir Dir;
+  const std::string File = Dir.File("lod.iff");
+  WriteLevels(File, {MeshWithFaces(1), MeshWithFaces(2)});
+  TLoaded L;
+  L.Model.SetLOD(1);  // no file yet: only stored
+  EXPECT_TRUE(L.Log.Messages.empty());
+  EXPECT_EQ(L.Model.LOD(), 1);
+  L.Model.LoadFromFile(File);
+  L.Log.Messages.clear();
+  L.Model.SetLOD(1);
+  EXPECT_TRUE(L.Log.Messages.empty());
+  L.Model.SetLOD(0);
+  EXPECT_EQ(L.Log.Messages.at(3), "load LOD: 0000");
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
+}
+
+TEST(ModelSetters, KeepDataOffReleasesALoadedMeshAtOnce) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  WriteSampleModel(File);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  L.Model.SetKeepData(true);
+  EXPECT_TRUE(L.Model.Mesh().Loaded);
+  L.Model.SetKeepData(false);
+  EXPECT_FALSE(L.Model.Mesh().Loaded);
+  EXPECT_FALSE(L.Model.Mesh().Vertices.Allocated());
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 0);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 0);
+}
+
+TEST(ModelSetters, FlagsMarkTheListDirtyExceptUseList) {
+  TZorvObject Model(TDisplayListPolicy::None);
+  EXPECT_TRUE(Model.ListDirty());
+  EXPECT_EQ(Model.DisplayList(), 0u);
+  EXPECT_EQ(Model.LOD(), 0);
+  EXPECT_EQ(Model.SelectedHardpoint, 0);
+  EXPECT_EQ(Model.Scale(), 0.0f);
+  EXPECT_EQ(Model.FitSize(), 0.0f);
+  Model.SetUseList(true);
+  EXPECT_TRUE(Model.UseList());
+  Model.SetFitSize(0.4f);
+  EXPECT_EQ(Model.FitSize(), 0.4f);
+}
+
+TEST(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoad) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  WriteSampleModel(File);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  ASSERT_GT(L.Model.HardpointCount(), 0);
+  WriteFile(File, "MESH", [](TIffWriter& W) { Form(W, "0012", [](TIffWriter&) {}); });
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
+            "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!");
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 0);
+  EXPECT_EQ(L.Model.Mesh().NormalCount, 0);
+  EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 0);
+  EXPECT_EQ(L.Model.HardpointCount(), 0);
+}
+
+TEST(ModelReload, AReadOnlyModelFileLoads) {
+  TempDir Dir;
+  const std::string File = Dir.File("ro.iff");
+  WriteSampleModel(File);
+  std::filesystem::permissions(File, std::filesystem::perms::owner_read);
+  if (access(File.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.HardpointCount(), 5);
+}
+
+TEST(ModelReload, AMissingFileRaisesTheFileLayersError) {
+  TempDir Dir;
+  TLoaded L;
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(Dir.File("none.iff")); }),
+            "Cannot open file " + Dir.File("none.iff"));
+}
+
+}  // namespace
