@@ -1,1 +1,307 @@
 #include "iff/IffReader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "iff/ScanSlots.h"
+#include "runtime/FileLayer.h"
+
+namespace {
+
+// Offsets in the format are 32-bit signed: nothing at or beyond this can be
+// named, so no item may reach past it.
+constexpr int64_t OffsetLimit = std::numeric_limits<int32_t>::max();
+
+// Header reads are served from one block of the file at a time. Walking on
+// from the block continues with a large block; a jump past it (a large chunk
+// skipped) reads a small one, so skipping data costs little.
+constexpr int32_t LargeBlock = 64 * 1024;
+constexpr int32_t SmallBlock = 4 * 1024;
+constexpr int32_t HeaderBytes = 12;
+
+class THeaderSource {
+public:
+  explicit THeaderSource(TFileStream& Stream) : FStream(Stream), FBuffer(new uint8_t[LargeBlock]) {}
+
+  // Up to Want bytes at Offset P; fewer only where the file ends.
+  int32_t Fetch(int64_t P, int32_t Want, const uint8_t*& Data) {
+    const int64_t End = FStart + FLength;
+    if (P >= FStart && (P + Want <= End || (FAtEnd && P <= End))) {
+      Data = FBuffer.get() + (P - FStart);
+      return int32_t(std::min<int64_t>(Want, End - P));
+    }
+    const bool Continuing = P >= FStart && P <= End;
+    const int32_t Block = Continuing ? LargeBlock : SmallBlock;
+    FStream.Seek(P);
+    FLength = FStream.Read(FBuffer.get(), Block);
+    FStart = P;
+    FAtEnd = FLength < Block;
+    Data = FBuffer.get();
+    return std::min(Want, FLength);
+  }
+
+private:
+  TFileStream& FStream;
+  std::unique_ptr<uint8_t[]> FBuffer;
+  int64_t FStart = 0;
+  int32_t FLength = 0;
+  bool FAtEnd = false;
+};
+
+struct THeader {
+  bool IsForm = false;
+  TIffTag Tag;
+  int32_t RawSize = 0;
+};
+
+std::string HexDigits(uint32_t Value, int Width) {
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "%0*X", Width, Value);
+  return Text;
+}
+
+std::string TextUpToZero(const uint8_t* Bytes, int32_t Count) {
+  std::string Text;
+  for (int32_t I = 0; I < Count && Bytes[I] != 0; ++I) Text.push_back(char(Bytes[I]));
+  return Text;
+}
+
+int32_t BigEndian32(const uint8_t* Bytes) {
+  return int32_t(uint32_t(Bytes[0]) << 24 | uint32_t(Bytes[1]) << 16 | uint32_t(Bytes[2]) << 8 | uint32_t(Bytes[3]));
+}
+
+// Reads the header at P; false when there is none (the scan ends there).
+bool ReadHeader(THeaderSource& Source, int64_t P, THeader& Header) {
+  const uint8_t* Data;
+  const int32_t Got = Source.Fetch(P, HeaderBytes, Data);
+  if (Got < 4) return false;
+  if (std::equal(Data, Data + 4, TagFORM.Bytes.begin())) {
+    if (Got < 12) {
+      const std::string TypeBytes = Got > 8 ? TextUpToZero(Data + 8, Got - 8) : std::string();
+      throw EIffReader_ErrorInForm("EIffReader_ErrorInForm: Error in Form \"" + TypeBytes + "\" at offset " +
+                                   HexDigits(uint32_t(P), 0));
+    }
+    Header.IsForm = true;
+    Header.Tag = TIffTag::FromBytes(Data + 8);
+    Header.RawSize = BigEndian32(Data + 4);
+    return true;
+  }
+  if (Data[0] == 0) return false;
+  Header.IsForm = false;
+  Header.Tag = TIffTag::FromBytes(Data);
+  if (Got < 8)
+    throw EIffReader_ErrorInChunk("EIffReader_ErrorInChunk: Error in Chunk \"" + Header.Tag.ToText() +
+                                  "\" at offset " + HexDigits(uint32_t(P), 0));
+  Header.RawSize = BigEndian32(Data + 4);
+  return true;
+}
+
+}  // namespace
+
+TForm::~TForm() {
+  // Children are taken over before each form dies, so every destructor that
+  // runs meets an empty list and the depth of the tree never reaches the stack.
+  std::vector<std::unique_ptr<TForm>> Pending = std::move(Forms);
+  while (!Pending.empty()) {
+    std::unique_ptr<TForm> Form = std::move(Pending.back());
+    Pending.pop_back();
+    for (auto& Child : Form->Forms) Pending.push_back(std::move(Child));
+    Form->Forms.clear();
+  }
+}
+
+TIffReader::TIffReader(const std::string& FileName, bool ReadOnly) : FFileName(FileName), FReadOnly(ReadOnly) {
+  FStream = std::make_unique<TFileStream>(FileName, ReadOnly ? TFileMode::OpenRead : TFileMode::OpenReadWrite);
+  const int64_t FileSize = FStream->Size();
+  if (FileSize > OffsetLimit)
+    throw EIffReader("TIffReader: " + FFileName + ", file too large (" + std::to_string(FileSize) +
+                     " bytes, at most " + std::to_string(OffsetLimit) + ")!");
+  FRoot = std::make_unique<TForm>();
+  Index();
+  FCurrentForm = FRoot.get();
+}
+
+TIffReader::~TIffReader() = default;
+
+void TIffReader::Index() {
+  TScanSlotHold Hold(FStream.get());
+  TScanSlot& Slot = Hold.Slot();
+  THeaderSource Source(*FStream);
+
+  // A size field is a signed 32-bit count rounded up to even. A negative one,
+  // one that cannot be rounded, a FORM too small for its type, or an item
+  // reaching past the last offset the format can name would send the scan
+  // backwards or wrap it; the file is refused instead.
+  auto CheckedSize = [this](int64_t P, const THeader& Header) {
+    const int64_t Raw = Header.RawSize;
+    const int64_t Rounded = Raw + (Raw & 1);
+    if (Raw < 0 || (Header.IsForm && Raw < 4) || Rounded > OffsetLimit || P + 8 + Rounded > OffsetLimit)
+      throw EIffReader("TIffReader: " + FFileName + ", invalid size at offset " + HexDigits(uint32_t(P), 8) + "!");
+    return int32_t(Rounded);
+  };
+
+  THeader Header;
+  Slot.ScanPosition = 0;
+  if (!ReadHeader(Source, 0, Header)) throw EIffReader("TIffReader: " + FFileName + "not a valid .iff file!");
+  FRoot->Tag = Header.Tag;
+  FRoot->Offset = 0;
+  FRoot->Size = CheckedSize(0, Header);
+  FRoot->Parent = nullptr;
+  FRootIsChunk = !Header.IsForm;
+
+  TForm* Current = FRoot.get();
+  int64_t CurrentEnd = 8 + int64_t(Current->Size);
+  int64_t P = Header.IsForm ? 12 : CurrentEnd;
+  for (;;) {
+    Slot.ScanPosition = int32_t(P);
+    if (!ReadHeader(Source, P, Header)) break;
+    while (!(Current->Offset < P && P < CurrentEnd)) {
+      Current = Current->Parent;
+      if (!Current) throw EIffReader("TIffReader: " + FFileName + ", error at offset " + HexDigits(uint32_t(P), 8) + "!");
+      CurrentEnd = Current->Offset + 8 + int64_t(Current->Size);
+    }
+    const int32_t Size = CheckedSize(P, Header);
+    if (Header.IsForm) {
+      auto Form = std::make_unique<TForm>();
+      Form->Tag = Header.Tag;
+      Form->Offset = int32_t(P);
+      Form->Size = Size;
+      Form->Parent = Current;
+      TForm* Child = Form.get();
+      Current->Forms.push_back(std::move(Form));
+      Current = Child;
+      CurrentEnd = P + 8 + Size;
+      P += 12;
+    } else {
+      TChunk Chunk;
+      Chunk.Tag = Header.Tag;
+      Chunk.Offset = int32_t(P);
+      Chunk.Size = Size;
+      Chunk.Parent = Current;
+      Current->Chunks.push_back(Chunk);
+      P += 8 + int64_t(Size);
+    }
+  }
+}
+
+const TChunk& TIffReader::RequireOpenChunk(const char* Message) const {
+  if (!FOpenChunk) throw EIffReader(Message);
+  return *FOpenChunk;
+}
+
+void TIffReader::OpenForm(const TIffTag& Tag) {
+  if (FOpenChunk)
+    throw EIffReader("TIffReader: Attempt to open new form, but chunk " + FOpenChunk->Tag.ToText() + " is still open!");
+  for (const auto& Form : FCurrentForm->Forms) {
+    if (Form->Tag == Tag) {
+      FCurrentForm = Form.get();
+      return;
+    }
+  }
+  throw EIffReader("TIffReader: Form (" + Tag.ToText() + ") doesn't exist!");
+}
+
+void TIffReader::CloseForm() {
+  if (FOpenChunk)
+    throw EIffReader("TIffReader: Attempt to close form, but chunk " + FOpenChunk->Tag.ToText() + " is still open!");
+  if (!FCurrentForm->Parent) throw EIffReader("TIffReader: Cannot close last form!");
+  FCurrentForm = FCurrentForm->Parent;
+}
+
+bool TIffReader::FormExists(const TIffTag& Tag) const {
+  return std::any_of(FCurrentForm->Forms.begin(), FCurrentForm->Forms.end(),
+                     [&Tag](const std::unique_ptr<TForm>& Form) { return Form->Tag == Tag; });
+}
+
+int32_t TIffReader::FormCount() const {
+  if (FOpenChunk) throw EIffReader("TIffReader: Must close chunk before reading parent form!");
+  return int32_t(FCurrentForm->Forms.size());
+}
+
+int32_t TIffReader::ChunkCount() const {
+  if (FOpenChunk) throw EIffReader("TIffReader: Must close chunk before reading parent form!");
+  return int32_t(FCurrentForm->Chunks.size());
+}
+
+TForm* TIffReader::GetForm(int32_t Index) const {
+  if (Index < 0 || size_t(Index) >= FCurrentForm->Forms.size())
+    throw EIffReader("TIffReader: Form (index = " + std::to_string(Index) + ") doesn't exist!");
+  return FCurrentForm->Forms[size_t(Index)].get();
+}
+
+void TIffReader::OpenChunk(const TIffTag& Tag) {
+  for (const TChunk& Chunk : FCurrentForm->Chunks) {
+    if (Chunk.Tag == Tag) {
+      FStream->Seek(int64_t(Chunk.Offset) + 8);
+      FOpenChunk = &Chunk;
+      return;
+    }
+  }
+  throw EIffReader("TIffReader[Form: " + FCurrentForm->Tag.ToText() + "]: Chunk (" + Tag.ToText() + ") doesn't exist!");
+}
+
+void TIffReader::OpenChunkByIndex(int32_t Index) {
+  if (FOpenChunk)
+    throw EIffReader("TIffReader: Attempt to open new chunk, but chunk " + FOpenChunk->Tag.ToText() + " is still open!");
+  if (Index < 0 || size_t(Index) >= FCurrentForm->Chunks.size())
+    throw EIffReader("TIffReader: Chunk (index = " + std::to_string(Index) + ") doesn't exist!");
+  const TChunk& Chunk = FCurrentForm->Chunks[size_t(Index)];
+  FStream->Seek(int64_t(Chunk.Offset) + 8);
+  FOpenChunk = &Chunk;
+}
+
+void TIffReader::CloseChunk() {
+  RequireOpenChunk("TIffReader: No chunk is open!");
+  FOpenChunk = nullptr;
+}
+
+TIffTag TIffReader::CurrentTag() const { return FOpenChunk ? FOpenChunk->Tag : FCurrentForm->Tag; }
+
+int32_t TIffReader::CurrentSize() const { return FOpenChunk ? FOpenChunk->Size : FCurrentForm->Size; }
+
+int32_t TIffReader::Read(void* Buffer, int32_t Count) {
+  const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
+  if (Count < 0) throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
+  const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
+  if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
+  return FStream->Read(Buffer, Count);
+}
+
+int32_t TIffReader::ReadString(std::string& S) {
+  std::string Text;
+  for (;;) {
+    char Byte;
+    if (Read(&Byte, 1) == 0) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+    if (Byte == 0) break;
+    Text.push_back(Byte);
+  }
+  S = std::move(Text);
+  return int32_t(S.size());
+}
+
+int32_t TIffReader::Write(const void* Buffer, int32_t Count) {
+  if (FReadOnly) throw EIffReader("TIffReader: Cannot write, " + FFileName + " is open for reading only!");
+  const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before writing!");
+  if (Count < 0) throw EIffReader("TIffReader: Cannot write " + std::to_string(Count) + " bytes!");
+  const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
+  if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Write beyond end of chunk!");
+  // A chunk of a cut-short file may claim bytes the file lacks; writing them
+  // would grow the file, and the reader never changes its length.
+  if (FStream->Position() + Count > FStream->Size())
+    throw EIffReader("TIffReader: Write beyond end of file " + FFileName + "!");
+  const int32_t Written = FStream->Write(Buffer, Count);
+  // Overwriting bytes that exist cannot come up short unless the disk fails;
+  // a caller that saves must not take a partial write for a save.
+  if (Written != Count)
+    throw EIffReader("TIffReader: Only " + std::to_string(Written) + " of " + std::to_string(Count) +
+                     " bytes could be written to " + FFileName + "!");
+  return Written;
+}
+
+int32_t TIffReader::Position() const {
+  const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before seeking!");
+  return int32_t(FStream->Position() - Chunk.Offset);
+}
+
+void TIffReader::Flush() { FStream->Flush(); }

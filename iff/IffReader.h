@@ -72,12 +72,19 @@ public:
   TForm* Root() const { return FRoot.get(); }
   TForm* CurrentForm() const { return FCurrentForm; }
   const TChunk* OpenChunkItem() const { return FOpenChunk; }
+  // True when the file begins with a chunk rather than a FORM: the root then
+  // stands for that chunk and has no children.
+  bool RootIsChunk() const { return FRootIsChunk; }
 
 private:
+  void Index();
+  const TChunk& RequireOpenChunk(const char* Message) const;
+
   std::string FFileName;
   std::unique_ptr<TForm> FRoot;
   std::unique_ptr<TFileStream> FStream;
   TForm* FCurrentForm = nullptr;
   const TChunk* FOpenChunk = nullptr;
   bool FReadOnly = false;
+  bool FRootIsChunk = false;
 };

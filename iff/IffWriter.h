@@ -67,6 +67,12 @@ private:
     int32_t Size = 0;
   };
   class TOutput;
+  TOutput& Output() const;  // raises once the writer has been closed
+  void Put(const void* Buffer, int32_t Count);  // uncounted bytes; a short write raises
+  void CheckRoom(int64_t Count) const;
+  void CountIntoForms(int32_t Count);
+  void PatchSize(int32_t Offset, int32_t Size);
+
   std::unique_ptr<TOutput> FStream;
   std::unique_ptr<TItemRecord> FOpenChunkNode;  // the open chunk, or none
   std::vector<TItemRecord> FFormStack;          // open forms, innermost last

@@ -1,0 +1,94 @@
+#pragma once
+// Byte builders for IFF fixtures: headers, chunks and forms assembled by hand,
+// independently of the writer, so the reader and the writer are each checked
+// against bytes a person can read off the test.
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <pthread.h>
+
+#include "runtime/FileLayer.h"
+
+using TBytes = std::vector<uint8_t>;
+
+inline TBytes Text(const std::string& S) { return TBytes(S.begin(), S.end()); }
+
+inline TBytes BigEndian(uint32_t Value) {
+  return {uint8_t(Value >> 24), uint8_t(Value >> 16), uint8_t(Value >> 8), uint8_t(Value)};
+}
+
+inline TBytes operator+(TBytes A, const TBytes& B) {
+  A.insert(A.end(), B.begin(), B.end());
+  return A;
+}
+
+// A chunk header with any size field, for malformed files.
+inline TBytes Header(const std::string& Tag, uint32_t Size) { return Text(Tag) + BigEndian(Size); }
+
+// A well-formed chunk: header, data and the pad byte an odd length needs.
+inline TBytes Chunk(const std::string& Tag, const TBytes& Data) {
+  TBytes Bytes = Header(Tag, uint32_t(Data.size())) + Data;
+  if (Data.size() % 2) Bytes.push_back(0);
+  return Bytes;
+}
+
+inline TBytes Chunk(const std::string& Tag, size_t DataSize, uint8_t Fill = 0xAB) {
+  return Chunk(Tag, TBytes(DataSize, Fill));
+}
+
+// A well-formed FORM around already assembled children.
+inline TBytes Form(const std::string& Type, const TBytes& Children = {}) {
+  return Text("FORM") + BigEndian(uint32_t(4 + Children.size())) + Text(Type) + Children;
+}
+
+// Restores the real system calls when a test that replaced them ends.
+struct TFileCallsGuard {
+  TFileCallsGuard() = default;
+  ~TFileCallsGuard() { ResetFileCalls(); }
+  TFileCallsGuard(const TFileCallsGuard&) = delete;
+  TFileCallsGuard& operator=(const TFileCallsGuard&) = delete;
+};
+
+// Runs Work on a thread with a small stack, so that code which recursed once
+// per tree level would overflow it and crash the test.
+inline void RunWithSmallStack(size_t StackBytes, const std::function<void()>& Work) {
+  struct TJob {
+    const std::function<void()>* Work;
+    std::exception_ptr Error;
+  } Job{&Work, nullptr};
+  pthread_attr_t Attributes;
+  pthread_attr_init(&Attributes);
+  pthread_attr_setstacksize(&Attributes, StackBytes);
+  pthread_t Thread;
+  auto Body = [](void* Arg) -> void* {
+    auto* J = static_cast<TJob*>(Arg);
+    try {
+      (*J->Work)();
+    } catch (...) {
+      J->Error = std::current_exception();
+    }
+    return nullptr;
+  };
+  if (pthread_create(&Thread, &Attributes, Body, &Job) != 0) throw std::runtime_error("cannot start thread");
+  pthread_join(Thread, nullptr);
+  pthread_attr_destroy(&Attributes);
+  if (Job.Error) std::rethrow_exception(Job.Error);
+}
+
+// N FORMs, each the only child of the one before it.
+inline TBytes NestedForms(size_t Count) {
+  TBytes Bytes(Count * 12);
+  for (size_t I = 0; I < Count; ++I) {
+    uint8_t* At = Bytes.data() + I * 12;
+    const uint32_t Size = uint32_t(4 + 12 * (Count - 1 - I));
+    std::memcpy(At, "FORM", 4);
+    At[4] = uint8_t(Size >> 24), At[5] = uint8_t(Size >> 16), At[6] = uint8_t(Size >> 8), At[7] = uint8_t(Size);
+    std::memcpy(At + 8, "NEST", 4);
+  }
+  return Bytes;
+}
