@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "iff/IffReader.h"
 
@@ -21,6 +22,25 @@ void ReadWhole(TIffReader& Reader, void* Buffer, int32_t Count) {
   int32_t Got = Reader.Read(Buffer, Count);
   if (Got != Count)
     throw ESphereFile("ReadSphere: " + Reader.FileName() + " ends inside the SPHR chunk!");
+}
+
+// After a write that failed: true when the chunk again holds OldData (either
+// nothing had been written, or the old bytes were written back and flushed).
+// Otherwise false, with the reason in Problem.
+bool KeepOrPutBack(TIffReader& Reader, const uint8_t (&OldData)[SphereBytes], std::string& Problem) {
+  try {
+    uint8_t Now[SphereBytes];
+    Reader.OpenChunk(TagSPHR);
+    if (Reader.Read(Now, SphereBytes) == SphereBytes && std::memcmp(Now, OldData, SphereBytes) == 0)
+      return true;
+    Reader.OpenChunk(TagSPHR);
+    Reader.Write(OldData, SphereBytes);
+    Reader.Flush();
+    return true;
+  } catch (const Exception& E) {
+    Problem = E.Message();
+    return false;
+  }
 }
 
 }  // namespace
@@ -63,25 +83,18 @@ void WriteSphere(const std::string& FileName, const float (&Center)[3], float Di
     Reader.OpenChunk(TagSPHR);  // back to the first data byte
   }
 
-  int32_t Written = Reader.Write(NewData, SphereBytes);
-  if (Written != SphereBytes) {
-    std::string What = "WriteSphere: only " + std::to_string(Written) + " of the " +
-                       std::to_string(SphereBytes) + " sphere bytes could be written to " +
-                       FileName + "; ";
-    bool Restored = false;
-    if (HaveOldData) {
-      try {
-        Reader.OpenChunk(TagSPHR);
-        Restored = Reader.Write(OldData, SphereBytes) == SphereBytes;
-        if (Restored) Reader.Flush();
-      } catch (const Exception&) {
-        Restored = false;
-      }
-    }
-    // The failure being reported is the short write; whether the old bytes
-    // could be put back is part of its message.
-    throw ESphereFile(What + (Restored ? "the file was left as it was!"
-                                       : "the file may hold a part of the new values!"));
+  try {
+    const int32_t Written = Reader.Write(NewData, SphereBytes);
+    if (Written != SphereBytes)
+      throw ESphereFile("WriteSphere: only " + std::to_string(Written) + " of the 16 sphere bytes reached " +
+                        FileName + "!");
+  } catch (const Exception& WriteError) {
+    if (!HaveOldData) throw;
+    std::string Problem;
+    if (!KeepOrPutBack(Reader, OldData, Problem))
+      throw ESphereFile(WriteError.Message() +
+                        " The previous sphere bytes could not be put back: " + Problem);
+    throw;
   }
   Reader.Flush();
   Reader.CloseChunk();

@@ -30,8 +30,10 @@ void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter
 // Diameter, in place, and pushes them to the disk before returning; the file's
 // length and every other byte stay as they were. The sixteen bytes go out in
 // one write, so a chunk too short for them ("TIffReader: Write beyond end of
-// chunk!") is refused before anything is written. A write the file takes only
-// in part raises ESphereFile after putting the previous bytes back where it
-// can; a flush the system refuses raises the file layer's error. Nothing is
-// ever reported as saved that did not reach the file.
+// chunk!") is refused before anything is written. When the write fails
+// (refused, or taken only in part) the previous sixteen bytes are put back
+// and the write's error is raised; should they not go back either, ESphereFile
+// says so, after the write's message. A flush the system refuses raises the
+// file layer's error (the file then holds the new bytes). Nothing is ever
+// reported as saved that did not reach the file.
 void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter);

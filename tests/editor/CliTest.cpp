@@ -1,0 +1,147 @@
+// The editor's subcommands of quelbir-cli, run as a user runs them: exact
+// standard output, standard error and exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "gl/PngPicture.h"
+#include "model/SampleModel.h"
+#include "tests/editor/IffBytes.h"
+#include "tests/support/TempDir.h"
+
+using namespace iffbytes;
+
+namespace {
+
+struct TRun {
+  int Exit = -1;
+  std::string Out, Err;
+};
+
+std::string Quote(const std::string& S) {
+  std::string Q = "'";
+  for (char C : S) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
+  return Q + "'";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+  TRun Run(const std::vector<std::string>& Args) {
+    std::string Command = Quote(QUELBIR_CLI);
+    for (const std::string& A : Args) Command += " " + Quote(A);
+    Command += " 2>" + Quote(Dir.File("stderr.txt"));
+    TRun R;
+    FILE* Pipe = ::popen(Command.c_str(), "r");
+    char Buffer[4096];
+    size_t Got;
+    while ((Got = std::fread(Buffer, 1, sizeof Buffer, Pipe)) > 0) R.Out.append(Buffer, Got);
+    const int Status = ::pclose(Pipe);
+    R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    const TBytes Err = ReadFileBytes(Dir.File("stderr.txt"));
+    R.Err.assign(Err.begin(), Err.end());
+    return R;
+  }
+  TempDir Dir;
+  std::string File = Dir.File("model.iff");
+};
+
+TBytes SphereOnlyFile(const TBytes& SphereData) {
+  return Form("DETA", {Chunk("HEAD", {1, 2, 3}), Form("COLL", {Chunk("SPHR", SphereData), Form("EXTN", {})})});
+}
+
+}  // namespace
+
+TEST_F(CliTest, SpherePrintsTheFourStoredValuesSoTheyReadBack) {
+  WriteFileBytes(File, SphereOnlyFile(Floats({1.5f, -0.0f, 0.1f, 3e38f})));
+  const TRun R = Run({"sphere", File});
+  EXPECT_EQ(R.Out, "1.5 -0 0.1 3e+38\n");
+  EXPECT_EQ(R.Err, "");
+  EXPECT_EQ(R.Exit, 0);
+}
+
+TEST_F(CliTest, SphereSetWritesLikeSaveAndPrintsWhatIsStored) {
+  const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
+  WriteFileBytes(File, Before);
+  const TRun R = Run({"sphere", File, "--set", "0.5", "-2.25", " 1e-1", "7"});
+  EXPECT_EQ(R.Out, "0.5 -2.25 0.1 7\n");
+  EXPECT_EQ(R.Exit, 0);
+  TBytes Expected = Before;
+  const TBytes New = Floats({0.5f, -2.25f, 0.1f, 7});
+  std::copy(New.begin(), New.end(), Expected.begin() + long(DataOffset(Before, "SPHR")));
+  EXPECT_EQ(ReadFileBytes(File), Expected);
+}
+
+TEST_F(CliTest, SphereErrorsGoToStandardErrorWithExitCodeOne) {
+  const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
+  WriteFileBytes(File, Before);
+  TRun R = Run({"sphere", File, "--set", "1", "2", "3", "1,5"});
+  EXPECT_EQ(R.Err, "'1,5' is not a valid floating point value\n");
+  EXPECT_EQ(R.Out, "");
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(ReadFileBytes(File), Before);
+
+  WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3})));
+  R = Run({"sphere", File, "--set", "1", "2", "3", "4"});
+  EXPECT_EQ(R.Err, "TIffReader: Write beyond end of chunk!\n");
+  EXPECT_EQ(R.Exit, 1);
+  R = Run({"sphere", File});
+  EXPECT_EQ(R.Err, "TIffReader: Read beyond end of chunk!\n");
+  EXPECT_EQ(R.Exit, 1);
+
+  R = Run({"sphere", Dir.File("missing.iff")});
+  EXPECT_EQ(R.Err, "Cannot open file " + Dir.File("missing.iff") + "\n");
+  EXPECT_EQ(R.Exit, 1);
+
+  R = Run({"sphere", File, "--set", "1", "2"});
+  EXPECT_EQ(R.Exit, 2);  // a usage error
+}
+
+TEST_F(CliTest, ScriptPrintsTheClipboardTextOfTheLoadedFile) {
+  TSampleHardpoint Gun;
+  Gun.Name = "gun1";
+  Gun.Matrix[12] = 1.5f;
+  Gun.Matrix[13] = -2;
+  Gun.Matrix[14] = 0.25f;
+  WriteLodModel(File, {SampleCraftMesh(2)}, {Gun}, nullptr);
+  const TRun R = Run({"script", File});
+  EXPECT_EQ(R.Out,
+            "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n"
+            "        float 1.000\r\n        float 0.000\r\n        float 0.000\r\n        float 1.500\r\n"
+            "        float 0.000\r\n        float 1.000\r\n        float 0.000\r\n        float -2.000\r\n"
+            "        float 0.000\r\n        float 0.000\r\n        float 1.000\r\n        float 0.250\r\n"
+            "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n");
+  EXPECT_EQ(R.Exit, 0);
+
+  WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
+  EXPECT_EQ(Run({"script", File, "--lod", "0"}).Out, "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n");
+
+  WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3, 4})));
+  const TRun Bad = Run({"script", File});
+  EXPECT_EQ(Bad.Exit, 1);
+  EXPECT_EQ(Bad.Err, "TIffReader: Form (MESH) doesn't exist!\n");
+}
+
+TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
+  WriteSampleModel(File);
+  const std::string Png = Dir.File("out.png");
+  TRun R = Run({"render", File, "-o", Png});
+  if (R.Exit == 1 && R.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << R.Err;
+  ASSERT_EQ(R.Exit, 0) << R.Err;
+  EXPECT_EQ(R.Out, "");
+  TPngPicture P = ReadPng(Png);
+  EXPECT_EQ(P.Width, 528);
+  EXPECT_EQ(P.Height, 336);
+
+  R = Run({"render", File, "-o", Png, "--view", "Top View", "--size", "64x48", "--zoom", "-50", "--sphere"});
+  ASSERT_EQ(R.Exit, 0) << R.Err;
+  P = ReadPng(Png);
+  EXPECT_EQ(P.Width, 64);
+  EXPECT_EQ(P.Height, 48);
+
+  EXPECT_EQ(Run({"render", File, "-o", Png, "--view", "Front View"}).Exit, 2);
+  EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "64"}).Exit, 2);
+  EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "0x10"}).Exit, 2);
+  EXPECT_EQ(Run({"render", File}).Exit, 2);
+}

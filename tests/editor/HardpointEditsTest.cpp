@@ -1,0 +1,247 @@
+// The hardpoint grid's store, the row normalisation and the rotation builder.
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+
+#include "editor/HardpointEdits.h"
+#include "gl/HeadlessContext.h"
+#include "runtime/NumberFormat.h"
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const std::exception& E) {
+    return E.what();
+  }
+  return "(no error)";
+}
+
+std::array<float, 16> IdentityMatrix() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+
+}  // namespace
+
+TEST(HardpointGrid, StartsAsTheIdentity) {
+  const TGridTexts T = IdentityGridTexts();
+  for (int I = 0; I < 16; ++I) EXPECT_EQ(T[I], I % 5 == 0 ? "1.000" : "0.000") << "edH" << I + 1;
+}
+
+TEST(HardpointGrid, ShownValuesReplaceTheStoredOnesAtTheFirstStore) {
+  std::array<float, 16> M = IdentityMatrix();
+  M[12] = 0.12345f;
+  M[3] = -0.0004f;
+  TGridTexts T;
+  ShowMatrix(M, T);
+  EXPECT_EQ(T[12], "0.123");
+  EXPECT_EQ(T[3], "0.000");
+  EXPECT_EQ(M[12], 0.12345f);  // showing keeps full precision
+
+  StoreGrid(T, M);
+  EXPECT_EQ(M[12], 0.123f);
+  EXPECT_EQ(M[3], 0.0f);
+  EXPECT_EQ(M[0], 1.0f);
+}
+
+TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
+  std::array<float, 16> M = IdentityMatrix();
+  TGridTexts T = IdentityGridTexts();
+  T[0] = "5";
+  T[12] = "2";
+  T[15] = "1,5";
+  EXPECT_EQ(ErrorOf([&] { StoreGrid(T, M); }), "'1,5' is not a valid floating point value");
+  EXPECT_EQ(M, IdentityMatrix());
+
+  T[15] = "";
+  EXPECT_EQ(ErrorOf([&] { StoreGrid(T, M); }), "'' is not a valid floating point value");
+  EXPECT_EQ(M, IdentityMatrix());
+
+  T[15] = " 1e0 ";
+  StoreGrid(T, M);
+  EXPECT_EQ(M[0], 5.0f);
+  EXPECT_EQ(M[12], 2.0f);
+  EXPECT_EQ(M[15], 1.0f);
+}
+
+TEST(HardpointGrid, NormalisingARowScalesItToUnitLength) {
+  TGridTexts T = IdentityGridTexts();
+  T[0] = "3";
+  T[1] = "0";
+  T[2] = "4";
+  T[3] = "7";  // the grey box stays as it is
+  NormaliseRow(T, 0);
+  EXPECT_EQ(T[0], "0.600");
+  EXPECT_EQ(T[1], "0.000");
+  EXPECT_EQ(T[2], "0.800");
+  EXPECT_EQ(T[3], "7");
+
+  // Rows 2 and 3 use their own boxes only.
+  T[4] = "0";
+  T[5] = "-2";
+  T[6] = "0";
+  T[9] = "0.5";
+  NormaliseRow(T, 1);
+  EXPECT_EQ(T[5], "-1.000");
+  EXPECT_EQ(T[9], "0.5");
+  T[8] = "1";
+  T[9] = "1";
+  T[10] = "1";
+  NormaliseRow(T, 2);
+  EXPECT_EQ(T[8], "0.577");
+  EXPECT_EQ(T[10], "0.577");
+  EXPECT_EQ(T[0], "0.600");
+}
+
+TEST(HardpointGrid, ARowOfUnitLengthIsOnlyReformatted) {
+  TGridTexts T = IdentityGridTexts();
+  // Within a millionth of unit length: the values stay, only reformatted.
+  T[0] = "0.6";
+  T[1] = "0.8";
+  T[2] = "0";
+  NormaliseRow(T, 0);
+  EXPECT_EQ(T[0], "0.600");
+  EXPECT_EQ(T[1], "0.800");
+  T[0] = "1.0000004";
+  T[1] = "0";
+  NormaliseRow(T, 0);
+  EXPECT_EQ(T[0], "1.000");
+}
+
+TEST(HardpointGrid, NormalisingFailuresChangeNoText) {
+  TGridTexts T = IdentityGridTexts();
+  T[0] = "0";
+  T[1] = "0.0";
+  T[2] = "-0";
+  const TGridTexts Before = T;
+  EXPECT_EQ(ErrorOf([&] { NormaliseRow(T, 0); }), "Invalid floating point operation");
+  EXPECT_EQ(T, Before);
+  T[1] = "x";
+  EXPECT_EQ(ErrorOf([&] { NormaliseRow(T, 0); }), "'x' is not a valid floating point value");
+  T[1] = "0.0";
+  EXPECT_EQ(T, Before);
+}
+
+// The rotation builder needs OpenGL's matrix stack.
+class RotationBuilder : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    try {
+      Context = std::make_unique<THeadlessGL>(16, 16);
+    } catch (const Exception& E) {
+      Problem = E.Message();
+    }
+  }
+  static void TearDownTestSuite() { Context.reset(); }
+  void SetUp() override {
+    if (!Context) GTEST_SKIP() << Problem;
+    Context->Activate();
+  }
+  // Answers each prompt with its default text, recording what was asked.
+  TAskText AcceptOffered() {
+    return [this](const std::string& Caption, const std::string& Prompt, const std::string& Default) {
+      Asked.push_back(Caption + "|" + Prompt + "|" + Default);
+      return Default;
+    };
+  }
+  TAskText Answer(std::vector<std::string> Answers) {
+    auto Shared = std::make_shared<std::vector<std::string>>(std::move(Answers));
+    return [this, Shared](const std::string& Caption, const std::string& Prompt, const std::string& Default) {
+      Asked.push_back(Caption + "|" + Prompt + "|" + Default);
+      std::string A = Shared->front();
+      Shared->erase(Shared->begin());
+      return A;
+    };
+  }
+  std::vector<std::string> Asked;
+  static std::unique_ptr<THeadlessGL> Context;
+  static std::string Problem;
+};
+std::unique_ptr<THeadlessGL> RotationBuilder::Context;
+std::string RotationBuilder::Problem;
+
+namespace {
+
+// Rz(z) * Ry(y) * Rx(x) in column-major order, in double precision.
+std::array<float, 16> RotationZYX(double X, double Y, double Z) {
+  const double D = M_PI / 180, cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D),
+               sy = std::sin(Y * D), cz = std::cos(Z * D), sz = std::sin(Z * D);
+  // Rows of the rotation.
+  const double R[3][3] = {{cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx},
+                          {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx},
+                          {-sy, cy * sx, cy * cx}};
+  std::array<float, 16> M{};
+  for (int Col = 0; Col < 3; ++Col)
+    for (int Row = 0; Row < 3; ++Row) M[size_t(4 * Col + Row)] = float(R[Row][Col]);
+  M[15] = 1;
+  return M;
+}
+
+}  // namespace
+
+TEST_F(RotationBuilder, QuarterTurnAboutXFromTheIdentity) {
+  TGridTexts T = IdentityGridTexts();
+  T[12] = "1.500";
+  T[13] = "-2";
+  T[14] = "x";  // the position boxes are not read and keep their texts
+  CreateRotation(IdentityMatrix(), T, Answer({"90", "0", "0"}));
+  EXPECT_EQ(Asked, (std::vector<std::string>{"Create Rotation|X Axis:|0.00", "Create Rotation|Y Axis:|0.00",
+                                             "Create Rotation|Z Axis:|0.00"}));
+  const TGridTexts Expected = {"1.000", "0.000", "0.000",  "0.000", "0.000", "0.000", "1.000", "0.000",
+                               "0.000", "-1.000", "0.000", "0.000", "1.500", "-2",    "x",     "1.000"};
+  EXPECT_EQ(T, Expected);
+}
+
+TEST_F(RotationBuilder, SingleAxisRotationsOfferTheirAngle) {
+  TGridTexts T = IdentityGridTexts();
+  CreateRotation(RotationZYX(0, 30, 0), T, AcceptOffered());
+  EXPECT_EQ(Asked[0], "Create Rotation|X Axis:|0.00");
+  EXPECT_EQ(Asked[1], "Create Rotation|Y Axis:|30.00");
+  EXPECT_EQ(Asked[2], "Create Rotation|Z Axis:|0.00");
+}
+
+TEST_F(RotationBuilder, AcceptingTheOfferedAnglesKeepsTheRotation) {
+  // Combined rotations: the offered angles decompose the stored matrix, and
+  // composing them again must give it back.
+  const double Cases[][3] = {{-60, 25, 40}, {10, -70, 135}, {170, 5, -100}, {30, 30, 30}};
+  for (const auto& C : Cases) {
+    const std::array<float, 16> Stored = RotationZYX(C[0], C[1], C[2]);
+    TGridTexts Shown, Rebuilt = IdentityGridTexts();
+    ShowMatrix(Stored, Shown);
+    Asked.clear();
+    CreateRotation(Stored, Rebuilt, AcceptOffered());
+    EXPECT_EQ(Asked[0], "Create Rotation|X Axis:|" + FormatFixed2(float(C[0])));
+    for (int I = 0; I < 12; ++I)
+      EXPECT_EQ(Rebuilt[I], Shown[I]) << "element " << I << " of " << C[0] << ", " << C[1] << ", " << C[2];
+  }
+}
+
+TEST_F(RotationBuilder, ComposingLeavesTheModelViewMatrixAsItWas) {
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(1, 2, 3);
+  const std::array<double, 16> R = ComposeRotation(0, 0, 90);
+  EXPECT_NEAR(R[1], 1.0, 1e-6);  // x goes to y
+  EXPECT_NEAR(R[4], -1.0, 1e-6);
+  double After[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, After);
+  EXPECT_EQ(After[12], 1.0);
+  EXPECT_EQ(After[14], 3.0);
+  EXPECT_EQ(After[0], 1.0);
+}
+
+TEST_F(RotationBuilder, FailuresStopBeforeAnyTextChanges) {
+  TGridTexts T = IdentityGridTexts();
+  const TGridTexts Before = T;
+  std::array<float, 16> NotARotation = IdentityMatrix();
+  NotARotation[2] = 1.5f;
+  EXPECT_EQ(ErrorOf([&] { CreateRotation(NotARotation, T, AcceptOffered()); }),
+            "Invalid floating point operation");
+  EXPECT_TRUE(Asked.empty());
+  EXPECT_EQ(T, Before);
+
+  EXPECT_EQ(ErrorOf([&] { CreateRotation(IdentityMatrix(), T, Answer({"10", "ten", "0"})); }),
+            "'ten' is not a valid floating point value");
+  EXPECT_EQ(T, Before);
+}

@@ -1,0 +1,147 @@
+// The hardpoint script, to the byte.
+#include <gtest/gtest.h>
+
+#include "editor/EditorModel.h"
+#include "editor/HardpointScript.h"
+#include "iff/IffWriter.h"
+#include "model/SampleModel.h"
+#include "model/THardpoint.h"
+#include "model/TZorvObject.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+THardpoint Hardpoint(const std::string& Name, std::array<float, 16> Matrix) {
+  THardpoint H;
+  H.Name = Name;
+  H.Matrix = Matrix;
+  return H;
+}
+
+constexpr std::array<float, 16> Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+const char* const Gun1Chunk =
+    "      CHUNK \"HARD\"\r\n"
+    "      {\r\n"
+    "        float 1.000\r\n"
+    "        float 0.000\r\n"
+    "        float 0.000\r\n"
+    "        float 1.500\r\n"
+    "        float 0.000\r\n"
+    "        float 1.000\r\n"
+    "        float 0.000\r\n"
+    "        float -2.000\r\n"
+    "        float 0.000\r\n"
+    "        float 0.000\r\n"
+    "        float 1.000\r\n"
+    "        float 0.250\r\n"
+    "        cstring \"gun1\"\r\n"
+    "      }\r\n";
+
+const char* const Head = "    FORM \"HARD\"\r\n    {\r\n";
+const char* const Tail = "    }\r\n  }\r\n";
+
+THardpoint Gun1() {
+  std::array<float, 16> M = Identity;
+  M[12] = 1.5f;
+  M[13] = -2.0f;
+  M[14] = 0.25f;
+  return Hardpoint("gun1", M);
+}
+
+}  // namespace
+
+TEST(HardpointScript, WithoutHardpointsHasTheFramingLinesOnly) {
+  EXPECT_EQ(HardpointScriptText(std::vector<const THardpoint*>{}), std::string(Head) + Tail);
+}
+
+TEST(HardpointScript, OneChunkPerHardpointInFileOrder) {
+  const THardpoint A = Gun1();
+  THardpoint B = Gun1();
+  B.Name = "gun2";
+  const std::string Gun2Chunk = std::string(Gun1Chunk).replace(std::string(Gun1Chunk).find("gun1"), 4, "gun2");
+  EXPECT_EQ(HardpointScriptText({&A}), std::string(Head) + Gun1Chunk + Tail);
+  EXPECT_EQ(HardpointScriptText({&A, &B}), std::string(Head) + Gun1Chunk + Gun2Chunk + Tail);
+}
+
+TEST(HardpointScript, ValuesAreRoundedToThreeDecimalsWithoutANegativeZero) {
+  // Rows: the X axis and position x, the Y axis and y, the Z axis and z; the
+  // grey column (e3, e7, e11, e15) never appears.
+  const THardpoint H = Hardpoint("r", {0.0006f, 0.0004f, -0.0004f, 99, -0.0f, -0.0006f, 2.0005f, 99,
+                                       -1234.5678f, 0.12345f, 1e6f, 99, 0.0625f, -0.0625f, -0.0005f, 99});
+  const std::string Text = HardpointScriptText({&H});
+  const std::string Values[12] = {"0.001", "0.000", "0.000", "0.063",  "0.000", "-0.001",
+                                  "2.000", "-0.063", "-1234.568", "0.123", "1000000.000", "-0.001"};
+  std::string Expected = std::string(Head) + "      CHUNK \"HARD\"\r\n      {\r\n";
+  for (const std::string& V : Values) Expected += "        float " + V + "\r\n";
+  Expected += "        cstring \"r\"\r\n      }\r\n" + std::string(Tail);
+  EXPECT_EQ(Text, Expected);
+}
+
+TEST(HardpointScript, NamesGoOutUnescaped) {
+  const THardpoint H = Hardpoint("a\"b\\c", Identity);
+  const std::string Text = HardpointScriptText({&H});
+  EXPECT_NE(Text.find("        cstring \"a\"b\\c\"\r\n"), std::string::npos);
+}
+
+TEST(HardpointScript, EmptyEntriesAreLeftOut) {
+  const THardpoint A = Gun1();
+  EXPECT_EQ(HardpointScriptText({nullptr, &A, nullptr}), std::string(Head) + Gun1Chunk + Tail);
+}
+
+TEST(HardpointScript, ModelTextComesFromTheStoredMatrices) {
+  TempDir Dir;
+  const std::string File = Dir.File("craft.iff");
+  TSampleHardpoint Gun;
+  Gun.Name = "gun1";
+  Gun.Matrix = Gun1().Matrix;
+  TSampleHardpoint Other;
+  Other.Name = "engine";
+  Other.Matrix[12] = -3;
+  WriteLodModel(File, {SampleCraftMesh(2), SampleCraftMesh(2)}, {Gun, Other}, nullptr);
+
+  TZorvObject Model(TDisplayListPolicy::None);
+  SetUpEditorModel(Model, File);
+  ASSERT_EQ(Model.HardpointCount(), 2);
+  const std::string Loaded = HardpointScriptText(Model);
+  EXPECT_EQ(Loaded.substr(0, std::string(Head).size() + std::string(Gun1Chunk).size()),
+            std::string(Head) + Gun1Chunk);
+
+  // An edit held in the model is what goes out.
+  Model.GetHardpoint(0)->Matrix[12] = 4.0f;
+  Model.GetHardpoint(0)->Matrix[3] = 8.0f;  // grey: never written
+  const std::string Edited = HardpointScriptText(Model);
+  EXPECT_NE(Edited.find("        float 4.000\r\n"), std::string::npos);
+  EXPECT_EQ(Edited.find("8.000"), std::string::npos);
+}
+
+TEST(HardpointScript, ALoadThatStoppedPartWayGivesTheHardpointsRead) {
+  // The second hardpoint's chunk is too short for its matrix: the load stops
+  // there and leaves that entry empty.
+  TempDir Dir;
+  const std::string File = Dir.File("broken.iff");
+  {
+    TIffWriter W(File, wmFile);
+    W.OpenForm(TIffTag("DETA"));
+    for (const char* Type : {"MESH", "0000", "MESH", "0012"}) W.OpenForm(TIffTag::FromBytes(Type));
+    WriteMeshChunks(W, SampleCraftMesh(2));
+    for (int I = 0; I < 4; ++I) W.CloseForm();
+    W.OpenForm(TIffTag("HARD"));
+    W.OpenChunk(TIffTag("HARD"));
+    const THardpoint Gun = Gun1();
+    for (int Element : THardpoint::FileToMatrix) W.WriteSingle(Gun.Matrix[size_t(Element)]);
+    W.WriteString("gun1");
+    W.CloseChunk();
+    W.OpenChunk(TIffTag("HARD"));
+    W.WriteSingle(1);
+    W.CloseChunk();
+    W.CloseForm();
+    W.CloseForm();
+    W.Destroy();
+  }
+  TZorvObject Model(TDisplayListPolicy::None);
+  EXPECT_THROW(SetUpEditorModel(Model, File), Exception);
+  ASSERT_EQ(Model.HardpointCount(), 2);
+  EXPECT_EQ(Model.GetHardpoint(1), nullptr);
+  EXPECT_EQ(HardpointScriptText(Model), std::string(Head) + Gun1Chunk + Tail);
+}

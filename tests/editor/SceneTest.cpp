@@ -1,0 +1,258 @@
+// The views as pixels of a painted frame on the headless context: where a
+// model lands in each layout, and that the collision sphere stays on the
+// model at every zoom and view rotation.
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "editor/EditorModel.h"
+#include "editor/Scene.h"
+#include "editor/ScenePicture.h"
+#include "gl/HeadlessContext.h"
+#include "model/SampleModel.h"
+#include "model/TZorvObject.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+constexpr int W = 400, H = 300;  // not square: the -1..1 square is stretched
+
+constexpr uint32_t White = 0xFFFFFF;
+constexpr uint32_t SphereColour = 0x4D4D66;  // 0.3, 0.3, 0.4 (76.5 may come out as 76)
+constexpr uint32_t CrossColour = 0x8080BF;   // 0.5, 0.5, 0.75
+
+// The outline of a box from Lo to Hi, all six sides.
+TSampleMesh Box(TVector Lo, TVector Hi) {
+  TSampleMesh M;
+  auto P = [&](int X, int Y, int Z) {
+    return TVector{X ? Hi.X : Lo.X, Y ? Hi.Y : Lo.Y, Z ? Hi.Z : Lo.Z};
+  };
+  M.AddPolygon({P(0, 0, 0), P(0, 1, 0), P(1, 1, 0), P(1, 0, 0)});
+  M.AddPolygon({P(0, 0, 1), P(1, 0, 1), P(1, 1, 1), P(0, 1, 1)});
+  M.AddPolygon({P(0, 0, 0), P(1, 0, 0), P(1, 0, 1), P(0, 0, 1)});
+  M.AddPolygon({P(0, 1, 0), P(0, 1, 1), P(1, 1, 1), P(1, 1, 0)});
+  M.AddPolygon({P(0, 0, 0), P(0, 0, 1), P(0, 1, 1), P(0, 1, 0)});
+  M.AddPolygon({P(1, 0, 0), P(1, 1, 0), P(1, 1, 1), P(1, 0, 1)});
+  return M;
+}
+
+// The colour within one step per channel: the driver may round x.5 either way.
+bool Matches(uint32_t Pixel, uint32_t Colour) {
+  for (int Shift = 0; Shift < 24; Shift += 8) {
+    const int D = int((Pixel >> Shift) & 0xFF) - int((Colour >> Shift) & 0xFF);
+    if (D < -1 || D > 1) return false;
+  }
+  return true;
+}
+
+// The bounding box of the pixels of one colour, in pixels.
+struct TBlob {
+  int Count = 0;
+  int X0 = 1 << 30, Y0 = 1 << 30, X1 = -1, Y1 = -1;
+  double CenterX() const { return (X0 + X1) / 2.0; }
+  double CenterY() const { return (Y0 + Y1) / 2.0; }
+  double Width() const { return X1 - X0; }
+};
+
+TBlob Find(const TFramePixels& F, uint32_t Colour, int Left = 0, int Top = 0, int Right = W, int Bottom = H) {
+  TBlob B;
+  for (int Y = Top; Y < Bottom; ++Y)
+    for (int X = Left; X < Right; ++X)
+      if (Matches(F.At(X, Y), Colour)) {
+        ++B.Count;
+        B.X0 = std::min(B.X0, X);
+        B.X1 = std::max(B.X1, X);
+        B.Y0 = std::min(B.Y0, Y);
+        B.Y1 = std::max(B.Y1, Y);
+      }
+  return B;
+}
+
+// A point of the -1..1 square in pixels (y counted from the top).
+double PixelX(double X) { return (X + 1) / 2 * W; }
+double PixelY(double Y) { return (1 - Y) / 2 * H; }
+
+class SceneTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    try {
+      Context = std::make_unique<THeadlessGL>(W, H);
+    } catch (const Exception& E) {
+      GTEST_SKIP() << E.Message();
+    }
+    SetupFixedGLState();
+  }
+  void TearDown() override {
+    Model.reset();
+    Context.reset();
+  }
+  void Load(const TSampleMesh& Mesh) {
+    WriteLodModel(File, {Mesh, Mesh}, {}, nullptr);
+    Model = std::make_unique<TZorvObject>();
+    SetUpEditorModel(*Model, File);
+    State.Model = Model.get();
+  }
+  // Two repaints, as the timer gives them, then the frame.
+  TFramePixels Paint() {
+    Context->Activate();
+    SetupProjection(W, H);
+    PaintScene(State);
+    PaintScene(State);
+    return GrabFrame(W, H);
+  }
+  void ExpectAt(const TBlob& B, double X, double Y, const std::string& What) {
+    ASSERT_GT(B.Count, 0) << What << ": nothing drawn";
+    EXPECT_NEAR(B.CenterX(), PixelX(X), 1.5) << What;
+    EXPECT_NEAR(B.CenterY(), PixelY(Y), 1.5) << What;
+  }
+
+  TempDir Dir;
+  std::string File = Dir.File("box.iff");
+  std::unique_ptr<THeadlessGL> Context;
+  std::unique_ptr<TZorvObject> Model;
+  TSceneState State;
+};
+
+}  // namespace
+
+TEST_F(SceneTest, WithoutAModelOnlyTheBackgroundIsPainted) {
+  const TFramePixels F = Paint();
+  EXPECT_EQ(Find(F, 0x000000).Count, W * H);
+}
+
+TEST_F(SceneTest, EachLayoutShowsTheModelFromItsSide) {
+  // A box from the origin to (0.2, 0.1, 0.05): fitted (largest extent 0.8 at
+  // zoom 100) its centre is at (0.4, 0.2, 0.1); at zoom 50 at (0.2, 0.1, 0.05).
+  Load(Box({0, 0, 0}, {0.2f, 0.1f, 0.05f}));
+  ASSERT_FLOAT_EQ(Model->Scale(), 4.0f);
+  State.ViewScale = ViewScaleFromText("50");
+  const double X = 0.2, Y = 0.1, Z = 0.05;
+
+  State.Layout = FindViewLayout("Back View");
+  ExpectAt(Find(Paint(), White), X, Y, "back: x right, y up");
+  State.Layout = FindViewLayout("Top View");
+  ExpectAt(Find(Paint(), White), X, -Z, "top: x right, z down");
+  State.Layout = FindViewLayout("Side View");
+  ExpectAt(Find(Paint(), White), Z, Y, "side: z right, y up");
+
+  State.Layout = FindViewLayout("3-Views");
+  const TFramePixels F = Paint();
+  ExpectAt(Find(F, White, W / 2, H / 2, W, H), 0.5 + X, -0.5 + Y, "3-Views, lower right: back");
+  ExpectAt(Find(F, White, W / 2, 0, W, H / 2), 0.5 + X, 0.5 - Z, "3-Views, upper right: top");
+  ExpectAt(Find(F, White, 0, H / 2, W / 2, H), -0.5 + Z, -0.5 + Y, "3-Views, lower left: side");
+  EXPECT_EQ(Find(F, White, 0, 0, W / 2, H / 2).Count, 0) << "the upper left quarter stays empty";
+}
+
+TEST_F(SceneTest, ZoomScalesTheModelAboutItsOrigin) {
+  Load(Box({0, 0, 0}, {0.2f, 0.1f, 0.05f}));
+  State.Layout = FindViewLayout("Back View");
+  State.ViewScale = ViewScaleFromText("25");
+  const TBlob Quarter = Find(Paint(), White);
+  State.ViewScale = ViewScaleFromText("50");
+  const TBlob Half = Find(Paint(), White);
+  ExpectAt(Quarter, 0.1, 0.05, "zoom 25");
+  EXPECT_NEAR(Half.Width(), 2 * Quarter.Width(), 1.5);
+  // Not a whole number: zoom 100.
+  EXPECT_EQ(ViewScaleFromText("1.5"), 1.0f);
+  EXPECT_EQ(ViewScaleFromText(""), 1.0f);
+  EXPECT_EQ(ViewScaleFromText("-20"), -0.2f);
+}
+
+TEST_F(SceneTest, SphereIsHiddenUntilUnticked) {
+  Load(Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}));
+  State.Layout = FindViewLayout("Back View");
+  State.SphereDiameter = 0.02f;
+  EXPECT_EQ(Find(Paint(), SphereColour).Count, 0);
+  EXPECT_EQ(Find(Paint(), CrossColour).Count, 0);
+  State.HideSphere = false;
+  EXPECT_GT(Find(Paint(), SphereColour).Count, 0);
+}
+
+TEST_F(SceneTest, SphereScalesWithTheModelAtEveryZoom) {
+  // Box of extent 0.2 about the origin: Scale 4. The sphere's centre sits on
+  // the model point (0.05, 0.05, 0): (0.2, 0.2) on the screen at zoom 100,
+  // (0.4, 0.4) at zoom 200; its radius 0.02 model units is 0.08, then 0.16.
+  Load(Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}));
+  State.Layout = FindViewLayout("Back View");
+  State.HideSphere = false;
+  State.SphereCenter[0] = 0.05f;
+  State.SphereCenter[1] = 0.05f;
+  State.SphereDiameter = 0.02f;
+
+  const TFramePixels At100 = Paint();
+  const TBlob Sphere100 = Find(At100, SphereColour);
+  ExpectAt(Sphere100, 0.2, 0.2, "sphere at zoom 100");
+  EXPECT_NEAR(Sphere100.Width(), 0.08 * W, 2.0);
+  ExpectAt(Find(At100, CrossColour), 0.2, 0.2, "cross at zoom 100");
+  EXPECT_NEAR(Find(At100, CrossColour).Width(), 0.4 * W, 2.0);  // arms of 0.4
+
+  State.ViewScale = ViewScaleFromText("200");
+  const TBlob Sphere200 = Find(Paint(), SphereColour);
+  ExpectAt(Sphere200, 0.4, 0.4, "sphere at zoom 200");
+  EXPECT_NEAR(Sphere200.Width(), 0.16 * W, 2.0);
+}
+
+TEST_F(SceneTest, SphereTurnsWithTheModelAboutTheModelsOrigin) {
+  Load(Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}));
+  State.Layout = FindViewLayout("Back View");
+  State.HideSphere = false;
+  State.SphereCenter[0] = 0.05f;
+  State.SphereCenter[1] = 0.05f;
+  State.SphereDiameter = 0.02f;
+  State.ViewAngles[2] = 90;  // (0.05, 0.05) turns to (-0.05, 0.05)
+  ExpectAt(Find(Paint(), SphereColour), -0.2, 0.2, "sphere after a quarter turn about z");
+  State.ViewAngles[2] = 0;
+  State.ViewAngles[1] = 180;  // about y: x is mirrored
+  ExpectAt(Find(Paint(), SphereColour), -0.2, 0.2, "sphere after a half turn about y");
+}
+
+TEST_F(SceneTest, SphereWaitsForTheModelsFit) {
+  // A model whose fit was never measured (Scale 0) gets no sphere rather
+  // than one collapsed to a point with a cross of no defined length.
+  WriteLodModel(File, {Box({0, 0, 0}, {1, 1, 1})}, {}, nullptr);
+  Model = std::make_unique<TZorvObject>();
+  Model->LoadFromFile(File);
+  State.Model = Model.get();
+  State.HideSphere = false;
+  State.SphereDiameter = 1;
+  State.Layout = FindViewLayout("Back View");
+  Context->Activate();
+  SetupProjection(W, H);
+  PaintScene(State);
+  const TFramePixels F = GrabFrame(W, H);
+  EXPECT_EQ(Find(F, SphereColour).Count, 0);
+  EXPECT_EQ(Find(F, CrossColour).Count, 0);
+}
+
+TEST(ScenePicture, PaintsTheRequestedFileAsTheWindowDoes) {
+  TempDir Dir;
+  const std::string File = Dir.File("box.iff");
+  WriteLodModel(File, {Box({0, 0, 0}, {0.2f, 0.1f, 0.05f})}, {}, nullptr);
+  TPictureRequest Request;
+  Request.ModelFile = File;
+  Request.Layout = FindViewLayout("Back View");
+  Request.Width = W;
+  Request.Height = H;
+  Request.ZoomPercent = 50;
+  TFramePixels F;
+  try {
+    F = RenderModelFrame(Request);
+  } catch (const EHeadlessGL& E) {
+    GTEST_SKIP() << E.Message();
+  }
+  ASSERT_EQ(F.Width, W);
+  const TBlob B = Find(F, White);
+  EXPECT_NEAR(B.CenterX(), PixelX(0.2), 1.5);
+  EXPECT_NEAR(B.CenterY(), PixelY(0.1), 1.5);
+
+  // No sphere in the file: asking for it is the load's error.
+  Request.ShowSphere = true;
+  try {
+    RenderModelFrame(Request);
+    ADD_FAILURE() << "painted a sphere the file does not have";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "TIffReader: Form (COLL) doesn't exist!");
+  }
+}
