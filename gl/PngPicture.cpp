@@ -2,19 +2,14 @@
 
 #include <png.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <memory>
+
+#include "runtime/FileLayer.h"
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& What) { throw EPngPicture("PngPicture: " + What); }
-
-struct TFileCloser {
-  void operator()(std::FILE* File) const { std::fclose(File); }
-};
-using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
 // Frees what libpng allocated for an image, whatever way we leave.
 struct TImage {
@@ -55,21 +50,31 @@ void WritePng(const std::string& FileName, int Width, int Height, int Channels,
   if (!png_image_write_to_memory(&Picture.Image, Encoded.data(), &Size, 0, Pixels.data(), RowStride, nullptr))
     Fail(std::string("cannot encode ") + FileName + ": " + Picture.Image.message);
 
-  TFile File(std::fopen(FileName.c_str(), "wb"));
-  if (!File) Fail("cannot create " + FileName + ": " + std::strerror(errno));
-  if (std::fwrite(Encoded.data(), 1, Size, File.get()) != Size || std::fflush(File.get()) != 0)
-    Fail("cannot write " + FileName + ": " + std::strerror(errno));
-  if (std::fclose(File.release()) != 0) Fail("cannot write " + FileName + ": " + std::strerror(errno));
+  // The bytes go to the disk whole, or the picture is an error.
+  TFileStream Out(FileName, TFileMode::Create);
+  size_t Written = 0;
+  while (Written < Encoded.size()) {
+    const int32_t Block = static_cast<int32_t>(std::min<size_t>(Encoded.size() - Written, 1 << 20));
+    const int32_t Put = Out.Write(Encoded.data() + Written, Block);
+    Written += static_cast<size_t>(Put);
+    if (Put < Block)
+      Fail("cannot write all of " + FileName + " (" + std::to_string(Written) + " of " +
+           std::to_string(Encoded.size()) + " bytes)");
+  }
+  Out.Flush();
 }
 
 TPngPicture ReadPng(const std::string& FileName) {
-  TFile File(std::fopen(FileName.c_str(), "rb"));
-  if (!File) Fail("cannot open " + FileName + ": " + std::strerror(errno));
-  std::vector<uint8_t> Bytes;
-  uint8_t Block[65536];
-  size_t Got;
-  while ((Got = std::fread(Block, 1, sizeof Block, File.get())) > 0) Bytes.insert(Bytes.end(), Block, Block + Got);
-  if (std::ferror(File.get())) Fail("cannot read " + FileName + ": " + std::strerror(errno));
+  TFileStream In(FileName, TFileMode::OpenRead);
+  std::vector<uint8_t> Bytes(static_cast<size_t>(In.Size()));
+  size_t Got = 0;
+  while (Got < Bytes.size()) {
+    const int32_t Block = static_cast<int32_t>(std::min<size_t>(Bytes.size() - Got, 1 << 20));
+    const int32_t Read = In.Read(Bytes.data() + Got, Block);
+    if (Read <= 0) break;
+    Got += static_cast<size_t>(Read);
+  }
+  Bytes.resize(Got);
 
   TImage Picture;
   if (!png_image_begin_read_from_memory(&Picture.Image, Bytes.data(), Bytes.size()))

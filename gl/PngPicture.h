@@ -10,9 +10,11 @@
 QUELBIR_EXCEPTION(EPngPicture);  // "PngPicture: " + what went wrong
 
 // Writes Width x Height pixels of Channels bytes each (3 = RGB, 4 = RGBA),
-// top row first and rows packed, as an 8-bit PNG file. Raises EPngPicture
-// when the size or channel count is not sensible, Pixels holds fewer bytes
-// than the picture needs, or the file cannot be created or written whole.
+// top row first and rows packed, as an 8-bit PNG file, flushed to the disk.
+// Raises EPngPicture when the size or channel count is not sensible, Pixels
+// holds fewer bytes than the picture needs, or the file takes only part of
+// the bytes; the file layer's errors (runtime/FileLayer.h) when the file
+// cannot be created or written at all.
 void WritePng(const std::string& FileName, int Width, int Height, int Channels,
               const std::vector<uint8_t>& Pixels);
 
@@ -24,5 +26,5 @@ struct TPngPicture {
 };
 
 // Reads any PNG file, converted to 8-bit RGBA. Raises EPngPicture when the
-// file cannot be opened or is not a readable PNG.
+// file is not a readable PNG, the file layer's errors when it cannot be read.
 TPngPicture ReadPng(const std::string& FileName);

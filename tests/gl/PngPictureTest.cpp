@@ -5,6 +5,12 @@
 #include <filesystem>
 #include <functional>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "runtime/FileLayer.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -58,17 +64,61 @@ TEST(PngPicture, RefusesPicturesThatCannotBe) {
   EXPECT_FALSE(std::filesystem::exists(F));
 }
 
-TEST(PngPicture, ReportsFilesThatCannotBeWrittenOrRead) {
+template <typename E>
+std::string FileErrorOf(const std::function<void()>& Operation) {
+  try {
+    Operation();
+  } catch (const E& Error) {
+    return Error.Message();
+  }
+  return "(nothing raised)";
+}
+
+TEST(PngPicture, FilesThatCannotBeMadeOrOpenedRaiseTheFileLayersErrors) {
   TempDir Dir;
   const std::string Missing = Dir.File("no/such/folder.png");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(Missing, 1, 1, 3, {1, 2, 3}); }),
-            "PngPicture: cannot create " + Missing + ": No such file or directory");
-  EXPECT_EQ(PngErrorOf([&] { ReadPng(Missing); }),
-            "PngPicture: cannot open " + Missing + ": No such file or directory");
+  EXPECT_EQ(FileErrorOf<EFCreateError>([&] { WritePng(Missing, 1, 1, 3, {1, 2, 3}); }),
+            "Cannot create file " + Missing);
+  EXPECT_EQ(FileErrorOf<EFOpenError>([&] { ReadPng(Missing); }), "Cannot open file " + Missing);
   const std::string Text = Dir.File("text.png");
   WriteFileBytes(Text, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
   const std::string Message = PngErrorOf([&] { ReadPng(Text); });
   EXPECT_EQ(Message.rfind("PngPicture: " + Text + " is not a readable PNG file: ", 0), 0u) << Message;
+}
+
+// A disk that takes the first ten bytes of every file and then is full.
+long TenBytesThenFull(int Handle, const void* Buffer, unsigned long Count, long Offset) {
+  if (Offset >= 10) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return ::pwrite(Handle, Buffer, std::min<unsigned long>(Count, 10 - static_cast<unsigned long>(Offset)), Offset);
+}
+int FailingFsync(int) {
+  errno = EIO;
+  return -1;
+}
+
+class PngOnAFailingDisk : public ::testing::Test {
+protected:
+  void TearDown() override { ResetFileCalls(); }
+  TempDir Dir;
+  const std::vector<uint8_t> Pixels = std::vector<uint8_t>(4 * 4 * 4, 99);
+};
+
+TEST_F(PngOnAFailingDisk, APictureTheDiskTakesOnlyInPartIsAnError) {
+  WritePng(Dir.File("whole.png"), 4, 4, 4, Pixels);
+  const size_t Whole = ReadFileBytes(Dir.File("whole.png")).size();
+  FileCalls().pwrite = TenBytesThenFull;
+  EXPECT_EQ(PngErrorOf([&] { WritePng(Dir.File("part.png"), 4, 4, 4, Pixels); }),
+            "PngPicture: cannot write all of " + Dir.File("part.png") + " (10 of " + std::to_string(Whole) +
+                " bytes)");
+}
+
+TEST_F(PngOnAFailingDisk, APictureThatCannotBeFlushedIsAnError) {
+  FileCalls().fsync = FailingFsync;
+  EXPECT_EQ(FileErrorOf<EInOutError>([&] { WritePng(Dir.File("g.png"), 4, 4, 4, Pixels); }),
+            "Cannot flush file " + Dir.File("g.png") + ": Input/output error");
 }
 
 TEST(PngPicture, ATruncatedFileIsNotReadable) {
