@@ -1,14 +1,12 @@
 #include "gl/PngPicture.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
-
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <functional>
 
 #include "runtime/FileLayer.h"
 #include "tests/support/TempDir.h"
