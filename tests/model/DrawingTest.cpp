@@ -314,6 +314,32 @@ TEST_F(ModelDrawing, TexturedOutlinesSendTextureCoordinatesAndKeepTheBoundTextur
   EXPECT_EQ(Bound, 42);
 }
 
+TEST_F(ModelDrawing, TexturedFacesBindTheirTexturesFromTheProcessWideList) {
+  TStoredMesh Mesh;
+  Mesh.Face({{0, 0, 0}, {0.5f, 0, 0}, {0.5f, 0.5f, 0}}, {0, 0, 1}, 22);  // drawn last
+  Mesh.Face({{0, 0, 0}, {0.5f, 0, 0}, {0.5f, 0.5f, 0}}, {0, 0, 1}, 21);
+  auto Model = Load(Mesh);
+  Model->SetTextured(true);
+  TextureList.Path = Dir.Path().string() + "/";
+  TPalette Palette{};
+  WriteMatFile(TextureFileName(TextureList.Path, 21), 1, 1, Palette, {0});
+  try {
+    Model->DrawDirect();
+    ADD_FAILURE() << "texture 22 has no file";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), TextureFileName(TextureList.Path, 22) + " not found!");
+  }
+  EXPECT_EQ(TextureList.Numbers, (std::vector<int32_t>{21}));
+  WriteMatFile(TextureFileName(TextureList.Path, 22), 1, 1, Palette, {0});
+  Model->DrawDirect();
+  GLint Bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
+  EXPECT_EQ(Bound, 22);
+  EXPECT_EQ(TextureList.Numbers, (std::vector<int32_t>{21, 22}));
+  TextureList.Clear();
+  TextureList.Path.clear();
+}
+
 TEST_F(ModelDrawing, PointsAreEveryVertexFromTheLastToTheFirst) {
   TStoredMesh Mesh;
   Mesh.Face({{0.125f, 0, 0}, {0.25f, 0, 0}});
