@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <sys/mman.h>
 #include <limits>
 
 #include "iff/ScanSlots.h"
@@ -27,10 +29,16 @@ public:
   // Up to Want bytes at Offset P; fewer only where the file ends.
   int32_t Fetch(int64_t P, int32_t Want, const uint8_t*& Data) {
     const int64_t End = FStart + FLength;
-    if (P >= FStart && (P + Want <= End || (FAtEnd && P <= End))) {
+    if (P >= FStart && (P + Want <= End || (FAtEnd && P <= End))) [[likely]] {
       Data = FBuffer.get() + (P - FStart);
       return int32_t(std::min<int64_t>(Want, End - P));
     }
+    return Refill(P, Want, Data);
+  }
+
+private:
+  [[gnu::noinline]] int32_t Refill(int64_t P, int32_t Want, const uint8_t*& Data) {
+    const int64_t End = FStart + FLength;
     const bool Continuing = P >= FStart && P <= End;
     const int32_t Block = Continuing ? LargeBlock : SmallBlock;
     FStream.Seek(P);
@@ -41,13 +49,35 @@ public:
     return std::min(Want, FLength);
   }
 
-private:
   TFileStream& FStream;
   std::unique_ptr<uint8_t[]> FBuffer;
   int64_t FStart = 0;
   int32_t FLength = 0;
   bool FAtEnd = false;
 };
+
+// Room for one more chunk. A form with very many chunks gets its list in
+// memory the system may back with large pages: touching a fresh page costs
+// more than storing the chunks on it, and large pages need a fraction of the
+// touches.
+void MakeRoomForChunk(std::vector<TChunk>& Chunks) {
+  if (Chunks.size() < Chunks.capacity()) [[likely]]
+    return;
+  constexpr size_t LargePage = size_t(2) << 20;
+  const size_t Capacity = Chunks.empty() ? 4 : Chunks.size() * 2;
+  const size_t Bytes = Capacity * sizeof(TChunk);
+  if (Bytes < 2 * LargePage) {
+    Chunks.reserve(Capacity);
+    return;
+  }
+  std::vector<TChunk> Larger;
+  Larger.reserve(Capacity);
+  const auto Start = (reinterpret_cast<uintptr_t>(Larger.data()) + LargePage - 1) & ~(LargePage - 1);
+  const auto End = (reinterpret_cast<uintptr_t>(Larger.data()) + Bytes) & ~(LargePage - 1);
+  if (End > Start) ::madvise(reinterpret_cast<void*>(Start), End - Start, MADV_HUGEPAGE);  // advice only
+  Larger.insert(Larger.end(), Chunks.begin(), Chunks.end());
+  Chunks.swap(Larger);
+}
 
 struct THeader {
   bool IsForm = false;
@@ -71,28 +101,37 @@ int32_t BigEndian32(const uint8_t* Bytes) {
   return int32_t(uint32_t(Bytes[0]) << 24 | uint32_t(Bytes[1]) << 16 | uint32_t(Bytes[2]) << 8 | uint32_t(Bytes[3]));
 }
 
+[[noreturn, gnu::noinline]] void FailInForm(int64_t P, const uint8_t* Data, int32_t Got) {
+  const std::string TypeBytes = Got > 8 ? TextUpToZero(Data + 8, Got - 8) : std::string();
+  throw EIffReader_ErrorInForm("EIffReader_ErrorInForm: Error in Form \"" + TypeBytes + "\" at offset " +
+                               HexDigits(uint32_t(P), 0));
+}
+
+[[noreturn, gnu::noinline]] void FailInChunk(int64_t P, const TIffTag& Tag) {
+  throw EIffReader_ErrorInChunk("EIffReader_ErrorInChunk: Error in Chunk \"" + Tag.ToText() + "\" at offset " +
+                                HexDigits(uint32_t(P), 0));
+}
+
 // Reads the header at P; false when there is none (the scan ends there).
-bool ReadHeader(THeaderSource& Source, int64_t P, THeader& Header) {
+inline bool ReadHeader(THeaderSource& Source, int64_t P, THeader& Header) {
   const uint8_t* Data;
   const int32_t Got = Source.Fetch(P, HeaderBytes, Data);
-  if (Got < 4) return false;
-  if (std::equal(Data, Data + 4, TagFORM.Bytes.begin())) {
-    if (Got < 12) {
-      const std::string TypeBytes = Got > 8 ? TextUpToZero(Data + 8, Got - 8) : std::string();
-      throw EIffReader_ErrorInForm("EIffReader_ErrorInForm: Error in Form \"" + TypeBytes + "\" at offset " +
-                                   HexDigits(uint32_t(P), 0));
-    }
+  if (Got < 4) [[unlikely]]
+    return false;
+  if (std::memcmp(Data, TagFORM.Bytes.data(), 4) == 0) {
+    if (Got < 12) [[unlikely]]
+      FailInForm(P, Data, Got);
     Header.IsForm = true;
     Header.Tag = TIffTag::FromBytes(Data + 8);
     Header.RawSize = BigEndian32(Data + 4);
     return true;
   }
-  if (Data[0] == 0) return false;
+  if (Data[0] == 0) [[unlikely]]
+    return false;
   Header.IsForm = false;
   Header.Tag = TIffTag::FromBytes(Data);
-  if (Got < 8)
-    throw EIffReader_ErrorInChunk("EIffReader_ErrorInChunk: Error in Chunk \"" + Header.Tag.ToText() +
-                                  "\" at offset " + HexDigits(uint32_t(P), 0));
+  if (Got < 8) [[unlikely]]
+    FailInChunk(P, Header.Tag);
   Header.RawSize = BigEndian32(Data + 4);
   return true;
 }
@@ -136,8 +175,8 @@ void TIffReader::Index() {
   auto CheckedSize = [this](int64_t P, const THeader& Header) {
     const int64_t Raw = Header.RawSize;
     const int64_t Rounded = Raw + (Raw & 1);
-    if (Raw < 0 || (Header.IsForm && Raw < 4) || Rounded > OffsetLimit || P + 8 + Rounded > OffsetLimit)
-      throw EIffReader("TIffReader: " + FFileName + ", invalid size at offset " + HexDigits(uint32_t(P), 8) + "!");
+    if (Raw < 0 || (Header.IsForm && Raw < 4) || P + 8 + Rounded > OffsetLimit) [[unlikely]]
+      FailAt(", invalid size at offset ", P);
     return int32_t(Rounded);
   };
 
@@ -158,7 +197,8 @@ void TIffReader::Index() {
     if (!ReadHeader(Source, P, Header)) break;
     while (!(Current->Offset < P && P < CurrentEnd)) {
       Current = Current->Parent;
-      if (!Current) throw EIffReader("TIffReader: " + FFileName + ", error at offset " + HexDigits(uint32_t(P), 8) + "!");
+      if (!Current) [[unlikely]]
+        FailAt(", error at offset ", P);
       CurrentEnd = Current->Offset + 8 + int64_t(Current->Size);
     }
     const int32_t Size = CheckedSize(P, Header);
@@ -174,15 +214,20 @@ void TIffReader::Index() {
       CurrentEnd = P + 8 + Size;
       P += 12;
     } else {
-      TChunk Chunk;
+      // Built in place: a chunk assembled aside and copied in costs a stall per item.
+      MakeRoomForChunk(Current->Chunks);
+      TChunk& Chunk = Current->Chunks.emplace_back();
       Chunk.Tag = Header.Tag;
       Chunk.Offset = int32_t(P);
       Chunk.Size = Size;
       Chunk.Parent = Current;
-      Current->Chunks.push_back(Chunk);
       P += 8 + int64_t(Size);
     }
   }
+}
+
+void TIffReader::FailAt(const char* What, int64_t Offset) const {
+  throw EIffReader("TIffReader: " + FFileName + What + HexDigits(uint32_t(Offset), 8) + "!");
 }
 
 const TChunk& TIffReader::RequireOpenChunk(const char* Message) const {

@@ -78,6 +78,7 @@ public:
 
 private:
   void Index();
+  [[noreturn]] void FailAt(const char* What, int64_t Offset) const;
   const TChunk& RequireOpenChunk(const char* Message) const;
 
   std::string FFileName;
