@@ -1,0 +1,134 @@
+// quelbir-cli sample and info, run as the user runs them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "model/SampleModel.h"
+#include "tests/model/ModelFixtures.h"
+
+using namespace ModelFixtures;
+using nlohmann::json;
+
+namespace {
+
+struct TRun {
+  int Code = -1;
+  std::string Out, Err;
+};
+
+std::string Quoted(const std::string& Text) {
+  std::string Q = "'";
+  for (char C : Text) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
+  return Q + "'";
+}
+
+// Runs quelbir-cli with no display to talk to.
+TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args) {
+  std::string Command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(QUELBIR_CLI);
+  for (const std::string& A : Args) Command += " " + Quoted(A);
+  Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt"));
+  TRun Run;
+  int Status = std::system(Command.c_str());
+  Run.Code = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  auto Slurp = [](const std::string& F) {
+    std::ifstream In(F, std::ios::binary);
+    std::stringstream S;
+    S << In.rdbuf();
+    return S.str();
+  };
+  Run.Out = Slurp(Dir.File("out.txt"));
+  Run.Err = Slurp(Dir.File("err.txt"));
+  return Run;
+}
+
+float AsFloat(const json& Number) { return float(Number.get<double>()); }
+
+TEST(CliInfo, SummarisesTheSampleAsTheEditorLoadsItInJsonWithExactlyTheKeys) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  ASSERT_EQ(Cli(Dir, {"sample", File}).Code, 0);
+  TRun Run = Cli(Dir, {"info", File, "--json"});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_EQ(Run.Err, "");
+  json Info = json::parse(Run.Out);
+  std::vector<std::string> Keys;
+  for (auto& [Key, Value] : Info.items()) Keys.push_back(Key);
+  std::sort(Keys.begin(), Keys.end());
+  EXPECT_EQ(Keys, (std::vector<std::string>{"bounds", "face_vertices", "faces", "file", "hardpoints", "lod", "lods",
+                                            "normals", "shape", "vertices"}));
+  EXPECT_EQ(Info["file"], File);
+  EXPECT_EQ(Info["shape"], "lod");
+  EXPECT_EQ(Info["lods"], json({"0000", "0001", "0002"}));
+  EXPECT_EQ(Info["lod"], "0001");
+  const TSampleMesh Level1 = SampleCraftMesh(1);
+  EXPECT_EQ(Info["vertices"], Level1.Vertices.size());
+  EXPECT_EQ(Info["normals"], Level1.Normals.size());
+  EXPECT_EQ(Info["face_vertices"], Level1.FaceVertices.size());
+  EXPECT_EQ(Info["faces"], Level1.Faces.size());
+  EXPECT_EQ(Info["bounds"]["min"], json({-4, -0.4, -3}));
+  EXPECT_EQ(Info["bounds"]["max"], json({4, 1.6, 4.5}));
+  const auto Hardpoints = SampleCraftHardpoints();
+  ASSERT_EQ(Info["hardpoints"].size(), Hardpoints.size());
+  for (size_t H = 0; H < Hardpoints.size(); ++H) {
+    EXPECT_EQ(Info["hardpoints"][H]["name"], Hardpoints[H].Name);
+    ASSERT_EQ(Info["hardpoints"][H]["matrix"].size(), 16u);
+    for (size_t E = 0; E < 16; ++E) EXPECT_EQ(AsFloat(Info["hardpoints"][H]["matrix"][E]), Hardpoints[H].Matrix[E]);
+  }
+}
+
+TEST(CliInfo, ASingleMeshFileHasNoLevels) {
+  TempDir Dir;
+  const std::string File = Dir.File("single.iff");
+  ASSERT_EQ(Cli(Dir, {"sample", File, "--single"}).Code, 0);
+  json Info = json::parse(Cli(Dir, {"info", "--json", File, "--lod", "2"}).Out);
+  EXPECT_EQ(Info["shape"], "single");
+  EXPECT_EQ(Info["lods"], json::array());
+  EXPECT_TRUE(Info["lod"].is_null());
+  EXPECT_EQ(Info["faces"], SampleCraftMesh(0).Faces.size());
+}
+
+TEST(CliInfo, NumbersReadBackToTheStoredFloatsAndNamesAreUtf8) {
+  TempDir Dir;
+  const std::string File = Dir.File("odd.iff");
+  TSampleHardpoint Odd{"Caf\xE9 \"q\\\"", {}};
+  const float Values[16] = {0.1f, 1e-45f, 3.4028235e38f, 0, -0.0f, 1.0f / 3, 16777217.0f, 0,
+                            -2.5e-38f, 0.3f, 7e10f, 0, 5, 6, 7, 1};
+  for (size_t E = 0; E < 16; ++E) Odd.Matrix[E] = Values[E];
+  WriteLevels(File, {SampleCraftMesh(2), SampleCraftMesh(2)}, [&](TIffWriter& W) { WriteHardForm(W, {Odd}); });
+  json Info = json::parse(Cli(Dir, {"info", File, "--json", "--lod", "0"}).Out);
+  EXPECT_EQ(Info["lod"], "0000");
+  EXPECT_EQ(Info["hardpoints"][0]["name"], "Caf\xC3\xA9 \"q\\\"");
+  for (size_t E : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14})
+    EXPECT_EQ(AsFloat(Info["hardpoints"][0]["matrix"][E]), Values[E]) << "element " << E;
+  EXPECT_TRUE(std::signbit(AsFloat(Info["hardpoints"][0]["matrix"][4])));  // -0 stays -0
+}
+
+TEST(CliInfo, TheTextSummaryNamesTheShapeLevelsAndHardpoints) {
+  TempDir Dir;
+  const std::string File = Dir.File("sample.iff");
+  ASSERT_EQ(Cli(Dir, {"sample", File}).Code, 0);
+  TRun Run = Cli(Dir, {"info", File, "--lod", "7"});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_NE(Run.Out.find("shape: level of detail\nlevels: 0000 0001 0002\nloaded level: 0002\n"), std::string::npos)
+      << Run.Out;
+  EXPECT_NE(Run.Out.find("\n  Cockpit: 1 0 0 0 0 "), std::string::npos) << Run.Out;
+}
+
+TEST(CliInfo, ErrorsPrintTheMessageAloneAndExitOne) {
+  TempDir Dir;
+  TRun Missing = Cli(Dir, {"info", Dir.File("none.iff")});
+  EXPECT_EQ(Missing.Code, 1);
+  EXPECT_EQ(Missing.Err, "Cannot open file " + Dir.File("none.iff") + "\n");
+  EXPECT_EQ(Missing.Out, "");
+  const std::string Broken = Dir.File("broken.iff");
+  WriteFile(Broken, "MESH", [](TIffWriter& W) { Form(W, "0012", [](TIffWriter&) {}); });
+  EXPECT_EQ(Cli(Dir, {"info", Broken, "--json"}).Err, "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!\n");
+  EXPECT_EQ(Cli(Dir, {"sample", Dir.File("no/such/folder.iff")}).Code, 1);
+  EXPECT_EQ(Cli(Dir, {"info"}).Code, 2);
+}
+
+}  // namespace
