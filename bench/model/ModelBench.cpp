@@ -1,0 +1,98 @@
+// Loading a model of a million quadrilaterals against reading the same file's
+// bytes with plain reads, and one direct drawing of 100,000 quadrilaterals on
+// the headless context. Compare the load's time with ReadFileBytes' in the
+// same run.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "bench/model/BigModel.h"
+#include "gl/HeadlessContext.h"
+#include "model/TZorvObject.h"
+
+namespace {
+
+// One file per grid size for the whole run, removed at exit.
+struct TBigFile {
+  std::string Name;
+  TBigFile(int Columns, int Rows) {
+    Name = (std::filesystem::temp_directory_path() /
+            ("quelbir-bench-" + std::to_string(getpid()) + "-" + std::to_string(Columns) + "x" +
+             std::to_string(Rows) + ".iff"))
+               .string();
+    BigModel::Write(Name, Columns, Rows);
+  }
+  ~TBigFile() { std::filesystem::remove(Name); }
+};
+
+const TBigFile& MillionQuads() {
+  static TBigFile File(1000, 1000);
+  return File;
+}
+
+// The baseline: the whole file into one uninitialised block with read(2).
+void ReadFileBytes(benchmark::State& State) {
+  const std::string& Name = MillionQuads().Name;
+  const int64_t Size = int64_t(std::filesystem::file_size(Name));
+  for (auto _ : State) {
+    std::unique_ptr<uint8_t[]> Bytes(new uint8_t[size_t(Size)]);
+    int Handle = open(Name.c_str(), O_RDONLY);
+    int64_t Done = 0;
+    while (Done < Size) {
+      ssize_t Got = read(Handle, Bytes.get() + Done, size_t(Size - Done));
+      if (Got <= 0) break;
+      Done += Got;
+    }
+    close(Handle);
+    benchmark::DoNotOptimize(Bytes.get());
+    if (Done != Size) State.SkipWithError("short read");
+  }
+  State.SetBytesProcessed(State.iterations() * Size);
+}
+BENCHMARK(ReadFileBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void LoadMillionQuads(benchmark::State& State) {
+  const std::string& Name = MillionQuads().Name;
+  const int64_t Size = int64_t(std::filesystem::file_size(Name));
+  for (auto _ : State) {
+    TZorvObject Model(TDisplayListPolicy::None);
+    Model.SetKeepData(true);
+    Model.LoadFromFile(Name);
+    benchmark::DoNotOptimize(Model.Mesh().Faces.Data());
+    if (Model.Mesh().FaceCount != 1000000) State.SkipWithError("wrong face count");
+  }
+  State.SetBytesProcessed(State.iterations() * Size);
+}
+BENCHMARK(LoadMillionQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One DrawDirect as the editor draws (outlines, fit scale, mesh kept), made
+// to finish with glFinish.
+void DrawDirectHundredThousandQuads(benchmark::State& State) {
+  static TBigFile File(400, 250);
+  THeadlessGL Context(528, 336);
+  TZorvObject Model;
+  Model.SetWireframe(true);
+  Model.SetKeepData(true);
+  Model.LoadFromFile(File.Name);
+  Model.SetFitSize(0.4f);
+  glColor3f(1, 1, 1);
+  for (auto _ : State) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    Model.DrawDirect();
+    glPopMatrix();
+    glFinish();
+  }
+  State.counters["faces"] = double(Model.Mesh().FaceCount);
+}
+BENCHMARK(DrawDirectHundredThousandQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
