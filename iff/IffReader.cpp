@@ -1,9 +1,10 @@
 #include "iff/IffReader.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <sys/mman.h>
 #include <limits>
 
 #include "iff/ScanSlots.h"
