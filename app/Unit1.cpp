@@ -1,0 +1,606 @@
+#include "app/Unit1.h"
+
+#include <clocale>
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include "app/FormFont.h"
+#include "editor/EditorModel.h"
+#include "editor/HardpointScript.h"
+#include "editor/SphereEdits.h"
+#include "editor/SphereFile.h"
+#include "gl/gltools.h"
+#include "gl/qt/QtContextBackend.h"
+#include "gl/qt/QtGLView.h"
+#include "model/TZorvObject.h"
+#include "runtime/NumberFormat.h"
+
+namespace {
+
+const QColor Teal(0, 128, 128);
+const QColor Grey(128, 128, 128);
+
+QString Text(const std::string& Utf8) { return QString::fromStdString(Utf8); }
+
+QFrame* BlackPanel(QWidget* Parent, int Left, int Top, int Width, int Height) {
+  auto* Panel = new QFrame(Parent);
+  Panel->setGeometry(Left, Top, Width, Height);
+  Panel->setFrameShape(QFrame::NoFrame);
+  Panel->setAutoFillBackground(true);
+  QPalette Colours = Panel->palette();
+  Colours.setColor(QPalette::Window, Qt::black);
+  Colours.setColor(QPalette::WindowText, Qt::white);
+  Panel->setPalette(Colours);
+  return Panel;
+}
+
+QLabel* WhiteLabel(QWidget* Parent, const char* Caption, int Left, int Top, int Width, int Height) {
+  auto* Label = new QLabel(QString::fromLatin1(Caption), Parent);
+  Label->setGeometry(Left, Top, Width, Height);
+  Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label->setContentsMargins(0, 0, 0, 0);
+  return Label;
+}
+
+QPushButton* Button(QWidget* Parent, const char* Caption, int Left, int Top, int Width, int Height) {
+  auto* B = new QPushButton(QString::fromLatin1(Caption), Parent);
+  B->setGeometry(Left, Top, Width, Height);
+  return B;
+}
+
+// The borderless coloured boxes of the sphere panel and the grid.
+TKeyPressEdit* FlatEdit(QWidget* Parent, int Left, int Top, int Width, int Height, const QColor& Background,
+                        const char* Initial) {
+  auto* Edit = new TKeyPressEdit(Parent);
+  Edit->setGeometry(Left, Top, Width, Height);
+  Edit->setFrame(false);
+  Edit->setTextMargins(0, 0, 0, 0);
+  Edit->setContentsMargins(0, 0, 0, 0);
+  Edit->setAutoFillBackground(true);
+  QPalette Colours = Edit->palette();
+  Colours.setColor(QPalette::Base, Background);
+  Colours.setColor(QPalette::Text, Qt::white);
+  Colours.setColor(QPalette::Window, Background);
+  Edit->setPalette(Colours);
+  Edit->setText(QString::fromLatin1(Initial));
+  return Edit;
+}
+
+}  // namespace
+
+TForm1::TForm1(TWindowServices& Services, QWidget* Parent) : QWidget(Parent), FServices(Services) {
+  BuildControls();
+  ConnectHandlers();
+  Handle([this] { FormCreate(); });
+  AttachViewHandlers();
+}
+
+TForm1::~TForm1() {
+  // The model's display list belongs to the view's context.
+  if (Model && GLView->context() != nullptr) {
+    GLView->makeCurrent();
+    Model.reset();
+    GLView->doneCurrent();
+  }
+  Model.reset();
+}
+
+void TForm1::BuildControls() {
+  setObjectName("Form1");
+  setWindowTitle("QUELBIR Editor");
+  setFont(FormFont());
+  QPalette Colours = palette();
+  Colours.setColor(QPalette::Window, Teal);
+  setPalette(Colours);
+  setAutoFillBackground(true);
+  // The outer size is 544 x 375 with the frame; the client area is what
+  // the drawing covers.
+  resize(EditorClientWidth, EditorClientHeight);
+  move(192, 107);
+  setAcceptDrops(true);
+
+  GLView = new TQtGLView(this);
+  GLView->setObjectName("GLView");
+  GLView->setGeometry(0, 0, width(), height());
+  GLView->installEventFilter(this);
+
+  Panel2 = BlackPanel(this, 8, 8, 153, 41);
+  Button1 = Button(Panel2, "&Load Mesh...", 8, 8, 75, 25);
+  Button2 = Button(Panel2, "&Save", 88, 8, 57, 25);
+  Button2->setEnabled(false);
+
+  Panel4 = BlackPanel(this, 8, 56, 153, 65);
+  Label5 = WhiteLabel(Panel4, "Scale:", 8, 13, 30, 13);
+  edScale = new TKeyPressEdit(Panel4);
+  edScale->setGeometry(56, 8, 73, 21);
+  edScale->setText("100");
+  UpDown1 = new TUpDownControl(Panel4);
+  UpDown1->setGeometry(129, 8, 15, 21);
+  UpDown1->SetRange(0, 1000);
+  UpDown1->SetIncrement(20);
+  UpDown1->SetPosition(100);
+  UpDown1->SetAssociate(edScale);
+  Label6 = WhiteLabel(Panel4, "View:", 8, 36, 26, 13);
+  cbView = new QComboBox(Panel4);
+  cbView->setGeometry(56, 32, 89, 21);
+  cbView->setEditable(false);
+  for (const char* Name : ViewLayoutNames) cbView->addItem(QString::fromLatin1(Name));
+  cbView->setCurrentIndex(0);
+
+  Panel1 = BlackPanel(this, 8, 128, 153, 137);
+  Label3 = WhiteLabel(Panel1, "COLL SPHR", 8, 8, 60, 13);
+  chkHideSphere = new QCheckBox("Hide", Panel1);
+  chkHideSphere->setGeometry(96, 8, 49, 17);
+  chkHideSphere->setChecked(true);
+  Label1 = WhiteLabel(Panel1, "Position:", 8, 24, 40, 13);
+  EditPosX = FlatEdit(Panel1, 8, 40, 41, 13, Teal, "0.000");
+  EditPosY = FlatEdit(Panel1, 56, 40, 41, 13, Teal, "0.000");
+  EditPosZ = FlatEdit(Panel1, 104, 40, 41, 13, Teal, "0.000");
+  Label2 = WhiteLabel(Panel1, "Diameter:", 8, 72, 45, 13);
+  EditDiameter = FlatEdit(Panel1, 8, 88, 41, 13, Teal, "0.000");
+  CheckBoxTree = new QCheckBox("tree present", Panel1);
+  CheckBoxTree->setGeometry(8, 112, 97, 17);
+  CheckBoxTree->setEnabled(false);
+  {
+    // Display only, but readable: white on black like the panel.
+    QPalette P = CheckBoxTree->palette();
+    P.setColor(QPalette::Disabled, QPalette::WindowText, Qt::white);
+    P.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
+    CheckBoxTree->setPalette(P);
+  }
+
+  Panel3 = BlackPanel(this, 168, 8, 185, 225);
+  Label4 = WhiteLabel(Panel3, "Hardpoints:", 8, 8, 54, 13);
+  lbHards = new TTwoColumnListBox(Panel3);
+  lbHards->setGeometry(8, 24, 169, 81);
+  const TGridTexts Identity = IdentityGridTexts();
+  for (int I = 0; I < 16; ++I) {
+    const int Row = I / 4, Column = I % 4;
+    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal,
+                      Identity[I].c_str());
+    edH[I]->setObjectName(QString("edH%1").arg(I + 1));
+  }
+  Button3 = Button(Panel3, "u", 8, 112, 13, 17);
+  Button4 = Button(Panel3, "u", 8, 128, 13, 17);
+  Button5 = Button(Panel3, "u", 8, 144, 13, 17);
+  Button6 = Button(Panel3, "r", 8, 160, 13, 17);
+  Button7 = Button(Panel3, "Copy Script to Clipboard", 8, 192, 169, 25);
+
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(200);
+
+  OpenDialog1.Filter = "IFF Files (*.iff)|*.iff";
+  OpenDialog1.DefaultExt = ".iff";
+  OpenDialog1.HideReadOnly = true;
+  OpenDialog1.PathMustExist = true;
+  OpenDialog1.FileMustExist = true;
+  OpenDialog1.NoReadOnlyReturn = true;
+  OpenDialog1.EnableSizing = true;
+
+  // Names for tests and accessibility.
+  Panel1->setObjectName("Panel1");
+  Panel2->setObjectName("Panel2");
+  Panel3->setObjectName("Panel3");
+  Panel4->setObjectName("Panel4");
+  Button1->setObjectName("Button1");
+  Button2->setObjectName("Button2");
+  Button3->setObjectName("Button3");
+  Button4->setObjectName("Button4");
+  Button5->setObjectName("Button5");
+  Button6->setObjectName("Button6");
+  Button7->setObjectName("Button7");
+  Label1->setObjectName("Label1");
+  Label2->setObjectName("Label2");
+  Label3->setObjectName("Label3");
+  Label4->setObjectName("Label4");
+  Label5->setObjectName("Label5");
+  Label6->setObjectName("Label6");
+  edScale->setObjectName("edScale");
+  UpDown1->setObjectName("UpDown1");
+  cbView->setObjectName("cbView");
+  chkHideSphere->setObjectName("chkHideSphere");
+  CheckBoxTree->setObjectName("CheckBoxTree");
+  EditPosX->setObjectName("EditPosX");
+  EditPosY->setObjectName("EditPosY");
+  EditPosZ->setObjectName("EditPosZ");
+  EditDiameter->setObjectName("EditDiameter");
+  lbHards->setObjectName("lbHards");
+  Timer1->setObjectName("Timer1");
+
+  // Tab order: Panel1, Panel2, Panel3, Panel4, and inside each panel its own.
+  QWidget* Order[] = {EditPosX, EditPosY, EditPosZ, EditDiameter, CheckBoxTree, chkHideSphere,
+                      Button1,  Button2,  lbHards};
+  QWidget* Previous = nullptr;
+  auto Chain = [&Previous](QWidget* Next) {
+    if (Previous) QWidget::setTabOrder(Previous, Next);
+    Previous = Next;
+  };
+  for (QWidget* W : Order) Chain(W);
+  for (TKeyPressEdit* Box : edH) Chain(Box);
+  for (QWidget* W : {static_cast<QWidget*>(Button3), static_cast<QWidget*>(Button4), static_cast<QWidget*>(Button5),
+                     static_cast<QWidget*>(Button6), static_cast<QWidget*>(Button7), static_cast<QWidget*>(edScale),
+                     static_cast<QWidget*>(cbView)})
+    Chain(W);
+}
+
+void TForm1::ConnectHandlers() {
+  connect(Button1, &QPushButton::clicked, this, [this] { Handle([this] { Button1Click(); }); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Handle([this] { Button2Click(); }); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Handle([this] { Button3Click(); }); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Handle([this] { Button4Click(); }); });
+  connect(Button5, &QPushButton::clicked, this, [this] { Handle([this] { Button5Click(); }); });
+  connect(Button6, &QPushButton::clicked, this, [this] { Handle([this] { Button6Click(); }); });
+  connect(Button7, &QPushButton::clicked, this, [this] { Handle([this] { Button7Click(); }); });
+  connect(edScale, &TKeyPressEdit::Changed, this, [this] { Handle([this] { edScaleChange(); }); });
+  connect(lbHards, &TTwoColumnListBox::Clicked, this, [this] { Handle([this] { lbHardsClick(); }); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
+  for (TKeyPressEdit* Box : {EditPosX, EditPosY, EditPosZ, EditDiameter}) {
+    Box->OnKeyPress = [this, Box](char16_t& Key) {
+      // A key whose handler fails does not reach the box.
+      if (!Handle([&] { EditPosXKeyPress(Box, Key); })) Key = 0;
+    };
+  }
+  for (TKeyPressEdit* Box : edH) {
+    Box->OnKeyPress = [this, Box](char16_t& Key) {
+      if (!Handle([&] { edH1KeyPress(Box, Key); })) Key = 0;
+    };
+  }
+}
+
+void TForm1::AttachViewHandlers() {
+  GLView->OnResize = [this](int W, int H) { HandleDeferred([&] { FormResize(W, H); }); };
+  GLView->OnPaint = [this] { HandleDeferred([this] { FormPaint(); }); };
+  // Should Qt ever make the view's context anew (the view moved to another
+  // top-level window), the new context gets the window's fixed state too.
+  GLView->OnContextCreated = [this] {
+    if (FContextLive) HandleDeferred([] { SetupFixedGLState(); });
+  };
+  Timer1->start();
+}
+
+bool TForm1::Handle(const std::function<void()>& Handler) {
+  ++FHandlerDepth;
+  std::string Failure;
+  bool Failed = false;
+  try {
+    if (FContextLive) ActivateRenderContext(0);
+    Handler();
+  } catch (const Exception& E) {
+    Failed = true;
+    Failure = E.Message();
+  } catch (const std::exception& E) {
+    Failed = true;
+    Failure = E.what();
+  }
+  --FHandlerDepth;
+  if (Failed) Report(Failure);
+  return !Failed;
+}
+
+void TForm1::HandleDeferred(const std::function<void()>& Handler) {
+  ++FHandlerDepth;
+  std::string Failure;
+  bool Failed = false;
+  try {
+    Handler();
+  } catch (const Exception& E) {
+    Failed = true;
+    Failure = E.Message();
+  } catch (const std::exception& E) {
+    Failed = true;
+    Failure = E.what();
+  }
+  --FHandlerDepth;
+  // A message box must not open inside Qt's paint of the view.
+  if (Failed) QMetaObject::invokeMethod(this, [this, Failure] { Report(Failure); }, Qt::QueuedConnection);
+}
+
+void TForm1::Report(const std::string& Message) {
+  FReporting = true;
+  FServices.ShowMessage(this, Message);
+  FReporting = false;
+}
+
+// ---- start-up, projection, paint, shut-down ----
+
+void TForm1::FormCreate() {
+  // Numbers read and written through the C library use "." too, whatever
+  // the user's locale (Qt sets the C locale from the environment).
+  std::setlocale(LC_NUMERIC, "C");
+  SetContextBackend(&TQtContextBackend::Instance());
+  CreateRenderContext(WindowHandleOf(GLView), 0);
+  FContextLive = RenderContexts[0] != nullptr;
+  if (FContextLive) SetupFixedGLState();
+  Model.reset();
+  cbView->setCurrentIndex(0);
+  const std::string Argument = FServices.ParamStr1();
+  if (!Argument.empty() && FServices.FileExists(Argument)) LoadMesh(Argument);
+}
+
+void TForm1::FormResize(int DeviceWidth, int DeviceHeight) {
+  ActivateRenderContext(0);
+  SetupProjection(DeviceWidth, DeviceHeight);
+}
+
+void TForm1::FormPaint() {
+  ++FPaintCount;
+  ActivateRenderContext(0);
+  PaintScene(SceneState());
+  SwapRenderBuffers(0);
+}
+
+void TForm1::Paint() {
+  if (GLView->OnPaint) GLView->repaint();
+}
+
+void TForm1::Timer1Timer() {
+  // A tick never runs inside another handler (one waiting for a dialog), nor
+  // while an error is being reported.
+  if (FHandlerDepth > 1 || FReporting) return;
+  Paint();
+}
+
+void TForm1::FormClose() {
+  GLView->OnPaint = nullptr;
+  GLView->OnResize = nullptr;
+  GLView->OnContextCreated = nullptr;
+  DestroyRenderContext(WindowHandleOf(GLView), 0);
+  FContextLive = false;
+}
+
+TSceneState TForm1::SceneState() const {
+  TSceneState State;
+  State.Layout = cbView->currentIndex() < 0 ? 0 : cbView->currentIndex();
+  for (int I = 0; I < 3; ++I) {
+    State.ViewAngles[I] = ViewAngles[I];
+    State.SphereCenter[I] = SphereCenter[I];
+  }
+  State.ViewScale = ViewScale;
+  State.SphereDiameter = SphereDiameter;
+  State.HideSphere = chkHideSphere->isChecked();
+  State.Model = Model.get();
+  return State;
+}
+
+void TForm1::DrawSphere(GLUquadric* Quadric) { ::DrawSphere(SceneState(), Quadric); }
+
+void TForm1::DrawModel() { ::DrawModel(SceneState()); }
+
+// ---- loading ----
+
+void TForm1::Button1Click() {
+  std::optional<std::string> Chosen = FServices.OpenFile(this, OpenDialog1);
+  if (Chosen && FServices.FileExists(*Chosen)) LoadMesh(*Chosen);
+}
+
+void TForm1::LoadMesh(const std::string& FileName) {
+  ModelFileName = FileName;
+  Button2->setEnabled(true);
+  Model.reset();
+  Model = std::make_unique<TZorvObject>();
+  SetUpEditorModel(*Model, FileName);
+  FCaption = EditorCaption(FileName);
+  setWindowTitle(Text(FCaption));
+  ReadSphere();
+  lbHards->Clear();
+  for (int32_t I = 0; I < Model->HardpointCount(); ++I) {
+    const THardpoint* Hardpoint = Model->GetHardpoint(I);
+    lbHards->Add(Hardpoint ? Hardpoint->Name : std::string());
+  }
+  lbHards->SetItemIndex(0);
+  lbHardsClick();
+}
+
+void TForm1::edScaleChange() { ViewScale = ViewScaleFromText(edScale->text().toStdString()); }
+
+// ---- the collision sphere ----
+
+void TForm1::ReadSphere() {
+  bool TreePresent = CheckBoxTree->isChecked();
+  ::ReadSphere(ModelFileName, SphereCenter, SphereDiameter, TreePresent);
+  CheckBoxTree->setChecked(TreePresent);
+  EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
+  EditPosY->setText(Text(FormatFixed3(SphereCenter[1])));
+  EditPosZ->setText(Text(FormatFixed3(SphereCenter[2])));
+  EditDiameter->setText(Text(FormatFixed3(SphereDiameter)));
+}
+
+void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
+  if (Key != u'\r') return;
+  Key = 0;
+  StoreSphereTexts(EditPosX->text().toStdString(), EditPosY->text().toStdString(), EditPosZ->text().toStdString(),
+                   EditDiameter->text().toStdString(), SphereCenter, SphereDiameter);
+}
+
+void TForm1::Button2Click() {
+  WriteSphere(ModelFileName, SphereCenter, SphereDiameter);
+  LoadMesh(ModelFileName);
+}
+
+// ---- the hardpoints ----
+
+THardpoint* TForm1::SelectedHardpoint() const {
+  if (!Model) return nullptr;
+  return Model->GetHardpoint(lbHards->ItemIndex());
+}
+
+TGridTexts TForm1::GridTexts() const {
+  TGridTexts Texts;
+  for (int I = 0; I < 16; ++I) Texts[I] = edH[I]->text().toStdString();
+  return Texts;
+}
+
+void TForm1::SetGridTexts(const TGridTexts& Texts) {
+  for (int I = 0; I < 16; ++I)
+    if (edH[I]->text().toStdString() != Texts[I]) edH[I]->setText(Text(Texts[I]));
+}
+
+void TForm1::lbHardsClick() {
+  THardpoint* Hardpoint = SelectedHardpoint();
+  if (Hardpoint == nullptr) return;
+  Model->SelectedHardpoint = lbHards->ItemIndex();
+  TGridTexts Texts = GridTexts();
+  ShowMatrix(Hardpoint->Matrix, Texts);
+  SetGridTexts(Texts);
+}
+
+void TForm1::edH1KeyPress(TKeyPressEdit*, char16_t&) { StoreGridNow(); }
+
+void TForm1::StoreGridNow() {
+  THardpoint* Hardpoint = SelectedHardpoint();
+  if (Hardpoint == nullptr) return;
+  StoreGrid(GridTexts(), Hardpoint->Matrix);
+}
+
+void TForm1::NormaliseRowClick(int Row) {
+  TGridTexts Texts = GridTexts();
+  NormaliseRow(Texts, Row);
+  SetGridTexts(Texts);
+  char16_t Key = 0;
+  edH1KeyPress(nullptr, Key);
+}
+
+void TForm1::Button3Click() { NormaliseRowClick(0); }
+void TForm1::Button4Click() { NormaliseRowClick(1); }
+void TForm1::Button5Click() { NormaliseRowClick(2); }
+
+void TForm1::Button6Click() {
+  THardpoint* Hardpoint = SelectedHardpoint();
+  if (Hardpoint == nullptr) return;
+  TGridTexts Texts = GridTexts();
+  CreateRotation(Hardpoint->Matrix, Texts,
+                 [this](const std::string& Caption, const std::string& Prompt, const std::string& DefaultText) {
+                   std::string Answer = FServices.InputBox(this, Caption, Prompt, DefaultText);
+                   // The dialog's own drawing may have left another context
+                   // current; the rotation is built on the window's.
+                   ActivateRenderContext(0);
+                   return Answer;
+                 });
+  SetGridTexts(Texts);
+  char16_t Key = 0;
+  edH1KeyPress(nullptr, Key);
+}
+
+void TForm1::Button7Click() {
+  // Without a model there is nothing to copy; the clipboard keeps its text.
+  if (!Model) return;
+  FServices.SetClipboardText(HardpointScriptText(*Model));
+}
+
+// ---- the mouse: a left-button drag rotates the views ----
+
+void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
+  if (Button == Qt::LeftButton) {
+    DragStartX = X;
+    DragStartY = Y;
+    Dragging = true;
+  } else {
+    Dragging = false;
+  }
+}
+
+void TForm1::FormMouseMove(int X, int Y) {
+  if (!Dragging) return;
+  ViewAngles[0] = float(DragStartX - X);
+  ViewAngles[1] = float(DragStartY - Y);
+  setWindowTitle(Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " +
+                      FormatFixed2(ViewAngles[2])));
+}
+
+void TForm1::FormMouseUp(Qt::MouseButton, int, int) {
+  const bool WasDragging = Dragging;
+  Dragging = false;
+  // The angles stay; the caption names the file again.
+  if (WasDragging) setWindowTitle(Text(FCaption));
+}
+
+// ---- Qt's events ----
+
+void TForm1::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  if (!FShownOnce) {
+    FShownOnce = true;
+    // The up/down control writes its position into the box as it is set up,
+    // which gives the zoom.
+    Handle([this] { UpDown1->WritePosition(); });
+  }
+}
+
+void TForm1::resizeEvent(QResizeEvent* Event) {
+  QWidget::resizeEvent(Event);
+  GLView->setGeometry(0, 0, width(), height());
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+  if (FContextLive) Handle([this] { FormClose(); });
+  Event->accept();
+}
+
+std::string TForm1::DroppedModelFile(const QMimeData* Data) {
+  if (Data == nullptr || !Data->hasUrls() || Data->urls().size() != 1) return {};
+  const QUrl Url = Data->urls().first();
+  if (!Url.isLocalFile()) return {};
+  const QString Path = Url.toLocalFile();
+  if (!Path.endsWith(".iff", Qt::CaseInsensitive)) return {};
+  return Path.toStdString();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
+  if (!DroppedModelFile(Event->mimeData()).empty()) Event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* Event) {
+  const std::string FileName = DroppedModelFile(Event->mimeData());
+  if (FileName.empty()) return;
+  Event->acceptProposedAction();
+  // As the load command: an existing file only.
+  Handle([this, FileName] {
+    if (FServices.FileExists(FileName)) LoadMesh(FileName);
+  });
+}
+
+bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == GLView) {
+    switch (Event->type()) {
+      case QEvent::MouseButtonPress: {
+        auto* Mouse = static_cast<QMouseEvent*>(Event);
+        const QPoint At = Mouse->position().toPoint();
+        Handle([&] { FormMouseDown(Mouse->button(), At.x(), At.y()); });
+        return true;
+      }
+      case QEvent::MouseMove: {
+        auto* Mouse = static_cast<QMouseEvent*>(Event);
+        const QPoint At = Mouse->position().toPoint();
+        Handle([&] { FormMouseMove(At.x(), At.y()); });
+        return true;
+      }
+      case QEvent::MouseButtonRelease: {
+        auto* Mouse = static_cast<QMouseEvent*>(Event);
+        const QPoint At = Mouse->position().toPoint();
+        Handle([&] { FormMouseUp(Mouse->button(), At.x(), At.y()); });
+        return true;
+      }
+      case QEvent::Wheel: {
+        // One notch (120) is one step of the up/down control, so box,
+        // control and zoom stay in step.
+        auto* Wheel = static_cast<QWheelEvent*>(Event);
+        FWheelRemainder += Wheel->angleDelta().y();
+        const int Notches = FWheelRemainder / 120;
+        FWheelRemainder -= Notches * 120;
+        if (Notches != 0) Handle([&] { UpDown1->Step(Notches); });
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(Watched, Event);
+}

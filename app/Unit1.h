@@ -1,0 +1,154 @@
+#pragma once
+// The editor's one window: the drawing of the loaded model in one of four
+// view layouts, repainted every 200 ms, with three black panels over it for
+// loading and saving, zoom and layout, the collision sphere and the
+// hardpoints. Every user action is an event handler of TForm1; an error that
+// escapes a handler ends it at the failing step and is shown as a message box
+// with exactly its message, and the window goes on with what the finished
+// steps left.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/KeyPressEdit.h"
+#include "app/TwoColumnListBox.h"
+#include "app/UpDownControl.h"
+#include "app/WindowServices.h"
+#include "editor/HardpointEdits.h"
+#include "editor/Scene.h"
+
+class TQtGLView;
+class THardpoint;
+class TZorvObject;
+struct GLUquadric;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+public:
+  // Builds the window and runs FormCreate. The services outlive the window.
+  explicit TForm1(TWindowServices& Services, QWidget* Parent = nullptr);
+  ~TForm1() override;
+
+  // Controls, by their names.
+  TQtGLView* GLView;  // the drawing, under the panels
+  QFrame* Panel1;
+  QFrame* Panel2;
+  QFrame* Panel3;
+  QFrame* Panel4;
+  QPushButton* Button1;
+  QPushButton* Button2;
+  QLabel* Label5;
+  TKeyPressEdit* edScale;
+  TUpDownControl* UpDown1;
+  QLabel* Label6;
+  QComboBox* cbView;
+  QLabel* Label3;
+  QCheckBox* chkHideSphere;
+  QLabel* Label1;
+  TKeyPressEdit* EditPosX;
+  TKeyPressEdit* EditPosY;
+  TKeyPressEdit* EditPosZ;
+  QLabel* Label2;
+  TKeyPressEdit* EditDiameter;
+  QCheckBox* CheckBoxTree;
+  QLabel* Label4;
+  TTwoColumnListBox* lbHards;
+  std::array<TKeyPressEdit*, 16> edH;  // edH1..edH16 at index 0..15
+  QPushButton* Button3;
+  QPushButton* Button4;
+  QPushButton* Button5;
+  QPushButton* Button6;
+  QPushButton* Button7;
+  QTimer* Timer1;
+  TOpenDialogOptions OpenDialog1;
+
+  // State.
+  std::unique_ptr<TZorvObject> Model;
+  std::string ModelFileName;
+  float ViewAngles[3] = {0, 0, 0};
+  float ViewScale = 0;
+  float SphereCenter[3] = {0, 0, 0};
+  float SphereDiameter = 0;
+  int DragStartX = 0, DragStartY = 0;
+  bool Dragging = false;
+
+  // Handlers and their steps.
+  void FormCreate();
+  void FormResize(int DeviceWidth, int DeviceHeight);
+  void FormPaint();
+  void Timer1Timer();
+  void FormClose();
+  void Button1Click();
+  void LoadMesh(const std::string& FileName);
+  void edScaleChange();
+  void Button2Click();
+  void EditPosXKeyPress(TKeyPressEdit* Sender, char16_t& Key);
+  void lbHardsClick();
+  void edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key);
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void FormMouseDown(Qt::MouseButton Button, int X, int Y);
+  void FormMouseMove(int X, int Y);
+  void FormMouseUp(Qt::MouseButton Button, int X, int Y);
+  void ReadSphere();
+  void DrawSphere(GLUquadric* Quadric);
+  void DrawModel();
+
+  // The window's paint routine: runs FormPaint while a paint handler is
+  // attached.
+  void Paint();
+  // What one repaint draws.
+  TSceneState SceneState() const;
+  // The hardpoint at the list's current index, or nullptr.
+  THardpoint* SelectedHardpoint() const;
+  TGridTexts GridTexts() const;
+  void SetGridTexts(const TGridTexts& Texts);
+  // How many times FormPaint has run.
+  int PaintCount() const { return FPaintCount; }
+
+  // Runs one handler as the window's event loop does: with the window's
+  // rendering context current, and with an error that escapes it shown
+  // through the services' message box. False when an error ended it.
+  bool Handle(const std::function<void()>& Handler);
+
+protected:
+  void showEvent(QShowEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+  void BuildControls();
+  void ConnectHandlers();
+  void AttachViewHandlers();
+  void NormaliseRowClick(int Row);
+  void StoreGridNow();
+  // An error raised inside Qt's own paint or resize is reported once that
+  // has returned.
+  void HandleDeferred(const std::function<void()>& Handler);
+  void Report(const std::string& Message);
+  static std::string DroppedModelFile(const QMimeData* Data);
+
+  TWindowServices& FServices;
+  std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging
+  bool FContextLive = false;
+  bool FShownOnce = false;
+  int FHandlerDepth = 0;
+  bool FReporting = false;
+  int FPaintCount = 0;
+  int FWheelRemainder = 0;
+};

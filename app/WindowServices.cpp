@@ -1,0 +1,122 @@
+#include "app/WindowServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "runtime/FileLayer.h"
+
+namespace {
+
+std::vector<std::string> SplitBars(const std::string& Text) {
+  std::vector<std::string> Parts;
+  std::string::size_type Start = 0;
+  for (;;) {
+    auto Bar = Text.find('|', Start);
+    Parts.push_back(Text.substr(Start, Bar == std::string::npos ? std::string::npos : Bar - Start));
+    if (Bar == std::string::npos) break;
+    Start = Bar + 1;
+  }
+  return Parts;
+}
+
+QString Latin1(const std::string& Bytes) {
+  return QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size()));
+}
+
+}  // namespace
+
+std::vector<std::string> QtNameFilters(const std::string& Filter) {
+  std::vector<std::string> Filters;
+  if (Filter.empty()) return Filters;
+  auto Parts = SplitBars(Filter);
+  for (size_t I = 0; I + 1 < Parts.size(); I += 2) {
+    std::string Patterns = Parts[I + 1];
+    for (char& C : Patterns)
+      if (C == ';') C = ' ';
+    const std::string Suffix = "(" + Patterns + ")";
+    const std::string& Description = Parts[I];
+    bool Named = Description.size() >= Suffix.size() &&
+                 Description.compare(Description.size() - Suffix.size(), Suffix.size(), Suffix) == 0;
+    Filters.push_back(Named ? Description : Description + " " + Suffix);
+  }
+  return Filters;
+}
+
+std::optional<std::string> TQtWindowServices::OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) {
+  QFileDialog Dialog(Parent);
+  Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  Dialog.setFileMode(Options.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  QStringList Filters;
+  for (const auto& F : QtNameFilters(Options.Filter)) Filters << QString::fromStdString(F);
+  Dialog.setNameFilters(Filters);
+  QString Ext = QString::fromStdString(Options.DefaultExt);
+  if (Ext.startsWith('.')) Ext.remove(0, 1);
+  Dialog.setDefaultSuffix(Ext);
+  // Qt's dialog has no "open read-only" box to hide; sizing is its default.
+  Dialog.setSizeGripEnabled(Options.EnableSizing);
+  for (;;) {
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString Chosen = Dialog.selectedFiles().first();
+    QFileInfo Info(Chosen);
+    if (Options.PathMustExist && !Info.dir().exists()) continue;
+    if (Options.NoReadOnlyReturn && Info.exists() && !Info.isWritable()) {
+      QMessageBox::warning(&Dialog, Dialog.windowTitle(),
+                           Info.fileName() + "\nThis file is set to read-only.\nTry again with a different file name.");
+      continue;
+    }
+    return Info.absoluteFilePath().toStdString();
+  }
+}
+
+std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
+                                        const std::string& DefaultText) {
+  bool Ok = false;
+  QString Answer = QInputDialog::getText(Parent, QString::fromStdString(Caption), QString::fromStdString(Prompt),
+                                         QLineEdit::Normal, QString::fromStdString(DefaultText), &Ok);
+  return Ok ? Answer.toStdString() : DefaultText;
+}
+
+void TQtWindowServices::ShowMessage(QWidget* Parent, const std::string& Text) {
+  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), QString::fromStdString(Text),
+                  QMessageBox::Ok, Parent);
+  Box.setTextFormat(Qt::PlainText);
+  Box.exec();
+}
+
+void TQtWindowServices::SetClipboardText(const std::string& Text) {
+  QApplication::clipboard()->setText(Latin1(Text), QClipboard::Clipboard);
+}
+
+bool TQtWindowServices::FileExists(const std::string& FileName) { return ::FileExists(FileName); }
+
+std::string TQtWindowServices::ParamStr1() {
+  QStringList Arguments = QApplication::arguments();
+  return Arguments.size() > 1 ? Arguments.at(1).toStdString() : std::string();
+}
+
+std::optional<std::string> TScriptedWindowServices::OpenFile(QWidget*, const TOpenDialogOptions& Options) {
+  OpenQuestions.push_back(Options);
+  if (OpenAnswers.empty()) return std::nullopt;
+  auto Answer = OpenAnswers.front();
+  OpenAnswers.pop_front();
+  return Answer;
+}
+
+std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Caption, const std::string& Prompt,
+                                              const std::string& DefaultText) {
+  InputQuestions.push_back({Caption, Prompt, DefaultText});
+  if (InputAnswers.empty()) return DefaultText;
+  auto Answer = InputAnswers.front();
+  InputAnswers.pop_front();
+  return Answer ? *Answer : DefaultText;
+}
+
+void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { Messages.push_back(Text); }
+
+void TScriptedWindowServices::SetClipboardText(const std::string& Text) { Clipboard = Text; }
+
+bool TScriptedWindowServices::FileExists(const std::string& FileName) { return ::FileExists(FileName); }

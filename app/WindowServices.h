@@ -1,0 +1,87 @@
+#pragma once
+// What the window needs of the desktop besides its own controls: the
+// file-open dialog, the input box, message boxes, the clipboard, the file
+// system's "does it exist" and the command line. The window asks for them
+// only through this interface, so that a test can answer a dialog without a
+// person; TQtWindowServices is the real desktop, TScriptedWindowServices
+// answers from prepared lists and records what was asked.
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// The file-open dialog's settings, in the platform's own terms.
+struct TOpenDialogOptions {
+  std::string Filter;        // "Description|pattern" pairs joined by "|"
+  std::string DefaultExt;    // appended to a typed name that has none
+  bool HideReadOnly = false;     // no "open read-only" check box
+  bool PathMustExist = false;
+  bool FileMustExist = false;
+  bool NoReadOnlyReturn = false; // a read-only file is refused, the dialog stays
+  bool EnableSizing = false;
+};
+
+class TWindowServices {
+public:
+  virtual ~TWindowServices() = default;
+  // The chosen file's full path, or nothing when the user cancels.
+  virtual std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) = 0;
+  // The edited text on OK, DefaultText on Cancel.
+  virtual std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
+                               const std::string& DefaultText) = 0;
+  // A modal box showing Text exactly.
+  virtual void ShowMessage(QWidget* Parent, const std::string& Text) = 0;
+  // Replaces the clipboard's content with Text as plain text; each byte of
+  // Text is one character.
+  virtual void SetClipboardText(const std::string& Text) = 0;
+  virtual bool FileExists(const std::string& FileName) = 0;
+  // The first command-line argument, empty if none.
+  virtual std::string ParamStr1() = 0;
+};
+
+// The desktop itself, through Qt.
+class TQtWindowServices : public TWindowServices {
+public:
+  std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
+  std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
+                       const std::string& DefaultText) override;
+  void ShowMessage(QWidget* Parent, const std::string& Text) override;
+  void SetClipboardText(const std::string& Text) override;
+  bool FileExists(const std::string& FileName) override;
+  std::string ParamStr1() override;
+};
+
+// Answers prepared by a test, in order, and a record of every question.
+class TScriptedWindowServices : public TWindowServices {
+public:
+  struct TInputQuestion {
+    std::string Caption, Prompt, DefaultText;
+  };
+
+  // Answers of the open dialog: a path, or nothing for Cancel. With no answer
+  // left the dialog is cancelled.
+  std::deque<std::optional<std::string>> OpenAnswers;
+  // Answers of the input box: a text for OK, nothing for Cancel. With no
+  // answer left the box is cancelled.
+  std::deque<std::optional<std::string>> InputAnswers;
+  std::string CommandLineArgument;
+
+  std::vector<TOpenDialogOptions> OpenQuestions;
+  std::vector<TInputQuestion> InputQuestions;
+  std::vector<std::string> Messages;
+  std::optional<std::string> Clipboard;
+
+  std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
+  std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
+                       const std::string& DefaultText) override;
+  void ShowMessage(QWidget* Parent, const std::string& Text) override;
+  void SetClipboardText(const std::string& Text) override;
+  bool FileExists(const std::string& FileName) override;
+  std::string ParamStr1() override { return CommandLineArgument; }
+};
+
+// Qt's name filters for a "Description|pattern|..." filter:
+// "IFF Files (*.iff)|*.iff" gives the one filter "IFF Files (*.iff)".
+std::vector<std::string> QtNameFilters(const std::string& Filter);

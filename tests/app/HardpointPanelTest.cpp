@@ -1,0 +1,251 @@
+// The hardpoint panel: the list, the grid's store-before-the-key rule, the
+// "u" and "r" buttons with their failures, and the script on the clipboard.
+#include <cmath>
+
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+// Rz(Z) * Ry(Y) * Rx(X), column-major.
+std::array<float, 16> ComposedRotation(double X, double Y, double Z) {
+  const double D = 3.14159265358979323846 / 180;
+  const double cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D), sy = std::sin(Y * D),
+               cz = std::cos(Z * D), sz = std::sin(Z * D);
+  const double R[3][3] = {{cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx},
+                          {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx},
+                          {-sy, cy * sx, cy * cx}};
+  std::array<float, 16> M{};
+  for (int Row = 0; Row < 3; ++Row)
+    for (int Col = 0; Col < 3; ++Col) M[4 * Col + Row] = float(R[Row][Col]);
+  M[15] = 1;
+  return M;
+}
+
+std::array<float, 16> RotationY(float Degrees) {
+  const float R = Degrees * 3.14159265358979f / 180, C = std::cos(R), S = std::sin(R);
+  return {C, 0, -S, 0, 0, 1, 0, 0, S, 0, C, 0, 0, 0, 0, 1};
+}
+
+class HardpointPanelTest : public FormTest {
+protected:
+  void OpenWith(const std::vector<TSampleHardpoint>& Hardpoints) {
+    const std::string File = Dir.File("hard.iff");
+    WriteModel(File, AxisBoxesMesh(), Hardpoints, std::array<float, 4>{0, 0, 0, 1});
+    Open(File);
+  }
+  const std::array<float, 16>& Stored(int Index = 0) { return Form->Model->GetHardpoint(Index)->Matrix; }
+  std::vector<std::string> Row(int R) {
+    return BoxTexts({Form->edH[4 * R], Form->edH[4 * R + 1], Form->edH[4 * R + 2], Form->edH[4 * R + 3]});
+  }
+};
+
+TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndTheFirstKeyStoresTheShownValues) {
+  auto M = Translation(0.12345f, 0, 0);
+  OpenWith({Hardpoint("a", Translation(1, 2, 3)), Hardpoint("b", M)});
+  // Choosing "b" with the mouse.
+  const QRect Entry = Form->lbHards->visualItemRect(Form->lbHards->item(1));
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, {}, Entry.center());
+  EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->edH[12]->text(), "0.123");
+  EXPECT_EQ(Stored(1)[12], 0.12345f);
+  // Any character key in any box stores all sixteen shown values first.
+  Form->edH[5]->setFocus();
+  Form->edH[5]->end(false);
+  QTest::keyClick(Form->edH[5], Qt::Key_Backspace);
+  EXPECT_EQ(Stored(1)[12], 0.123f);
+  EXPECT_EQ(Stored(1)[5], 1.0f);  // the box's text before the Backspace
+  EXPECT_EQ(Form->edH[5]->text(), "1.00");
+  // The keyboard selects too.
+  Form->lbHards->setFocus();
+  QTest::keyClick(Form->lbHards, Qt::Key_Up);
+  EXPECT_EQ(Form->Model->SelectedHardpoint, 0);
+  EXPECT_EQ(Form->edH[14]->text(), "3.000");
+}
+
+TEST_F(HardpointPanelTest, EachKeyStoresTheTextAsItStoodBeforeThatKey) {
+  OpenWith({Hardpoint("gun", Translation(0, 0, 0))});
+  Retype(Form->edH[12], "2");
+  // The digit's key press stored the old 0.000; the 2 is only in the box.
+  EXPECT_EQ(Stored()[12], 0.0f);
+  EXPECT_EQ(Form->edH[12]->text(), "2");
+  PressEnter(Form->edH[12]);
+  EXPECT_EQ(Stored()[12], 2.0f);
+  // A grey box is stored like any other.
+  Retype(Form->edH[3], "5");
+  PressEnter(Form->edH[3]);
+  EXPECT_EQ(Stored()[3], 5.0f);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(HardpointPanelTest, ABadGridTextKeepsTheMatrixAndDropsTheKey) {
+  OpenWith({Hardpoint("gun", Translation(4, 5, 6))});
+  const auto Before = Stored();
+  Form->edH[13]->setText("");
+  Form->edH[13]->setFocus();
+  QTest::keyClick(Form->edH[13], '7');
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"'' is not a valid floating point value"});
+  EXPECT_EQ(Form->edH[13]->text(), "");
+  EXPECT_EQ(Stored(), Before);
+}
+
+TEST_F(HardpointPanelTest, NormalisingARowWritesUnitLengthThenStores) {
+  OpenWith({Hardpoint("gun", Translation(0, 0, 0))});
+  Form->edH[0]->setText("3");
+  Form->edH[1]->setText("0");
+  Form->edH[2]->setText("4");
+  Form->edH[3]->setText("2");
+  QTest::mouseClick(Form->Button3, Qt::LeftButton);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"0.600", "0.000", "0.800", "2"}));
+  EXPECT_EQ(Stored()[0], 0.6f);
+  EXPECT_EQ(Stored()[2], 0.8f);
+  EXPECT_EQ(Stored()[3], 2.0f);
+  // Rows 2 and 3 have their own buttons; a unit row is only reformatted.
+  Form->edH[4]->setText("0");
+  Form->edH[5]->setText("1");
+  Form->edH[6]->setText("-0");
+  QTest::mouseClick(Form->Button4, Qt::LeftButton);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{"0.000", "1.000", "0.000", "0.000"}));
+  Form->edH[8]->setText("0");
+  Form->edH[9]->setText("0");
+  Form->edH[10]->setText("-2");
+  QTest::mouseClick(Form->Button5, Qt::LeftButton);
+  EXPECT_EQ(Row(2), (std::vector<std::string>{"0.000", "0.000", "-1.000", "0.000"}));
+  EXPECT_EQ(Stored()[10], -1.0f);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(HardpointPanelTest, NormalisingFailuresChangeNothingOrKeepTheNewTexts) {
+  OpenWith({Hardpoint("gun", Translation(1, 1, 1))});
+  const auto Before = Stored();
+  Form->edH[0]->setText("0");
+  Form->edH[1]->setText("0");
+  Form->edH[2]->setText("0");
+  QTest::mouseClick(Form->Button3, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages.back(), "Invalid floating point operation");
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"0", "0", "0", "0.000"}));
+  EXPECT_EQ(Stored(), Before);
+
+  Form->edH[5]->setText("x");
+  QTest::mouseClick(Form->Button4, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages.back(), "'x' is not a valid floating point value");
+
+  // The row normalises, but the store then trips over another box.
+  Form->edH[8]->setText("0");
+  Form->edH[9]->setText("2");
+  Form->edH[10]->setText("0");
+  QTest::mouseClick(Form->Button5, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages.back(), "'x' is not a valid floating point value");
+  EXPECT_EQ(Row(2)[1], "1.000");
+  EXPECT_EQ(Stored(), Before);
+  EXPECT_EQ(Services.Messages.size(), 3u);
+}
+
+TEST_F(HardpointPanelTest, NormalisingWithoutASelectionStillRewritesTheBoxes) {
+  OpenWith({});
+  Form->edH[0]->setText("0");
+  Form->edH[1]->setText("3");
+  Form->edH[2]->setText("4");
+  QTest::mouseClick(Form->Button3, Qt::LeftButton);
+  EXPECT_EQ(Row(0)[1], "0.600");
+  EXPECT_EQ(Row(0)[2], "0.800");
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(HardpointPanelTest, RotationOffersTheStoredAnglesAndAcceptingThemKeepsTheMatrix) {
+  // A combined rotation: accepting the three offered angles must give the
+  // stored rotation back.
+  std::array<float, 16> M = ComposedRotation(20, 45, 30);
+  M[12] = 7;
+  OpenWith({Hardpoint("turret", M)});
+  const TGridTexts Shown = Form->GridTexts();
+  QTest::mouseClick(Form->Button6, Qt::LeftButton);
+  ASSERT_EQ(Services.InputQuestions.size(), 3u);
+  const char* Prompts[] = {"X Axis:", "Y Axis:", "Z Axis:"};
+  for (int I = 0; I < 3; ++I) {
+    EXPECT_EQ(Services.InputQuestions[I].Caption, "Create Rotation");
+    EXPECT_EQ(Services.InputQuestions[I].Prompt, Prompts[I]);
+  }
+  EXPECT_EQ(Services.InputQuestions[0].DefaultText, "20.00");
+  EXPECT_EQ(Services.InputQuestions[1].DefaultText, "45.00");
+  EXPECT_EQ(Services.InputQuestions[2].DefaultText, "30.00");
+  EXPECT_EQ(Form->GridTexts(), Shown);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(HardpointPanelTest, RotationBuildsTheAnsweredAnglesKeepingThePosition) {
+  OpenWith({Hardpoint("gun", Translation(1, 2, 3))});
+  Services.InputAnswers = {std::string("90"), std::nullopt, std::string(" 0 ")};
+  QTest::mouseClick(Form->Button6, Qt::LeftButton);
+  for (const auto& Q : Services.InputQuestions) EXPECT_EQ(Q.DefaultText, "0.00");
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"1.000", "0.000", "0.000", "0.000"}));
+  EXPECT_EQ(Row(1), (std::vector<std::string>{"0.000", "0.000", "1.000", "0.000"}));
+  EXPECT_EQ(Row(2), (std::vector<std::string>{"0.000", "-1.000", "0.000", "0.000"}));
+  EXPECT_EQ(Row(3), (std::vector<std::string>{"1.000", "2.000", "3.000", "1.000"}));
+  EXPECT_EQ(Stored()[6], 1.0f);
+  EXPECT_EQ(Stored()[9], -1.0f);
+  EXPECT_EQ(Stored()[13], 2.0f);
+
+  // A hardpoint turned about Y alone offers just that angle.
+  OpenWith({Hardpoint("gun", RotationY(30))});
+  QTest::mouseClick(Form->Button6, Qt::LeftButton);
+  ASSERT_EQ(Services.InputQuestions.size(), 6u);
+  EXPECT_EQ(Services.InputQuestions[3].DefaultText, "0.00");
+  EXPECT_EQ(Services.InputQuestions[4].DefaultText, "30.00");
+  EXPECT_EQ(Services.InputQuestions[5].DefaultText, "0.00");
+}
+
+TEST_F(HardpointPanelTest, RotationFailuresLeaveGridAndHardpoint) {
+  std::array<float, 16> NotARotation = Translation(0, 0, 0);
+  NotARotation[2] = 2;
+  OpenWith({Hardpoint("bent", NotARotation)});
+  QTest::mouseClick(Form->Button6, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"Invalid floating point operation"});
+  EXPECT_TRUE(Services.InputQuestions.empty());
+
+  Form->edH[2]->setText("0");
+  PressEnter(Form->edH[2]);  // stores 0 into e2: a rotation again
+  const TGridTexts Fixed = Form->GridTexts();
+  const auto Rotation = Stored();
+  Services.InputAnswers = {std::string("ten")};
+  QTest::mouseClick(Form->Button6, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages.back(), "'ten' is not a valid floating point value");
+  EXPECT_EQ(Form->GridTexts(), Fixed);
+  EXPECT_EQ(Stored(), Rotation);
+}
+
+TEST_F(HardpointPanelTest, TheScriptOnTheClipboardIsTheStoredHardpointsToTheByte) {
+  OpenWith({Hardpoint("gun1", Translation(1.5f, -2, 0.25f)), Hardpoint("q\"\\", Translation(0, 0, 0))});
+  // The last typed character is not yet stored, so it is not in the text.
+  Retype(Form->edH[12], "8");
+  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+  ASSERT_TRUE(Services.Clipboard.has_value());
+  auto Chunk = [](const std::vector<std::string>& Values, const std::string& Name) {
+    std::string T = "      CHUNK \"HARD\"\r\n      {\r\n";
+    for (const auto& V : Values) T += "        float " + V + "\r\n";
+    return T + "        cstring \"" + Name + "\"\r\n      }\r\n";
+  };
+  const std::string Expected =
+      "    FORM \"HARD\"\r\n    {\r\n" +
+      Chunk({"1.000", "0.000", "0.000", "1.500", "0.000", "1.000", "0.000", "-2.000", "0.000", "0.000", "1.000",
+             "0.250"},
+            "gun1") +
+      Chunk({"1.000", "0.000", "0.000", "0.000", "0.000", "1.000", "0.000", "0.000", "0.000", "0.000", "1.000",
+             "0.000"},
+            "q\"\\") +
+      "    }\r\n  }\r\n";
+  EXPECT_EQ(*Services.Clipboard, Expected);
+  EXPECT_EQ(Form->edH[12]->text(), "8");  // the button changed nothing else
+
+  OpenWith({});
+  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+  EXPECT_EQ(*Services.Clipboard, "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n");
+}
+
+TEST_F(FormTest, CopyingWithoutAModelLeavesTheClipboardAlone) {
+  Open();
+  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+  EXPECT_FALSE(Services.Clipboard.has_value());
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// The load command and the collision sphere panel: what a load shows, what a
+// load that fails part-way leaves, Enter in the sphere boxes, and Save.
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "editor/SphereFile.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+std::vector<uint8_t> FloatBytes(std::initializer_list<float> Values) {
+  std::vector<uint8_t> Bytes;
+  for (float V : Values) {
+    uint8_t B[4];
+    std::memcpy(B, &V, 4);
+    Bytes.insert(Bytes.end(), B, B + 4);
+  }
+  return Bytes;
+}
+
+// Where the sixteen sphere bytes start in File: right after "SPHR" and its
+// size.
+size_t SphereOffset(const std::vector<uint8_t>& File) {
+  for (size_t I = 0; I + 8 <= File.size(); ++I)
+    if (std::memcmp(&File[I], "SPHR", 4) == 0) return I + 8;
+  return std::string::npos;
+}
+
+TEST_F(FormTest, ACommandLineModelIsLoadedBeforeTheWindowShows) {
+  const std::string File = StandardModel("Fighter.IFF");
+  Services.CommandLineArgument = File;
+  Form = std::make_unique<TForm1>(Services);
+  // Loaded by FormCreate, before show.
+  ASSERT_NE(Form->Model, nullptr);
+  EXPECT_EQ(Form->ModelFileName, File);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [fighter.iff]");
+  EXPECT_TRUE(Form->Button2->isEnabled());
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  EXPECT_TRUE(Form->CheckBoxTree->isChecked());
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+  EXPECT_EQ(Form->lbHards->ItemIndex(), 0);
+  EXPECT_EQ(Form->Model->SelectedHardpoint, 0);
+  EXPECT_EQ(Form->edH[12]->text(), "1.500");
+  EXPECT_EQ(Form->edH[13]->text(), "-2.000");
+  EXPECT_EQ(Form->edH[14]->text(), "0.250");
+  // The fit is known at load, so the first paint already draws the sphere
+  // where the model is.
+  EXPECT_NEAR(Form->Model->Scale(), 1.0f, 1e-5);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(FormTest, ArgumentsThatNameNoFileAreIgnored) {
+  Open(Dir.File("missing.iff"));
+  EXPECT_EQ(Form->Model, nullptr);
+  EXPECT_EQ(Caption(), "QUELBIR Editor");
+  EXPECT_TRUE(Services.Messages.empty());
+  // The dialog's answer too must exist; cancelling does nothing either.
+  Services.OpenAnswers.push_back(Dir.File("gone.iff"));
+  Services.OpenAnswers.push_back(std::nullopt);
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);
+  EXPECT_EQ(Form->Model, nullptr);
+  EXPECT_FALSE(Form->Button2->isEnabled());
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
+  Open(StandardModel());
+  Form->cbView->setCurrentIndex(2);
+  Form->edScale->setText("240");
+  const std::string Second = Dir.File("second.iff");
+  WriteModel(Second, AxisBoxesMesh(), {Hardpoint("nose", Translation(0, 0, 2))},
+             std::array<float, 4>{0.25f, 0.5f, 0.75f, 1}, /*WithExtn=*/false);
+  Form->lbHards->SetItemIndex(1);
+  LoadThroughDialog(Second);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [second.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"0.250", "0.500", "0.750", "1.000"}));
+  EXPECT_FALSE(Form->CheckBoxTree->isChecked());
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"nose"}));
+  EXPECT_EQ(Form->lbHards->ItemIndex(), 0);
+  EXPECT_EQ(Form->edH[14]->text(), "2.000");
+  EXPECT_EQ(Form->cbView->currentIndex(), 2);
+  EXPECT_EQ(Form->ViewScale, 2.4f);
+}
+
+TEST_F(FormTest, AModelErrorLeavesCaptionSphereAndListOfThePreviousLoad) {
+  Open(StandardModel("first.iff"));
+  const std::string Broken = Dir.File("broken.iff");
+  WriteFileBytes(Broken, {'N', 'O', 'T', ' ', 'I', 'F', 'F', '!', 0, 0, 0, 0});
+  const std::string Expected = ModelLoadError(Broken);
+  ASSERT_FALSE(Expected.empty());
+
+  LoadThroughDialog(Broken);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{Expected});
+  // The steps before the failure stay done...
+  EXPECT_EQ(Form->ModelFileName, Broken);
+  EXPECT_TRUE(Form->Button2->isEnabled());
+  EXPECT_NE(Form->Model, nullptr);
+  // ...the later ones did not happen.
+  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+  // The window goes on: it still paints.
+  EXPECT_FALSE(Frame().isNull());
+}
+
+TEST_F(FormTest, ASphereErrorNamesTheNewFileButKeepsTheOldSphereAndList) {
+  Open(StandardModel("first.iff"));
+  const std::string NoSphere = Dir.File("nosphere.iff");
+  WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
+  LoadThroughDialog(NoSphere);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Form (COLL) doesn't exist!"});
+  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
+  EXPECT_TRUE(Form->CheckBoxTree->isChecked());
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+  EXPECT_EQ(Form->Model->HardpointCount(), 1);
+
+  // Save now writes to the new file, which has no sphere: the same error,
+  // and no reload.
+  const auto Before = ReadFileBytes(NoSphere);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages.back(), "TIffReader: Form (COLL) doesn't exist!");
+  EXPECT_EQ(ReadFileBytes(NoSphere), Before);
+}
+
+TEST_F(FormTest, AShortSphereChunkHasItsCentreReadButNoBoxChanges) {
+  Open(StandardModel("first.iff"));
+  const std::string Short = Dir.File("short.iff");
+  WriteModel(Short, AxisBoxesMesh(), {}, std::array<float, 4>{7, 8, 9, 10}, true, 12);
+  LoadThroughDialog(Short);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Read beyond end of chunk!"});
+  EXPECT_EQ(Form->SphereCenter[0], 7.0f);
+  EXPECT_EQ(Form->SphereCenter[2], 9.0f);
+  EXPECT_EQ(Form->SphereDiameter, 3.0f);
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+}
+
+TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {
+  Open(StandardModel());
+  for (TKeyPressEdit* Box : {Form->EditPosX, Form->EditPosY, Form->EditPosZ, Form->EditDiameter}) {
+    const std::string Name = Box->objectName().toStdString();
+    Form->EditPosX->setText("0.12345");
+    Form->EditPosY->setText(" -4e1 ");
+    Form->EditPosZ->setText("+2.5");
+    Form->EditDiameter->setText("9");
+    Form->SphereCenter[0] = Form->SphereCenter[1] = Form->SphereCenter[2] = Form->SphereDiameter = 0;
+    const QString Typed = Box->text();
+    Box->setFocus();
+    PressEnter(Box);
+    EXPECT_EQ(Form->SphereCenter[0], 0.12345f) << Name;
+    EXPECT_EQ(Form->SphereCenter[1], -40.0f) << Name;
+    EXPECT_EQ(Form->SphereCenter[2], 2.5f) << Name;
+    EXPECT_EQ(Form->SphereDiameter, 9.0f) << Name;
+    // Not reformatted, and Enter did not reach the box.
+    EXPECT_EQ(Box->text(), Typed) << Name;
+  }
+  // Other keys only type.
+  Form->EditPosX->setText("");
+  Form->EditPosX->setFocus();
+  TypeInto(Form->EditPosX, "5");
+  EXPECT_EQ(Form->EditPosX->text(), "5");
+  EXPECT_EQ(Form->SphereCenter[0], 0.12345f);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(FormTest, ABadSphereTextStopsTheStoreWhereItIsRead) {
+  Open(StandardModel());
+  Form->EditPosX->setText("1,5");
+  Form->EditPosY->setText("11");
+  Form->EditPosZ->setText("12");
+  Form->EditDiameter->setText("13");
+  PressEnter(Form->EditPosY);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"'1,5' is not a valid floating point value"});
+  // The diameter is read first, so it is stored; X, Y and Z are not.
+  EXPECT_EQ(Form->SphereDiameter, 13.0f);
+  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
+  EXPECT_EQ(Form->SphereCenter[1], 0.0f);
+  EXPECT_EQ(Form->SphereCenter[2], -2.25f);
+  EXPECT_EQ(Form->EditPosY->text(), "11");
+}
+
+TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndReloads) {
+  const std::string File = StandardModel();
+  Open(File);
+  // A save without edits leaves the file byte for byte as it was.
+  const auto Original = ReadFileBytes(File);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(File), Original);
+
+  Form->EditPosY->setText("0.5");
+  Form->EditDiameter->setText("4.25");
+  PressEnter(Form->EditPosY);
+  // A typed hardpoint edit is lost by the reload that follows a save.
+  Retype(Form->edH[12], "9");
+  PressEnter(Form->edH[12]);
+  ASSERT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 9.0f);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_TRUE(Services.Messages.empty());
+
+  auto Expected = Original;
+  const size_t At = SphereOffset(Original);
+  ASSERT_NE(At, std::string::npos);
+  const auto Sphere = FloatBytes({1.5f, 0.5f, -2.25f, 4.25f});
+  std::copy(Sphere.begin(), Sphere.end(), Expected.begin() + long(At));
+  EXPECT_EQ(ReadFileBytes(File), Expected);
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.500", "-2.250", "4.250"}));
+  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 1.5f);
+  EXPECT_EQ(Form->edH[12]->text(), "1.500");
+}
+
+TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
+  const std::string File = StandardModel();
+  Open(File);
+  ASSERT_EQ(chmod(File.c_str(), 0444), 0);
+  if (access(File.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
+  const auto Before = ReadFileBytes(File);
+  Form->SphereDiameter = 99;
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"Cannot open file " + File});
+  EXPECT_EQ(ReadFileBytes(File), Before);
+  EXPECT_EQ(Form->SphereDiameter, 99.0f);  // no reload
+}
+
+}  // namespace
