@@ -134,8 +134,10 @@ TEST_F(FormTest, AltLOpensTheLoadDialogWithItsOptionsAndAltSSavesOnceEnabled) {
   Form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
   Form->EditPosX->setFocus();
+  // An access key clicks its button the way a button shows a click: at once
+  // pressed, released a moment later.
   QTest::keyClick(Form->EditPosX, Qt::Key_L, Qt::AltModifier);
-  ASSERT_EQ(Services.OpenQuestions.size(), 1u);
+  ASSERT_TRUE(WaitUntil([&] { return Services.OpenQuestions.size() == 1; }));
   const TOpenDialogOptions& O = Services.OpenQuestions[0];
   EXPECT_EQ(O.Filter, "IFF Files (*.iff)|*.iff");
   EXPECT_EQ(O.DefaultExt, ".iff");
@@ -144,12 +146,14 @@ TEST_F(FormTest, AltLOpensTheLoadDialogWithItsOptionsAndAltSSavesOnceEnabled) {
 
   const std::string File = StandardModel();
   Services.OpenAnswers.push_back(File);
+  Form->EditPosX->setFocus();
   QTest::keyClick(Form->EditPosX, Qt::Key_L, Qt::AltModifier);
-  ASSERT_NE(Form->Model, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Form->Model != nullptr; }));
   // Alt+S saves: the sphere edited in the fields reaches the file.
   Form->SphereDiameter = 7;
+  Form->EditPosX->setFocus();
   QTest::keyClick(Form->EditPosX, Qt::Key_S, Qt::AltModifier);
-  EXPECT_EQ(Form->EditDiameter->text(), "7.000");
+  EXPECT_TRUE(WaitUntil([&] { return Form->EditDiameter->text() == "7.000"; }));
   EXPECT_EQ(Form->EditPosX->text(), "1.500");  // the keys typed nothing
   EXPECT_TRUE(Services.Messages.empty());
 }
