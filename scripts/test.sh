@@ -1,10 +1,61 @@
 #!/usr/bin/env bash
-# Runs the whole test suite: set-up, build, CTest.
+# Runs the whole test suite: set-up, build, CTest. Then, in CI (CI=true)
+# always and locally unless QUELBIR_QUICK=1:
+#   - the whole suite again, built with AddressSanitizer and UBSan (build-asan);
+#     leaks count as failures, except those inside the system's graphics,
+#     font and window libraries (tests/lsan.supp);
+#   - the fuzzing harnesses, built with clang (build-fuzz): each replays its
+#     seed corpus and then fuzzes for QUELBIR_FUZZ_SECONDS (default 20).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+
+# CTest in the given build folder, under a virtual display when there is none.
+run_ctest() {
+  local dir=$1
+  if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+    (cd "$dir" && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2)
+  else
+    (cd "$dir" && ctest --output-on-failure -j2)
+  fi
+}
+
 "$here/scripts/setup.sh" "$here/build"
-cd "$here/build"
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2
+run_ctest "$here/build"
+
+if [ "${CI:-}" != "true" ] && [ "${QUELBIR_QUICK:-0}" = "1" ]; then
+  echo "test: QUELBIR_QUICK=1, sanitizer build and fuzzing skipped"
+  exit 0
 fi
-exec ctest --output-on-failure -j2
+
+echo "test: sanitizer build (build-asan)"
+"$here/scripts/setup.sh" "$here/build-asan" -DQUELBIR_SANITIZE=ON -DQUELBIR_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
+LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  run_ctest "$here/build-asan"
+
+echo "test: fuzzing harnesses (build-fuzz)"
+fuzz_build="$here/build-fuzz"
+if [ ! -f "$fuzz_build/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S "$here" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUELBIR_FUZZ=ON -DQUELBIR_APP=OFF -DQUELBIR_BENCH=OFF
+fi
+cmake --build "$fuzz_build" --target fuzz_all
+seconds=${QUELBIR_FUZZ_SECONDS:-20}
+fuzz_dir="$fuzz_build/fuzz"
+for harness in iff_reader model_load mat_texture number_parser; do
+  seeds="$fuzz_dir/corpus/seeds/$harness"
+  work="$fuzz_dir/corpus/ci/$harness"
+  log="$fuzz_dir/fuzz_$harness.log"
+  mkdir -p "$work" "$fuzz_dir/artifacts"
+  options=(-timeout=10 -rss_limit_mb=2048 -max_len=16384 -dict="$here/fuzz/iff.dict"
+           -artifact_prefix="$fuzz_dir/artifacts/$harness-" -print_final_stats=1)
+  # The corpus first, every input once; then a short run of new inputs.
+  if ! "$fuzz_dir/fuzz_$harness" "${options[@]}" -runs=0 "$seeds" "$work" >"$log" 2>&1 ||
+     ! "$fuzz_dir/fuzz_$harness" "${options[@]}" -max_total_time="$seconds" "$work" "$seeds" >>"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "test: fuzz_$harness failed; the input is in $fuzz_dir/artifacts" >&2
+    exit 1
+  fi
+  echo "test: fuzz_$harness: $(grep -E '^stat::number_of_executed_units' "$log" | tail -n 1 | awk '{print $2}') inputs in ${seconds}s, no fault"
+done

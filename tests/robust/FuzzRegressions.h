@@ -1,0 +1,21 @@
+#pragma once
+// Inputs the fuzzers found faults with, kept as bytes so every test run
+// replays them through the same harness. Each says what went wrong and
+// where it was mended.
+#include <cstdint>
+#include <vector>
+
+struct TFuzzRegression {
+  const char* Harness;  // the harness's name after "fuzz_"
+  const char* What;
+  std::vector<uint8_t> Bytes;
+};
+
+inline const std::vector<TFuzzRegression> FuzzRegressions = {
+    // Hand-made first entries: the shapes the harnesses must survive even
+    // before the fuzzer finds anything.
+    {"iff_reader", "a chunk claiming more bytes than the file holds",
+     {'F', 'O', 'R', 'M', 0, 0, 0, 20, 'R', 'O', 'O', 'T', 'D', 'A', 'T', 'A', 0x10, 0, 0, 0, 1, 2, 3, 4}},
+    {"model_load", "an empty file", {}},
+    {"number_parser", "an exponent far beyond the float range", {'1', 'e', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9'}},
+};

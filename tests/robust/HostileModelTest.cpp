@@ -1,0 +1,201 @@
+// Damaged and forged model files: mesh chunks of odd sizes, faces whose
+// indices point outside the arrays or wrap, forged counts, hardpoints cut
+// short. Each loads to a sound model or fails with its exact error, within
+// the memory bound; drawing and measuring never leave the arrays.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "editor/ScenePicture.h"
+#include "model/TZorvObject.h"
+#include "tests/robust/Bounded.h"
+#include "tests/robust/HostileBytes.h"
+#include "tests/support/TempDir.h"
+
+using namespace hostile;
+using bounded::TOutcome;
+
+namespace {
+
+constexpr int64_t MemoryBound = 256 << 20;
+constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
+
+struct TMeshBytes {
+  TBytes Vert, Vtnm, Fvrt, Face;
+};
+
+TBytes Corner(int32_t Vertex) { return Ints({Vertex, 0}) + Floats({0, 0}); }
+
+TBytes FaceRecord(int32_t Normal, int32_t First, int32_t Count) { return Ints({Normal, 0, 7, First, Count, 0, 0}); }
+
+// One triangle (0,0,0), (1,0,0), (0,1,0) as face 0.
+TMeshBytes Triangle() {
+  return {Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}), Floats({0, 0, 1}), Corner(0) + Corner(1) + Corner(2),
+          FaceRecord(0, 0, 3)};
+}
+
+TBytes MeshChunks(const TMeshBytes& Mesh) {
+  return Chunk("VERT", Mesh.Vert) + Chunk("VTNM", Mesh.Vtnm) + Chunk("FVRT", Mesh.Fvrt) + Chunk("FACE", Mesh.Face);
+}
+
+TBytes LodFile(const TBytes& Chunks, const TBytes& Hard = {}) {
+  return Form("DETA", Form("MESH", Form("0000", Form("MESH", Form("0012", Chunks)))) + Hard);
+}
+
+TBytes HardChunk(float X, const TBytes& Name) { return Floats({1, 0, 0, X, 0, 1, 0, 0, 0, 0, 1, 0}) + Name; }
+
+std::string Text(float V) {
+  char Buffer[32];
+  std::snprintf(Buffer, sizeof Buffer, "%g", double(V));
+  return Buffer;
+}
+
+// What a load shows: the four counts, the bounds and the hardpoints.
+std::string Summary(const TZorvObject& Model) {
+  const TMeshData& Mesh = Model.Mesh();
+  TVector Min, Max;
+  Model.GetBounds(Min, Max);
+  std::string S = std::to_string(Mesh.VertexCount) + " " + std::to_string(Mesh.NormalCount) + " " +
+                  std::to_string(Mesh.FaceVertexCount) + " " + std::to_string(Mesh.FaceCount) + " | " +
+                  Text(Min.X) + " " + Text(Min.Y) + " " + Text(Min.Z) + " " + Text(Max.X) + " " + Text(Max.Y) +
+                  " " + Text(Max.Z) + " |";
+  for (int32_t I = 0; I < Model.HardpointCount(); ++I) {
+    const THardpoint* H = Model.GetHardpoint(I);
+    S += H ? " " + H->Name + "@" + Text(H->Matrix[12]) : std::string(" (none)");
+  }
+  return S;
+}
+
+class HostileModel : public ::testing::Test {
+protected:
+  // Loads Bytes as a model in a child process; the summary of the loaded
+  // model, or "raised: " + the error and the summary of what was left.
+  std::string Load(const TBytes& Bytes) {
+    WriteFileBytes(File, Bytes);
+    return bounded::Describe(bounded::RunBounded(MemoryBound, [&] {
+      TZorvObject Model(TDisplayListPolicy::None);
+      Model.SetKeepData(true);
+      try {
+        Model.LoadFromFile(File);
+      } catch (const Exception& E) {
+        throw Exception(E.Message() + " / " + Summary(Model));
+      }
+      Model.UpdateFitScale(0.4f);
+      return Summary(Model);
+    }));
+  }
+
+  TempDir Dir;
+  const std::string File = Dir.File("hostile.iff");
+};
+
+TEST_F(HostileModel, RecordCountsRoundDownAndTrailingBytesAreNotRecords) {
+  TMeshBytes Mesh = Triangle();
+  Mesh.Vert = Mesh.Vert + Raw("1234");  // 40 bytes: three vertices
+  Mesh.Face = Mesh.Face + Raw("abc");   // 31 bytes, 32 with the pad: one face
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 1 | 0 0 0 1 1 0 |");
+  // 35 bytes are 36 with the pad byte: three vertices, the pad the last
+  // byte of the third.
+  Mesh.Vert.resize(35);
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 1 | 0 0 0 1 1 0 |");
+  // 34 bytes hold two whole vertices; the face naming the third is left out.
+  Mesh.Vert.resize(34);
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "2 1 3 1 | 10000 10000 10000 0 0 0 |");
+}
+
+TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
+  TMeshBytes Mesh = Triangle();
+  Mesh.Vert = Mesh.Vert + Floats({-50, -50, -50});  // reached only by bad faces
+  Mesh.Fvrt = Mesh.Fvrt + Corner(3) + Corner(4) + Corner(-1);
+  Mesh.Face = Mesh.Face + FaceRecord(1, 0, 3)         // normal equal to the count
+              + FaceRecord(-1, 0, 3)                  // negative normal
+              + FaceRecord(0, 6, 1)                   // first equal to the count
+              + FaceRecord(0, -1, 2)                  // negative first
+              + FaceRecord(0, 0, -3)                  // negative count
+              + FaceRecord(0, 3, 2)                   // vertex equal to the count (4)
+              + FaceRecord(0, 5, 1)                   // negative vertex
+              + FaceRecord(0, IntMax, 2)              // first + count wraps past 2^31
+              + FaceRecord(0, 2, IntMax)              // the same from the other end
+              + FaceRecord(0, 0, IntMax);             // a count of 2^31 - 1
+  const TBytes Bytes = LodFile(MeshChunks(Mesh), Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 1}))));
+  EXPECT_EQ(Load(Bytes), "4 1 6 11 | 0 0 0 1 1 0 |");
+
+  // Drawn as the window draws it: the good triangle only.
+  WriteFileBytes(File, Bytes);
+  const TOutcome Drawn = bounded::RunBounded(MemoryBound, [&] {
+    TPictureRequest Request;
+    Request.ModelFile = File;
+    Request.Width = 64;
+    Request.Height = 64;
+    Request.LOD = 0;
+    const TFramePixels Frame = RenderModelFrame(Request);
+    int Lit = 0;
+    for (int Y = 0; Y < Frame.Height; ++Y)
+      for (int X = 0; X < Frame.Width; ++X) Lit += Frame.At(X, Y) != 0;
+    return std::string(Lit > 0 ? "drawn" : "nothing drawn");
+  });
+  if (Drawn.Kind == TOutcome::Raised && Drawn.Message.rfind("THeadlessGL: ", 0) == 0)
+    GTEST_SKIP() << Drawn.Message;
+  EXPECT_EQ(bounded::Describe(Drawn), "drawn");
+}
+
+TEST_F(HostileModel, FaceChunksOfNoFacesOrOfAForgedCount) {
+  TMeshBytes Mesh = Triangle();
+  Mesh.Face.clear();
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 0 | 10000 10000 10000 0 0 0 |");
+
+  // A FACE chunk claiming (2^31 - 1) / 28 faces in a file a few hundred
+  // bytes long is refused before anything is allocated for it.
+  const uint32_t Claimed = uint32_t(IntMax / 28 * 28) - 4096;
+  const TBytes Bytes = LodFile(Chunk("VERT", Triangle().Vert) + Chunk("VTNM", Triangle().Vtnm) +
+                               Chunk("FVRT", Triangle().Fvrt) + Header("FACE", Claimed) + Triangle().Face);
+  const std::string InFile = std::to_string(Triangle().Face.size());
+  EXPECT_EQ(Load(Bytes), "raised: TZorvObject: Chunk (FACE) runs past the end of " + File + " (" +
+                             std::to_string(Claimed) + " bytes, " + InFile + " in the file)! / 3 1 3 0 | 10000 "
+                             "10000 10000 0 0 0 |");
+}
+
+TEST_F(HostileModel, AMeshChunkRunningPastTheEndOfTheFileIsRefused) {
+  const TBytes Bytes = LodFile(Header("VERT", 1200) + Floats({1, 2, 3}));
+  EXPECT_EQ(Load(Bytes), "raised: TZorvObject: Chunk (VERT) runs past the end of " + File +
+                             " (1200 bytes, 12 in the file)! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
+}
+
+TEST_F(HostileModel, HardpointsCutShortEndTheLoadWithTheReadError) {
+  const TBytes Mesh = MeshChunks(Triangle());
+  // 47 bytes: the pad byte completes the matrix, the name finds no end.
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("gun") + TBytes{0})) +
+                                                 Chunk("HARD", TBytes(47, 0x11))))),
+            "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | gun@5 (none)");
+  // A name that fills the chunk to its end without a zero byte.
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("guns")))))),
+            "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
+  // An odd-length name: the zero pad byte ends it.
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(6, Raw("gun")))))),
+            "3 1 3 1 | 0 0 0 1 1 0 | gun@6");
+  // The file itself ends inside the matrix.
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Header("HARD", 52) + Floats({1, 0, 0})))),
+            "raised: THardpoint: " + File + " ends inside the matrix of a hardpoint! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
+}
+
+TEST_F(HostileModel, StructureThatIsNotAModelFailsWithTheReadersErrors) {
+  // A hundred thousand nested forms with no mesh container.
+  TBytes Deep;
+  constexpr int Depth = 100000;
+  uint32_t Inside = 0;
+  std::vector<TBytes> Headers;
+  for (int I = 0; I < Depth; ++I) {
+    Headers.push_back(FormHeader("NEST", 4 + Inside));
+    Inside += 12;
+  }
+  for (auto It = Headers.rbegin(); It != Headers.rend(); ++It) Deep.insert(Deep.end(), It->begin(), It->end());
+  EXPECT_EQ(Load(Deep), "raised: TIffReader: Form (MESH) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
+  EXPECT_EQ(Load(Form("DETA", Form("MESH", Form("0001", Form("MESH", Form("0012", MeshChunks(Triangle()))))))),
+            "raised: TIffReader: Form (0000) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
+  EXPECT_EQ(Load(Form("MESH")),
+            "raised: TIffReader: Form (index = 0) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
+}
+
+}  // namespace
