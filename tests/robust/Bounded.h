@@ -35,7 +35,13 @@
 #endif
 
 #ifdef QUELBIR_UNDER_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's allocator interface (declared here: not every
+// compiler ships its header).
+extern "C" {
+int __sanitizer_install_malloc_and_free_hooks(void (*Malloc)(const volatile void*, size_t),
+                                              void (*Free)(const volatile void*));
+size_t __sanitizer_get_allocated_size(const volatile void* Pointer);
+}
 #endif
 
 namespace bounded {
@@ -65,7 +71,7 @@ inline void OnMalloc(const volatile void*, size_t Size) {
   }
 }
 inline void OnFree(const volatile void* Pointer) {
-  InUse -= int64_t(__sanitizer_get_allocated_size(const_cast<const void*>(Pointer)));
+  InUse -= int64_t(__sanitizer_get_allocated_size(Pointer));
 }
 #else
 inline int64_t AddressSpaceInUse() {
