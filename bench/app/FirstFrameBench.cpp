@@ -1,0 +1,100 @@
+// The time from start to the first painted frame: the window is created (its
+// FormCreate, with the sample model named on the command line), shown, and
+// timed until its first FormPaint has run; against the same for the empty
+// window in the same run. Needs an X display (Xvfb will do).
+//
+// With --screenshot=FILE it first writes a picture of the window, shown with
+// the sample loaded, to FILE (PNG) and then runs the benchmarks.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/QuelbirApplication.h"
+#include "app/Unit1.h"
+#include "app/WindowServices.h"
+#include "model/SampleModel.h"
+
+namespace {
+
+std::string SampleFile() {
+  static const std::string File = [] {
+    std::string Name = (std::filesystem::temp_directory_path() / "quelbir-bench-sample.iff").string();
+    WriteSampleModel(Name);
+    return Name;
+  }();
+  return File;
+}
+
+bool WaitForPaint(TForm1& Form, int Count, int TimeoutMs = 10000) {
+  QElapsedTimer Clock;
+  Clock.start();
+  while (Form.PaintCount() < Count) {
+    if (Clock.elapsed() > TimeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+void FirstFrame(benchmark::State& Bench, bool WithSample) {
+  TScriptedWindowServices Services;
+  if (WithSample) Services.CommandLineArgument = SampleFile();
+  for (auto _ : Bench) {
+    auto Form = std::make_unique<TForm1>(Services);
+    Form->show();
+    if (!WaitForPaint(*Form, 1)) {
+      Bench.SkipWithError("no frame was painted");
+      break;
+    }
+    Bench.PauseTiming();
+    Form->close();
+    Form.reset();
+    QCoreApplication::processEvents();
+    Bench.ResumeTiming();
+  }
+}
+
+void BM_FirstFrameEmptyWindow(benchmark::State& Bench) { FirstFrame(Bench, false); }
+void BM_FirstFrameWithSample(benchmark::State& Bench) { FirstFrame(Bench, true); }
+BENCHMARK(BM_FirstFrameEmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FirstFrameWithSample)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+int Screenshot(const std::string& File) {
+  TScriptedWindowServices Services;
+  Services.CommandLineArgument = SampleFile();
+  TForm1 Form(Services);
+  Form.chkHideSphere->setChecked(false);
+  Form.show();
+  if (!WaitForPaint(Form, 3)) return 1;
+  QPixmap Shot = Form.screen()->grabWindow(0, Form.x(), Form.y(), Form.width(), Form.height());
+  if (Shot.isNull() || !Shot.save(QString::fromStdString(File), "PNG")) return 1;
+  Form.close();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareApplication();
+  QApplication Application(argc, argv);
+  for (int I = 1; I < argc; ++I) {
+    const char* Flag = "--screenshot=";
+    if (std::strncmp(argv[I], Flag, std::strlen(Flag)) == 0) {
+      if (Screenshot(argv[I] + std::strlen(Flag)) != 0) return 1;
+      for (int J = I; J + 1 < argc; ++J) argv[J] = argv[J + 1];
+      --argc;
+      break;
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
