@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <type_traits>
 
 static_assert(std::endian::native == std::endian::little,
               "mesh records are used in place and are little-endian in the file");
@@ -57,13 +59,13 @@ public:
 
   // Releases what was held and gives room for Bytes bytes, uninitialised
   // except for the tail of the last record. The caller fills the first
-  // Bytes bytes (Data()).
+  // Bytes bytes (Data()). The records are plain data, so raw storage holds
+  // them as it is: no constructor pass runs over a block about to be read.
   void* Allocate(size_t Bytes) {
     Release();
-    size_t Records = (Bytes + RecordSize - 1) / RecordSize;
-    FData.reset(new T[Records]);  // records are trivial: no zeroing pass
-    if (Records * RecordSize > Bytes)
-      std::memset(reinterpret_cast<uint8_t*>(FData.get()) + Bytes, 0, Records * RecordSize - Bytes);
+    const size_t Rounded = (Bytes + RecordSize - 1) / RecordSize * RecordSize;
+    FData.reset(static_cast<T*>(::operator new(Rounded == 0 ? RecordSize : Rounded)));
+    if (Rounded > Bytes) std::memset(reinterpret_cast<uint8_t*>(FData.get()) + Bytes, 0, Rounded - Bytes);
     FBytes = Bytes;
     return FData.get();
   }
@@ -76,11 +78,15 @@ public:
   size_t WholeRecords() const { return FBytes / RecordSize; }  // records counted
   T* Data() { return FData.get(); }
   const T* Data() const { return FData.get(); }
-  T& operator[](size_t I) { return FData[I]; }
-  const T& operator[](size_t I) const { return FData[I]; }
+  T& operator[](size_t I) { return FData.get()[I]; }
+  const T& operator[](size_t I) const { return FData.get()[I]; }
 
 private:
-  std::unique_ptr<T[]> FData;
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  struct TFree {
+    void operator()(T* Data) const { ::operator delete(Data); }
+  };
+  std::unique_ptr<T, TFree> FData;
   size_t FBytes = 0;
 };
 
