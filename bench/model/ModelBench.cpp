@@ -1,13 +1,10 @@
 // Loading a model of a million quadrilaterals against reading the same file's
-// bytes with plain reads, and one direct drawing of 100,000 quadrilaterals on
-// the headless context. Compare the load's time with ReadFileBytes' in the
+// bytes with plain reads. Compare the load's time with ReadFileBytes' in the
 // same run.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +12,6 @@
 #include <memory>
 
 #include "bench/model/BigModel.h"
-#include "gl/HeadlessContext.h"
 #include "model/TZorvObject.h"
 
 namespace {
@@ -75,28 +71,6 @@ void LoadMillionQuads(benchmark::State& State) {
   State.SetBytesProcessed(State.iterations() * Size);
 }
 BENCHMARK(LoadMillionQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// One DrawDirect as the editor draws (outlines, fit scale, mesh kept), made
-// to finish with glFinish.
-void DrawDirectHundredThousandQuads(benchmark::State& State) {
-  static TBigFile File(400, 250);
-  THeadlessGL Context(528, 336);
-  TZorvObject Model;
-  Model.SetWireframe(true);
-  Model.SetKeepData(true);
-  Model.LoadFromFile(File.Name);
-  Model.SetFitSize(0.4f);
-  glColor3f(1, 1, 1);
-  for (auto _ : State) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    Model.DrawDirect();
-    glPopMatrix();
-    glFinish();
-  }
-  State.counters["faces"] = double(Model.Mesh().FaceCount);
-}
-BENCHMARK(DrawDirectHundredThousandQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
