@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include <algorithm>
 #include <clocale>
 
 #include <QCloseEvent>
@@ -44,9 +45,11 @@ QFrame* BlackPanel(QWidget* Parent, int Left, int Top, int Width, int Height) {
 
 QLabel* WhiteLabel(QWidget* Parent, const char* Caption, int Left, int Top, int Width, int Height) {
   auto* Label = new QLabel(QString::fromLatin1(Caption), Parent);
-  Label->setGeometry(Left, Top, Width, Height);
   Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label->setContentsMargins(0, 0, 0, 0);
+  // Labels size themselves to their caption, as with the face they were laid
+  // out in; a wider stand-in face must not cut them short.
+  Label->setGeometry(Left, Top, std::max(Width, Label->sizeHint().width()), Height);
   return Label;
 }
 
@@ -62,7 +65,8 @@ TKeyPressEdit* FlatEdit(QWidget* Parent, int Left, int Top, int Width, int Heigh
   auto* Edit = new TKeyPressEdit(Parent);
   Edit->setGeometry(Left, Top, Width, Height);
   Edit->setFrame(false);
-  Edit->setTextMargins(0, 0, 0, 0);
+  // The boxes are narrow: the text may use the box's own inner margin.
+  Edit->setTextMargins(-1, 0, -1, 0);
   Edit->setContentsMargins(0, 0, 0, 0);
   Edit->setAutoFillBackground(true);
   QPalette Colours = Edit->palette();
@@ -83,15 +87,7 @@ TForm1::TForm1(TWindowServices& Services, QWidget* Parent) : QWidget(Parent), FS
   AttachViewHandlers();
 }
 
-TForm1::~TForm1() {
-  // The model's display list belongs to the view's context.
-  if (Model && GLView->context() != nullptr) {
-    GLView->makeCurrent();
-    Model.reset();
-    GLView->doneCurrent();
-  }
-  Model.reset();
-}
+TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
   setObjectName("Form1");
@@ -258,8 +254,8 @@ void TForm1::ConnectHandlers() {
 void TForm1::AttachViewHandlers() {
   GLView->OnResize = [this](int W, int H) { HandleDeferred([&] { FormResize(W, H); }); };
   GLView->OnPaint = [this] { HandleDeferred([this] { FormPaint(); }); };
-  // Should Qt ever make the view's context anew (the view moved to another
-  // top-level window), the new context gets the window's fixed state too.
+  // The fixed state goes into the view's context as soon as Qt has made it,
+  // and again should Qt ever make it anew.
   GLView->OnContextCreated = [this] {
     if (FContextLive) HandleDeferred([] { SetupFixedGLState(); });
   };
@@ -317,7 +313,10 @@ void TForm1::FormCreate() {
   SetContextBackend(&TQtContextBackend::Instance());
   CreateRenderContext(WindowHandleOf(GLView), 0);
   FContextLive = RenderContexts[0] != nullptr;
-  if (FContextLive) SetupFixedGLState();
+  // Qt makes the view's context as the window is first shown; the fixed
+  // state is set the moment it exists (AttachViewHandlers), or here when it
+  // already does.
+  if (FContextLive && GLView->context() != nullptr) SetupFixedGLState();
   Model.reset();
   cbView->setCurrentIndex(0);
   const std::string Argument = FServices.ParamStr1();
@@ -384,7 +383,10 @@ void TForm1::LoadMesh(const std::string& FileName) {
   ModelFileName = FileName;
   Button2->setEnabled(true);
   Model.reset();
-  Model = std::make_unique<TZorvObject>();
+  // The model is drawn without a display list (SetUseList false), so it
+  // takes no list name: loading needs no OpenGL, even before the window's
+  // context exists.
+  Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
   SetUpEditorModel(*Model, FileName);
   FCaption = EditorCaption(FileName);
   setWindowTitle(Text(FCaption));

@@ -62,11 +62,16 @@ void TUpDownControl::paintEvent(QPaintEvent*) {
     if (FPressed == (I == 0 ? 1 : -1)) Button.state |= QStyle::State_Sunken;
     else Button.state |= QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &Button, &Painter, this);
-    QStyleOption Arrow;
-    Arrow.initFrom(this);
-    Arrow.rect = Halves[I].adjusted(2, 2, -2, -2);
-    style()->drawPrimitive(I == 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &Arrow,
-                           &Painter, this);
+    // A small filled arrow in the middle of each half.
+    const QRect R = Halves[I];
+    const int W = std::max(3, (R.width() - 6) | 1), H = (W + 1) / 2;
+    const int X = R.left() + (R.width() - W) / 2, Y = R.top() + (R.height() - H) / 2;
+    QPolygon Triangle;
+    if (I == 0) Triangle << QPoint(X, Y + H) << QPoint(X + W, Y + H) << QPoint(X + W / 2, Y);
+    else Triangle << QPoint(X, Y) << QPoint(X + W, Y) << QPoint(X + W / 2, Y + H);
+    Painter.setPen(Qt::NoPen);
+    Painter.setBrush(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    Painter.drawPolygon(Triangle);
   }
 }
 

@@ -72,9 +72,13 @@ int Screenshot(const std::string& File) {
   TForm1 Form(Services);
   Form.chkHideSphere->setChecked(false);
   Form.show();
-  if (!WaitForPaint(Form, 3)) return 1;
-  QPixmap Shot = Form.screen()->grabWindow(0, Form.x(), Form.y(), Form.width(), Form.height());
-  if (Shot.isNull() || !Shot.save(QString::fromStdString(File), "PNG")) return 1;
+  if (!WaitForPaint(Form, 8)) return 1;
+  // The window as the screen shows it, and as the widgets draw it (the
+  // drawing included).
+  QPixmap Screen = Form.screen()->grabWindow(0, Form.x(), Form.y(), Form.width(), Form.height());
+  QPixmap Widgets = Form.grab();
+  if (Widgets.isNull() || !Widgets.save(QString::fromStdString(File), "PNG")) return 1;
+  if (!Screen.isNull()) Screen.save(QString::fromStdString(File) + ".screen.png", "PNG");
   Form.close();
   return 0;
 }

@@ -40,9 +40,9 @@ void TQtContextBackend::ChooseAndSetPixelFormat(TDeviceContext DC, TPixelFormatD
 }
 
 TRenderContext TQtContextBackend::CreateContext(TDeviceContext DC) {
-  auto* View = static_cast<TQtGLView*>(DC);
-  if (View == nullptr || !View->EnsureContext()) return nullptr;
-  return View->context();
+  // Qt makes the context itself as the view is first shown; the handle
+  // stands for whatever context the view has.
+  return DC;
 }
 
 void TQtContextBackend::MakeCurrent(TDeviceContext DC, TRenderContext RC) {
@@ -52,8 +52,7 @@ void TQtContextBackend::MakeCurrent(TDeviceContext DC, TRenderContext RC) {
     FCurrent = nullptr;
     return;
   }
-  // Qt may have made the view's context anew since the slot was created;
-  // the view always knows its present one.
+  // Not shown yet: no context to bind.
   if (View->context() == nullptr) return;
   View->makeCurrent();
   FCurrent = View;

@@ -1,11 +1,14 @@
 #pragma once
 // The context-slot back end of the editor's Qt window. A "window" is a
-// TQtGLView; its device context is the view itself and its rendering context
-// the view's QOpenGLContext, which Qt creates, owns and presents:
+// TQtGLView; its device context is the view itself, and so is its rendering
+// context handle: it stands for the view's QOpenGLContext, which Qt creates
+// when the view is first shown (so that it shares with the window's own
+// composition), owns, makes anew when it must, and presents. Until then
+// making it current has no effect, as with a zero handle.
 // - the pixel format request becomes the view's QSurfaceFormat (RGBA, 8 bits
 //   a channel, the requested depth bits, double-buffered, a compatibility
 //   profile so that OpenGL 1.1 immediate mode and GLU work);
-// - making current binds the view's context and frame buffer;
+// - making current binds the view's present context and frame buffer;
 // - a swap inside the view's paint is what Qt does when the paint returns; a
 //   swap outside it asks Qt for a new frame;
 // - deleting the context releases it from the thread; Qt frees it with the

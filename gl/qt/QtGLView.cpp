@@ -14,31 +14,19 @@ TQtGLView::TQtGLView(QWidget* Parent) : QOpenGLWidget(Parent) {
 
 TQtGLView::~TQtGLView() { TQtContextBackend::Instance().ViewDestroyed(this); }
 
-bool TQtGLView::EnsureContext() {
-  if (context() == nullptr) {
-    // Qt makes the context on first use of the widget's frame; grabbing one
-    // frame is the public way to ask for it before the widget is shown. The
-    // handlers do not see that frame.
-    FForcing = true;
-    grabFramebuffer();
-    FForcing = false;
-  }
-  return context() != nullptr && context()->isValid();
-}
-
 int TQtGLView::DeviceWidth() const { return int(std::lround(width() * devicePixelRatioF())); }
 int TQtGLView::DeviceHeight() const { return int(std::lround(height() * devicePixelRatioF())); }
 
 void TQtGLView::initializeGL() {
-  if (!FForcing && OnContextCreated) OnContextCreated();
+  if (OnContextCreated) OnContextCreated();
 }
 
 void TQtGLView::resizeGL(int, int) {
-  if (!FForcing && OnResize) OnResize(DeviceWidth(), DeviceHeight());
+  if (OnResize) OnResize(DeviceWidth(), DeviceHeight());
 }
 
 void TQtGLView::paintGL() {
-  if (FForcing || !OnPaint) return;
+  if (!OnPaint) return;
   FPainting = true;
   struct TReset {
     bool& Flag;

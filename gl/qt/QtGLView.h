@@ -14,16 +14,14 @@ public:
   explicit TQtGLView(QWidget* Parent = nullptr);
   ~TQtGLView() override;
 
-  // Called with the context current: once it exists (and again should Qt
-  // ever make it anew, as when the widget moves to another top-level
-  // window), on every resize (size in device pixels), and on every paint.
+  // Called with the context current: once Qt has made it (when the view is
+  // first shown, or first grabbed; again should Qt ever make it anew, as
+  // when the view moves to another top-level window), on every resize (size
+  // in device pixels), and on every paint.
   std::function<void()> OnContextCreated;
   std::function<void(int DeviceWidth, int DeviceHeight)> OnResize;
   std::function<void()> OnPaint;
 
-  // Makes sure the rendering context exists, even before the widget has
-  // been shown; false when the platform gives none.
-  bool EnsureContext();
   // True while Qt is inside paintGL: the frame is presented when it returns.
   bool Painting() const { return FPainting; }
   // The drawing's size in device pixels (whatever the screen's scale factor).
@@ -37,5 +35,4 @@ protected:
 
 private:
   bool FPainting = false;
-  bool FForcing = false;
 };

@@ -2,6 +2,7 @@
 // layouts, the zoom (arrows, wheel), the sphere, the viewport in device
 // pixels, the mouse drag, drops, the timer and the closed window.
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -59,6 +60,19 @@ TEST_F(DrawingTest, EachSingleViewShowsTheAxesWhereTheLayoutPutsThem) {
   EXPECT_GT(LitNear(Side, 0, 0.25), 0);   // y up
   EXPECT_EQ(LitNear(Side, -0.6, 0), 0);
   EXPECT_EQ(LitNear(Side, 0.3, 0, 0.05), 0);  // x lies along the depth
+}
+
+TEST_F(DrawingTest, TheDrawingReachesTheScreen) {
+  Form->cbView->setCurrentIndex(3);
+  const int Painted = Form->PaintCount();
+  ASSERT_TRUE(WaitUntil([&] { return Form->PaintCount() >= Painted + 2; }));
+  const QPoint Origin = Form->mapToGlobal(QPoint(0, 0));
+  const QImage Screen =
+      Form->screen()->grabWindow(0, Origin.x(), Origin.y(), Form->width(), Form->height()).toImage();
+  ASSERT_FALSE(Screen.isNull());
+  // The right half of the client area, clear of the panels: the +x box.
+  EXPECT_GT(LitNear(Screen, 0.4, 0), 0);
+  EXPECT_EQ(LitNear(Screen, 0.8, -0.6), 0);
 }
 
 TEST_F(DrawingTest, ThreeViewsFillThreeQuartersAndLeaveTheUpperLeftEmpty) {
