@@ -17,6 +17,7 @@
 
 #include "cli/Commands.h"
 #include "editor/EditorModel.h"
+#include "editor/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
@@ -118,7 +119,27 @@ std::string JsonSummary(const std::string& File, const TZorvObject& Model, const
     Out << "]}";
     First = false;
   }
-  Out << (First ? "]\n" : "\n  ]\n");
+  Out << (First ? "],\n" : "\n  ],\n");
+  // The collision sphere as the editor's panel reads it; when it cannot be
+  // read, the reader's message, and neither values nor tree.
+  float Center[3] = {0, 0, 0};
+  float Diameter = 0;
+  bool TreePresent = false;
+  std::string SphereError;
+  try {
+    ReadSphere(File, Center, Diameter, TreePresent, /*ReadOnly=*/true);
+  } catch (const Exception& E) {
+    SphereError = E.Message();
+  }
+  if (SphereError.empty())
+    Out << "  \"sphere\": {\"center\": " << JsonVector({Center[0], Center[1], Center[2]})
+        << ", \"diameter\": " << JsonNumber(Diameter) << "},\n"
+        << "  \"sphere_error\": null,\n"
+        << "  \"tree_present\": " << (TreePresent ? "true" : "false") << "\n";
+  else
+    Out << "  \"sphere\": null,\n"
+        << "  \"sphere_error\": " << JsonString(SphereError) << ",\n"
+        << "  \"tree_present\": null\n";
   Out << "}\n";
   return Out.str();
 }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <nlohmann/json.hpp>
+
 #include "gl/PngPicture.h"
 #include "model/SampleModel.h"
 #include "tests/editor/IffBytes.h"
@@ -144,4 +146,35 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "64"}).Exit, 2);
   EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "0x10"}).Exit, 2);
   EXPECT_EQ(Run({"render", File}).Exit, 2);
+}
+
+TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
+  TSampleSphere Sphere;
+  Sphere.Center = {1.5f, 0.1f, -2.25f};
+  Sphere.Value = 3;
+  Sphere.WithExtn = false;
+  WriteLodModel(File, {SampleCraftMesh(2)}, {}, &Sphere);
+  TRun R = Run({"info", File, "--json"});
+  ASSERT_EQ(R.Exit, 0) << R.Err;
+  nlohmann::json Info = nlohmann::json::parse(R.Out);
+  ASSERT_EQ(Info["sphere"]["center"].size(), 3u);
+  EXPECT_EQ(float(Info["sphere"]["center"][0].get<double>()), 1.5f);
+  EXPECT_EQ(float(Info["sphere"]["center"][1].get<double>()), 0.1f);
+  EXPECT_EQ(float(Info["sphere"]["center"][2].get<double>()), -2.25f);
+  EXPECT_EQ(float(Info["sphere"]["diameter"].get<double>()), 3.0f);
+  EXPECT_TRUE(Info["sphere_error"].is_null());
+  EXPECT_EQ(Info["tree_present"], false);
+
+  Sphere.WithExtn = true;
+  WriteLodModel(File, {SampleCraftMesh(2)}, {}, &Sphere);
+  EXPECT_EQ(nlohmann::json::parse(Run({"info", File, "--json"}).Out)["tree_present"], true);
+
+  // A model without a sphere is still summarised, with the reader's message.
+  WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
+  R = Run({"info", File, "--json"});
+  ASSERT_EQ(R.Exit, 0) << R.Err;
+  Info = nlohmann::json::parse(R.Out);
+  EXPECT_TRUE(Info["sphere"].is_null());
+  EXPECT_EQ(Info["sphere_error"], "TIffReader: Form (COLL) doesn't exist!");
+  EXPECT_TRUE(Info["tree_present"].is_null());
 }

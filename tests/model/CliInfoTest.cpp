@@ -59,7 +59,8 @@ TEST(CliInfo, SummarisesTheSampleAsTheEditorLoadsItInJsonWithExactlyTheKeys) {
   for (auto& [Key, Value] : Info.items()) Keys.push_back(Key);
   std::sort(Keys.begin(), Keys.end());
   EXPECT_EQ(Keys, (std::vector<std::string>{"bounds", "face_vertices", "faces", "file", "hardpoints", "lod", "lods",
-                                            "normals", "shape", "vertices"}));
+                                            "normals", "shape", "sphere", "sphere_error", "tree_present",
+                                            "vertices"}));
   EXPECT_EQ(Info["file"], File);
   EXPECT_EQ(Info["shape"], "lod");
   EXPECT_EQ(Info["lods"], json({"0000", "0001", "0002"}));
