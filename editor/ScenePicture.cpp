@@ -73,5 +73,11 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
 
 void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile) {
   TFramePixels Frame = RenderModelFrame(Request);
-  WritePng(PngFile, Frame.Width, Frame.Height, 4, Frame.Rgba);
+  // The window shows no transparency: the cleared background has alpha 0,
+  // and must come out black, not see-through.
+  std::vector<uint8_t> Rgb;
+  Rgb.reserve(Frame.Rgba.size() / 4 * 3);
+  for (size_t I = 0; I + 3 < Frame.Rgba.size(); I += 4)
+    Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
+  WritePng(PngFile, Frame.Width, Frame.Height, 3, Rgb);
 }

@@ -135,6 +135,12 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   TPngPicture P = ReadPng(Png);
   EXPECT_EQ(P.Width, 528);
   EXPECT_EQ(P.Height, 336);
+  // The background is the window's opaque black, and the model is on it.
+  EXPECT_EQ(std::vector<uint8_t>(P.Rgba.begin(), P.Rgba.begin() + 4), (std::vector<uint8_t>{0, 0, 0, 255}));
+  size_t WhitePixels = 0;
+  for (size_t I = 0; I < P.Rgba.size(); I += 4)
+    WhitePixels += P.Rgba[I] == 255 && P.Rgba[I + 1] == 255 && P.Rgba[I + 2] == 255 && P.Rgba[I + 3] == 255;
+  EXPECT_GT(WhitePixels, 500u);
 
   R = Run({"render", File, "-o", Png, "--view", "Top View", "--size", "64x48", "--zoom", "-50", "--sphere"});
   ASSERT_EQ(R.Exit, 0) << R.Err;
