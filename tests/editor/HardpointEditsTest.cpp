@@ -24,11 +24,6 @@ std::array<float, 16> IdentityMatrix() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 
 }  // namespace
 
-TEST(HardpointGrid, StartsAsTheIdentity) {
-  const TGridTexts T = IdentityGridTexts();
-  for (int I = 0; I < 16; ++I) EXPECT_EQ(T[I], I % 5 == 0 ? "1.000" : "0.000") << "edH" << I + 1;
-}
-
 TEST(HardpointGrid, ShownValuesReplaceTheStoredOnesAtTheFirstStore) {
   std::array<float, 16> M = IdentityMatrix();
   M[12] = 0.12345f;
