@@ -73,8 +73,7 @@ void TZorvObject::LoadFromFile(const std::string& FileName) {
   // reaching its own.
   ClearHardpoints();
   Log("");
-  // The model never writes into its file, so it needs no write access.
-  TIffReader Reader(FileName, true);
+  TIffReader Reader(FileName, OpenReadOnly);
   const int64_t FileSize = FileLength(FileName);
   if (Reader.CurrentTag() == TIffTag("MESH")) {
     Reader.OpenForm(Reader.GetForm(0)->Tag);

@@ -54,6 +54,12 @@ public:
   // The hardpoint drawn highlighted; -1 for none. A plain field.
   int32_t SelectedHardpoint = 0;
 
+  // The editor opens its model files for reading and writing, as every reader
+  // of the file it saves into does, so a file it could not save is refused at
+  // load already. Callers that only inspect a file (the command-line tool)
+  // set this to read files they may not write.
+  bool OpenReadOnly = false;
+
 private:
   // The level tag for LOD inside the level container, clamped to the levels
   // present; logs "load LOD: " + the tag.

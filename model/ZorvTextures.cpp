@@ -56,7 +56,7 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
   this->FileName = FileName;
   TexName = uint32_t(Number);
 
-  TIffReader Reader(FileName, true);
+  TIffReader Reader(FileName);
   Reader.OpenForm(TIffTag("FRAM"));
   Reader.OpenChunk(TIffTag("INFO"));
   ReadExactly(Reader, &Width, 4);

@@ -398,15 +398,18 @@ TEST(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoa
   EXPECT_EQ(L.Model.HardpointCount(), 0);
 }
 
-TEST(ModelReload, AReadOnlyModelFileLoads) {
+TEST(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
   TempDir Dir;
   const std::string File = Dir.File("ro.iff");
   WriteSampleModel(File);
   std::filesystem::permissions(File, std::filesystem::perms::owner_read);
   if (access(File.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
-  TLoaded L;
-  L.Model.LoadFromFile(File);
-  EXPECT_EQ(L.Model.HardpointCount(), 5);
+  TLoaded Editor;
+  EXPECT_EQ(MessageOf([&] { Editor.Model.LoadFromFile(File); }), "Cannot open file " + File);
+  TLoaded Inspector;
+  Inspector.Model.OpenReadOnly = true;
+  Inspector.Model.LoadFromFile(File);
+  EXPECT_EQ(Inspector.Model.HardpointCount(), 5);
 }
 
 TEST(ModelReload, AMissingFileRaisesTheFileLayersError) {
