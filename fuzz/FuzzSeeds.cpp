@@ -109,4 +109,6 @@ void WriteSeeds(const std::string& Folder) {
   WriteEdgeFiles(Root / "iff_reader");
   WriteEdgeFiles(Root / "model_load");
   WriteNumbers(Root / "number_parser");
+  WriteModels(Root / "sphere_save");
+  WriteEdgeFiles(Root / "sphere_save");
 }

@@ -6,7 +6,8 @@
 #include <string>
 
 // The harnesses, by the part of their name after "fuzz_".
-inline constexpr const char* FuzzHarnesses[] = {"iff_reader", "model_load", "mat_texture", "number_parser"};
+inline constexpr const char* FuzzHarnesses[] = {"iff_reader", "model_load", "mat_texture", "number_parser",
+                                                   "sphere_save"};
 
 // One subfolder of Folder per harness, created when missing.
 void WriteSeeds(const std::string& Folder);
