@@ -8,6 +8,7 @@
 #include "editor/EditorModel.h"
 #include "editor/HardpointScript.h"
 #include "model/TZorvObject.h"
+#include "runtime/FileLayer.h"
 
 void AddScriptCommand(CLI::App& App) {
   struct TOptions {
@@ -24,6 +25,7 @@ void AddScriptCommand(CLI::App& App) {
     TZorvObject Model(TDisplayListPolicy::None);
     SetUpEditorModel(Model, Options->File, Options->LOD);
     const std::string Text = HardpointScriptText(Model);
-    std::fwrite(Text.data(), 1, Text.size(), stdout);
+    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
+      throw EInOutError("Cannot write the script to standard output");
   });
 }

@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "editor/SphereEdits.h"
 #include "editor/SphereFile.h"
+#include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
 
 namespace {
@@ -15,7 +16,8 @@ namespace {
 void PrintSphere(const float (&Center)[3], float Diameter) {
   std::string Line = FloatToRoundTrip(Center[0]) + " " + FloatToRoundTrip(Center[1]) + " " +
                      FloatToRoundTrip(Center[2]) + " " + FloatToRoundTrip(Diameter) + "\n";
-  std::fwrite(Line.data(), 1, Line.size(), stdout);
+  if (std::fwrite(Line.data(), 1, Line.size(), stdout) != Line.size() || std::fflush(stdout) != 0)
+    throw EInOutError("Cannot write the sphere to standard output");
 }
 
 }  // namespace

@@ -30,10 +30,10 @@ std::string Quote(const std::string& S) {
 
 class CliTest : public ::testing::Test {
 protected:
-  TRun Run(const std::vector<std::string>& Args) {
+  TRun Run(const std::vector<std::string>& Args, const std::string& Redirect = "") {
     std::string Command = Quote(QUELBIR_CLI);
     for (const std::string& A : Args) Command += " " + Quote(A);
-    Command += " 2>" + Quote(Dir.File("stderr.txt"));
+    Command += " 2>" + Quote(Dir.File("stderr.txt")) + Redirect;
     TRun R;
     FILE* Pipe = ::popen(Command.c_str(), "r");
     char Buffer[4096];
@@ -83,6 +83,9 @@ TEST_F(CliTest, SphereErrorsGoToStandardErrorWithExitCodeOne) {
   EXPECT_EQ(R.Out, "");
   EXPECT_EQ(R.Exit, 1);
   EXPECT_EQ(ReadFileBytes(File), Before);
+  R = Run({"sphere", File}, " >/dev/full");
+  EXPECT_EQ(R.Err, "Cannot write the sphere to standard output\n");
+  EXPECT_EQ(R.Exit, 1);
 
   WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3})));
   R = Run({"sphere", File, "--set", "1", "2", "3", "4"});
@@ -118,6 +121,11 @@ TEST_F(CliTest, ScriptPrintsTheClipboardTextOfTheLoadedFile) {
 
   WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
   EXPECT_EQ(Run({"script", File, "--lod", "0"}).Out, "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n");
+
+  // Output that cannot be written is an error, not a printed script.
+  const TRun Full = Run({"script", File}, " >/dev/full");
+  EXPECT_EQ(Full.Err, "Cannot write the script to standard output\n");
+  EXPECT_EQ(Full.Exit, 1);
 
   WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3, 4})));
   const TRun Bad = Run({"script", File});
