@@ -2,9 +2,11 @@
 // standard output, standard error and exit codes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include <nlohmann/json.hpp>
 
@@ -31,7 +33,7 @@ std::string Quote(const std::string& S) {
 class CliTest : public ::testing::Test {
 protected:
   TRun Run(const std::vector<std::string>& Args, const std::string& Redirect = "") {
-    std::string Command = Quote(QUELBIR_CLI);
+    std::string Command = Prefix + Quote(QUELBIR_CLI);
     for (const std::string& A : Args) Command += " " + Quote(A);
     Command += " 2>" + Quote(Dir.File("stderr.txt")) + Redirect;
     TRun R;
@@ -47,6 +49,7 @@ protected:
   }
   TempDir Dir;
   std::string File = Dir.File("model.iff");
+  std::string Prefix;  // runs the tool under another user, for instance
 };
 
 TBytes SphereOnlyFile(const TBytes& SphereData) {
@@ -191,4 +194,23 @@ TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
   EXPECT_TRUE(Info["sphere"].is_null());
   EXPECT_EQ(Info["sphere_error"], "TIffReader: Form (COLL) doesn't exist!");
   EXPECT_TRUE(Info["tree_present"].is_null());
+}
+
+TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
+  const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
+  WriteFileBytes(File, Before);
+  std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
+  if (::geteuid() == 0) {
+    // The superuser may write any file: run the tool as an ordinary user.
+    if (std::system("setpriv --help >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to drop privileges";
+    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  TRun R = Run({"sphere", File, "--set", "5", "6", "7", "8"});
+  EXPECT_EQ(R.Err, "Cannot open file " + File + "\n");
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(ReadFileBytes(File), Before);
+  R = Run({"sphere", File});
+  EXPECT_EQ(R.Out, "1 2 3 4\n");
+  EXPECT_EQ(R.Exit, 0) << R.Err;
 }
