@@ -25,11 +25,13 @@ struct TPictureRequest {
   int LOD = 1;
 };
 
-// Loads the model and its sphere as the window's load does, paints one
-// frame of the chosen layout on a headless context of the requested size and
+// Loads the model as the window's load does (and its sphere, when the sphere
+// is to be drawn: a model without one still gives its picture), paints one
+// frame of the chosen layout on a headless context of the requested size
+// (context slot 7, so a window's or a caller's slot stays untouched) and
 // returns its pixels. Raises the load's errors, and a clear error when no
 // headless OpenGL is available.
 TFramePixels RenderModelFrame(const TPictureRequest& Request);
 
-// RenderModelFrame, written to PngFile.
+// RenderModelFrame, written to PngFile as an opaque RGB picture.
 void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile);
