@@ -54,67 +54,27 @@ TEST_F(FormTest, EveryControlSitsInItsPanelAtItsPlace) {
   EXPECT_LT(F.children().indexOf(F.GLView), F.children().indexOf(F.Panel2));
 }
 
-TEST_F(FormTest, TheEmptyWindowShowsItsStartingTexts) {
-  Open();
+TEST_F(FormTest, TheEmptyWindowStartsAsLaidOutAndGetsItsZoomWhenShown) {
+  Services.CommandLineArgument = "";
+  Form = std::make_unique<TForm1>(Services);
+  // Before the window shows, the up/down control has written nothing yet.
+  EXPECT_EQ(Form->ViewScale, 0.0f);
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   TForm1& F = *Form;
-  EXPECT_EQ(Caption(), "QUELBIR Editor");
-  EXPECT_EQ(F.Button1->text(), "&Load Mesh...");
-  EXPECT_EQ(F.Button2->text(), "&Save");
-  EXPECT_FALSE(F.Button2->isEnabled());
-  EXPECT_EQ(F.Label5->text(), "Scale:");
-  EXPECT_EQ(F.edScale->text(), "100");
-  EXPECT_EQ(F.Label6->text(), "View:");
-  ASSERT_EQ(F.cbView->count(), 4);
-  EXPECT_EQ(F.cbView->itemText(0), "3-Views");
-  EXPECT_EQ(F.cbView->itemText(1), "Top View");
-  EXPECT_EQ(F.cbView->itemText(2), "Side View");
-  EXPECT_EQ(F.cbView->itemText(3), "Back View");
-  EXPECT_EQ(F.cbView->currentIndex(), 0);
-  EXPECT_FALSE(F.cbView->isEditable());
-  EXPECT_EQ(F.Label3->text(), "COLL SPHR");
-  EXPECT_EQ(F.chkHideSphere->text(), "Hide");
-  EXPECT_TRUE(F.chkHideSphere->isChecked());
-  EXPECT_EQ(F.Label1->text(), "Position:");
-  EXPECT_EQ(F.Label2->text(), "Diameter:");
-  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"0.000", "0.000", "0.000", "0.000"}));
-  EXPECT_EQ(F.CheckBoxTree->text(), "tree present");
-  EXPECT_FALSE(F.CheckBoxTree->isEnabled());
-  EXPECT_FALSE(F.CheckBoxTree->isChecked());
-  EXPECT_EQ(F.Label4->text(), "Hardpoints:");
-  EXPECT_EQ(F.lbHards->Count(), 0);
-  EXPECT_EQ(F.GridTexts(), IdentityGridTexts());
-  for (QPushButton* U : {F.Button3, F.Button4, F.Button5}) EXPECT_EQ(U->text(), "u");
-  EXPECT_EQ(F.Button6->text(), "r");
-  EXPECT_EQ(F.Button7->text(), "Copy Script to Clipboard");
-  EXPECT_EQ(F.Timer1->interval(), 200);
-  EXPECT_TRUE(F.Timer1->isActive());
-  // Shown, the up/down control has written its 100 and the zoom is 1.
   EXPECT_EQ(F.UpDown1->Position(), 100);
+  EXPECT_EQ(F.edScale->text(), "100");
   EXPECT_EQ(F.ViewScale, 1.0f);
-  EXPECT_EQ(F.Model, nullptr);
-}
-
-TEST_F(FormTest, ColoursAndFontFollowTheLayout) {
-  Open();
-  TForm1& F = *Form;
-  const QColor Teal(0, 128, 128);
-  EXPECT_EQ(F.palette().color(QPalette::Window), Teal);
-  for (QFrame* Panel : {F.Panel1, F.Panel2, F.Panel3, F.Panel4}) {
-    EXPECT_EQ(Panel->palette().color(QPalette::Window), QColor(Qt::black));
-    EXPECT_EQ(Panel->palette().color(QPalette::WindowText), QColor(Qt::white));
-  }
-  for (TKeyPressEdit* Box : {F.EditPosX, F.EditPosY, F.EditPosZ, F.EditDiameter}) {
-    EXPECT_FALSE(Box->hasFrame());
-    EXPECT_EQ(Box->palette().color(QPalette::Base), Teal);
-    EXPECT_EQ(Box->palette().color(QPalette::Text), QColor(Qt::white));
-  }
-  for (int I = 0; I < 16; ++I) {
-    EXPECT_FALSE(F.edH[I]->hasFrame());
-    EXPECT_EQ(F.edH[I]->palette().color(QPalette::Base), I % 4 == 3 ? QColor(128, 128, 128) : Teal);
-  }
-  EXPECT_TRUE(F.edScale->hasFrame());
+  EXPECT_EQ(Caption(), "QUELBIR Editor");
+  EXPECT_FALSE(F.Button2->isEnabled());
+  EXPECT_EQ(F.cbView->currentText(), "3-Views");
+  EXPECT_FALSE(F.cbView->isEditable());
+  EXPECT_TRUE(F.chkHideSphere->isChecked());
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"0.000", "0.000", "0.000", "0.000"}));
+  EXPECT_EQ(F.GridTexts(), IdentityGridTexts());
+  EXPECT_TRUE(F.Timer1->isActive());
+  EXPECT_EQ(F.Timer1->interval(), 200);
   EXPECT_EQ(QFontInfo(F.font()).pointSize(), 8);
-  EXPECT_EQ(F.font().styleHint(), QFont::SansSerif);
 }
 
 TEST_F(FormTest, TabOrderRunsPanel1ThenPanel2ThenPanel3ThenPanel4) {
