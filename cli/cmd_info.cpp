@@ -199,6 +199,7 @@ void AddInfoCommand(CLI::App& App) {
         Summary.Lod = Msg.substr(10);
       }
     };
+    Model.OpenReadOnly = true;  // inspecting only: read-only files work too
     SetUpEditorModel(Model, Options->File, Options->LOD);
     const std::string Text = Options->Json ? JsonSummary(Options->File, Model, Summary)
                                            : TextSummary(Options->File, Model, Summary);

@@ -23,6 +23,7 @@ void AddScriptCommand(CLI::App& App) {
   Cmd->callback([Options] {
     // Loading needs no OpenGL; the model is never drawn here.
     TZorvObject Model(TDisplayListPolicy::None);
+    Model.OpenReadOnly = true;  // inspecting only: read-only files work too
     SetUpEditorModel(Model, Options->File, Options->LOD);
     const std::string Text = HardpointScriptText(Model);
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)

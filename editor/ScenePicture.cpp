@@ -54,6 +54,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   State.HideSphere = !Request.ShowSphere;
 
   auto Model = std::make_unique<TZorvObject>();
+  Model->OpenReadOnly = true;  // a picture only inspects the file
   SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
   State.Model = Model.get();
   // The sphere is read only when it is drawn, so a model without one still

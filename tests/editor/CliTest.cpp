@@ -214,3 +214,21 @@ TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
   EXPECT_EQ(R.Out, "1 2 3 4\n");
   EXPECT_EQ(R.Exit, 0) << R.Err;
 }
+
+namespace {
+
+TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
+  WriteSampleModel(File);
+  std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
+  if (::geteuid() == 0) {
+    if (std::system("setpriv --help >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to drop privileges";
+    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  for (const char* Command : {"info", "script"}) {
+    const TRun R = Run({Command, File});
+    EXPECT_EQ(R.Exit, 0) << Command << ": " << R.Err;
+  }
+}
+
+}  // namespace
