@@ -8,17 +8,9 @@
 #include "editor/HardpointEdits.h"
 #include "gl/HeadlessContext.h"
 #include "runtime/NumberFormat.h"
+#include "tests/support/ErrorMessage.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& Action) {
-  try {
-    Action();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
 
 std::array<float, 16> IdentityMatrix() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
@@ -46,11 +38,11 @@ TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
   T[0] = "5";
   T[12] = "2";
   T[15] = "1,5";
-  EXPECT_EQ(ErrorOf([&] { StoreGrid(T, M); }), "'1,5' is not a valid floating point value");
+  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'1,5' is not a valid floating point value");
   EXPECT_EQ(M, IdentityMatrix());
 
   T[15] = "";
-  EXPECT_EQ(ErrorOf([&] { StoreGrid(T, M); }), "'' is not a valid floating point value");
+  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'' is not a valid floating point value");
   EXPECT_EQ(M, IdentityMatrix());
 
   T[15] = " 1e0 ";
@@ -110,10 +102,10 @@ TEST(HardpointGrid, NormalisingFailuresChangeNoText) {
   T[1] = "0.0";
   T[2] = "-0";
   const TGridTexts Before = T;
-  EXPECT_EQ(ErrorOf([&] { NormaliseRow(T, 0); }), "Invalid floating point operation");
+  EXPECT_EQ(MessageOf([&] { NormaliseRow(T, 0); }), "Invalid floating point operation");
   EXPECT_EQ(T, Before);
   T[1] = "x";
-  EXPECT_EQ(ErrorOf([&] { NormaliseRow(T, 0); }), "'x' is not a valid floating point value");
+  EXPECT_EQ(MessageOf([&] { NormaliseRow(T, 0); }), "'x' is not a valid floating point value");
   T[1] = "0.0";
   EXPECT_EQ(T, Before);
 }
@@ -231,12 +223,12 @@ TEST_F(RotationBuilder, FailuresStopBeforeAnyTextChanges) {
   const TGridTexts Before = T;
   std::array<float, 16> NotARotation = IdentityMatrix();
   NotARotation[2] = 1.5f;
-  EXPECT_EQ(ErrorOf([&] { CreateRotation(NotARotation, T, AcceptOffered()); }),
+  EXPECT_EQ(MessageOf([&] { CreateRotation(NotARotation, T, AcceptOffered()); }),
             "Invalid floating point operation");
   EXPECT_TRUE(Asked.empty());
   EXPECT_EQ(T, Before);
 
-  EXPECT_EQ(ErrorOf([&] { CreateRotation(IdentityMatrix(), T, Answer({"10", "ten", "0"})); }),
+  EXPECT_EQ(MessageOf([&] { CreateRotation(IdentityMatrix(), T, Answer({"10", "ten", "0"})); }),
             "'ten' is not a valid floating point value");
   EXPECT_EQ(T, Before);
 }

@@ -12,6 +12,7 @@
 #include "editor/SphereFile.h"
 #include "runtime/FileLayer.h"
 #include "tests/editor/IffBytes.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 using namespace iffbytes;
@@ -47,15 +48,6 @@ protected:
   TempDir Dir;
   std::string FileName = Dir.File("model.iff");
 };
-
-std::string ErrorOf(const std::function<void()>& Action) {
-  try {
-    Action();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
 
 }  // namespace
 
@@ -113,14 +105,14 @@ TEST_F(SphereFileTest, MissingFormOrChunkFailsBeforeAnyFieldChanges) {
   for (const TCase& Case : Cases) {
     Write(Case.File);
     TFields F;
-    EXPECT_EQ(ErrorOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
+    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
               Case.Message);
     EXPECT_EQ(F.Center[0], -7.0f);
     EXPECT_EQ(F.Diameter, -7.0f);
     EXPECT_TRUE(F.TreePresent);
     // A save of such a file stops before anything is written.
     const TBytes Before = ReadFileBytes(FileName);
-    EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }), Case.Message);
+    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }), Case.Message);
     EXPECT_EQ(ReadFileBytes(FileName), Before);
   }
 }
@@ -132,7 +124,7 @@ TEST_F(SphereFileTest, ShortChunkLeavesTheFinishedStepsOfARead) {
     Data.resize(Size, 0xAA);
     Write(SphereFile(Data));
     TFields F;
-    EXPECT_EQ(ErrorOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
+    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
               "TIffReader: Read beyond end of chunk!")
         << Size;
     EXPECT_EQ(F.Center[0], 1.5f);
@@ -143,7 +135,7 @@ TEST_F(SphereFileTest, ShortChunkLeavesTheFinishedStepsOfARead) {
   // Fewer than 12: nothing is read.
   Write(SphereFile(Floats({1.5f, 2.5f})));
   TFields F;
-  EXPECT_EQ(ErrorOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
+  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
             "TIffReader: Read beyond end of chunk!");
   EXPECT_EQ(F.Center[0], -7.0f);
 }
@@ -174,11 +166,11 @@ TEST_F(SphereFileTest, FileEndingInsideTheChunkIsAnError) {
   File.resize(DataOffset(File, "SPHR") + 10);  // the chunk claims 16 bytes, 10 exist
   Write(File);
   TFields F;
-  EXPECT_EQ(ErrorOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
+  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
             "ReadSphere: " + FileName + " ends inside the SPHR chunk!");
   EXPECT_EQ(F.Center[0], -7.0f);
   // Saving into it must not grow the file.
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }),
             "TIffReader: Write beyond end of file " + FileName + "!");
   EXPECT_EQ(ReadFileBytes(FileName), File);
 }
@@ -223,7 +215,7 @@ TEST_F(SphereFileTest, ChunkTooShortForTheSaveIsRefusedBeforeWriting) {
     Data.resize(Size, 0x55);
     const TBytes File = SphereFile(Data);
     Write(File);
-    EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }),
+    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }),
               "TIffReader: Write beyond end of chunk!")
         << Size;
     EXPECT_EQ(ReadFileBytes(FileName), File) << Size;
@@ -236,8 +228,8 @@ TEST_F(SphereFileTest, ReadOnlyFileCannotBeSavedOrLoadedButCanBeInspected) {
   Write(File);
   std::filesystem::permissions(FileName, std::filesystem::perms::owner_read);
   TFields F;
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }), "Cannot open file " + FileName);
-  EXPECT_EQ(ErrorOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }), "Cannot open file " + FileName);
+  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
             "Cannot open file " + FileName);
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent, /*ReadOnly=*/true);
   EXPECT_EQ(F.Diameter, 4.0f);
@@ -295,7 +287,7 @@ protected:
 TEST_F(SphereSaveOnFailingDisk, PartialWriteIsReportedAndTheOldBytesPutBack) {
   ShortWrites = 1;
   FileCalls().pwrite = PwriteShort;
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
             "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!");
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Original);
@@ -305,13 +297,13 @@ TEST_F(SphereSaveOnFailingDisk, PartialWriteThatCannotBeUndoneSaysSo) {
   ShortWrites = 2;
   FileCalls().pwrite = PwriteShort;
   const std::string Short = "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!";
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
             Short + " The previous sphere bytes could not be put back: " + Short);
 }
 
 TEST_F(SphereSaveOnFailingDisk, RefusedWriteIsReportedAndChangesNothing) {
   FileCalls().pwrite = PwriteFails;
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
             "Cannot write file " + FileName + ": " + std::strerror(EIO));
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Original);
@@ -319,7 +311,7 @@ TEST_F(SphereSaveOnFailingDisk, RefusedWriteIsReportedAndChangesNothing) {
 
 TEST_F(SphereSaveOnFailingDisk, FailedFlushIsNotASave) {
   FileCalls().fsync = FsyncFails;
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
             "Cannot flush file " + FileName + ": " + std::strerror(EIO));
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Saved);

@@ -9,6 +9,7 @@
 
 #include "model/TZorvObject.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/ErrorMessage.h"
 
 using namespace ModelFixtures;
 
@@ -25,15 +26,6 @@ struct TLoaded {
     Model.SetKeepData(true);
   }
 };
-
-std::string MessageOf(const std::function<void()>& Action) {
-  try {
-    Action();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   TempDir Dir;
