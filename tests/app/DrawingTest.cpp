@@ -150,7 +150,9 @@ TEST_F(DrawingTest, UntickingHideShowsTheSphereOnTheModelAtAnyZoom) {
 
 TEST_F(DrawingTest, TheViewportCoversTheClientAreaInDevicePixels) {
   const double Ratio = Form->GLView->devicePixelRatioF();
-  if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) EXPECT_EQ(Ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+  if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+    EXPECT_EQ(Ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+  }
   const QImage Back = FrameOf(3);
   EXPECT_EQ(Back.width(), int(Form->width() * Ratio));
   EXPECT_EQ(Back.height(), int(Form->height() * Ratio));
