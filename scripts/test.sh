@@ -29,7 +29,7 @@ fi
 
 echo "test: sanitizer build (build-asan)"
 "$here/scripts/setup.sh" "$here/build-asan" -DQUELBIR_SANITIZE=ON -DQUELBIR_BENCH=OFF
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
+ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   run_ctest "$here/build-asan"
