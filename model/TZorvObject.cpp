@@ -97,8 +97,10 @@ std::string TZorvObject::ChooseLOD(TIffReader& Reader) {
   int32_t Index = FLOD;
   if (FLOD > N - 1) Index = N - 1;
   if (FLOD < 0) Index = 0;
+  // At least four digits, the sign in front of them: an empty container
+  // gives -1, written "-0001", whose first four characters name no level.
   char Text[16];
-  std::snprintf(Text, sizeof Text, "%04d", Index);
+  std::snprintf(Text, sizeof Text, Index < 0 ? "-%04d" : "%04d", Index < 0 ? -Index : Index);
   const std::string Tag(Text, 4);
   Log("load LOD: " + Tag);
   return Tag;

@@ -124,7 +124,7 @@ TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
   });
   TLoaded L;
   // With no level at all the clamp gives index -1.
-  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoLevels); }), "TIffReader: Form (-001) doesn't exist!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoLevels); }), "TIffReader: Form (-000) doesn't exist!");
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoContainer); }), "TIffReader: Form (MESH) doesn't exist!");
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoNormals); }),
             "TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!");
