@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   libcli11-dev nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev
+  locales util-linux
 )
 missing=()
 for p in "${packages[@]}"; do
