@@ -1,7 +1,6 @@
 #pragma once
-// Byte builders for IFF fixtures: headers, chunks and forms assembled by hand,
-// independently of the writer, so the reader and the writer are each checked
-// against bytes a person can read off the test.
+// The IFF tests' fixtures: the shared byte builders, plus a guard for the
+// file layer's system calls and a small-stack runner for deep trees.
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -13,38 +12,7 @@
 #include <pthread.h>
 
 #include "runtime/FileLayer.h"
-
-using TBytes = std::vector<uint8_t>;
-
-inline TBytes Text(const std::string& S) { return TBytes(S.begin(), S.end()); }
-
-inline TBytes BigEndian(uint32_t Value) {
-  return {uint8_t(Value >> 24), uint8_t(Value >> 16), uint8_t(Value >> 8), uint8_t(Value)};
-}
-
-inline TBytes operator+(TBytes A, const TBytes& B) {
-  A.insert(A.end(), B.begin(), B.end());
-  return A;
-}
-
-// A chunk header with any size field, for malformed files.
-inline TBytes Header(const std::string& Tag, uint32_t Size) { return Text(Tag) + BigEndian(Size); }
-
-// A well-formed chunk: header, data and the pad byte an odd length needs.
-inline TBytes Chunk(const std::string& Tag, const TBytes& Data) {
-  TBytes Bytes = Header(Tag, uint32_t(Data.size())) + Data;
-  if (Data.size() % 2) Bytes.push_back(0);
-  return Bytes;
-}
-
-inline TBytes Chunk(const std::string& Tag, size_t DataSize, uint8_t Fill = 0xAB) {
-  return Chunk(Tag, TBytes(DataSize, Fill));
-}
-
-// A well-formed FORM around already assembled children.
-inline TBytes Form(const std::string& Type, const TBytes& Children = {}) {
-  return Text("FORM") + BigEndian(uint32_t(4 + Children.size())) + Text(Type) + Children;
-}
+#include "tests/support/IffBytes.h"
 
 // Restores the real system calls when a test that replaced them ends.
 struct TFileCallsGuard {

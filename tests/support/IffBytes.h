@@ -1,0 +1,66 @@
+#pragma once
+// Byte builders for IFF fixtures: headers, chunks and forms assembled by hand,
+// independently of the writer, so that a file can hold exactly what a test
+// (or a damaged or forged file) says.
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using TBytes = std::vector<uint8_t>;
+
+inline TBytes Text(const std::string& S) { return TBytes(S.begin(), S.end()); }
+
+inline TBytes BigEndian(uint32_t Value) {
+  return {uint8_t(Value >> 24), uint8_t(Value >> 16), uint8_t(Value >> 8), uint8_t(Value)};
+}
+
+inline TBytes operator+(TBytes A, const TBytes& B) {
+  A.insert(A.end(), B.begin(), B.end());
+  return A;
+}
+
+// A chunk header with any size field, for malformed files.
+inline TBytes Header(const std::string& Tag, uint32_t Size) { return Text(Tag) + BigEndian(Size); }
+
+// A well-formed chunk: header, data and the pad byte an odd length needs.
+inline TBytes Chunk(const std::string& Tag, const TBytes& Data) {
+  TBytes Bytes = Header(Tag, uint32_t(Data.size())) + Data;
+  if (Data.size() % 2) Bytes.push_back(0);
+  return Bytes;
+}
+
+inline TBytes Chunk(const std::string& Tag, size_t DataSize, uint8_t Fill = 0xAB) {
+  return Chunk(Tag, TBytes(DataSize, Fill));
+}
+
+// A well-formed FORM around already assembled children.
+inline TBytes Form(const std::string& Type, const TBytes& Children = {}) {
+  return Text("FORM") + BigEndian(uint32_t(4 + Children.size())) + Text(Type) + Children;
+}
+
+// A FORM header with any size field and no children.
+inline TBytes FormHeader(const std::string& Type, uint32_t Size) {
+  return Text("FORM") + BigEndian(Size) + Text(Type);
+}
+
+// Little-endian values as the chunks hold them.
+template <class T>
+TBytes Le(const T& Value) {
+  TBytes Bytes(sizeof(T));
+  std::memcpy(Bytes.data(), &Value, sizeof(T));
+  return Bytes;
+}
+
+inline TBytes Floats(std::initializer_list<float> Values) {
+  TBytes Bytes;
+  for (float V : Values) Bytes = Bytes + Le(V);
+  return Bytes;
+}
+
+inline TBytes Ints(std::initializer_list<int32_t> Values) {
+  TBytes Bytes;
+  for (int32_t V : Values) Bytes = Bytes + Le(V);
+  return Bytes;
+}
