@@ -14,6 +14,11 @@ void TKeyPressEdit::SetTextAndNotify(const QString& Text) {
   setText(Text);
 }
 
+void TKeyPressEdit::setText(const QString& Text) {
+  QLineEdit::setText(Text);
+  setCursorPosition(0);
+}
+
 char16_t TKeyPressEdit::CharacterOf(const QKeyEvent& Event) {
   switch (Event.key()) {
     case Qt::Key_Return:

@@ -21,6 +21,12 @@ public:
   // as a written text always does.
   void SetTextAndNotify(const QString& Text);
 
+  // A text written by the program shows from its first character, as on
+  // every desktop: QLineEdit would leave the cursor at the end and scroll a
+  // number wider than its box so that its sign and first digits are hidden.
+  // Hides QLineEdit::setText for every caller that holds a TKeyPressEdit.
+  void setText(const QString& Text);
+
   // The character a key event types, or 0 when it types none.
   static char16_t CharacterOf(const QKeyEvent& Event);
 

@@ -29,9 +29,14 @@ signals:
 
 protected:
   void resizeEvent(QResizeEvent* Event) override;
+  void selectionChanged(const QItemSelection& Selected, const QItemSelection& Deselected) override;
   void mousePressEvent(QMouseEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
 
 private:
   void UpdateGrid();
+  void UpdateScrollBar();
+
+  bool FSettingIndex = false;  // the program, not the user, changes the selection
 };

@@ -253,7 +253,7 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::AttachViewHandlers() {
   GLView->OnResize = [this](int W, int H) { HandleDeferred([&] { FormResize(W, H); }); };
-  GLView->OnPaint = [this] { HandleDeferred([this] { FormPaint(); }); };
+  GLView->OnPaint = [this] { HandlePaint(); };
   // The fixed state goes into the view's context as soon as Qt has made it,
   // and again should Qt ever make it anew.
   GLView->OnContextCreated = [this] {
@@ -296,6 +296,18 @@ void TForm1::HandleDeferred(const std::function<void()>& Handler) {
   --FHandlerDepth;
   // A message box must not open inside Qt's paint of the view.
   if (Failure) QMetaObject::invokeMethod(this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
+}
+
+void TForm1::HandlePaint() {
+  ++FHandlerDepth;
+  std::optional<std::string> Failure = RunCatching([this] { FormPaint(); });
+  --FHandlerDepth;
+  // A drawing that fails fails again at every tick until the next load
+  // changes the model: its message is shown once per load, not a new box
+  // every 200 ms.
+  if (!Failure || FPaintFailureShown) return;
+  FPaintFailureShown = true;
+  QMetaObject::invokeMethod(this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
 }
 
 void TForm1::Report(const std::string& Message) {
@@ -382,6 +394,7 @@ void TForm1::Button1Click() {
 void TForm1::LoadMesh(const std::string& FileName) {
   ModelFileName = FileName;
   Button2->setEnabled(true);
+  FPaintFailureShown = false;
   Model.reset();
   // The model is drawn without a display list (SetUseList false), so it
   // takes no list name: loading needs no OpenGL, even before the window's

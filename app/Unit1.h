@@ -140,6 +140,8 @@ private:
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
   void HandleDeferred(const std::function<void()>& Handler);
+  // FormPaint as HandleDeferred runs it, its error reported once per load.
+  void HandlePaint();
   void Report(const std::string& Message);
   static std::string DroppedModelFile(const QMimeData* Data);
 
@@ -150,5 +152,6 @@ private:
   int FHandlerDepth = 0;
   bool FReporting = false;
   int FPaintCount = 0;
+  bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
 };

@@ -1,6 +1,7 @@
 #include "editor/EditorModel.h"
 
 #include "model/TZorvObject.h"
+#include "runtime/FloatErrors.h"
 
 void SetUpEditorModel(TZorvObject& Model, const std::string& FileName, int LOD) {
   Model.SetLOD(LOD);
@@ -11,8 +12,17 @@ void SetUpEditorModel(TZorvObject& Model, const std::string& FileName, int LOD) 
   Model.LoadFromFile(FileName);
   Model.SetFitSize(EditorFitSize);
   // The sphere is drawn with the model's Scale, which drawing would only
-  // compute after the sphere of the first view: measure it now.
-  Model.UpdateFitScale(EditorFitSize);
+  // compute after the sphere of the first view: measure it now. A fit that
+  // cannot be computed (an extent too small or too large for the float
+  // range) does not end the load: drawing measures again and raises it
+  // there, where a picture or the window reports it. Until then Scale stays
+  // unknown (0) and no sphere is drawn.
+  try {
+    Model.UpdateFitScale(EditorFitSize);
+  } catch (const EInvalidOp&) {
+  } catch (const EZeroDivide&) {
+  } catch (const EOverflow&) {
+  }
 }
 
 std::string EditorCaption(const std::string& FileName) {

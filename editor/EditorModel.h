@@ -13,9 +13,10 @@ constexpr float EditorFitSize = 0.4f;
 // SetTextured(false), SetWireframe(true), SetUseList(false),
 // SetKeepData(true), LoadFromFile(FileName), SetFitSize(0.4); then the fit
 // Scale is measured (no OpenGL), so the sphere is drawn right from the first
-// paint. The caller owns Model before this runs: an error from the load
-// leaves it in place holding what was read (the steps after the failing one
-// do not run).
+// paint. A fit that cannot be measured leaves Scale 0 and is raised by the
+// first drawing instead: the load itself completes. The caller owns Model
+// before this runs: an error from the load leaves it in place holding what
+// was read (the steps after the failing one do not run).
 void SetUpEditorModel(TZorvObject& Model, const std::string& FileName, int LOD = 1);
 
 // The window caption for a loaded file: "QUELBIR Editor [" + the file name

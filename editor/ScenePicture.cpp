@@ -66,6 +66,11 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
 
   Context.Activate();
   SetupProjection(Width, Height);
+  // The window's first paint leaves the model's face state behind (for the
+  // editor's outlines: no depth test, no culling), and every later paint
+  // starts from it. The window shows its first frame for one tick only: a
+  // picture shows what it shows from then on.
+  Model->SetFaceState();
   PaintScene(State);
   TFramePixels Frame = GrabFrame(Width, Height);
   Model.reset();  // its display list belongs to this context

@@ -26,8 +26,9 @@ struct TPictureRequest {
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere
-// is to be drawn: a model without one still gives its picture), paints one
-// frame of the chosen layout on a headless context of the requested size
+// is to be drawn: a model without one still gives its picture), paints the
+// chosen layout as the window shows it from its second tick on (the first
+// paint's face state in place) on a headless context of the requested size
 // (context slot 7, so a window's or a caller's slot stays untouched) and
 // returns its pixels. Raises the load's errors, and a clear error when no
 // headless OpenGL is available.

@@ -147,7 +147,7 @@ void T3DObject::FitScale(float Size) {
   glScalef(FScale, FScale, FScale);
 }
 
-void T3DObject::DrawFaces() {
+void T3DObject::SetFaceState() const {
   if (FWireframe) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glDisable(GL_TEXTURE_2D);
@@ -160,6 +160,10 @@ void T3DObject::DrawFaces() {
     glEnable(GL_CULL_FACE);
   }
   if (FTextured) glEnable(GL_TEXTURE_2D);
+}
+
+void T3DObject::DrawFaces() {
+  SetFaceState();
   EnsureLoaded();
   if (FFitSize != 0) FitScale(FFitSize);
 

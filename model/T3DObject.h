@@ -74,6 +74,10 @@ public:
   // UpdateFitScale, then glScalef(Scale, Scale, Scale) on the current matrix,
   // not undone.
   void FitScale(float Size);
+  // The OpenGL state the faces are drawn in, which drawing leaves behind:
+  // outlines without depth test, culling or texture when Wireframe, else
+  // filled with all three on; texturing on when Textured.
+  void SetFaceState() const;
 
   uint32_t DisplayList() const { return FDisplayList; }
   bool ListDirty() const { return FListDirty; }

@@ -240,3 +240,37 @@ TEST_F(FormTest, CopyingWithoutAModelLeavesTheClipboardAlone) {
 }
 
 }  // namespace
+
+TEST_F(HardpointPanelTest, AClickThatPicksNoEntryKeepsTheSelectionAndLaterEditsReachIt) {
+  OpenWith({Hardpoint("a", Translation(1, 2, 3)), Hardpoint("rotY30", RotationY(30))});
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, {},
+                    Form->lbHards->visualItemRect(Form->lbHards->item(1)).center());
+  // The blank part of the list: the second column, below its entries.
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, {},
+                    QPoint(Form->lbHards->viewport()->width() * 3 / 4, Form->lbHards->viewport()->height() - 3));
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    Form->lbHards->visualItemRect(Form->lbHards->item(1)).center());
+  EXPECT_EQ(Form->lbHards->ItemIndex(), 1);
+  Retype(Form->edH[12], "7");
+  PressEnter(Form->edH[12]);
+  EXPECT_EQ(Stored(1)[12], 7.0f);
+}
+
+TEST_F(HardpointPanelTest, TheListShowsAsManyRowsPerColumnAsItsHeightHolds) {
+  std::vector<TSampleHardpoint> Many;
+  for (int I = 0; I < 8; ++I) Many.push_back(Hardpoint("h" + std::to_string(I), Translation(float(I), 0, 0)));
+  OpenWith(Many);
+  // Five 13-pixel rows fit the 81-pixel box while no scroll bar is needed:
+  // the fifth entry ends the first column, the sixth heads the second.
+  const QRect First = Form->lbHards->visualItemRect(Form->lbHards->item(0));
+  EXPECT_EQ(Form->lbHards->visualItemRect(Form->lbHards->item(4)).left(), First.left());
+  EXPECT_EQ(Form->lbHards->visualItemRect(Form->lbHards->item(4)).top(), First.top() + 4 * 13);
+  EXPECT_EQ(Form->lbHards->visualItemRect(Form->lbHards->item(5)).top(), First.top());
+}
+
+TEST_F(HardpointPanelTest, NumbersWiderThanTheirBoxShowFromTheirSign) {
+  OpenWith({Hardpoint("far", Translation(-12.345f, -1000.5f, 0))});
+  EXPECT_EQ(Form->edH[12]->text(), "-12.345");
+  EXPECT_EQ(Form->edH[12]->cursorPosition(), 0);
+  EXPECT_EQ(Form->edH[13]->cursorPosition(), 0);
+}

@@ -225,3 +225,36 @@ TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
 }
 
 }  // namespace
+
+TEST_F(FormTest, SphereAndScaleNumbersShowFromTheirFirstCharacter) {
+  const std::string File = Dir.File("wide.iff");
+  WriteModel(File, AxisBoxesMesh(), {}, std::array<float, 4>{-12.345f, -100.25f, 0, 1000.125f});
+  Open(File);
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"-12.345", "-100.250", "0.000", "1000.125"}));
+  for (TKeyPressEdit* Box : {Form->EditPosX, Form->EditPosY, Form->EditDiameter})
+    EXPECT_EQ(Box->cursorPosition(), 0) << Box->objectName().toStdString();
+  Form->UpDown1->Step(1);
+  EXPECT_EQ(Form->edScale->cursorPosition(), 0);
+}
+
+TEST_F(FormTest, AFitThatCannotBeMeasuredStillLoadsAndIsReportedOncePerLoad) {
+  // The largest extent, 1e-39, is too small: 2 / (E / 0.4) leaves the float range.
+  TSampleMesh Tiny;
+  Tiny.AddPolygon({{0, 0, 0}, {1e-39f, 0, 0}, {0, 1e-39f, 0}});
+  const std::string File = Dir.File("tiny.iff");
+  WriteModel(File, Tiny, {Hardpoint("h", Translation(0, 0, 0))}, std::array<float, 4>{1, 2, 3, 4});
+  Open(File);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [tiny.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.000", "2.000", "3.000", "4.000"}));
+  EXPECT_EQ(ListEntries(), std::vector<std::string>{"h"});
+  const int Painted = Form->PaintCount();
+  ASSERT_TRUE(WaitUntil([&] { return Form->PaintCount() >= Painted + 3; }));
+  QTest::qWait(50);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"Floating point overflow"});
+  // The next load may report it again.
+  LoadThroughDialog(File);
+  const int Reloaded = Form->PaintCount();
+  ASSERT_TRUE(WaitUntil([&] { return Form->PaintCount() >= Reloaded + 2; }));
+  QTest::qWait(50);
+  EXPECT_EQ(Services.Messages.size(), 2u);
+}

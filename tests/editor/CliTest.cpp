@@ -165,6 +165,23 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   EXPECT_EQ(Run({"render", File}).Exit, 2);
 }
 
+TEST_F(CliTest, AFitBeyondTheFloatRangeFailsOnlyWhatDraws) {
+  // Extent 1e-39: the fit scale 2 / (E / 0.4) overflows. Loading completes.
+  TSampleMesh Tiny;
+  Tiny.AddPolygon({{0, 0, 0}, {1e-39f, 0, 0}, {0, 1e-39f, 0}});
+  TSampleSphere Sphere;
+  Sphere.Value = 2;
+  WriteLodModel(File, {Tiny, Tiny}, {}, &Sphere);
+  const TRun Info = Run({"info", File});
+  EXPECT_EQ(Info.Exit, 0) << Info.Err;
+  EXPECT_EQ(Run({"script", File}).Exit, 0);
+  EXPECT_EQ(Run({"sphere", File}).Out, "0 0 0 2\n");
+  const TRun Render = Run({"render", File, "-o", Dir.File("tiny.png")});
+  if (Render.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << Render.Err;
+  EXPECT_EQ(Render.Err, "Floating point overflow\n");
+  EXPECT_EQ(Render.Exit, 1);
+}
+
 TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
   TSampleSphere Sphere;
   Sphere.Center = {1.5f, 0.1f, -2.25f};

@@ -256,3 +256,29 @@ TEST(ScenePicture, PaintsTheRequestedFileAsTheWindowDoes) {
     EXPECT_EQ(E.Message(), "TIffReader: Form (COLL) doesn't exist!");
   }
 }
+
+TEST_F(SceneTest, APictureShowsWhatTheWindowShowsFromItsSecondTickOn) {
+  // The window's first frame draws the first view's sphere with the start-up
+  // depth test and culling; every later frame without them.
+  TSampleSphere Sphere;
+  Sphere.Center = {0.02f, 0.01f, 0};
+  Sphere.Value = 0.08f;
+  const TSampleMesh Mesh = Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f});
+  WriteLodModel(File, {Mesh, Mesh}, {}, &Sphere);
+  Model = std::make_unique<TZorvObject>();
+  SetUpEditorModel(*Model, File);
+  State.Model = Model.get();
+  State.HideSphere = false;
+  State.SphereCenter[0] = 0.02f;
+  State.SphereCenter[1] = 0.01f;
+  State.SphereDiameter = 0.08f;
+  const TFramePixels Window = Paint();
+
+  TPictureRequest Request;
+  Request.ModelFile = File;
+  Request.Width = W;
+  Request.Height = H;
+  Request.ShowSphere = true;
+  const TFramePixels Picture = RenderModelFrame(Request);
+  EXPECT_TRUE(Picture.Rgba == Window.Rgba);
+}
