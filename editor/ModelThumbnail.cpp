@@ -82,6 +82,9 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
   Model->OpenReadOnly = true;  // a thumbnail only inspects the file
   SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
+  // A fit the set-up could not measure would be raised by the drawing; a
+  // thumbnail raises it here, before any OpenGL, as it needs the fit anyway.
+  if (Model->Scale() == 0) Model->UpdateFitScale(EditorFitSize);
   const TThumbnailFrame Frame = MeasureThumbnailFrame(*Model, Request.Layout);
 
   const int Size = Request.Size;
