@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -33,6 +34,10 @@ bool FileExists(const std::string& FileName) {
 }
 
 bool DeleteFile(const std::string& FileName) { return ::unlink(FileName.c_str()) == 0; }
+
+bool RenameFile(const std::string& From, const std::string& To) {
+  return ::rename(From.c_str(), To.c_str()) == 0;
+}
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
   int Flags = O_CLOEXEC;

@@ -12,6 +12,10 @@ QUELBIR_EXCEPTION(EInOutError);    // a read, write, seek or flush the file refu
 
 bool FileExists(const std::string& FileName);  // an existing regular file
 bool DeleteFile(const std::string& FileName);  // true when the file was removed
+// Gives From's file the name To in one step, replacing a file named To, so a
+// reader of To sees the old file or the new one and never a part; true when
+// done. Both names must lie on the same file system.
+bool RenameFile(const std::string& From, const std::string& To);
 
 enum class TFileMode {
   OpenReadWrite,  // existing file, read and write, others may read and write it too

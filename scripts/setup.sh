@@ -12,6 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev
   locales util-linux
+  desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info dpkg-dev file groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,27 @@
+// quelbir-cli thumbnail FILE -o OUT.png [--size N] [--view NAME]: a square
+// picture of one view with the model centred and filling it, for file
+// managers' thumbnails. A file that does not load leaves no picture behind.
+#include <memory>
+#include <string>
+
+#include "cli/Commands.h"
+#include "editor/ModelThumbnail.h"
+#include "editor/Scene.h"
+
+void AddThumbnailCommand(CLI::App& App) {
+  auto Request = std::make_shared<TThumbnailRequest>();
+  auto Out = std::make_shared<std::string>();
+  auto View = std::make_shared<std::string>(ViewLayoutNames[DefaultThumbnailLayout]);
+  CLI::App* Cmd =
+      App.add_subcommand("thumbnail", "Paint a square thumbnail of one view of a model into a PNG");
+  Cmd->add_option("FILE", Request->ModelFile, "model file (.iff)")->required();
+  Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
+  Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")
+      ->check(CLI::Range(1, MaxThumbnailSize));
+  Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
+      ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
+  Cmd->callback([Request, Out, View] {
+    Request->Layout = FindViewLayout(*View);
+    WriteModelThumbnail(*Request, *Out);
+  });
+}

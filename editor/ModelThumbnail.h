@@ -1,0 +1,50 @@
+#pragma once
+// A model file as a small square picture for file managers: one view of the
+// editor's drawing, with the model's outline centred and filling the square
+// instead of sitting at the window's fixed place and zoom.
+#include <string>
+
+#include "editor/ScenePicture.h"
+#include "runtime/Exception.h"
+
+class TZorvObject;
+
+QUELBIR_EXCEPTION(EThumbnail);  // "Thumbnail: " + what was wrong
+
+// The thumbnail's view when none is asked for: "Top View" shows a craft's
+// outline best.
+constexpr int DefaultThumbnailLayout = 1;
+// The largest side accepted, as for the window's pictures.
+constexpr int MaxThumbnailSize = 16384;
+
+struct TThumbnailRequest {
+  std::string ModelFile;
+  int Size = 256;                       // pixels per side
+  int Layout = DefaultThumbnailLayout;  // a single view: 1, 2 or 3 of ViewLayoutNames
+  int LOD = 1;                          // as the window loads it
+};
+
+// What a view of the thumbnail shows, in the view's screen units (the fit
+// scale included): the square's centre and half side, and how deep the
+// drawing reaches either way, so that nothing is clipped.
+struct TThumbnailFrame {
+  double CenterX = 0, CenterY = 0, HalfSide = 1;
+  double Depth = 1;
+};
+
+// The mesh's usable faces, as drawn, measured along the view's screen axes;
+// the square holds the larger extent with a small margin. A mesh without
+// faces, or one that lies on a single point, gets the window's -1..1 square
+// about that point. Needs the model's fit Scale measured (SetUpEditorModel).
+TThumbnailFrame MeasureThumbnailFrame(const TZorvObject& Model, int Layout);
+
+// Loads the model as the window does, before any OpenGL is set up, so that a
+// broken file fails at once with the load's error; then paints the view on
+// a headless context of Size x Size pixels. Raises EThumbnail for a size
+// outside 1..MaxThumbnailSize or a layout that is not a single view.
+TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request);
+
+// RenderModelThumbnail written to PngFile as an opaque RGB picture. The
+// picture is written under a temporary name beside PngFile and renamed at the
+// end, so that a failure leaves PngFile as it was and no part of a picture.
+void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& PngFile);

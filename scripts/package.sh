@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the program and makes its Debian package in BUILD_DIR/package
+# (default build/package), printing the package's path.
+# Install it with: apt-get install ./build/package/quelbir_*.deb
+# Usage: scripts/package.sh [BUILD_DIR]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$here/build"}
+"$here/scripts/setup.sh" "$build"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$build/package" >"$build/package.log" 2>&1 ||
+  { cat "$build/package.log"; exit 1; }
+rm -rf "$build/package/_CPack_Packages"
+ls "$build"/package/quelbir_*.deb

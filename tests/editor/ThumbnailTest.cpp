@@ -1,0 +1,121 @@
+// The thumbnail: one view, the model centred and filling the square whatever
+// its place and size in model units, and never a part of a picture on disk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "editor/ModelThumbnail.h"
+#include "editor/Scene.h"
+#include "gl/HeadlessContext.h"
+#include "model/SampleModel.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+constexpr int Side = 100;
+
+// The outline of a box from Lo to Hi, all six sides.
+TSampleMesh Box(TVector Lo, TVector Hi) {
+  TSampleMesh M;
+  auto P = [&](int X, int Y, int Z) {
+    return TVector{X ? Hi.X : Lo.X, Y ? Hi.Y : Lo.Y, Z ? Hi.Z : Lo.Z};
+  };
+  M.AddPolygon({P(0, 0, 0), P(0, 1, 0), P(1, 1, 0), P(1, 0, 0)});
+  M.AddPolygon({P(0, 0, 1), P(1, 0, 1), P(1, 1, 1), P(0, 1, 1)});
+  M.AddPolygon({P(0, 0, 0), P(1, 0, 0), P(1, 0, 1), P(0, 0, 1)});
+  M.AddPolygon({P(0, 1, 0), P(0, 1, 1), P(1, 1, 1), P(1, 1, 0)});
+  M.AddPolygon({P(0, 0, 0), P(0, 0, 1), P(0, 1, 1), P(0, 1, 0)});
+  M.AddPolygon({P(1, 0, 0), P(1, 1, 0), P(1, 1, 1), P(1, 0, 1)});
+  return M;
+}
+
+// The bounding box of the lit pixels.
+struct TLit {
+  int X0 = Side, Y0 = Side, X1 = -1, Y1 = -1;
+};
+TLit FindLit(const TFramePixels& F) {
+  TLit L;
+  for (int Y = 0; Y < F.Height; ++Y)
+    for (int X = 0; X < F.Width; ++X)
+      if (F.At(X, Y) != 0) {
+        L.X0 = std::min(L.X0, X);
+        L.X1 = std::max(L.X1, X);
+        L.Y0 = std::min(L.Y0, Y);
+        L.Y1 = std::max(L.Y1, Y);
+      }
+  return L;
+}
+
+}  // namespace
+
+TEST(ThumbnailTest, EachViewCentresAndFillsAModelFarFromItsOrigin) {
+  TempDir Dir;
+  const std::string File = Dir.File("box.iff");
+  // 4 wide, 2 high, 1 deep, nowhere near the origin and with the depth
+  // negative, so a wrong axis or sign puts it off the picture.
+  WriteLodModel(File, {Box({10, -30, -6}, {14, -28, -5})}, {}, nullptr);
+  struct TCase {
+    const char* View;
+    double Across, Up;  // the box's extents on the screen
+  };
+  for (const TCase& C : {TCase{"Top View", 4, 1}, TCase{"Side View", 1, 2}, TCase{"Back View", 4, 2}}) {
+    SCOPED_TRACE(C.View);
+    TThumbnailRequest Request;
+    Request.ModelFile = File;
+    Request.Size = Side;
+    Request.Layout = FindViewLayout(C.View);
+    TFramePixels F;
+    try {
+      F = RenderModelThumbnail(Request);
+    } catch (const EHeadlessGL& E) {
+      GTEST_SKIP() << E.Message();
+    }
+    ASSERT_EQ(F.Width, Side);
+    ASSERT_EQ(F.Height, Side);
+    const TLit L = FindLit(F);
+    EXPECT_NEAR((L.X0 + L.X1) / 2.0, (Side - 1) / 2.0, 1.5);
+    EXPECT_NEAR((L.Y0 + L.Y1) / 2.0, (Side - 1) / 2.0, 1.5);
+    // The larger extent fills the square but for the margin.
+    const double Larger = std::max(L.X1 - L.X0, L.Y1 - L.Y0);
+    EXPECT_NEAR(Larger, Side / 1.08, 2.0);
+    EXPECT_NEAR(double(L.X1 - L.X0) / double(L.Y1 - L.Y0), C.Across / C.Up, 0.15 * C.Across / C.Up);
+  }
+}
+
+TEST(ThumbnailTest, AFailureLeavesTheTargetAsItWasAndNoPartBehind) {
+  TempDir Dir;
+  const std::string Png = Dir.File("thumb.png");
+  WriteFileBytes(Png, {'o', 'l', 'd'});
+  const std::string Broken = Dir.File("broken.iff");
+  WriteFileBytes(Broken, {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'D', 'E', 'T', 'A'});
+  TThumbnailRequest Request;
+  Request.ModelFile = Broken;
+  try {
+    WriteModelThumbnail(Request, Png);
+    ADD_FAILURE() << "a file without a mesh gave a thumbnail";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "TIffReader: Form (MESH) doesn't exist!");
+  }
+  EXPECT_EQ(ReadFileBytes(Png), (std::vector<uint8_t>{'o', 'l', 'd'}));
+
+  // A picture that cannot take the target's name (a folder holds it) is
+  // taken away again.
+  const std::string Model = Dir.File("model.iff");
+  WriteSampleModel(Model);
+  const std::string Folder = Dir.File("folder.png");
+  std::filesystem::create_directory(Folder);
+  Request.ModelFile = Model;
+  Request.Size = 16;
+  try {
+    WriteModelThumbnail(Request, Folder);
+    ADD_FAILURE() << "a picture was put in place of a folder";
+  } catch (const EHeadlessGL& E) {
+    GTEST_SKIP() << E.Message();
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Thumbnail: cannot put the picture in place as " + Folder);
+  }
+  size_t Entries = 0;
+  for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) ++Entries;
+  EXPECT_EQ(Entries, 4u);  // thumb.png, broken.iff, model.iff, folder.png
+}
