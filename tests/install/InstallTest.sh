@@ -63,6 +63,8 @@ cp sample.iff unnamed
 check "a model file is a model" test "$(filetype sample.iff)" = application/x-quelbir-model
 check "a single-mesh file is a model" test "$(filetype single.iff)" = application/x-quelbir-model
 check "a model is known by its contents alone" test "$(filetype unnamed)" = application/x-quelbir-model
+printf 'FORM\000\000\000\034SHIPFORM\000\000\000\020MESHFORM\000\000\000\0040000' >othertop.iff
+check "a level file with another top form type is a model" test "$(filetype othertop.iff)" = application/x-quelbir-model
 check "another IFF file is not a model" test "$(filetype texture.iff)" != application/x-quelbir-model
 
 # The thumbnailer's own command, as a file manager runs it.
