@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+
 namespace {
 
 // JSON strings must be UTF-8: valid UTF-8 passes through, any other byte is
@@ -51,7 +53,20 @@ std::string FindingLine(const TFinding& Finding) {
   if (Finding.Lod) Line += " lod " + *Finding.Lod;
   if (Finding.Record) Line += " record " + std::to_string(*Finding.Record);
   if (Finding.Offset) Line += " offset " + std::to_string(*Finding.Offset);
-  return Line + ": " + Finding.Message;
+  // Tags and names come from the file: a control byte among them is shown
+  // escaped, so each finding stays on its line.
+  Line += ": ";
+  for (const char C : Finding.Message) {
+    const auto Byte = static_cast<unsigned char>(C);
+    if (Byte < 0x20 || Byte == 0x7F) {
+      char Escape[8];
+      std::snprintf(Escape, sizeof Escape, "\\x%02X", Byte);
+      Line += Escape;
+    } else {
+      Line += C;
+    }
+  }
+  return Line;
 }
 
 TCheckReport::TCheckReport(std::ostream& Out, bool Json) : FOut(Out), FJson(Json) {

@@ -29,5 +29,6 @@ private:
 };
 
 // One finding as its text line shows it, without the indent:
-// "severity CODE [lod N] [record R] [offset O]: message".
+// "severity CODE [lod N] [record R] [offset O]: message", control bytes of
+// the message escaped as \xNN.
 std::string FindingLine(const TFinding& Finding);

@@ -92,6 +92,14 @@ public:
   TFileCheck(const std::string& FileName, const TCheckOptions& Options) : FFileName(FileName), FOptions(Options) {}
 
   std::vector<TFinding> Run() {
+    // A pipe or a device would block the reader or never end; a name that
+    // does not exist is left to the reader, which says so in its own words.
+    std::error_code Error;
+    const auto Status = std::filesystem::status(FFileName, Error);
+    if (!Error && !std::filesystem::is_regular_file(Status)) {
+      Add("IFF_UNREADABLE", FFileName + " is not a regular file");
+      return std::move(FFindings);
+    }
     std::unique_ptr<TIffReader> Reader;
     try {
       Reader = std::make_unique<TIffReader>(FFileName, /*ReadOnly=*/true);

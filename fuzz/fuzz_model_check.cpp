@@ -2,13 +2,14 @@
 // chosen level, and checks what comes back: the check never raises for
 // anything a file holds, every finding has a known code and a message, a
 // record or level only where it belongs, an offset inside the 32-bit range,
-// and at most twenty findings of one code per place plus the count of the
+// each finding's text on one line, and at most twenty findings of one code per place plus the count of the
 // rest. It reaches the reader, the loader, the hardpoints and the sphere.
 #include <cstdint>
 #include <map>
 #include <string>
 #include <tuple>
 
+#include "check/CheckReport.h"
 #include "check/ModelCheck.h"
 #include "fuzz/FuzzFile.h"
 #include "runtime/Exception.h"
@@ -21,7 +22,7 @@ void CheckFindings(const std::vector<TFinding>& Findings) {
     FUZZ_CHECK(F.Code != nullptr);
     FUZZ_CHECK(&CheckCode(F.Code->Code) == F.Code);
     FUZZ_CHECK(!F.Message.empty());
-    FUZZ_CHECK(F.Message.find('\n') == std::string::npos || std::string(F.Code->Code) == "IFF_UNREADABLE");
+    FUZZ_CHECK(FindingLine(F).find('\n') == std::string::npos);
     if (F.Record) FUZZ_CHECK(*F.Record >= 0);
     if (F.Offset) FUZZ_CHECK(*F.Offset >= 0 && *F.Offset <= INT32_MAX);
     if (F.Record) {

@@ -1,7 +1,11 @@
 // Each code of the check, provoked by a small file built in code: the
 // findings are compared line by line as the text report shows them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <fstream>
+#include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +81,10 @@ TEST_F(ModelCheck, SoundFilesHaveNoFindings) {
 
 TEST_F(ModelCheck, TheFileAsAWhole) {
   EXPECT_EQ(Check(Text("FORM")), TLines{"error IFF_UNREADABLE: EIffReader_ErrorInForm: Error in Form \"\" at offset 0"});
+  // A pipe would block the reader for ever.
+  ASSERT_EQ(::mkfifo(Dir.File("pipe.iff").c_str(), 0600), 0);
+  EXPECT_EQ(FindingLine(CheckModelFile(Dir.File("pipe.iff"))[0]),
+            "error IFF_UNREADABLE: " + Dir.File("pipe.iff") + " is not a regular file");
   const TBytes Sound = LodFile(TMesh().Chunks());
   EXPECT_EQ(Check(Sound + Text("abc")),
             TLines{"warning TRAILING_BYTES offset " + std::to_string(Sound.size()) + ": 3 bytes after the top form, "
@@ -264,6 +272,20 @@ TEST_F(ModelCheck, DegeneracyWorkIsBoundedForOverlappingRuns) {
   const TLines Lines = Check(LodFile(M.Chunks()));
   EXPECT_EQ(Lines, TLines{"info CHECK_LIMITED lod 0000 offset " + MeshAt("FACE") +
                    ": 119 faces were not tested for degeneracy: their corner runs overlap beyond the work bound"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CheckCodes, EveryCodeHasItsLineInTheReadmeTable) {
+  std::ifstream In(std::string(QUELBIR_SOURCE_DIR) + "/README.md");
+  std::stringstream Readme;
+  Readme << In.rdbuf();
+  for (const TCheckCode& Code : CheckCodes()) {
+    const std::string Row = "| `" + std::string(Code.Code) + "` | " + SeverityName(Code.Severity) + " | ";
+    EXPECT_NE(Readme.str().find(Row), std::string::npos) << Row;
+  }
 }
 
 }  // namespace
