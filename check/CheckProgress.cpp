@@ -7,11 +7,13 @@
 TCheckProgress::TCheckProgress(std::FILE* Out, size_t Total)
     : FOut(Out), FTotal(Total), FStart(std::chrono::steady_clock::now()), FLast(FStart) {}
 
-TCheckProgress::~TCheckProgress() {
-  if (FShown) {
-    std::fputs("\r\033[K", FOut);
-    std::fflush(FOut);
-  }
+TCheckProgress::~TCheckProgress() { Clear(); }
+
+void TCheckProgress::Clear() {
+  if (!FShown) return;
+  std::fputs("\r\033[K", FOut);
+  std::fflush(FOut);
+  FShown = false;
 }
 
 bool TCheckProgress::IsTerminal(std::FILE* Handle) { return ::isatty(::fileno(Handle)) == 1; }

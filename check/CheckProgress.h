@@ -14,6 +14,9 @@ public:
   TCheckProgress& operator=(const TCheckProgress&) = delete;
 
   void Update(size_t Done);
+  // Wipes the bar until the next update, so text for the same terminal
+  // starts on a clean line.
+  void Clear();
 
   // True when Handle is a terminal.
   static bool IsTerminal(std::FILE* Handle);

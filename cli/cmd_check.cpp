@@ -49,7 +49,11 @@ void AddCheckCommand(CLI::App& App) {
     CheckFiles(
         Files, Check, Jobs,
         [&](size_t Index, std::vector<TFinding>& Findings) {
+          // A report on the bar's terminal goes out whole, on a clean line.
+          const bool Interleaved = Progress && !Findings.empty() && TCheckProgress::IsTerminal(stdout);
+          if (Interleaved) Progress->Clear();
           Report.AddFile(Files[Index].Path, Findings);
+          if (Interleaved) std::cout.flush();
           if (!std::cout) throw EInOutError("Cannot write the check's report to standard output");
         },
         Progress ? std::function<void(size_t)>([&](size_t Done) { Progress->Update(Done); }) : nullptr);
