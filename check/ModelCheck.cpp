@@ -87,6 +87,22 @@ struct TLevelWalk {
   std::string MissingChunk[4];
 };
 
+// A level to examine: the level of detail asked of the loader, and the
+// level tag it names.
+struct TPlannedLevel {
+  int32_t Lod = 0;
+  std::optional<std::string> Level;
+};
+
+// One run of the loader: the model as far as it was read, the level tag the
+// loader named, and the loader's message when it failed.
+struct TLoad {
+  std::unique_ptr<TZorvObject> Model;
+  std::optional<std::string> Level;
+  bool Failed = false;
+  std::string Failure;
+};
+
 class TFileCheck {
 public:
   TFileCheck(const std::string& FileName, const TCheckOptions& Options) : FFileName(FileName), FOptions(Options) {}
@@ -111,8 +127,12 @@ public:
     CheckExtent();
     CheckHardForms();
     CheckSphere();
-    CheckHardpoints();
-    CheckLevels();
+    // The first level's load also reads the hardpoints, which the check
+    // then takes from it rather than reading them again.
+    const std::vector<TPlannedLevel> Plan = PlanLevels();
+    TLoad First = Load(Plan[0]);
+    CheckHardpoints(First);
+    for (size_t I = 0; I < Plan.size(); ++I) CheckLevel(I == 0 ? std::move(First) : Load(Plan[I]));
     return std::move(FFindings);
   }
 
@@ -238,12 +258,19 @@ private:
     FSphereRadius = std::fabs(double(Value));  // the sphere drawn with a negative radius is the same sphere
   }
 
-  void CheckHardpoints() {
+  void CheckHardpoints(const TLoad& First) {
     const TForm* Hard = ReadHardForm();
     if (!Hard) return;
+    std::map<std::string, int32_t> Names;
+    // A load that succeeded has read every hardpoint, one per chunk of the
+    // same form; otherwise each chunk is read here to name every one that fails.
+    if (!First.Failed && size_t(First.Model->HardpointCount()) == Hard->Chunks.size()) {
+      for (int32_t I = 0; I < First.Model->HardpointCount(); ++I)
+        if (const THardpoint* H = First.Model->GetHardpoint(I)) CheckHardpoint(*H, I, Hard->Chunks[size_t(I)].Offset, Names);
+      return;
+    }
     TIffReader& R = *FReader;
     R.OpenForm(TIffTag("HARD"));
-    std::map<std::string, int32_t> Names;
     const int32_t Count = R.ChunkCount();
     for (int32_t I = 0; I < Count; ++I) {
       R.OpenChunkByIndex(I);
@@ -289,12 +316,12 @@ private:
     if (!Fault.empty()) Add("HARDPOINT_NOT_RIGID", Name + " is not rigid: " + Fault, std::nullopt, Index, Offset);
   }
 
-  void CheckLevels() {
+  // The levels to examine, each as the level of detail asked of the loader
+  // and the level tag it will name (none in a single-mesh file, or where the
+  // level container is missing); never empty. Names the unreachable levels.
+  std::vector<TPlannedLevel> PlanLevels() {
     TIffReader& R = *FReader;
-    if (R.CurrentTag() == TIffTag("MESH")) {
-      CheckLevel(0, std::nullopt);
-      return;
-    }
+    if (R.CurrentTag() == TIffTag("MESH")) return {{0, std::nullopt}};
     const TForm* Container = nullptr;
     if (!R.RootIsChunk())
       for (const auto& Form : R.Root()->Forms)
@@ -302,10 +329,7 @@ private:
           Container = Form.get();
           break;
         }
-    if (!Container) {
-      CheckLevel(FOptions.Lod.value_or(0), std::nullopt);
-      return;
-    }
+    if (!Container) return {{FOptions.Lod.value_or(0), std::nullopt}};
     const int32_t Levels = int32_t(Container->Forms.size());
     // Levels are found by name: "0000" up to the count less one, each the
     // first form of its name.
@@ -323,11 +347,10 @@ private:
               LevelTag(0, Levels) + " to " + LevelTag(Levels - 1, Levels),
           Form->Tag.ToText(), std::nullopt, Form->Offset);
     }
-    if (FOptions.Lod) {
-      CheckLevel(*FOptions.Lod, LevelTag(*FOptions.Lod, Levels));
-    } else {
-      for (int32_t Lod = 0; Lod < std::max(Levels, 1); ++Lod) CheckLevel(Lod, LevelTag(Lod, Levels));
-    }
+    if (FOptions.Lod) return {{*FOptions.Lod, LevelTag(*FOptions.Lod, Levels)}};
+    std::vector<TPlannedLevel> Plan;
+    for (int32_t Lod = 0; Lod < std::max(Levels, 1); ++Lod) Plan.push_back({Lod, LevelTag(Lod, Levels)});
+    return Plan;
   }
 
   // Level: the level tag in a level-of-detail file, none in a single-mesh file.
@@ -381,22 +404,34 @@ private:
     return true;
   }
 
-  void CheckLevel(int32_t Lod, std::optional<std::string> Level) {
-    TZorvObject Model(TDisplayListPolicy::None);
+  // The loader run at one planned level, read-only and without OpenGL.
+  TLoad Load(const TPlannedLevel& Planned) {
+    TLoad Result;
+    Result.Level = Planned.Level;
+    Result.Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
+    TZorvObject& Model = *Result.Model;
     Model.OpenReadOnly = true;
     Model.SetKeepData(true);
-    Model.SetLOD(Lod);  // no file yet: only stored
+    Model.SetLOD(Planned.Lod);  // no file yet: only stored
+    std::optional<std::string>& Level = Result.Level;
     Model.OnLog = [&Level](T3DObject&, const std::string& Msg) {
       if (Msg.rfind("load LOD: ", 0) == 0) Level = Msg.substr(10);
     };
-    std::string Failure;
-    bool Failed = false;
     try {
       Model.LoadFromFile(FFileName);
     } catch (const Exception& E) {
-      Failure = E.Message();
-      Failed = true;
+      Result.Failure = E.Message();
+      Result.Failed = true;
     }
+    Model.OnLog = nullptr;
+    return Result;
+  }
+
+  void CheckLevel(TLoad Loaded) {
+    const std::optional<std::string> Level = Loaded.Level;
+    const bool Failed = Loaded.Failed;
+    const std::string& Failure = Loaded.Failure;
+    const TZorvObject& Model = *Loaded.Model;
     const bool SingleMesh = FReader->CurrentTag() == TIffTag("MESH");
     const TLevelWalk Walk = WalkToLevel(SingleMesh ? std::nullopt : std::optional<std::string>(Level.value_or("0000")));
     if (!Walk.MissingForm.empty()) {
