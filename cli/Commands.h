@@ -11,3 +11,4 @@ void AddSphereCommand(CLI::App& App);  // cmd_sphere.cpp
 void AddScriptCommand(CLI::App& App);  // cmd_script.cpp
 void AddRenderCommand(CLI::App& App);  // cmd_render.cpp
 void AddThumbnailCommand(CLI::App& App);  // cmd_thumbnail.cpp
+void AddCheckCommand(CLI::App& App);   // cmd_check.cpp

@@ -22,8 +22,14 @@ int main(int argc, char** argv) {
   AddScriptCommand(App);
   AddRenderCommand(App);
   AddThumbnailCommand(App);
+  AddCheckCommand(App);
   try {
     App.parse(argc, argv);
+  } catch (const CLI::RuntimeError& E) {
+    // A subcommand that has reported its outcome itself and only sets the
+    // exit status.
+    std::fflush(stdout);
+    return E.get_exit_code();
   } catch (const CLI::ParseError& E) {
     // --help and --version end here too, with exit code 0.
     int Code = App.exit(E);

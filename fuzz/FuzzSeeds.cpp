@@ -111,4 +111,6 @@ void WriteSeeds(const std::string& Folder) {
   WriteNumbers(Root / "number_parser");
   WriteModels(Root / "sphere_save");
   WriteEdgeFiles(Root / "sphere_save");
+  WriteModels(Root / "model_check");
+  WriteEdgeFiles(Root / "model_check");
 }

@@ -7,7 +7,7 @@
 
 // The harnesses, by the part of their name after "fuzz_".
 inline constexpr const char* FuzzHarnesses[] = {"iff_reader", "model_load", "mat_texture", "number_parser",
-                                                   "sphere_save"};
+                                                   "sphere_save", "model_check"};
 
 // One subfolder of Folder per harness, created when missing.
 void WriteSeeds(const std::string& Folder);

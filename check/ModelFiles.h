@@ -1,0 +1,18 @@
+#pragma once
+// The model files a check covers: each path a file (taken as it is) or a
+// folder, walked recursively for names ending in ".iff" in any case.
+// Symbolic links to folders met inside a folder are not followed, so a walk
+// never loops; links to files are examined like files.
+#include <string>
+#include <vector>
+
+struct TModelFile {
+  std::string Path;
+  // Empty for a file to examine; for a folder that could not be listed, why.
+  std::string FolderError;
+};
+
+// The files of every path, path by path in the order given; inside a folder
+// in sorted order (name by name, byte order), a folder's files where its name
+// sorts. A path that does not exist raises Exception.
+std::vector<TModelFile> ListModelFiles(const std::vector<std::string>& Paths);
