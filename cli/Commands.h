@@ -10,3 +10,4 @@ void AddInfoCommand(CLI::App& App);    // cmd_info.cpp
 void AddSphereCommand(CLI::App& App);  // cmd_sphere.cpp
 void AddScriptCommand(CLI::App& App);  // cmd_script.cpp
 void AddRenderCommand(CLI::App& App);  // cmd_render.cpp
+void AddExportCommand(CLI::App& App);  // cmd_export.cpp

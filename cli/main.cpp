@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   AddSphereCommand(App);
   AddScriptCommand(App);
   AddRenderCommand(App);
+  AddExportCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::ParseError& E) {
