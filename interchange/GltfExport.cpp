@@ -322,14 +322,20 @@ void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImag
 
   tinygltf::TinyGLTF Writer;
   Writer.SetImageWriter(NameWrittenImage, nullptr);
-  std::ostringstream Stream;
-  if (!Writer.WriteGltfSceneToStream(&Gltf, Stream, Form == TGltfForm::Json, Form == TGltfForm::Binary))
-    throw EGltfExport("Export: cannot write " + OutFile);
-  std::string Text = Stream.str();
   if (Form == TGltfForm::Binary) {
-    WriteOutputFile(OutFile, Text);
+    // Straight to the file: the container holds the whole buffer, so no
+    // copy of it in memory is made on the way.
+    TOutputFileStream File(OutFile);
+    std::ostream Stream(&File);
+    const bool Written = Writer.WriteGltfSceneToStream(&Gltf, Stream, false, true);
+    File.Close();
+    if (!Written || !Stream) throw EGltfExport("Export: cannot write " + OutFile);
     return;
   }
+  std::ostringstream Stream;
+  if (!Writer.WriteGltfSceneToStream(&Gltf, Stream, true, false))
+    throw EGltfExport("Export: cannot write " + OutFile);
+  std::string Text = std::move(Stream).str();
   if (!Builder.Data.empty()) {
     nlohmann::json Json = nlohmann::json::parse(Text);
     Json["buffers"][0] = {{"byteLength", Builder.Data.size()}, {"uri", UriOf(BinName)}};
