@@ -124,6 +124,15 @@ TEST_F(ExportTest, FacesThatCannotBeDrawnAreLeftOutAndCounted) {
   EXPECT_EQ(G["accessors"][G["meshes"][0]["primitives"][0]["indices"].get<int>()]["count"], 6);
 }
 
+TEST_F(ExportTest, TheModelFileIsNeverAnOutput) {
+  File = Dir.File("model.glb");  // an odd name for a model file, but a possible one
+  WriteSingleMeshModel(File, Square(1), {}, &Sphere);
+  const std::vector<uint8_t> Before = ReadFileBytes(File);
+  EXPECT_EQ(MessageOf([&] { Export("model.glb"); }),
+            "Export: " + File + " is the model file itself; choose another name");
+  EXPECT_EQ(ReadFileBytes(File), Before);
+}
+
 TPalette GreyPalette() {
   TPalette Palette{};
   for (size_t I = 0; I < 768; ++I) Palette[I] = uint8_t(I / 3);
