@@ -12,3 +12,4 @@ void AddScriptCommand(CLI::App& App);  // cmd_script.cpp
 void AddRenderCommand(CLI::App& App);  // cmd_render.cpp
 void AddThumbnailCommand(CLI::App& App);  // cmd_thumbnail.cpp
 void AddCheckCommand(CLI::App& App);   // cmd_check.cpp
+void AddExportCommand(CLI::App& App);  // cmd_export.cpp

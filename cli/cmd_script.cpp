@@ -1,12 +1,17 @@
 // quelbir-cli script FILE [--lod N]: the text "Copy Script to Clipboard"
 // gives for the file just loaded, CR LF line ends included.
+// quelbir-cli script --from-gltf IN.glb|IN.gltf: the same text for the
+// hardpoints of a glTF file, as `export` wrote them or another tool moved
+// them.
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "editor/EditorModel.h"
 #include "editor/HardpointScript.h"
+#include "interchange/GltfHardpoints.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 
@@ -14,18 +19,32 @@ void AddScriptCommand(CLI::App& App) {
   struct TOptions {
     std::string File;
     int LOD = 1;
+    std::string FromGltf;
   };
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd =
       App.add_subcommand("script", "Print the hardpoint script the editor copies to the clipboard");
-  Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
-  Cmd->add_option("--lod", Options->LOD, "level of detail to load, as the editor loads it (1)");
-  Cmd->callback([Options] {
-    // Loading needs no OpenGL; the model is never drawn here.
-    TZorvObject Model(TDisplayListPolicy::None);
-    Model.OpenReadOnly = true;  // inspecting only: read-only files work too
-    SetUpEditorModel(Model, Options->File, Options->LOD);
-    const std::string Text = HardpointScriptText(Model);
+  CLI::Option* File = Cmd->add_option("FILE", Options->File, "model file (.iff)");
+  CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "level of detail to load, as the editor loads it (1)");
+  CLI::Option* FromGltf =
+      Cmd->add_option("--from-gltf", Options->FromGltf, "read the hardpoints from a glTF file (.glb, .gltf) instead");
+  FromGltf->excludes(File)->excludes(Lod);
+  File->required(false);
+  Cmd->callback([Options, File, FromGltf] {
+    if (File->count() == 0 && FromGltf->count() == 0) throw CLI::RequiredError("FILE or --from-gltf");
+    std::string Text;
+    if (FromGltf->count() > 0) {
+      const std::vector<THardpoint> Hardpoints = ReadGltfHardpoints(Options->FromGltf);
+      std::vector<const THardpoint*> List;
+      for (const THardpoint& Hardpoint : Hardpoints) List.push_back(&Hardpoint);
+      Text = HardpointScriptText(List);
+    } else {
+      // Loading needs no OpenGL; the model is never drawn here.
+      TZorvObject Model(TDisplayListPolicy::None);
+      Model.OpenReadOnly = true;  // inspecting only: read-only files work too
+      SetUpEditorModel(Model, Options->File, Options->LOD);
+      Text = HardpointScriptText(Model);
+    }
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
       throw EInOutError("Cannot write the script to standard output");
   });

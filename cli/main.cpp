@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   AddRenderCommand(App);
   AddThumbnailCommand(App);
   AddCheckCommand(App);
+  AddExportCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::RuntimeError& E) {

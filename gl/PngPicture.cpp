@@ -21,10 +21,9 @@ struct TImage {
   ~TImage() { png_image_free(&Image); }
 };
 
-}  // namespace
 
-void WritePng(const std::string& FileName, int Width, int Height, int Channels,
-              const std::vector<uint8_t>& Pixels) {
+std::vector<uint8_t> Encode(const std::string& What, int Width, int Height, int Channels,
+                            const std::vector<uint8_t>& Pixels) {
   if (Width <= 0 || Height <= 0)
     Fail("the picture size " + std::to_string(Width) + "x" + std::to_string(Height) + " is not positive");
   if (Channels != 3 && Channels != 4) Fail("a picture has 3 or 4 channels, not " + std::to_string(Channels));
@@ -45,10 +44,22 @@ void WritePng(const std::string& FileName, int Width, int Height, int Channels,
   // when the encoder fails.
   png_alloc_size_t Size = 0;
   if (!png_image_write_to_memory(&Picture.Image, nullptr, &Size, 0, Pixels.data(), RowStride, nullptr))
-    Fail(std::string("cannot encode ") + FileName + ": " + Picture.Image.message);
+    Fail(std::string("cannot encode ") + What + ": " + Picture.Image.message);
   std::vector<uint8_t> Encoded(Size);
   if (!png_image_write_to_memory(&Picture.Image, Encoded.data(), &Size, 0, Pixels.data(), RowStride, nullptr))
-    Fail(std::string("cannot encode ") + FileName + ": " + Picture.Image.message);
+    Fail(std::string("cannot encode ") + What + ": " + Picture.Image.message);
+  return Encoded;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(int Width, int Height, int Channels, const std::vector<uint8_t>& Pixels) {
+  return Encode("the picture", Width, Height, Channels, Pixels);
+}
+
+void WritePng(const std::string& FileName, int Width, int Height, int Channels,
+              const std::vector<uint8_t>& Pixels) {
+  const std::vector<uint8_t> Encoded = Encode(FileName, Width, Height, Channels, Pixels);
 
   // The bytes go to the disk whole, or the picture is an error.
   TFileStream Out(FileName, TFileMode::Create);

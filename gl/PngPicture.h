@@ -18,6 +18,9 @@ QUELBIR_EXCEPTION(EPngPicture);  // "PngPicture: " + what went wrong
 void WritePng(const std::string& FileName, int Width, int Height, int Channels,
               const std::vector<uint8_t>& Pixels);
 
+// The same picture as the bytes of a PNG file, in memory; the same checks.
+std::vector<uint8_t> EncodePng(int Width, int Height, int Channels, const std::vector<uint8_t>& Pixels);
+
 // A picture read back as RGBA bytes, top row first.
 struct TPngPicture {
   int Width = 0;

@@ -13,11 +13,14 @@ packages=(
   clang libclang-rt-14-dev
   locales util-linux
   desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info dpkg-dev file groff-base
+  libtinygltf-dev nodejs
 )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Some Node.js builds bring npm along; Debian's own nodejs needs the npm package.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   sudo_cmd=()

@@ -1,0 +1,12 @@
+#pragma once
+// Names in the model file are 8-bit text; interchange formats hold UTF-8.
+#include <string>
+
+// Valid UTF-8 passes unchanged; any other byte is taken as the 8-bit
+// character of the same code (U+0080 to U+00FF). Changed tells whether a
+// byte was taken so.
+std::string Latin1ToUtf8(const std::string& Text, bool* Changed = nullptr);
+
+// The reverse for text whose characters all lie below U+0100; false (and
+// Text unchanged in Result) when one does not or the text is not UTF-8.
+bool Utf8ToLatin1(const std::string& Text, std::string& Result);
