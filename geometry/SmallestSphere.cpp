@@ -84,15 +84,14 @@ private:
 // two arrays (slot N is the list's head and end).
 class TSolver {
 public:
-  explicit TSolver(std::span<const TPoint3> Points) : FPoints(Points) {
+  explicit TSolver(std::span<const TPoint3> Points) {
     const uint32_t N = uint32_t(Points.size());
     FEnd = N;
-    FNext.resize(size_t(N) + 1);
-    FPrev.resize(size_t(N) + 1);
     // A fixed-seed shuffle (splitmix64, Fisher-Yates): expected linear time
-    // on any input, identical results on every run and every library.
-    std::vector<uint32_t> Order(N);
-    for (uint32_t I = 0; I < N; ++I) Order[I] = I;
+    // on any input, identical results on every run and every library. The
+    // points are copied in the shuffled order, so the list starts out as a
+    // walk through memory in order.
+    FPoints.assign(Points.begin(), Points.end());
     uint64_t State = 0x9E3779B97F4A7C15ull;
     for (uint32_t I = N; I > 1; --I) {
       State += 0x9E3779B97F4A7C15ull;
@@ -100,16 +99,16 @@ public:
       R = (R ^ (R >> 30)) * 0xBF58476D1CE4E5B9ull;
       R = (R ^ (R >> 27)) * 0x94D049BB133111EBull;
       R ^= R >> 31;
-      std::swap(Order[I - 1], Order[uint32_t(R % I)]);
+      std::swap(FPoints[I - 1], FPoints[uint32_t(R % I)]);
     }
-    uint32_t Previous = FEnd;
-    for (uint32_t I : Order) {
-      FNext[Previous] = I;
-      FPrev[I] = Previous;
-      Previous = I;
+    FNext.resize(size_t(N) + 1);
+    FPrev.resize(size_t(N) + 1);
+    for (uint32_t I = 0; I < N; ++I) {
+      FNext[I] = I + 1;
+      FPrev[I + 1] = I;
     }
-    FNext[Previous] = FEnd;
-    FPrev[FEnd] = Previous;
+    FNext[N] = N == 0 ? N : 0;
+    FPrev[0] = N;
   }
 
   void Solve() {
@@ -185,7 +184,7 @@ private:
     FPrev[OldFirst] = J;
   }
 
-  std::span<const TPoint3> FPoints;
+  std::vector<TPoint3> FPoints;
   std::vector<uint32_t> FNext, FPrev;
   uint32_t FEnd = 0;
   uint32_t FSupportEnd = 0;
