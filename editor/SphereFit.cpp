@@ -9,14 +9,15 @@
 #include "runtime/FloatErrors.h"
 
 void GatherFaceVertices(const TMeshData& Mesh, const std::string& LevelTag, std::vector<TPoint3>& Points) {
-  std::vector<bool> Taken(size_t(Mesh.VertexCount), false);
+  std::vector<uint8_t> Taken(size_t(Mesh.VertexCount), 0);
+  Points.reserve(Points.size() + size_t(Mesh.VertexCount));
   for (int32_t F = 0; F < Mesh.FaceCount; ++F) {
     const TFace& Face = Mesh.Faces[size_t(F)];
     if (!FaceIsUsable(Mesh, Face)) continue;
     for (int32_t K = 0; K < Face.Count; ++K) {
       const int32_t V = Mesh.FaceVertices[size_t(Face.First) + size_t(K)].Vertex;
       if (Taken[size_t(V)]) continue;
-      Taken[size_t(V)] = true;
+      Taken[size_t(V)] = 1;
       const TVector& P = Mesh.Vertices[size_t(V)];
       if (!std::isfinite(P.X) || !std::isfinite(P.Y) || !std::isfinite(P.Z))
         throw ESphereFit("FitModelSphere: vertex " + std::to_string(V) +
