@@ -2,7 +2,6 @@
 // stored floats that must keep every stored vertex inside.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <random>
 
@@ -13,11 +12,9 @@
 
 namespace {
 
-// |P - C|^2 <= R^2 in extended precision, where the differences of floats
-// of similar size and their squares are exact.
+// |P - C|^2 <= R^2 in extended precision, exact for floats of similar size.
 bool Encloses(const TFittedSphere& S, const TPoint3& P) {
-  const long double DX = (long double)P.X - S.Center[0], DY = (long double)P.Y - S.Center[1],
-                    DZ = (long double)P.Z - S.Center[2];
+  const long double DX = P.X - S.Center[0], DY = P.Y - S.Center[1], DZ = P.Z - S.Center[2];
   return DX * DX + DY * DY + DZ * DZ <= (long double)S.Radius * S.Radius;
 }
 
@@ -32,51 +29,37 @@ TEST(SphereFit, OutwardRoundingEnclosesEveryStoredPointAndStaysTight) {
     for (const TPoint3& P : Points) ASSERT_TRUE(Encloses(S, P)) << "round " << Round;
     EXPECT_LE(S.Radius, Ball.Radius * (1 + 1e-6));
   }
-  // A radius that is a float already stays exact: a point on the boundary is
-  // not outside it.
+  // A radius that is a float already stays exact: a point on the boundary
+  // is not outside it.
   const std::vector<TPoint3> Pair{{-1, 0, 0}, {1, 0, 0}};
-  const TFittedSphere S = RoundSphereOutward(SmallestEnclosingSphere(Pair), Pair);
-  EXPECT_EQ(S.Radius, 1.0f);
-  EXPECT_EQ(S.Center[0], 0.0f);
-}
-
-TEST(SphereFit, OverflowingSphereIsRefused) {
+  EXPECT_EQ(RoundSphereOutward(SmallestEnclosingSphere(Pair), Pair).Radius, 1.0f);
   const std::vector<TPoint3> Far{{-3e38, -3e38, 0}, {3e38, 3e38, 0}};
   EXPECT_EQ(MessageOf([&] { RoundSphereOutward(SmallestEnclosingSphere(Far), Far); }), "Floating point overflow");
 }
 
-class ModelSphereFit : public ::testing::Test {
-protected:
-  TempDir Dir;
-  std::string File = Dir.File("model.iff");
-
-  static TSampleMesh Triangle(TVector A, TVector B, TVector C) {
-    TSampleMesh Mesh;
-    Mesh.AddPolygon({A, B, C});
-    return Mesh;
-  }
-};
-
-TEST_F(ModelSphereFit, EveryLevelByDefaultOneLevelOnRequest) {
-  // Level 0 spans -1..1 on x; level 1 lies beyond, at x = 3.
-  const TSampleMesh Near = Triangle({-1, 0, 0}, {1, 0, 0}, {0, 0, 0.5f});
-  const TSampleMesh Far = Triangle({3, 0, 0}, {3, 0.5f, 0}, {3, 0, 0.5f});
-  WriteLodModel(File, {Near, Far}, {}, nullptr);
-  const TFittedSphere Level0 = FitModelSphere(File, 0);
-  EXPECT_EQ(Level0.Center[0], 0.0f);
-  EXPECT_EQ(Level0.Radius, 1.0f);
-  const TFittedSphere All = FitModelSphere(File, std::nullopt);
-  for (const TSampleMesh* Mesh : {&Near, &Far})
-    for (const TVector& V : Mesh->Vertices) EXPECT_TRUE(Encloses(All, {V.X, V.Y, V.Z}));
-  EXPECT_GE(All.Radius, 2.0f);  // spans both levels, -1 to 3 on x
-  // A level number past the last is clamped as the loader clamps it.
-  EXPECT_EQ(FitModelSphere(File, 7).Center[0], 3.0f);
+TSampleMesh Triangle(TVector A, TVector B, TVector C) {
+  TSampleMesh Mesh;
+  Mesh.AddPolygon({A, B, C});
+  return Mesh;
 }
 
-TEST_F(ModelSphereFit, OnlyVerticesOfDrawnFacesCount) {
+TEST(ModelSphereFit, EveryLevelByDefaultOneLevelOnRequest) {
+  TempDir Dir;
+  const std::string File = Dir.File("model.iff");
+  // Level 0 spans -1..1 on x; level 1 lies beyond, at x = 3.
+  WriteLodModel(File, {Triangle({-1, 0, 0}, {1, 0, 0}, {0, 0, 0.5f}), Triangle({3, 0, 0}, {3, 0.5f, 0}, {3, 0, 0.5f})},
+                {}, nullptr);
+  EXPECT_EQ(FitModelSphere(File, 0).Radius, 1.0f);
+  EXPECT_GE(FitModelSphere(File, std::nullopt).Radius, 2.0f);  // -1 to 3 on x
+  EXPECT_EQ(FitModelSphere(File, 7).Center[0], 3.0f);          // clamped as the loader clamps
+}
+
+TEST(ModelSphereFit, OnlyVerticesOfDrawnFacesCountAndBadOnesAreRefused) {
+  TempDir Dir;
+  const std::string File = Dir.File("model.iff");
   TSampleMesh Mesh = Triangle({-1, 0, 0}, {1, 0, 0}, {0, 0, 0.5f});
-  // A vertex nobody uses, and one used only by a face that runs past the
-  // face-vertices (drawing skips it).
+  // A vertex nobody uses, and one used only by a face the drawing skips (its
+  // face-vertices run past the end).
   Mesh.Vertices.push_back({50, 0, 0});
   Mesh.Vertices.push_back({0, 80, 0});
   Mesh.FaceVertices.push_back({int32_t(Mesh.Vertices.size() - 1), 0, 0, 0});
@@ -86,19 +69,13 @@ TEST_F(ModelSphereFit, OnlyVerticesOfDrawnFacesCount) {
   Mesh.Faces.push_back(Broken);
   WriteSingleMeshModel(File, Mesh, {}, nullptr);
   EXPECT_EQ(FitModelSphere(File, std::nullopt).Radius, 1.0f);
-}
 
-TEST_F(ModelSphereFit, UnusableModelsAreRefusedClearly) {
-  TSampleMesh Mesh = Triangle({-1, 0, 0}, {1, 0, 0}, {0, 0, 0.5f});
   Mesh.Vertices[1].Y = std::numeric_limits<float>::quiet_NaN();
   WriteLodModel(File, {Mesh}, {}, nullptr);
   EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }),
             "FitModelSphere: vertex 1 of level 0000 is not finite");
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
-  EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }), "FitModelSphere: vertex 1 is not finite");
   WriteSingleMeshModel(File, TSampleMesh(), {}, nullptr);
-  EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }),
-            "FitModelSphere: the model has no faces to enclose");
+  EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }), "FitModelSphere: the model has no faces to enclose");
 }
 
 }  // namespace
