@@ -2,6 +2,7 @@
 // level reloads the file at that level, the fit fills the sphere's boxes, and
 // a saved picture is the headless picture of the same state.
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 #include <filesystem>
@@ -55,6 +56,15 @@ TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
   std::string Checked;
   ASSERT_TRUE(RightClick([&](QMenu* Menu) {
     QMenu* LevelMenu = Item(Menu, "Level of Detail")->menu();
+    if (qEnvironmentVariableIsSet("QUELBIR_SHOTS")) {  // the README's picture, levels open
+      Menu->setActiveAction(Item(Menu, "Level of Detail"));
+      WaitUntil([&] { return LevelMenu->isVisible(); }, 2000);
+      QTest::qWait(300);  // painted, not only shown
+      const QRect Area = Form->frameGeometry().united(Menu->geometry()).united(LevelMenu->geometry());
+      QGuiApplication::primaryScreen()
+          ->grabWindow(0, Area.x(), Area.y(), Area.width(), Area.height())
+          .save(qEnvironmentVariable("QUELBIR_SHOTS") + "/context-menu.png");
+    }
     for (QAction* A : LevelMenu->actions()) {
       Levels.push_back(A->text().toStdString());
       if (A->isChecked()) Checked = A->text().toStdString();
