@@ -120,7 +120,9 @@ TEST_F(CliTest, SphereFitWriteChangesOnlyTheSixteenSphereBytes) {
   ASSERT_EQ(After.size(), Before.size());
   const size_t Sphere = DataOffset(Before, "SPHR");
   for (size_t I = 0; I < After.size(); ++I) {
-    if (I < Sphere || I >= Sphere + 16) ASSERT_EQ(After[I], Before[I]) << "byte " << I;
+    if (I < Sphere || I >= Sphere + 16) {
+      ASSERT_EQ(After[I], Before[I]) << "byte " << I;
+    }
   }
 
   // --write fails as --set fails, and leaves the file alone.
