@@ -4,6 +4,8 @@
 #include <clocale>
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
@@ -18,6 +20,8 @@
 #include "editor/HardpointScript.h"
 #include "editor/SphereEdits.h"
 #include "editor/SphereFile.h"
+#include "editor/SphereFit.h"
+#include "editor/ScenePicture.h"
 #include "gl/gltools.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
@@ -393,6 +397,11 @@ void TForm1::Button1Click() {
 
 void TForm1::LoadMesh(const std::string& FileName) {
   ModelFileName = FileName;
+  if (FileName != FModelLODFile) {
+    // Another file starts at the level the window always shows first.
+    ModelLOD = 1;
+    FModelLODFile = FileName;
+  }
   Button2->setEnabled(true);
   FPaintFailureShown = false;
   Model.reset();
@@ -400,7 +409,8 @@ void TForm1::LoadMesh(const std::string& FileName) {
   // takes no list name: loading needs no OpenGL, even before the window's
   // context exists.
   Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  SetUpEditorModel(*Model, FileName);
+  Model->OnLog = RecordModelLevels(ModelLevels);
+  SetUpEditorModel(*Model, FileName, ModelLOD);
   FCaption = EditorCaption(FileName);
   setWindowTitle(Text(FCaption));
   ReadSphere();
@@ -437,6 +447,88 @@ void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
 void TForm1::Button2Click() {
   WriteSphere(ModelFileName, SphereCenter, SphereDiameter);
   LoadMesh(ModelFileName);
+}
+
+// ---- the drawing's context menu ----
+
+void TForm1::AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::function<void()> Handler) {
+  QAction* Item = Menu->addAction(QString::fromLatin1(Caption));
+  Item->setEnabled(Enabled);
+  connect(Item, &QAction::triggered, this, [this, Handler = std::move(Handler)] { Handle(Handler); });
+}
+
+QMenu* TForm1::DrawingMenu() {
+  auto* Menu = new QMenu(this);
+  Menu->setObjectName("DrawingMenu");
+  const bool Loaded = Model != nullptr;
+  QMenu* Levels = Menu->addMenu("Level of Detail");
+  Levels->setObjectName("LevelMenu");
+  const int Shown = ModelLevels.LoadedIndex();
+  for (int I = 0; I < int(ModelLevels.Tags.size()); ++I) {
+    AddMenuItem(Levels, ModelLevels.Tags[size_t(I)].c_str(), true, [this, I] { LevelOfDetailClick(I); });
+    Levels->actions().back()->setCheckable(true);
+    Levels->actions().back()->setChecked(I == Shown);
+  }
+  // A single-mesh file names no levels.
+  Levels->setEnabled(Loaded && !ModelLevels.Tags.empty());
+  AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
+  AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
+  return Menu;
+}
+
+void TForm1::FormContextMenu(const QPoint& GlobalPosition) {
+  std::unique_ptr<QMenu> Menu(DrawingMenu());
+  Menu->exec(GlobalPosition);
+}
+
+void TForm1::LevelOfDetailClick(int Level) {
+  if (ModelFileName.empty()) return;
+  ModelLOD = Level;
+  LoadMesh(ModelFileName);
+}
+
+void TForm1::FitSphereClick() {
+  if (!Model) return;
+  const TFittedSphere Fitted = FitModelSphere(ModelFileName, std::nullopt);
+  // The exact fitted floats go into the fields: the boxes' three decimals
+  // could make the sphere smaller than the model.
+  for (int I = 0; I < 3; ++I) SphereCenter[I] = Fitted.Center[I];
+  SphereDiameter = Fitted.Radius;
+  EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
+  EditPosY->setText(Text(FormatFixed3(SphereCenter[1])));
+  EditPosZ->setText(Text(FormatFixed3(SphereCenter[2])));
+  EditDiameter->setText(Text(FormatFixed3(SphereDiameter)));
+}
+
+void TForm1::SavePictureClick() {
+  if (!Model) return;
+  TSaveDialogOptions Options;
+  Options.Filter = "PNG Pictures (*.png)|*.png";
+  Options.DefaultExt = ".png";
+  const std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+  if (!Chosen) return;
+  TPictureRequest Request;
+  Request.ModelFile = ModelFileName;
+  Request.LOD = ModelLOD;
+  const TSceneState State = SceneState();
+  Request.Layout = State.Layout;
+  Request.Width = GLView->width();
+  Request.Height = GLView->height();
+  Request.ViewScale = State.ViewScale;
+  for (int I = 0; I < 3; ++I) Request.ViewAngles[I] = State.ViewAngles[I];
+  Request.ShowSphere = !State.HideSphere;
+  Request.Sphere = std::array<float, 4>{SphereCenter[0], SphereCenter[1], SphereCenter[2], SphereDiameter};
+  // The picture is painted on a context of its own, which the system's GL
+  // dispatch lets a thread make current only while no window context is;
+  // the window's is made current again however the painting ends.
+  if (TContextBackend* Backend = SlotBackend(0); Backend && FContextLive) Backend->MakeCurrent(nullptr, nullptr);
+  try {
+    RenderModelPicture(Request, *Chosen);
+  } catch (...) {
+    if (FContextLive) ActivateRenderContext(0);
+    throw;
+  }
+  if (FContextLive) ActivateRenderContext(0);
 }
 
 // ---- the hardpoints ----
@@ -600,6 +692,10 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         auto* Mouse = static_cast<QMouseEvent*>(Event);
         const QPoint At = Mouse->position().toPoint();
         Handle([&] { FormMouseUp(Mouse->button(), At.x(), At.y()); });
+        return true;
+      }
+      case QEvent::ContextMenu: {
+        FormContextMenu(static_cast<QContextMenuEvent*>(Event)->globalPos());
         return true;
       }
       case QEvent::Wheel: {

@@ -24,8 +24,10 @@
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
 #include "editor/HardpointEdits.h"
+#include "editor/ModelLevels.h"
 #include "editor/Scene.h"
 
+class QMenu;
 class TQtGLView;
 class THardpoint;
 class TZorvObject;
@@ -80,6 +82,11 @@ public:
   float SphereDiameter = 0;
   int DragStartX = 0, DragStartY = 0;
   bool Dragging = false;
+  // The level of detail LoadMesh reads: 1 for every newly chosen file; a
+  // level picked in the drawing's menu stays for reloads of the same file.
+  int ModelLOD = 1;
+  // The levels the last load found, and the one it read.
+  TModelLevels ModelLevels;
 
   // Handlers and their steps.
   void FormCreate();
@@ -103,6 +110,13 @@ public:
   void FormMouseMove(int X, int Y);
   void FormMouseUp(Qt::MouseButton Button, int X, int Y);
   void ReadSphere();
+  // The drawing's context menu (right button): built afresh from the
+  // window's state, shown at the pointer, its items run as handlers.
+  void FormContextMenu(const QPoint& GlobalPosition);
+  QMenu* DrawingMenu();
+  void LevelOfDetailClick(int Level);
+  void FitSphereClick();
+  void SavePictureClick();
   void DrawSphere(GLUquadric* Quadric);
   void DrawModel();
 
@@ -144,6 +158,9 @@ private:
   void HandlePaint();
   void Report(const std::string& Message);
   static std::string DroppedModelFile(const QMimeData* Data);
+  // Adds one item to a menu of the drawing: Caption, enabled or not, and the
+  // handler it runs (as every handler runs, errors to the one report).
+  void AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::function<void()> Handler);
 
   TWindowServices& FServices;
   std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging
@@ -154,4 +171,5 @@ private:
   int FPaintCount = 0;
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
+  std::string FModelLODFile;  // the file ModelLOD was chosen for
 };

@@ -72,6 +72,21 @@ std::optional<std::string> TQtWindowServices::OpenFile(QWidget* Parent, const TO
   }
 }
 
+std::optional<std::string> TQtWindowServices::SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) {
+  QFileDialog Dialog(Parent);
+  Dialog.setAcceptMode(QFileDialog::AcceptSave);
+  Dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList Filters;
+  for (const auto& F : QtNameFilters(Options.Filter)) Filters << QString::fromStdString(F);
+  Dialog.setNameFilters(Filters);
+  QString Ext = QString::fromStdString(Options.DefaultExt);
+  if (Ext.startsWith('.')) Ext.remove(0, 1);
+  Dialog.setDefaultSuffix(Ext);
+  if (!Options.OverwritePrompt) Dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return QFileInfo(Dialog.selectedFiles().first()).absoluteFilePath().toStdString();
+}
+
 std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                         const std::string& DefaultText) {
   bool Ok = false;
@@ -103,6 +118,14 @@ std::optional<std::string> TScriptedWindowServices::OpenFile(QWidget*, const TOp
   if (OpenAnswers.empty()) return std::nullopt;
   auto Answer = OpenAnswers.front();
   OpenAnswers.pop_front();
+  return Answer;
+}
+
+std::optional<std::string> TScriptedWindowServices::SaveFile(QWidget*, const TSaveDialogOptions& Options) {
+  SaveQuestions.push_back(Options);
+  if (SaveAnswers.empty()) return std::nullopt;
+  auto Answer = SaveAnswers.front();
+  SaveAnswers.pop_front();
   return Answer;
 }
 

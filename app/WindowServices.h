@@ -23,11 +23,20 @@ struct TOpenDialogOptions {
   bool EnableSizing = false;
 };
 
+// The file-save dialog's settings.
+struct TSaveDialogOptions {
+  std::string Filter;      // "Description|pattern" pairs joined by "|"
+  std::string DefaultExt;  // appended to a typed name that has none
+  bool OverwritePrompt = true;  // an existing file is replaced only when the user confirms
+};
+
 class TWindowServices {
 public:
   virtual ~TWindowServices() = default;
   // The chosen file's full path, or nothing when the user cancels.
   virtual std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) = 0;
+  // The full path to write to, or nothing when the user cancels.
+  virtual std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) = 0;
   // The edited text on OK, DefaultText on Cancel.
   virtual std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                const std::string& DefaultText) = 0;
@@ -45,6 +54,7 @@ public:
 class TQtWindowServices : public TWindowServices {
 public:
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
+  std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
@@ -63,17 +73,21 @@ public:
   // Answers of the open dialog: a path, or nothing for Cancel. With no answer
   // left the dialog is cancelled.
   std::deque<std::optional<std::string>> OpenAnswers;
+  // Answers of the save dialog, the same way.
+  std::deque<std::optional<std::string>> SaveAnswers;
   // Answers of the input box: a text for OK, nothing for Cancel. With no
   // answer left the box is cancelled.
   std::deque<std::optional<std::string>> InputAnswers;
   std::string CommandLineArgument;
 
   std::vector<TOpenDialogOptions> OpenQuestions;
+  std::vector<TSaveDialogOptions> SaveQuestions;
   std::vector<TInputQuestion> InputQuestions;
   std::vector<std::string> Messages;
   std::optional<std::string> Clipboard;
 
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
+  std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;

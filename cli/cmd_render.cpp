@@ -1,5 +1,5 @@
 // quelbir-cli render FILE -o OUT.png [--view NAME] [--size WxH]
-// [--zoom PERCENT] [--sphere]: the scene the window paints, painted on the
+// [--zoom PERCENT] [--lod N] [--sphere]: the scene the window paints, painted on the
 // headless context into a PNG.
 #include <memory>
 #include <string>
@@ -29,6 +29,7 @@ void AddRenderCommand(CLI::App& App) {
   struct TOptions {
     std::string File, Out, View = ViewLayoutNames[0], Size;
     int Zoom = 100;
+    int LOD = 1;
     bool Sphere = false;
   };
   auto Options = std::make_shared<TOptions>();
@@ -50,6 +51,7 @@ void AddRenderCommand(CLI::App& App) {
           },
           "WxH"));
   Cmd->add_option("--zoom", Options->Zoom, "zoom in percent, as the Scale box (100)");
+  Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it");
   Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
   Cmd->callback([Options] {
     TPictureRequest Request;
@@ -58,6 +60,7 @@ void AddRenderCommand(CLI::App& App) {
     if (!Options->Size.empty()) ParseSize(Options->Size, Request.Width, Request.Height);
     Request.ZoomPercent = Options->Zoom;
     Request.ShowSphere = Options->Sphere;
+    Request.LOD = Options->LOD;
     RenderModelPicture(Request, Options->Out);
   });
 }

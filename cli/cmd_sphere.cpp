@@ -1,13 +1,16 @@
-// quelbir-cli sphere FILE [--set X Y Z D]: the collision sphere as the
-// window's panel reads it, and "&Save" without the window.
+// quelbir-cli sphere FILE [--set X Y Z D | --fit [--lod N] [--write]]: the
+// collision sphere as the window's panel reads it, "&Save" without the
+// window, and the sphere fitted to the model.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "editor/SphereEdits.h"
 #include "editor/SphereFile.h"
+#include "editor/SphereFit.h"
 #include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
 
@@ -20,12 +23,22 @@ void PrintSphere(const float (&Center)[3], float Diameter) {
     throw EInOutError("Cannot write the sphere to standard output");
 }
 
+// "&Save" and the load after it: the four values into the file in place,
+// then read back from it into Center and Diameter.
+void SaveAndReadBack(const std::string& File, float (&Center)[3], float& Diameter) {
+  bool TreePresent = false;
+  WriteSphere(File, Center, Diameter);
+  ReadSphere(File, Center, Diameter, TreePresent);
+}
+
 }  // namespace
 
 void AddSphereCommand(CLI::App& App) {
   struct TOptions {
     std::string File;
     std::vector<std::string> Set;
+    bool Fit = false, Write = false;
+    int LOD = 0;
   };
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand(
@@ -35,7 +48,14 @@ void AddSphereCommand(CLI::App& App) {
                   "new X Y Z D, written into the file exactly as the editor's Save writes them")
       ->expected(4)
       ->allow_extra_args(false);
-  Cmd->callback([Options] {
+  CLI::Option* Fit = Cmd->add_flag(
+      "--fit", Options->Fit,
+      "print the smallest sphere that encloses the vertices the faces use (every level unless --lod)");
+  Fit->excludes("--set");
+  CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it");
+  Lod->needs(Fit);
+  Cmd->add_flag("--write", Options->Write, "write the fitted sphere into the file, as --set does")->needs(Fit);
+  Cmd->callback([Options, Lod] {
     float Center[3] = {0, 0, 0};
     float Diameter = 0;
     bool TreePresent = false;
@@ -44,8 +64,15 @@ void AddSphereCommand(CLI::App& App) {
       // saves them and read back from the file.
       StoreSphereTexts(Options->Set[0], Options->Set[1], Options->Set[2], Options->Set[3], Center,
                        Diameter);
-      WriteSphere(Options->File, Center, Diameter);
-      ReadSphere(Options->File, Center, Diameter, TreePresent);
+      SaveAndReadBack(Options->File, Center, Diameter);
+    } else if (Options->Fit) {
+      // The fit only reads the model; a file that cannot be written fails
+      // at the write, with --set's own error.
+      const TFittedSphere Fitted = FitModelSphere(
+          Options->File, Lod->count() > 0 ? std::optional<int>(Options->LOD) : std::nullopt, /*ReadOnly=*/true);
+      for (int I = 0; I < 3; ++I) Center[I] = Fitted.Center[I];
+      Diameter = Fitted.Radius;
+      if (Options->Write) SaveAndReadBack(Options->File, Center, Diameter);
     } else {
       ReadSphere(Options->File, Center, Diameter, TreePresent, /*ReadOnly=*/true);
     }

@@ -50,7 +50,8 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
 
   TSceneState State;
   State.Layout = Request.Layout;
-  State.ViewScale = static_cast<float>(Request.ZoomPercent / 100.0);
+  State.ViewScale = Request.ViewScale ? *Request.ViewScale : static_cast<float>(Request.ZoomPercent / 100.0);
+  for (int I = 0; I < 3; ++I) State.ViewAngles[I] = Request.ViewAngles[I];
   State.HideSphere = !Request.ShowSphere;
 
   auto Model = std::make_unique<TZorvObject>();
@@ -59,7 +60,10 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   State.Model = Model.get();
   // The sphere is read only when it is drawn, so a model without one still
   // gives its picture. Reading never needs write access here.
-  if (Request.ShowSphere) {
+  if (Request.ShowSphere && Request.Sphere) {
+    for (int I = 0; I < 3; ++I) State.SphereCenter[I] = (*Request.Sphere)[size_t(I)];
+    State.SphereDiameter = (*Request.Sphere)[3];
+  } else if (Request.ShowSphere) {
     bool TreePresent = false;
     ReadSphere(Request.ModelFile, State.SphereCenter, State.SphereDiameter, TreePresent, true);
   }

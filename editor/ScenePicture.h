@@ -2,7 +2,9 @@
 // The scene as a picture, without a window: a model file painted on the
 // headless OpenGL context exactly as FormPaint paints it, and written as a
 // PNG. For `quelbir-cli render` and for machines without a display.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ struct TPictureRequest {
   int ZoomPercent = 100;
   bool ShowSphere = false;    // as if "Hide" were unticked
   int LOD = 1;
+  float ViewAngles[3] = {0, 0, 0};  // the views' rotation, degrees about x, y, z
+  // The window's own zoom and sphere values, which may differ from
+  // ZoomPercent's and from the file's until they are saved; unset: ZoomPercent
+  // / 100 and the sphere stored in the file.
+  std::optional<float> ViewScale;
+  std::optional<std::array<float, 4>> Sphere;  // X, Y, Z, the "Diameter:" value
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

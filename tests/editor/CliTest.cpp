@@ -106,6 +106,36 @@ TEST_F(CliTest, SphereErrorsGoToStandardErrorWithExitCodeOne) {
   EXPECT_EQ(R.Exit, 2);  // a usage error
 }
 
+TEST_F(CliTest, SphereFitWriteChangesOnlyTheSixteenSphereBytes) {
+  WriteSampleModel(File);
+  const TBytes Before = ReadFileBytes(File);
+  const TRun Fit = Run({"sphere", File, "--fit"});
+  ASSERT_EQ(Fit.Exit, 0) << Fit.Err;
+  EXPECT_EQ(ReadFileBytes(File), Before);  // without --write nothing is written
+  const TRun Written = Run({"sphere", File, "--fit", "--write"});
+  ASSERT_EQ(Written.Exit, 0) << Written.Err;
+  EXPECT_EQ(Written.Out, Fit.Out);  // read back as fitted
+  EXPECT_EQ(Run({"sphere", File}).Out, Fit.Out);
+  const TBytes After = ReadFileBytes(File);
+  ASSERT_EQ(After.size(), Before.size());
+  const size_t Sphere = DataOffset(Before, "SPHR");
+  for (size_t I = 0; I < After.size(); ++I) {
+    if (I < Sphere || I >= Sphere + 16) {
+      ASSERT_EQ(After[I], Before[I]) << "byte " << I;
+    }
+  }
+
+  // --write fails as --set fails, and leaves the file alone.
+  WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
+  const TBytes NoSphere = ReadFileBytes(File);
+  TRun R = Run({"sphere", File, "--fit", "--write"});
+  EXPECT_EQ(R.Err, "TIffReader: Form (COLL) doesn't exist!\n");
+  EXPECT_EQ(R.Err, Run({"sphere", File, "--set", "1", "2", "3", "4"}).Err);
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(ReadFileBytes(File), NoSphere);
+  EXPECT_EQ(Run({"sphere", File, "--write"}).Exit, 2);  // --write needs --fit
+}
+
 TEST_F(CliTest, ScriptPrintsTheClipboardTextOfTheLoadedFile) {
   TSampleHardpoint Gun;
   Gun.Name = "gun1";

@@ -1,0 +1,20 @@
+#include "editor/ModelLevels.h"
+
+int TModelLevels::LoadedIndex() const {
+  for (size_t I = 0; I < Tags.size(); ++I)
+    if (Tags[I] == Loaded) return int(I);
+  return -1;
+}
+
+T3DObject::TLogEvent RecordModelLevels(TModelLevels& Levels) {
+  return [&Levels](T3DObject&, const std::string& Msg) {
+    if (Msg.empty()) {
+      // Every load begins with an empty message.
+      Levels = TModelLevels();
+    } else if (Msg.rfind("LOD: ", 0) == 0) {
+      Levels.Tags.push_back(Msg.substr(5));
+    } else if (Msg.rfind("load LOD: ", 0) == 0) {
+      Levels.Loaded = Msg.substr(10);
+    }
+  };
+}

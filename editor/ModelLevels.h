@@ -1,0 +1,21 @@
+#pragma once
+// The levels of detail of a model file as its loader names them: every level
+// tag of the container, in file order, and the one a load chose. Recorded
+// from the loader's own progress messages, so the names are exactly the
+// loader's and no second reader is needed.
+#include <string>
+#include <vector>
+
+#include "model/T3DObject.h"
+
+struct TModelLevels {
+  std::vector<std::string> Tags;  // "0000", "0001", ...; empty for a single-mesh file
+  std::string Loaded;             // the tag of the level read; empty for a single-mesh file
+  // Level-of-detail numbers count the container's forms, so the level shown
+  // is the index of its tag (-1 when none is).
+  int LoadedIndex() const;
+};
+
+// A log handler that fills Levels afresh at every load of the model it is
+// attached to (T3DObject::OnLog). Levels must outlive the model's loads.
+T3DObject::TLogEvent RecordModelLevels(TModelLevels& Levels);

@@ -1,0 +1,147 @@
+// The drawing's context menu in the real window: a right click opens it, a
+// level reloads the file at that level, the fit fills the sphere's boxes, and
+// a saved picture is the headless picture of the same state.
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "editor/ScenePicture.h"
+#include "editor/SphereFile.h"
+#include "editor/SphereFit.h"
+#include "gl/gltools.h"
+#include "runtime/NumberFormat.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+QAction* Item(QMenu* Menu, const QString& Caption) {
+  for (QAction* A : Menu->actions())
+    if (A->text() == Caption) return A;
+  return nullptr;
+}
+
+class ContextMenuTest : public FormTest {
+protected:
+  std::string File = Dir.File("sample.iff");
+  void SetUp() override { WriteSampleModel(File); }
+
+  // Right-clicks the drawing through the window system's own path (which
+  // makes the context-menu event) and hands the open menu to Act; false when
+  // no menu opened.
+  bool RightClick(const std::function<void(QMenu*)>& Act) {
+    bool Opened = false;
+    QTimer Poll;
+    QObject::connect(&Poll, &QTimer::timeout, [&] {
+      auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!Menu) return;
+      Poll.stop();
+      Opened = true;
+      Act(Menu);
+      Menu->close();
+    });
+    Poll.start(20);
+    const QPoint AwayFromPanels(Form->GLView->width() * 3 / 4, Form->GLView->height() * 3 / 4);
+    QTest::mouseClick(Form->windowHandle(), Qt::RightButton, {}, AwayFromPanels);
+    WaitUntil([&] { return Opened && !QApplication::activePopupWidget(); }, 3000);
+    return Opened;
+  }
+  int32_t FacesShown() { return Form->Model->Mesh().FaceCount; }
+};
+
+TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
+  Open(File);
+  std::vector<std::string> Levels;
+  std::string Checked;
+  ASSERT_TRUE(RightClick([&](QMenu* Menu) {
+    QMenu* LevelMenu = Item(Menu, "Level of Detail")->menu();
+    if (qEnvironmentVariableIsSet("QUELBIR_SHOTS")) {  // the README's picture, levels open
+      Menu->setActiveAction(Item(Menu, "Level of Detail"));
+      WaitUntil([&] { return LevelMenu->isVisible(); }, 2000);
+      QTest::qWait(300);  // painted, not only shown
+      const QRect Area = Form->frameGeometry().united(Menu->geometry()).united(LevelMenu->geometry());
+      QGuiApplication::primaryScreen()
+          ->grabWindow(0, Area.x(), Area.y(), Area.width(), Area.height())
+          .save(qEnvironmentVariable("QUELBIR_SHOTS") + "/context-menu.png");
+    }
+    for (QAction* A : LevelMenu->actions()) {
+      Levels.push_back(A->text().toStdString());
+      if (A->isChecked()) Checked = A->text().toStdString();
+    }
+    Item(LevelMenu, "0000")->trigger();
+  }));
+  EXPECT_EQ(Levels, (std::vector<std::string>{"0000", "0001", "0002"}));
+  EXPECT_EQ(Checked, "0001");
+  EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
+  EXPECT_EQ(Form->lbHards->Count(), int(SampleCraftHardpoints().size()));
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);  // "&Save" reloads at the level shown
+  EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
+  const std::string Other = Dir.File("other.iff");
+  std::filesystem::copy_file(File, Other);
+  LoadThroughDialog(Other);
+  EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(1).Faces.size()));
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(ContextMenuTest, ItemsNeedALoadedFileAndLevelsNeedALevelFile) {
+  Open();
+  std::unique_ptr<QMenu> Empty(Form->DrawingMenu());
+  for (QAction* A : Empty->actions()) EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+  WriteSampleSingleMeshModel(File);
+  Form->LoadMesh(File);
+  std::unique_ptr<QMenu> Single(Form->DrawingMenu());
+  EXPECT_FALSE(Item(Single.get(), "Level of Detail")->isEnabled());
+  EXPECT_TRUE(Item(Single.get(), "Fit Sphere to Model")->isEnabled());
+}
+
+TEST_F(ContextMenuTest, FitFillsTheBoxesAndReachesTheFileOnlyThroughSave) {
+  Open(File);
+  const auto Before = ReadFileBytes(File);
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Fit Sphere to Model")->trigger(); }));
+  const TFittedSphere Fit = FitModelSphere(File, std::nullopt);
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{FormatFixed3(Fit.Center[0]), FormatFixed3(Fit.Center[1]),
+                                                     FormatFixed3(Fit.Center[2]), FormatFixed3(Fit.Radius)}));
+  EXPECT_EQ(ReadFileBytes(File), Before);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(File, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, Fit.Radius);  // exact, not the box's three decimals
+  EXPECT_EQ(Center[2], Fit.Center[2]);
+
+  std::filesystem::remove(File);  // an error goes to the window's one report
+  RightClick([](QMenu* Menu) { Item(Menu, "Fit Sphere to Model")->trigger(); });
+  EXPECT_EQ(Services.Messages, (std::vector<std::string>{"Cannot open file " + File}));
+}
+
+TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
+  Open(File);
+  Form->cbView->setCurrentIndex(1);
+  Form->edScale->setText("140");
+  Form->chkHideSphere->setChecked(false);
+  const std::string Png = Dir.File("picture.png");
+  Services.SaveAnswers.push_back(Png);
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
+  ASSERT_EQ(Services.SaveQuestions.size(), 1u);
+  EXPECT_EQ(Services.SaveQuestions[0].Filter, "PNG Pictures (*.png)|*.png");
+  if (!Services.Messages.empty() && Services.Messages[0].rfind("THeadlessGL: ", 0) == 0)
+    GTEST_SKIP() << Services.Messages[0];
+  ASSERT_TRUE(Services.Messages.empty()) << Services.Messages[0];
+  // quelbir-cli render --view "Top View" --zoom 140 --sphere at the drawing's size
+  TPictureRequest Request;
+  Request.ModelFile = File;
+  Request.Layout = 1;
+  Request.ZoomPercent = 140;
+  Request.ShowSphere = true;
+  Request.Width = Form->GLView->width();
+  Request.Height = Form->GLView->height();
+  SlotBackend(0)->MakeCurrent(nullptr, nullptr);  // as the window lets go of its context to paint one
+  RenderModelPicture(Request, Dir.File("render.png"));
+  ActivateRenderContext(0);
+  EXPECT_EQ(ReadFileBytes(Png), ReadFileBytes(Dir.File("render.png")));
+  const int Painted = Form->PaintCount();  // the window draws on afterwards
+  EXPECT_TRUE(WaitUntil([&] { return Form->PaintCount() > Painted; }));
+}
+
+}  // namespace
