@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <sstream>
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -23,6 +24,7 @@
 #include "editor/SphereFit.h"
 #include "editor/ScenePicture.h"
 #include "gl/gltools.h"
+#include "interchange/ModelExport.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
 #include "model/TZorvObject.h"
@@ -473,6 +475,7 @@ QMenu* TForm1::DrawingMenu() {
   Levels->setEnabled(Loaded && !ModelLevels.Tags.empty());
   AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
   AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
+  AddMenuItem(Menu, "Export...", Loaded, [this] { ExportClick(); });
   return Menu;
 }
 
@@ -529,6 +532,24 @@ void TForm1::SavePictureClick() {
     throw;
   }
   if (FContextLive) ActivateRenderContext(0);
+}
+
+void TForm1::ExportClick() {
+  if (!Model) return;
+  TSaveDialogOptions Options;
+  Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
+  Options.DefaultExt = ".glb";
+  const std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+  if (!Chosen) return;
+  TExportOptions Export;
+  Export.LOD = ModelLOD;  // the level shown
+  std::ostringstream Warnings;
+  ExportModel(ModelFileName, *Chosen, Export, Warnings);
+  // What the export left out is said, as the command line says it on
+  // standard error; the file is written all the same.
+  std::string Said = Warnings.str();
+  while (!Said.empty() && Said.back() == '\n') Said.pop_back();
+  if (!Said.empty()) FServices.ShowMessage(this, Said);
 }
 
 // ---- the hardpoints ----

@@ -117,6 +117,7 @@ public:
   void LevelOfDetailClick(int Level);
   void FitSphereClick();
   void SavePictureClick();
+  void ExportClick();
   void DrawSphere(GLUquadric* Quadric);
   void DrawModel();
 

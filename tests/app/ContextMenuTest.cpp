@@ -6,11 +6,13 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <sstream>
 
 #include "editor/ScenePicture.h"
 #include "editor/SphereFile.h"
 #include "editor/SphereFit.h"
 #include "gl/gltools.h"
+#include "interchange/ModelExport.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
 
@@ -142,6 +144,22 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   EXPECT_EQ(ReadFileBytes(Png), ReadFileBytes(Dir.File("render.png")));
   const int Painted = Form->PaintCount();  // the window draws on afterwards
   EXPECT_TRUE(WaitUntil([&] { return Form->PaintCount() > Painted; }));
+}
+
+TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) {
+  Open(File);
+  Form->LevelOfDetailClick(0);
+  const std::string Out = Dir.File("ship.glb");
+  Services.SaveAnswers.push_back(Out);
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Export...")->trigger(); }));
+  ASSERT_EQ(Services.SaveQuestions.size(), 1u);
+  EXPECT_EQ(Services.SaveQuestions[0].DefaultExt, ".glb");
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{});
+  TExportOptions Level0;
+  Level0.LOD = 0;
+  std::ostringstream Warnings;
+  ExportModel(File, Dir.File("command.glb"), Level0, Warnings);
+  EXPECT_EQ(ReadFileBytes(Out), ReadFileBytes(Dir.File("command.glb")));
 }
 
 }  // namespace
