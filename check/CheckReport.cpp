@@ -4,42 +4,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "runtime/Latin1Text.h"
 
-// JSON strings must be UTF-8: valid UTF-8 passes through, any other byte is
-// read as the 8-bit character of the same code, as file names and tags of
-// other tools' files may hold such bytes.
-std::string Utf8(const std::string& Text) {
-  std::string Out;
-  const auto* Bytes = reinterpret_cast<const unsigned char*>(Text.data());
-  const size_t Size = Text.size();
-  for (size_t I = 0; I < Size;) {
-    const unsigned char C = Bytes[I];
-    size_t Length = 0;
-    uint32_t Code = 0;
-    if (C < 0x80) Length = 1, Code = C;
-    else if (C >= 0xC2 && C <= 0xDF) Length = 2, Code = C & 0x1F;
-    else if (C >= 0xE0 && C <= 0xEF) Length = 3, Code = C & 0x0F;
-    else if (C >= 0xF0 && C <= 0xF4) Length = 4, Code = C & 0x07;
-    bool Valid = Length > 0 && I + Length <= Size;
-    for (size_t K = 1; Valid && K < Length; ++K) {
-      if ((Bytes[I + K] & 0xC0) != 0x80) Valid = false;
-      Code = (Code << 6) | (Bytes[I + K] & 0x3F);
-    }
-    if (Valid && ((Length == 3 && (Code < 0x800 || (Code >= 0xD800 && Code <= 0xDFFF))) ||
-                  (Length == 4 && (Code < 0x10000 || Code > 0x10FFFF))))
-      Valid = false;
-    if (Valid) {
-      Out.append(Text, I, Length);
-      I += Length;
-    } else {
-      Out += char(0xC0 | (C >> 6));
-      Out += char(0x80 | (C & 0x3F));
-      ++I;
-    }
-  }
-  return Out;
-}
+namespace {
 
 template <class T>
 nlohmann::ordered_json OrNull(const std::optional<T>& Value) {
@@ -87,14 +54,14 @@ void TCheckReport::AddFile(const std::string& Path, const std::vector<TFinding>&
       nlohmann::ordered_json Item;
       Item["code"] = F.Code->Code;
       Item["severity"] = SeverityName(F.Code->Severity);
-      Item["message"] = Utf8(F.Message);
-      Item["lod"] = F.Lod ? nlohmann::ordered_json(Utf8(*F.Lod)) : nlohmann::ordered_json(nullptr);
+      Item["message"] = Latin1ToUtf8(F.Message);
+      Item["lod"] = F.Lod ? nlohmann::ordered_json(Latin1ToUtf8(*F.Lod)) : nlohmann::ordered_json(nullptr);
       Item["record"] = OrNull(F.Record);
       Item["offset"] = OrNull(F.Offset);
       List.push_back(std::move(Item));
     }
     nlohmann::ordered_json File;
-    File["file"] = Utf8(Path);
+    File["file"] = Latin1ToUtf8(Path);
     File["findings"] = std::move(List);
     FOut << (FFiles ? ",\n  " : "\n  ") << File.dump();
   } else if (!Findings.empty()) {

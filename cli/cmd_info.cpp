@@ -19,6 +19,7 @@
 #include "editor/EditorModel.h"
 #include "editor/SphereFile.h"
 #include "model/TZorvObject.h"
+#include "runtime/Latin1Text.h"
 #include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
 
@@ -35,45 +36,17 @@ struct TModelSummary {
 // are 8-bit text.
 std::string JsonString(const std::string& Text) {
   std::string Out = "\"";
-  const auto* Bytes = reinterpret_cast<const unsigned char*>(Text.data());
-  const size_t Size = Text.size();
-  for (size_t I = 0; I < Size;) {
-    unsigned char C = Bytes[I];
+  for (const char Byte : Latin1ToUtf8(Text)) {
+    const auto C = static_cast<unsigned char>(Byte);
     if (C == '"' || C == '\\') {
       Out += '\\';
-      Out += char(C);
-      ++I;
+      Out += Byte;
     } else if (C < 0x20 || C == 0x7F) {
       char Escape[8];
       std::snprintf(Escape, sizeof Escape, "\\u%04x", C);
       Out += Escape;
-      ++I;
-    } else if (C < 0x80) {
-      Out += char(C);
-      ++I;
     } else {
-      // Length of a well-formed UTF-8 sequence starting here, or 0.
-      size_t Length = 0;
-      uint32_t Code = 0;
-      if (C >= 0xC2 && C <= 0xDF) Length = 2, Code = C & 0x1F;
-      else if (C >= 0xE0 && C <= 0xEF) Length = 3, Code = C & 0x0F;
-      else if (C >= 0xF0 && C <= 0xF4) Length = 4, Code = C & 0x07;
-      bool Valid = Length > 0 && I + Length <= Size;
-      for (size_t K = 1; Valid && K < Length; ++K) {
-        if ((Bytes[I + K] & 0xC0) != 0x80) Valid = false;
-        Code = (Code << 6) | (Bytes[I + K] & 0x3F);
-      }
-      if (Valid && ((Length == 3 && (Code < 0x800 || (Code >= 0xD800 && Code <= 0xDFFF))) ||
-                    (Length == 4 && (Code < 0x10000 || Code > 0x10FFFF))))
-        Valid = false;
-      if (Valid) {
-        Out.append(Text, I, Length);
-        I += Length;
-      } else {
-        Out += char(0xC0 | (C >> 6));
-        Out += char(0x80 | (C & 0x3F));
-        ++I;
-      }
+      Out += Byte;
     }
   }
   return Out + "\"";

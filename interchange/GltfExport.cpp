@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "interchange/Latin1Text.h"
+#include "runtime/Latin1Text.h"
 #include "interchange/OutputFile.h"
 #include "interchange/RigidTransform.h"
 

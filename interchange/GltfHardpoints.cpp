@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "interchange/GltfExport.h"
-#include "interchange/Latin1Text.h"
+#include "runtime/Latin1Text.h"
 #include "interchange/RigidTransform.h"
 #include "runtime/FileLayer.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Names in the model file are 8-bit text; interchange formats hold UTF-8.
+// Names and tags in model files are 8-bit text; JSON and the interchange
+// formats hold UTF-8.
 #include <string>
 
 // Valid UTF-8 passes unchanged; any other byte is taken as the 8-bit

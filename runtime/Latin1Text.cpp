@@ -1,4 +1,4 @@
-#include "interchange/Latin1Text.h"
+#include "runtime/Latin1Text.h"
 
 #include <cstdint>
 
