@@ -315,12 +315,33 @@ int32_t TIffReader::Read(void* Buffer, int32_t Count) {
 }
 
 int32_t TIffReader::ReadString(std::string& S) {
+  // Read in growing blocks rather than byte by byte: a crafted name of
+  // megabytes must not cost a read per byte. Everything after the zero byte
+  // is handed back by moving the position to just past it, so the outcome
+  // (string, position, messages) is that of reading one byte at a time.
+  const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  constexpr int32_t FirstBlock = 256;
+  constexpr int32_t LargestBlock = 1 << 20;
   std::string Text;
+  int32_t Block = FirstBlock;
   for (;;) {
-    char Byte;
-    if (Read(&Byte, 1) == 0) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
-    if (Byte == 0) break;
-    Text.push_back(Byte);
+    const int64_t Left = int64_t(Chunk.Size) - (FStream->Position() - DataStart);
+    if (Left <= 0) throw EIffReader("TIffReader: Read beyond end of chunk!");
+    const int32_t Want = int32_t(std::min<int64_t>(Block, Left));
+    const size_t Had = Text.size();
+    const int64_t Start = FStream->Position();
+    Text.resize(Had + size_t(Want));
+    const int32_t Got = FStream->Read(Text.data() + Had, Want);
+    if (const void* Zero = std::memchr(Text.data() + Had, 0, size_t(Got))) {
+      const size_t Length = size_t(static_cast<const char*>(Zero) - Text.data());
+      Text.resize(Length);
+      FStream->Seek(Start + int64_t(Length - Had) + 1);
+      break;
+    }
+    Text.resize(Had + size_t(Got));
+    if (Got < Want) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+    Block = std::min(Block * 2, LargestBlock);
   }
   S = std::move(Text);
   return int32_t(S.size());

@@ -328,6 +328,39 @@ TEST(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
   EXPECT_EQ(L.Model.Mesh().Faces.Bytes(), 32u);
 }
 
+TEST(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMayNot) {
+  // "VERT" is the file's last item; 35 bytes are counted as 36, three records.
+  TempDir Dir;
+  const std::string File = Dir.File("vert35.iff");
+  auto WriteEndingWithVert = [&](size_t VertBytes) {
+    WriteFile(File, "MESH", [&](TIffWriter& W) {
+      Form(W, "0012", [&](TIffWriter& M) {
+        RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+        RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
+        RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
+        RawChunk(M, "VERT", std::vector<uint8_t>(VertBytes, 0x41));
+      });
+    });
+  };
+  WriteEndingWithVert(35);
+  std::vector<uint8_t> Bytes = ReadFileBytes(File);
+  Bytes.pop_back();  // the pad byte
+  WriteFileBytes(File, Bytes);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
+  EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 36u);
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(L.Model.Mesh().Vertices.Data())[35], 0);
+
+  // 36 bytes of data cut by one: that byte is data, and the file is refused.
+  WriteEndingWithVert(36);
+  Bytes = ReadFileBytes(File);
+  Bytes.pop_back();
+  WriteFileBytes(File, Bytes);
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
+            "TZorvObject: Chunk (VERT) runs past the end of " + File + " (36 bytes, 35 in the file)!");
+}
+
 TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
   TempDir Dir;
   const std::string File = Dir.File("lod.iff");
