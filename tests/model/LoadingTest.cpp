@@ -52,6 +52,34 @@ TEST(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {
   EXPECT_EQ(L.Model.Mesh().FaceCount, 4);
 }
 
+TEST(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
+  // 600,000 vertices (7.2 MB) and a partial record: blocks this large are
+  // held apart from the heap.
+  TempDir Dir;
+  const std::string File = Dir.File("big.iff");
+  std::vector<float> Floats(600000 * 3 + 1);
+  for (size_t I = 0; I < Floats.size(); ++I) Floats[I] = float(I);
+  WriteFile(File, "MESH", [&](TIffWriter& W) {
+    Form(W, "0012", [&](TIffWriter& M) {
+      RawChunk(M, "VERT", FloatBytes(Floats));
+      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
+      RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
+    });
+  });
+  TLoaded L;
+  for (int Load = 0; Load < 2; ++Load) {
+    L.Model.LoadFromFile(File);
+    const TMeshData& Mesh = L.Model.Mesh();
+    ASSERT_EQ(Mesh.VertexCount, 600000);
+    EXPECT_EQ(Mesh.Vertices[599999].Z, float(600000 * 3 - 1));
+    EXPECT_EQ(Mesh.Vertices[600000].X, float(600000 * 3));  // the partial record, its tail zero
+    EXPECT_EQ(Mesh.Vertices[600000].Y, 0.0f);
+  }
+  L.Model.FreeData();
+  EXPECT_FALSE(L.Model.Mesh().Vertices.Allocated());
+}
+
 TEST(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
   TempDir Dir;
   const std::string File = Dir.File("order.iff");
