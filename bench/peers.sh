@@ -32,17 +32,19 @@ fi
 cmake --build "$build" --target quelbir-cli write_grid_files >/dev/null
 cli="$build/cli/quelbir-cli"
 
+# f3d needs a display for its window even when it only writes a picture.
+# Without one, the measuring runs under one virtual X server for all runs, so
+# no run pays for starting a server.
+if [ -z "${DISPLAY:-}" ] && [ -z "${PEERS_UNDER_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
+  PEERS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 model="$work/grid.iff"
 ply="$work/grid.ply"
 "$build/bench/model/write_grid_files" "$model" "$ply" "$columns" "$rows"
 
-# f3d needs a display for its window even when it only writes a picture.
-f3d_cmd=(f3d)
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  f3d_cmd=(xvfb-run -a -s "-screen 0 1280x1024x24" f3d)
-fi
 
 # Median wall-clock seconds of RUNS runs of the command; its output is dropped,
 # and a failing run stops the script.
@@ -62,7 +64,7 @@ cat_s=$(median cat "$model")
 info_s=$(median "$cli" info "$model")
 assimp_s=$(median assimp info "$ply" -r)
 render_s=$(median "$cli" render "$model" -o "$work/quelbir.png")
-f3d_s=$(median "${f3d_cmd[@]}" --output "$work/f3d.png" "$ply")
+f3d_s=$(median f3d --output "$work/f3d.png" "$ply")
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 printf '%-40s %8s s\n' "cat (model file)" "$cat_s" "quelbir-cli info" "$info_s" "assimp info -r (PLY)" "$assimp_s" \
