@@ -281,6 +281,22 @@ TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
   EXPECT_EQ(Size.Z, -10000.0f);
 }
 
+TEST(ModelBounds, AFaceWhoseLastCornerIsBadLeavesItsGoodCornersUnmeasured) {
+  TempDir Dir;
+  const std::string File = Dir.File("late.iff");
+  TStoredMesh Mesh;
+  Mesh.Face({{1, 1, 1}, {2, 2, 2}});
+  Mesh.Face({{-50, -50, -50}, {50, 50, 50}, {3, 3, 3}});
+  Mesh.FaceVertices[size_t(Mesh.Faces[1].First) + 2].Vertex = 99;
+  WriteSingleMeshModel(File, Mesh, {}, nullptr);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  TVector Min, Max;
+  L.Model.GetBounds(Min, Max);
+  EXPECT_EQ(Min.X, 1.0f);
+  EXPECT_EQ(Max.X, 2.0f);
+}
+
 TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
   TempDir Dir;
   const std::string File = Dir.File("bad.iff");
