@@ -57,29 +57,6 @@ private:
   bool FAtEnd = false;
 };
 
-// Room for one more chunk. A form with very many chunks gets its list in
-// memory the system may back with large pages: touching a fresh page costs
-// more than storing the chunks on it, and large pages need a fraction of the
-// touches.
-void MakeRoomForChunk(std::vector<TChunk>& Chunks) {
-  if (Chunks.size() < Chunks.capacity()) [[likely]]
-    return;
-  constexpr size_t LargePage = size_t(2) << 20;
-  const size_t Capacity = Chunks.empty() ? 4 : Chunks.size() * 2;
-  const size_t Bytes = Capacity * sizeof(TChunk);
-  if (Bytes < 2 * LargePage) {
-    Chunks.reserve(Capacity);
-    return;
-  }
-  std::vector<TChunk> Larger;
-  Larger.reserve(Capacity);
-  const auto Start = (reinterpret_cast<uintptr_t>(Larger.data()) + LargePage - 1) & ~(LargePage - 1);
-  const auto End = (reinterpret_cast<uintptr_t>(Larger.data()) + Bytes) & ~(LargePage - 1);
-  if (End > Start) ::madvise(reinterpret_cast<void*>(Start), End - Start, MADV_HUGEPAGE);  // advice only
-  Larger.insert(Larger.end(), Chunks.begin(), Chunks.end());
-  Chunks.swap(Larger);
-}
-
 struct THeader {
   bool IsForm = false;
   TIffTag Tag;
@@ -137,6 +114,66 @@ inline bool ReadHeader(THeaderSource& Source, int64_t P, THeader& Header) {
   return true;
 }
 
+// The number of chunks and sub-forms of each form, forms numbered in the
+// order their headers come (the root is 0). Indexing walks the headers once
+// to count them and then builds every list at its final size: growing the
+// lists one item at a time would copy them over and over and touch fresh
+// memory several times the index's own size. The counts are only a sizing
+// hint: the walk stops quietly where the indexing pass will raise its error,
+// and a file that changes in between merely makes a list grow.
+struct TChildCounts {
+  int32_t Chunks = 0;
+  int32_t Forms = 0;
+};
+
+std::vector<TChildCounts> CountChildren(THeaderSource& Source, const THeader& RootHeader, int64_t FileLimit) {
+  struct TOpen {
+    int64_t Offset, End;
+    size_t Index;
+  };
+  std::vector<TChildCounts> Counts(1);
+  if (!RootHeader.IsForm) return Counts;
+  std::vector<TOpen> Open{{0, 8 + int64_t(RootHeader.RawSize) + (RootHeader.RawSize & 1), 0}};
+  THeader Header;
+  for (int64_t P = 12;;) {
+    bool Found;
+    try {
+      Found = ReadHeader(Source, P, Header);
+    } catch (const std::exception&) {
+      break;
+    }
+    if (!Found) break;
+    while (!Open.empty() && !(Open.back().Offset < P && P < Open.back().End)) Open.pop_back();
+    const int64_t Raw = Header.RawSize;
+    const int64_t Rounded = Raw + (Raw & 1);
+    if (Open.empty() || Raw < 0 || (Header.IsForm && Raw < 4) || P + 8 + Rounded > FileLimit) break;
+    TChildCounts& Parent = Counts[Open.back().Index];
+    if (Header.IsForm) {
+      ++Parent.Forms;
+      Open.push_back({P, P + 8 + Rounded, Counts.size()});
+      Counts.emplace_back();
+      P += 12;
+    } else {
+      ++Parent.Chunks;
+      P += 8 + Rounded;
+    }
+  }
+  return Counts;
+}
+
+// Room for Count chunks at once. A long list gets memory the system may back
+// with large pages: touching a fresh page costs more than storing the chunks
+// on it, and large pages need a fraction of the touches.
+void ReserveChunks(std::vector<TChunk>& Chunks, size_t Count) {
+  Chunks.reserve(Count);
+  constexpr size_t LargePage = size_t(2) << 20;
+  const size_t Bytes = Count * sizeof(TChunk);
+  if (Bytes < 2 * LargePage) return;
+  const auto Start = (reinterpret_cast<uintptr_t>(Chunks.data()) + LargePage - 1) & ~(LargePage - 1);
+  const auto End = (reinterpret_cast<uintptr_t>(Chunks.data()) + Bytes) & ~(LargePage - 1);
+  if (End > Start) ::madvise(reinterpret_cast<void*>(Start), End - Start, MADV_HUGEPAGE);  // advice only
+}
+
 }  // namespace
 
 TForm::~TForm() {
@@ -189,6 +226,14 @@ void TIffReader::Index() {
   FRoot->Size = CheckedSize(0, Header);
   FRoot->Parent = nullptr;
   FRootIsChunk = !Header.IsForm;
+  const std::vector<TChildCounts> Counts = CountChildren(Source, Header, OffsetLimit);
+  auto Reserve = [&Counts](TForm& Form, size_t Number) {
+    if (Number >= Counts.size()) return;
+    ReserveChunks(Form.Chunks, size_t(Counts[Number].Chunks));
+    Form.Forms.reserve(size_t(Counts[Number].Forms));
+  };
+  Reserve(*FRoot, 0);
+  size_t FormsMade = 1;
 
   TForm* Current = FRoot.get();
   int64_t CurrentEnd = 8 + int64_t(Current->Size);
@@ -209,6 +254,7 @@ void TIffReader::Index() {
       Form->Offset = int32_t(P);
       Form->Size = Size;
       Form->Parent = Current;
+      Reserve(*Form, FormsMade++);
       TForm* Child = Form.get();
       Current->Forms.push_back(std::move(Form));
       Current = Child;
@@ -216,7 +262,6 @@ void TIffReader::Index() {
       P += 12;
     } else {
       // Built in place: a chunk assembled aside and copied in costs a stall per item.
-      MakeRoomForChunk(Current->Chunks);
       TChunk& Chunk = Current->Chunks.emplace_back();
       Chunk.Tag = Header.Tag;
       Chunk.Offset = int32_t(P);
@@ -315,12 +360,33 @@ int32_t TIffReader::Read(void* Buffer, int32_t Count) {
 }
 
 int32_t TIffReader::ReadString(std::string& S) {
+  // Read in growing blocks rather than byte by byte: a crafted name of
+  // megabytes must not cost a read per byte. Everything after the zero byte
+  // is handed back by moving the position to just past it, so the outcome
+  // (string, position, messages) is that of reading one byte at a time.
+  const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  constexpr int32_t FirstBlock = 256;
+  constexpr int32_t LargestBlock = 1 << 20;
   std::string Text;
+  int32_t Block = FirstBlock;
   for (;;) {
-    char Byte;
-    if (Read(&Byte, 1) == 0) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
-    if (Byte == 0) break;
-    Text.push_back(Byte);
+    const int64_t Left = int64_t(Chunk.Size) - (FStream->Position() - DataStart);
+    if (Left <= 0) throw EIffReader("TIffReader: Read beyond end of chunk!");
+    const int32_t Want = int32_t(std::min<int64_t>(Block, Left));
+    const size_t Had = Text.size();
+    const int64_t Start = FStream->Position();
+    Text.resize(Had + size_t(Want));
+    const int32_t Got = FStream->Read(Text.data() + Had, Want);
+    if (const void* Zero = std::memchr(Text.data() + Had, 0, size_t(Got))) {
+      const size_t Length = size_t(static_cast<const char*>(Zero) - Text.data());
+      Text.resize(Length);
+      FStream->Seek(Start + int64_t(Length - Had) + 1);
+      break;
+    }
+    Text.resize(Had + size_t(Got));
+    if (Got < Want) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+    Block = std::min(Block * 2, LargestBlock);
   }
   S = std::move(Text);
   return int32_t(S.size());

@@ -18,17 +18,32 @@ void MeasureMeshBounds(const TMeshData& Mesh, TVector& Min, TVector& Max) {
   const TFace* Faces = Mesh.Faces.Data();
   const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
   const TVector* Vertices = Mesh.Vertices.Data();
+  // One walk over each face's corners checks their vertices and measures
+  // them; the face's share is kept only when all of them were usable, so the
+  // result is that of checking the face with FaceIsUsable first.
   for (int32_t F = 0; F < Mesh.FaceCount; ++F) {
     const TFace& Face = Faces[F];
-    if (!FaceIsUsable(Mesh, Face)) continue;
+    if (Face.Normal < 0 || Face.Normal >= Mesh.NormalCount || Face.First < 0 || Face.Count < 0 ||
+        int64_t(Face.First) + int64_t(Face.Count) > int64_t(Mesh.FaceVertexCount))
+      continue;
+    TVector FaceMin = Min, FaceMax = Max;
+    bool Usable = true;
     for (int32_t I = Face.First; I < Face.First + Face.Count; ++I) {
-      const TVector& P = Vertices[FaceVertices[I].Vertex];
-      if (P.X < Min.X) Min.X = P.X;
-      if (P.Y < Min.Y) Min.Y = P.Y;
-      if (P.Z < Min.Z) Min.Z = P.Z;
-      if (P.X > Max.X) Max.X = P.X;
-      if (P.Y > Max.Y) Max.Y = P.Y;
-      if (P.Z > Max.Z) Max.Z = P.Z;
+      const int32_t Vertex = FaceVertices[I].Vertex;
+      if (Vertex < 0 || Vertex >= Mesh.VertexCount) {
+        Usable = false;
+        break;
+      }
+      const TVector& P = Vertices[Vertex];
+      if (P.X < FaceMin.X) FaceMin.X = P.X;
+      if (P.Y < FaceMin.Y) FaceMin.Y = P.Y;
+      if (P.Z < FaceMin.Z) FaceMin.Z = P.Z;
+      if (P.X > FaceMax.X) FaceMax.X = P.X;
+      if (P.Y > FaceMax.Y) FaceMax.Y = P.Y;
+      if (P.Z > FaceMax.Z) FaceMax.Z = P.Z;
     }
+    if (!Usable) continue;
+    Min = FaceMin;
+    Max = FaceMax;
   }
 }

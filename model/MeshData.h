@@ -12,6 +12,8 @@
 #include <new>
 #include <type_traits>
 
+#include "model/RecordMemory.h"
+
 static_assert(std::endian::native == std::endian::little,
               "mesh records are used in place and are little-endian in the file");
 
@@ -64,7 +66,8 @@ public:
   void* Allocate(size_t Bytes) {
     Release();
     const size_t Rounded = (Bytes + RecordSize - 1) / RecordSize * RecordSize;
-    FData.reset(static_cast<T*>(::operator new(Rounded == 0 ? RecordSize : Rounded)));
+    const size_t Held = Rounded == 0 ? RecordSize : Rounded;
+    FData = std::unique_ptr<T, TFree>(static_cast<T*>(AllocateRecordMemory(Held)), TFree{Held});
     if (Rounded > Bytes) std::memset(reinterpret_cast<uint8_t*>(FData.get()) + Bytes, 0, Rounded - Bytes);
     FBytes = Bytes;
     return FData.get();
@@ -84,7 +87,8 @@ public:
 private:
   static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
   struct TFree {
-    void operator()(T* Data) const { ::operator delete(Data); }
+    size_t Held = 0;  // the bytes asked of AllocateRecordMemory
+    void operator()(T* Data) const { ReleaseRecordMemory(Data, Held); }
   };
   std::unique_ptr<T, TFree> FData;
   size_t FBytes = 0;

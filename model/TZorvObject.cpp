@@ -8,6 +8,7 @@
 
 #include "iff/IffReader.h"
 #include "iff/IffWriter.h"
+#include "runtime/FileLayer.h"
 #include "runtime/FloatErrors.h"
 
 namespace {
@@ -21,18 +22,32 @@ int64_t FileLength(const std::string& FileName) {
   return int64_t(Length);
 }
 
+// True when the chunk whose header starts at HeaderOffset has an odd size
+// field: its last counted byte is then the pad byte, not data.
+bool HasPadByte(const std::string& FileName, int64_t HeaderOffset) {
+  TFileStream Stream(FileName, TFileMode::OpenRead);
+  Stream.Seek(HeaderOffset + 4);
+  uint8_t Field[4] = {};
+  return Stream.Read(Field, 4) == 4 && (Field[3] & 1) != 0;
+}
+
 // Reads the open chunk into Block as one block of CurrentSize bytes and
 // returns its number of whole records. A chunk whose whole records are not
 // all in the file is refused before anything is allocated; a missing pad
 // byte or partial record at the very end of the file reads as zero and is
-// never counted.
+// never counted. The pad byte may be missing even where it completes the
+// last whole record (an odd chunk of 35 bytes counted as three records of
+// 12); a missing data byte never is.
 template <class T>
 int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Block, int32_t Count) {
   const std::string Tag = Reader.CurrentTag().ToText();
   const int32_t Size = Reader.CurrentSize();
   const int64_t DataStart = int64_t(Reader.OpenChunkItem()->Offset) + 8;
   const int64_t InFile = std::max<int64_t>(0, FileSize - DataStart);
-  const int64_t Wanted = int64_t(Count) * int64_t(sizeof(T));
+  int64_t Wanted = int64_t(Count) * int64_t(sizeof(T));
+  if (Size >= 0 && Wanted == Size && InFile == int64_t(Size) - 1 &&
+      HasPadByte(Reader.FileName(), DataStart - 8))
+    Wanted = InFile;
   if (Size < 0 || Wanted > InFile)
     throw EZorvObject("TZorvObject: Chunk (" + Tag + ") runs past the end of " + Reader.FileName() +
                       " (" + std::to_string(uint32_t(Size)) + " bytes, " + std::to_string(InFile) +

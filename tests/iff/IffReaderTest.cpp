@@ -242,6 +242,16 @@ TEST_F(IffReaderTest, ReadStringStopsAtZeroAndFailsAtChunkOrFileEnd) {
   EXPECT_EQ(Reader.ReadString(S), 1);
   EXPECT_EQ(ReaderError([&] { Reader.ReadString(S); }), "TIffReader: Read beyond end of chunk!");
 
+  // Strings longer than any block the reader reads at once, back to back.
+  const std::string Long(70000, 'L');
+  TIffReader LongReader(Fixture(Form("ROOT", Chunk("STRS", Text(Long + '\0' + "b" + '\0'))), "long.iff"));
+  LongReader.OpenChunk(TIffTag("STRS"));
+  EXPECT_EQ(LongReader.ReadString(S), 70000);
+  EXPECT_TRUE(S == Long);
+  EXPECT_EQ(LongReader.Position(), 8 + 70001);
+  EXPECT_EQ(LongReader.ReadString(S), 1);
+  EXPECT_EQ(S, "b");
+
   // A chunk whose size claims more than the cut-short file holds.
   const std::string Cut = Fixture(Form("ROOT", Header("STRS", 10) + Text("abc")), "cut.iff");
   TIffReader CutReader(Cut);

@@ -43,6 +43,21 @@ TEST(Hardpoints, FileRowsMapOntoTheColumnMajorMatrix) {
             (std::array<float, 16>{1, 2, 3, 0, 5, 6, 7, 0, 9, 10, 11, 0, 4, 8, 12, 1}));
 }
 
+TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {
+  std::string Long(4 << 20, 'n');
+  for (size_t I = 0; I < Long.size(); I += 4093) Long[I] = char('a' + I % 26);
+  TempDir Dir;
+  auto Model = LoadWith(Dir, [&](TIffWriter& W) {
+    Form(W, "HARD", [&](TIffWriter& H) {
+      RawChunk(H, "HARD", HardChunk(Identity567, Long) + std::vector<uint8_t>{'x', 0});
+      RawChunk(H, "HARD", HardChunk(Identity567, "Next"));
+    });
+  });
+  ASSERT_EQ(Model->HardpointCount(), 2);
+  EXPECT_TRUE(Model->GetHardpoint(0)->Name == Long);
+  EXPECT_EQ(Model->GetHardpoint(1)->Name, "Next");
+}
+
 TEST(Hardpoints, ChunksAreReadByIndexWhateverTheirTagWithNamesUpToTheZeroByte) {
   TempDir Dir;
   auto Model = LoadWith(Dir, [](TIffWriter& W) {

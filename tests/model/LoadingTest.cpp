@@ -52,6 +52,34 @@ TEST(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {
   EXPECT_EQ(L.Model.Mesh().FaceCount, 4);
 }
 
+TEST(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
+  // 600,000 vertices (7.2 MB) and a partial record: blocks this large are
+  // held apart from the heap.
+  TempDir Dir;
+  const std::string File = Dir.File("big.iff");
+  std::vector<float> Floats(600000 * 3 + 1);
+  for (size_t I = 0; I < Floats.size(); ++I) Floats[I] = float(I);
+  WriteFile(File, "MESH", [&](TIffWriter& W) {
+    Form(W, "0012", [&](TIffWriter& M) {
+      RawChunk(M, "VERT", FloatBytes(Floats));
+      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
+      RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
+    });
+  });
+  TLoaded L;
+  for (int Load = 0; Load < 2; ++Load) {
+    L.Model.LoadFromFile(File);
+    const TMeshData& Mesh = L.Model.Mesh();
+    ASSERT_EQ(Mesh.VertexCount, 600000);
+    EXPECT_EQ(Mesh.Vertices[599999].Z, float(600000 * 3 - 1));
+    EXPECT_EQ(Mesh.Vertices[600000].X, float(600000 * 3));  // the partial record, its tail zero
+    EXPECT_EQ(Mesh.Vertices[600000].Y, 0.0f);
+  }
+  L.Model.FreeData();
+  EXPECT_FALSE(L.Model.Mesh().Vertices.Allocated());
+}
+
 TEST(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
   TempDir Dir;
   const std::string File = Dir.File("order.iff");
@@ -253,6 +281,22 @@ TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
   EXPECT_EQ(Size.Z, -10000.0f);
 }
 
+TEST(ModelBounds, AFaceWhoseLastCornerIsBadLeavesItsGoodCornersUnmeasured) {
+  TempDir Dir;
+  const std::string File = Dir.File("late.iff");
+  TStoredMesh Mesh;
+  Mesh.Face({{1, 1, 1}, {2, 2, 2}});
+  Mesh.Face({{-50, -50, -50}, {50, 50, 50}, {3, 3, 3}});
+  Mesh.FaceVertices[size_t(Mesh.Faces[1].First) + 2].Vertex = 99;
+  WriteSingleMeshModel(File, Mesh, {}, nullptr);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  TVector Min, Max;
+  L.Model.GetBounds(Min, Max);
+  EXPECT_EQ(Min.X, 1.0f);
+  EXPECT_EQ(Max.X, 2.0f);
+}
+
 TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
   TempDir Dir;
   const std::string File = Dir.File("bad.iff");
@@ -326,6 +370,39 @@ TEST(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
   EXPECT_EQ(L.Model.Mesh().Faces.Bytes(), 32u);
+}
+
+TEST(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMayNot) {
+  // "VERT" is the file's last item; 35 bytes are counted as 36, three records.
+  TempDir Dir;
+  const std::string File = Dir.File("vert35.iff");
+  auto WriteEndingWithVert = [&](size_t VertBytes) {
+    WriteFile(File, "MESH", [&](TIffWriter& W) {
+      Form(W, "0012", [&](TIffWriter& M) {
+        RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
+        RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
+        RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
+        RawChunk(M, "VERT", std::vector<uint8_t>(VertBytes, 0x41));
+      });
+    });
+  };
+  WriteEndingWithVert(35);
+  std::vector<uint8_t> Bytes = ReadFileBytes(File);
+  Bytes.pop_back();  // the pad byte
+  WriteFileBytes(File, Bytes);
+  TLoaded L;
+  L.Model.LoadFromFile(File);
+  EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
+  EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 36u);
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(L.Model.Mesh().Vertices.Data())[35], 0);
+
+  // 36 bytes of data cut by one: that byte is data, and the file is refused.
+  WriteEndingWithVert(36);
+  Bytes = ReadFileBytes(File);
+  Bytes.pop_back();
+  WriteFileBytes(File, Bytes);
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
+            "TZorvObject: Chunk (VERT) runs past the end of " + File + " (36 bytes, 35 in the file)!");
 }
 
 TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
