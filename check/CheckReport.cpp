@@ -15,15 +15,12 @@ nlohmann::ordered_json OrNull(const std::optional<T>& Value) {
 
 }  // namespace
 
-std::string FindingLine(const TFinding& Finding) {
-  std::string Line = std::string(SeverityName(Finding.Code->Severity)) + " " + Finding.Code->Code;
-  if (Finding.Lod) Line += " lod " + *Finding.Lod;
-  if (Finding.Record) Line += " record " + std::to_string(*Finding.Record);
-  if (Finding.Offset) Line += " offset " + std::to_string(*Finding.Offset);
-  // Tags and names come from the file: a control byte among them is shown
-  // escaped, so each finding stays on its line.
-  Line += ": ";
-  for (const char C : Finding.Message) {
+namespace {
+
+// Tags and names come from the file: a control byte among them is shown
+// escaped, so each finding stays on its line.
+void AppendEscaped(std::string& Line, const std::string& Text) {
+  for (const char C : Text) {
     const auto Byte = static_cast<unsigned char>(C);
     if (Byte < 0x20 || Byte == 0x7F) {
       char Escape[8];
@@ -33,6 +30,20 @@ std::string FindingLine(const TFinding& Finding) {
       Line += C;
     }
   }
+}
+
+}  // namespace
+
+std::string FindingLine(const TFinding& Finding) {
+  std::string Line = std::string(SeverityName(Finding.Code->Severity)) + " " + Finding.Code->Code;
+  if (Finding.Lod) {
+    Line += " lod ";
+    AppendEscaped(Line, *Finding.Lod);
+  }
+  if (Finding.Record) Line += " record " + std::to_string(*Finding.Record);
+  if (Finding.Offset) Line += " offset " + std::to_string(*Finding.Offset);
+  Line += ": ";
+  AppendEscaped(Line, Finding.Message);
   return Line;
 }
 

@@ -20,5 +20,10 @@ inline const std::vector<TFuzzRegression> FuzzRegressions = {
     // Found by fuzz_model_check: the root's tag, shown in a finding, held a
     // line break (mended in the check's text line, which escapes it).
     {"model_check", "a root chunk whose tag holds a line break", {'F', 'M', 'R', '\n', 'S', 'P', 'H', 'R'}},
+    // Found by fuzz_model_check: a level form's tag, shown as a finding's
+    // level, held line breaks (mended: the level is escaped too).
+    {"model_check", "a level form whose tag holds line breaks",
+     {'F', 'O', 'R', 'M', 0, 0, 0, 0x1C, 'D', 'E', 'T', 'A', 'F', 'O', 'R', 'M', 0, 0, 0, 0x10,
+      'M', 'E', 'S', 'H', 'F', 'O', 'R', 'M', 0, 0, 0, 4, '0', '\n', '\n', '1'}},
     {"number_parser", "an exponent far beyond the float range", {'1', 'e', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9'}},
 };
