@@ -433,6 +433,10 @@ void TForm1::ReadSphere() {
   bool TreePresent = CheckBoxTree->isChecked();
   ::ReadSphere(ModelFileName, SphereCenter, SphereDiameter, TreePresent);
   CheckBoxTree->setChecked(TreePresent);
+  ShowSphereBoxes();
+}
+
+void TForm1::ShowSphereBoxes() {
   EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
   EditPosY->setText(Text(FormatFixed3(SphereCenter[1])));
   EditPosZ->setText(Text(FormatFixed3(SphereCenter[2])));
@@ -497,10 +501,7 @@ void TForm1::FitSphereClick() {
   // could make the sphere smaller than the model.
   for (int I = 0; I < 3; ++I) SphereCenter[I] = Fitted.Center[I];
   SphereDiameter = Fitted.Radius;
-  EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
-  EditPosY->setText(Text(FormatFixed3(SphereCenter[1])));
-  EditPosZ->setText(Text(FormatFixed3(SphereCenter[2])));
-  EditDiameter->setText(Text(FormatFixed3(SphereDiameter)));
+  ShowSphereBoxes();
 }
 
 void TForm1::SavePictureClick() {

@@ -110,6 +110,8 @@ public:
   void FormMouseMove(int X, int Y);
   void FormMouseUp(Qt::MouseButton Button, int X, int Y);
   void ReadSphere();
+  // The sphere's four values in its boxes, as "0.000".
+  void ShowSphereBoxes();
   // The drawing's context menu (right button): built afresh from the
   // window's state, shown at the pointer, its items run as handlers.
   void FormContextMenu(const QPoint& GlobalPosition);

@@ -46,16 +46,26 @@ std::vector<std::string> QtNameFilters(const std::string& Filter) {
   return Filters;
 }
 
+namespace {
+
+// The dialog's name filters from "Description|pattern" pairs, and the
+// extension a typed name without one gets.
+void SetFilterAndSuffix(QFileDialog& Dialog, const std::string& Filter, const std::string& DefaultExt) {
+  QStringList Filters;
+  for (const auto& F : QtNameFilters(Filter)) Filters << QString::fromStdString(F);
+  Dialog.setNameFilters(Filters);
+  QString Ext = QString::fromStdString(DefaultExt);
+  if (Ext.startsWith('.')) Ext.remove(0, 1);
+  Dialog.setDefaultSuffix(Ext);
+}
+
+}  // namespace
+
 std::optional<std::string> TQtWindowServices::OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) {
   QFileDialog Dialog(Parent);
   Dialog.setAcceptMode(QFileDialog::AcceptOpen);
   Dialog.setFileMode(Options.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  QStringList Filters;
-  for (const auto& F : QtNameFilters(Options.Filter)) Filters << QString::fromStdString(F);
-  Dialog.setNameFilters(Filters);
-  QString Ext = QString::fromStdString(Options.DefaultExt);
-  if (Ext.startsWith('.')) Ext.remove(0, 1);
-  Dialog.setDefaultSuffix(Ext);
+  SetFilterAndSuffix(Dialog, Options.Filter, Options.DefaultExt);
   // Qt's dialog has no "open read-only" box to hide; sizing is its default.
   Dialog.setSizeGripEnabled(Options.EnableSizing);
   for (;;) {
@@ -76,12 +86,7 @@ std::optional<std::string> TQtWindowServices::SaveFile(QWidget* Parent, const TS
   QFileDialog Dialog(Parent);
   Dialog.setAcceptMode(QFileDialog::AcceptSave);
   Dialog.setFileMode(QFileDialog::AnyFile);
-  QStringList Filters;
-  for (const auto& F : QtNameFilters(Options.Filter)) Filters << QString::fromStdString(F);
-  Dialog.setNameFilters(Filters);
-  QString Ext = QString::fromStdString(Options.DefaultExt);
-  if (Ext.startsWith('.')) Ext.remove(0, 1);
-  Dialog.setDefaultSuffix(Ext);
+  SetFilterAndSuffix(Dialog, Options.Filter, Options.DefaultExt);
   if (!Options.OverwritePrompt) Dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
   return QFileInfo(Dialog.selectedFiles().first()).absoluteFilePath().toStdString();

@@ -13,41 +13,13 @@
 
 #include "check/ModelFiles.h"
 #include "model/SampleModel.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempDir.h"
 
 using nlohmann::json;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRun {
-  int Code = -1;
-  std::string Out, Err;
-};
-
-std::string Quoted(const std::string& Text) {
-  std::string Q = "'";
-  for (char C : Text) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Q + "'";
-}
-
-TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args) {
-  std::string Command = Quoted(QUELBIR_CLI);
-  for (const std::string& A : Args) Command += " " + Quoted(A);
-  Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt"));
-  TRun Run;
-  const int Status = std::system(Command.c_str());
-  Run.Code = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-  auto Slurp = [](const std::string& F) {
-    std::ifstream In(F, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-  };
-  Run.Out = Slurp(Dir.File("out.txt"));
-  Run.Err = Slurp(Dir.File("err.txt"));
-  return Run;
-}
 
 // A mod folder: sound models, one the reader refuses, files that are not
 // models, and a link back to a folder that would loop if it were followed.

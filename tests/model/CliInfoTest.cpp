@@ -8,42 +8,13 @@
 #include <sstream>
 
 #include "model/SampleModel.h"
+#include "tests/support/CliRun.h"
 #include "tests/model/ModelFixtures.h"
 
 using namespace ModelFixtures;
 using nlohmann::json;
 
 namespace {
-
-struct TRun {
-  int Code = -1;
-  std::string Out, Err;
-};
-
-std::string Quoted(const std::string& Text) {
-  std::string Q = "'";
-  for (char C : Text) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Q + "'";
-}
-
-// Runs quelbir-cli with no display to talk to.
-TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args) {
-  std::string Command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(QUELBIR_CLI);
-  for (const std::string& A : Args) Command += " " + Quoted(A);
-  Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt"));
-  TRun Run;
-  int Status = std::system(Command.c_str());
-  Run.Code = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-  auto Slurp = [](const std::string& F) {
-    std::ifstream In(F, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-  };
-  Run.Out = Slurp(Dir.File("out.txt"));
-  Run.Err = Slurp(Dir.File("err.txt"));
-  return Run;
-}
 
 float AsFloat(const json& Number) { return float(Number.get<double>()); }
 
