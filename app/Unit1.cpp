@@ -1,10 +1,13 @@
 #include "app/Unit1.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <clocale>
 #include <sstream>
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QDragEnterEvent>
@@ -13,6 +16,7 @@
 #include <QFontInfo>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -113,6 +117,9 @@ void TForm1::BuildControls() {
   GLView->setObjectName("GLView");
   GLView->setGeometry(0, 0, width(), height());
   GLView->installEventFilter(this);
+  // A click gives the drawing the keyboard (for its menu keys) without
+  // putting it into the tab order.
+  GLView->setFocusPolicy(Qt::ClickFocus);
 
   Panel2 = BlackPanel(this, 8, 8, 153, 41);
   Button1 = Button(Panel2, "&Load Mesh...", 8, 8, 75, 25);
@@ -244,6 +251,16 @@ void TForm1::ConnectHandlers() {
   connect(edScale, &TKeyPressEdit::Changed, this, [this] { Handle([this] { edScaleChange(); }); });
   connect(lbHards, &TTwoColumnListBox::Clicked, this, [this] { Handle([this] { lbHardsClick(); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
+  // Undo and redo of the window's values; inside an edit box its own undo
+  // comes first.
+  for (const char* Keys : {"Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+Y"}) {
+    auto* Shortcut = new QShortcut(QKeySequence(QString::fromLatin1(Keys)), this);
+    const bool Undo = std::string(Keys) == "Ctrl+Z";
+    connect(Shortcut, &QShortcut::activated, this, [this, Undo] {
+      if (qobject_cast<QLineEdit*>(QApplication::focusWidget())) return;
+      Handle([this, Undo] { Undo ? UndoClick() : RedoClick(); });
+    });
+  }
   for (TKeyPressEdit* Box : {EditPosX, EditPosY, EditPosZ, EditDiameter}) {
     Box->OnKeyPress = [this, Box](char16_t& Key) {
       // A key whose handler fails does not reach the box.
@@ -393,19 +410,25 @@ void TForm1::DrawModel() { ::DrawModel(SceneState()); }
 // ---- loading ----
 
 void TForm1::Button1Click() {
-  std::optional<std::string> Chosen = FServices.OpenFile(this, OpenDialog1);
+  TOpenDialogOptions Options = OpenDialog1;
+  Options.InitialFolder = DialogFolder();
+  std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
+  if (Chosen) RememberDialogFolder(*Chosen);
   if (Chosen && FServices.FileExists(*Chosen)) LoadMesh(*Chosen);
 }
 
 void TForm1::LoadMesh(const std::string& FileName) {
   ModelFileName = FileName;
-  if (FileName != FModelLODFile) {
+  // A load replaces the model: nothing before it can be taken back.
+  History.Clear();
+  if (!SameModelFile(FileName, FModelLODFile)) {
     // Another file starts at the level the window always shows first.
     ModelLOD = 1;
     FModelLODFile = FileName;
   }
-  Button2->setEnabled(true);
   FPaintFailureShown = false;
+  FMovingHardpoint = false;
+  Dragging = false;
   Model.reset();
   // The model is drawn without a display list (SetUseList false), so it
   // takes no list name: loading needs no OpenGL, even before the window's
@@ -430,9 +453,17 @@ void TForm1::edScaleChange() { ViewScale = ViewScaleFromText(edScale->text().toS
 // ---- the collision sphere ----
 
 void TForm1::ReadSphere() {
+  // Read whole or not at all: a sphere read that fails part-way must not
+  // leave the fields holding one file's centre and another's diameter.
+  float Center[3] = {0, 0, 0};
+  float Diameter = 0;
   bool TreePresent = CheckBoxTree->isChecked();
-  ::ReadSphere(ModelFileName, SphereCenter, SphereDiameter, TreePresent);
+  ::ReadSphere(ModelFileName, Center, Diameter, TreePresent);
+  for (int I = 0; I < 3; ++I) SphereCenter[I] = Center[I];
+  SphereDiameter = Diameter;
   CheckBoxTree->setChecked(TreePresent);
+  SphereFileName = ModelFileName;
+  Button2->setEnabled(true);
   ShowSphereBoxes();
 }
 
@@ -446,13 +477,23 @@ void TForm1::ShowSphereBoxes() {
 void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
   if (Key != u'\r') return;
   Key = 0;
-  StoreSphereTexts(EditPosX->text().toStdString(), EditPosY->text().toStdString(), EditPosZ->text().toStdString(),
-                   EditDiameter->text().toStdString(), SphereCenter, SphereDiameter);
+  Changing("Sphere Values", [this] {
+    StoreSphereTexts(EditPosX->text().toStdString(), EditPosY->text().toStdString(), EditPosZ->text().toStdString(),
+                     EditDiameter->text().toStdString(), SphereCenter, SphereDiameter);
+  });
 }
 
 void TForm1::Button2Click() {
-  WriteSphere(ModelFileName, SphereCenter, SphereDiameter);
-  LoadMesh(ModelFileName);
+  // The sphere shown goes into the file it was read from, whatever load
+  // failed since.
+  if (SphereFileName.empty()) return;
+  const std::string FileName = SphereFileName;
+  WriteSphere(FileName, SphereCenter, SphereDiameter);
+  // Saving is no edit: what was undoable before it stays so, and the values
+  // before it can be brought back and saved again.
+  TEditHistory Kept = History;
+  LoadMesh(FileName);
+  History = std::move(Kept);
 }
 
 // ---- the drawing's context menu ----
@@ -467,6 +508,12 @@ QMenu* TForm1::DrawingMenu() {
   auto* Menu = new QMenu(this);
   Menu->setObjectName("DrawingMenu");
   const bool Loaded = Model != nullptr;
+  const std::string UndoName = History.UndoName(), RedoName = History.RedoName();
+  AddMenuItem(Menu, UndoName.empty() ? "Undo" : ("Undo " + UndoName).c_str(), History.CanUndo(),
+              [this] { UndoClick(); });
+  AddMenuItem(Menu, RedoName.empty() ? "Redo" : ("Redo " + RedoName).c_str(), History.CanRedo(),
+              [this] { RedoClick(); });
+  Menu->addSeparator();
   QMenu* Levels = Menu->addMenu("Level of Detail");
   Levels->setObjectName("LevelMenu");
   const int Shown = ModelLevels.LoadedIndex();
@@ -477,7 +524,9 @@ QMenu* TForm1::DrawingMenu() {
   }
   // A single-mesh file names no levels.
   Levels->setEnabled(Loaded && !ModelLevels.Tags.empty());
-  AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
+  // The fit is the shown model's: offered only while the sphere shown is
+  // that file's too, so that Save never writes it into another file.
+  AddMenuItem(Menu, "Fit Sphere to Model", Loaded && SphereFileName == ModelFileName, [this] { FitSphereClick(); });
   AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
   AddMenuItem(Menu, "Export...", Loaded, [this] { ExportClick(); });
   return Menu;
@@ -489,18 +538,90 @@ void TForm1::FormContextMenu(const QPoint& GlobalPosition) {
 }
 
 void TForm1::LevelOfDetailClick(int Level) {
-  if (ModelFileName.empty()) return;
+  if (!Model || ModelFileName.empty()) return;
+  // Only the mesh is the level's: the sphere, the hardpoints, the selection
+  // and the history are the file's and stay as they are. A level that fails
+  // to load changes nothing; its message is the loader's.
+  TModelLevels Levels;
+  auto Switched = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
+  Switched->OnLog = RecordModelLevels(Levels);
+  SetUpEditorModel(*Switched, ModelFileName, Level);
+  for (int32_t I = 0; I < std::min(Model->HardpointCount(), Switched->HardpointCount()); ++I) {
+    const THardpoint* Kept = Model->GetHardpoint(I);
+    THardpoint* Into = Switched->GetHardpoint(I);
+    if (Kept && Into) Into->Matrix = Kept->Matrix;
+  }
+  Switched->SelectedHardpoint = Model->SelectedHardpoint;
+  ModelLevels = std::move(Levels);
+  Switched->OnLog = RecordModelLevels(ModelLevels);
+  FMovingHardpoint = false;
+  Model = std::move(Switched);
   ModelLOD = Level;
-  LoadMesh(ModelFileName);
+  FPaintFailureShown = false;
+}
+
+void TForm1::UndoClick() { RestoreHistory(false); }
+void TForm1::RedoClick() { RestoreHistory(true); }
+
+void TForm1::RestoreHistory(bool Forward) {
+  TEditorValues Values = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
+  if (!(Forward ? History.Redo(Values) : History.Undo(Values))) return;
+  ApplyEditorValues(Values, SphereCenter, SphereDiameter, Model.get());
+  ShowRestoredValues(History.LastHardpoint());
+}
+
+void TForm1::ShowRestoredValues(int ChangedHardpoint) {
+  ShowSphereBoxes();
+  if (ChangedHardpoint >= 0 && ChangedHardpoint < lbHards->Count()) lbHards->SetItemIndex(ChangedHardpoint);
+  lbHardsClick();
+}
+
+void TForm1::Changing(const std::string& What, const std::function<void()>& Step, const std::string& MergeKey) {
+  // A change made inside another (the store at the end of "u") is part of it.
+  if (FChangeDepth > 0) {
+    Step();
+    return;
+  }
+  const TEditorValues Before = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
+  ++FChangeDepth;
+  try {
+    Step();
+  } catch (...) {
+    --FChangeDepth;
+    History.Record(What, Before, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()), MergeKey);
+    throw;
+  }
+  --FChangeDepth;
+  History.Record(What, Before, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()), MergeKey);
+}
+
+std::string TForm1::DialogFolder() const {
+  if (!FLastDialogFolder.empty()) return FLastDialogFolder;
+  if (ModelFileName.empty()) return {};
+  return std::filesystem::path(ModelFileName).parent_path().string();
+}
+
+void TForm1::RememberDialogFolder(const std::string& ChosenFile) {
+  const std::string Folder = std::filesystem::path(ChosenFile).parent_path().string();
+  if (!Folder.empty()) FLastDialogFolder = Folder;
+}
+
+std::optional<std::string> TForm1::ChooseSaveFile(TSaveDialogOptions Options) {
+  Options.InitialFolder = DialogFolder();
+  std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+  if (Chosen) RememberDialogFolder(*Chosen);
+  return Chosen;
 }
 
 void TForm1::FitSphereClick() {
-  if (!Model) return;
+  if (!Model || SphereFileName != ModelFileName) return;
   const TFittedSphere Fitted = FitModelSphere(ModelFileName, std::nullopt);
   // The exact fitted floats go into the fields: the boxes' three decimals
   // could make the sphere smaller than the model.
-  for (int I = 0; I < 3; ++I) SphereCenter[I] = Fitted.Center[I];
-  SphereDiameter = Fitted.Radius;
+  Changing("Fit Sphere to Model", [&] {
+    for (int I = 0; I < 3; ++I) SphereCenter[I] = Fitted.Center[I];
+    SphereDiameter = Fitted.Radius;
+  });
   ShowSphereBoxes();
 }
 
@@ -509,8 +630,9 @@ void TForm1::SavePictureClick() {
   TSaveDialogOptions Options;
   Options.Filter = "PNG Pictures (*.png)|*.png";
   Options.DefaultExt = ".png";
-  const std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
   if (!Chosen) return;
+  CheckPictureFileName(*Chosen);
   TPictureRequest Request;
   Request.ModelFile = ModelFileName;
   Request.LOD = ModelLOD;
@@ -540,7 +662,7 @@ void TForm1::ExportClick() {
   TSaveDialogOptions Options;
   Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
   Options.DefaultExt = ".glb";
-  const std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
   if (!Chosen) return;
   TExportOptions Export;
   Export.LOD = ModelLOD;  // the level shown
@@ -580,7 +702,13 @@ void TForm1::lbHardsClick() {
   SetGridTexts(Texts);
 }
 
-void TForm1::edH1KeyPress(TKeyPressEdit*, char16_t&) { StoreGridNow(); }
+void TForm1::edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key) {
+  // Typing one number into one box is one change, until Enter ends it.
+  const int Box = int(std::find(edH.begin(), edH.end(), Sender) - edH.begin());
+  Changing("Hardpoint Edit", [this] { StoreGridNow(); },
+           "grid " + std::to_string(lbHards->ItemIndex()) + " " + std::to_string(Box));
+  if (Key == u'\r') History.Seal();
+}
 
 void TForm1::StoreGridNow() {
   THardpoint* Hardpoint = SelectedHardpoint();
@@ -596,11 +724,19 @@ void TForm1::NormaliseRowClick(int Row) {
   edH1KeyPress(nullptr, Key);
 }
 
-void TForm1::Button3Click() { NormaliseRowClick(0); }
-void TForm1::Button4Click() { NormaliseRowClick(1); }
-void TForm1::Button5Click() { NormaliseRowClick(2); }
+void TForm1::Button3Click() {
+  Changing("Unit Row", [this] { NormaliseRowClick(0); });
+}
+void TForm1::Button4Click() {
+  Changing("Unit Row", [this] { NormaliseRowClick(1); });
+}
+void TForm1::Button5Click() {
+  Changing("Unit Row", [this] { NormaliseRowClick(2); });
+}
 
-void TForm1::Button6Click() {
+void TForm1::Button6Click() { Changing("Rotation", [this] { CreateRotationNow(); }); }
+
+void TForm1::CreateRotationNow() {
   THardpoint* Hardpoint = SelectedHardpoint();
   if (Hardpoint == nullptr) return;
   TGridTexts Texts = GridTexts();
@@ -623,31 +759,76 @@ void TForm1::Button7Click() {
   FServices.SetClipboardText(HardpointScriptText(*Model));
 }
 
-// ---- the mouse: a left-button drag rotates the views ----
+// ---- the mouse: a left-button press on the selected hardpoint's marker
+// moves it, anywhere else it turns the views; a click picks a marker ----
 
 void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
-  if (Button == Qt::LeftButton) {
-    DragStartX = X;
-    DragStartY = Y;
-    Dragging = true;
-  } else {
+  FMovingHardpoint = false;
+  if (Button != Qt::LeftButton) {
     Dragging = false;
+    return;
   }
+  DragStartX = FPressX = X;
+  DragStartY = FPressY = Y;
+  FPressMoved = false;
+  Dragging = true;
+  const TSceneState State = SceneState();
+  const THardpoint* Selected = SelectedHardpoint();
+  if (Selected == nullptr) return;
+  const auto Pick = PickHardpoint(State, GLView->width(), GLView->height(), X, Y, MarkerReach, lbHards->ItemIndex());
+  if (!Pick) return;
+  FMovingHardpoint = true;
+  FDragView = ViewTransforms(State)[size_t(Pick->View)];
+  FDragOrigin = HardpointOrigin(Selected->Matrix);
+  FDragBefore = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
 }
 
 void TForm1::FormMouseMove(int X, int Y) {
   if (!Dragging) return;
-  ViewAngles[0] = float(DragStartX - X);
-  ViewAngles[1] = float(DragStartY - Y);
-  setWindowTitle(Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " +
-                      FormatFixed2(ViewAngles[2])));
+  if (std::abs(X - FPressX) + std::abs(Y - FPressY) > 2) FPressMoved = true;
+  if (FMovingHardpoint) {
+    MoveDraggedHardpoint(X, Y, FSnapHeld);
+  } else {
+    ViewAngles[0] = float(DragStartX - X);
+    ViewAngles[1] = float(DragStartY - Y);
+    setWindowTitle(Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " +
+                        FormatFixed2(ViewAngles[2])));
+  }
+  // The drawing follows the hand at once, not at the next tick.
+  Paint();
 }
 
-void TForm1::FormMouseUp(Qt::MouseButton, int, int) {
-  const bool WasDragging = Dragging;
+void TForm1::MoveDraggedHardpoint(int X, int Y, bool Snap) {
+  THardpoint* Hardpoint = SelectedHardpoint();
+  if (Hardpoint == nullptr) return;
+  TModelPoint To = MoveInViewPlane(FDragView, FDragOrigin, X - FPressX, Y - FPressY, GLView->width(), GLView->height());
+  if (Snap)
+    if (auto Vertex = NearestVertexOnScreen(FDragView, Model->Mesh(), GLView->width(), GLView->height(), X, Y))
+      To = *Vertex;
+  for (int I = 0; I < 3; ++I) Hardpoint->Matrix[size_t(12 + I)] = To[size_t(I)];
+  // The grid shows the new numbers as they come; the script copies them.
+  TGridTexts Texts = GridTexts();
+  ShowMatrix(Hardpoint->Matrix, Texts);
+  SetGridTexts(Texts);
+}
+
+void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
+  const bool WasDragging = Dragging, WasMoving = FMovingHardpoint;
   Dragging = false;
-  // The angles stay; the caption names the file again.
-  if (WasDragging) setWindowTitle(Text(FCaption));
+  FMovingHardpoint = false;
+  if (WasMoving) {
+    History.Record("Move Hardpoint", FDragBefore, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()));
+    History.Seal();
+  } else if (WasDragging) {
+    // The angles stay; the caption names the file again.
+    setWindowTitle(Text(FCaption));
+  }
+  if (Button != Qt::LeftButton || !WasDragging || FPressMoved || !Model) return;
+  // A click: the marker under it is selected as a pick in the list would.
+  const auto Pick = PickHardpoint(SceneState(), GLView->width(), GLView->height(), X, Y, MarkerReach);
+  if (!Pick || Pick->Hardpoint == lbHards->ItemIndex()) return;
+  lbHards->SetItemIndex(Pick->Hardpoint);
+  lbHardsClick();
 }
 
 // ---- Qt's events ----
@@ -707,6 +888,7 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
       case QEvent::MouseMove: {
         auto* Mouse = static_cast<QMouseEvent*>(Event);
         const QPoint At = Mouse->position().toPoint();
+        FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
         Handle([&] { FormMouseMove(At.x(), At.y()); });
         return true;
       }
@@ -717,8 +899,20 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         return true;
       }
       case QEvent::ContextMenu: {
-        FormContextMenu(static_cast<QContextMenuEvent*>(Event)->globalPos());
+        auto* Asked = static_cast<QContextMenuEvent*>(Event);
+        // From the keyboard the menu opens over the drawing's middle.
+        FormContextMenu(Asked->reason() == QContextMenuEvent::Mouse
+                            ? Asked->globalPos()
+                            : GLView->mapToGlobal(QPoint(GLView->width() / 2, GLView->height() / 2)));
         return true;
+      }
+      case QEvent::KeyPress: {
+        auto* Key = static_cast<QKeyEvent*>(Event);
+        if (Key->key() == Qt::Key_Menu || (Key->key() == Qt::Key_F10 && Key->modifiers() == Qt::ShiftModifier)) {
+          FormContextMenu(GLView->mapToGlobal(QPoint(GLView->width() / 2, GLView->height() / 2)));
+          return true;
+        }
+        break;
       }
       case QEvent::Wheel: {
         // One notch (120) is one step of the up/down control, so box,

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QCheckBox>
@@ -23,9 +24,11 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
+#include "editor/EditHistory.h"
 #include "editor/HardpointEdits.h"
 #include "editor/ModelLevels.h"
 #include "editor/Scene.h"
+#include "editor/ViewPicking.h"
 
 class QMenu;
 class TQtGLView;
@@ -76,6 +79,10 @@ public:
   // State.
   std::unique_ptr<TZorvObject> Model;
   std::string ModelFileName;
+  // The file whose sphere the fields and boxes hold, which is the file Save
+  // writes: set only by a sphere read that completed, so that one file's
+  // values never go into another; empty (and Save disabled) until then.
+  std::string SphereFileName;
   float ViewAngles[3] = {0, 0, 0};
   float ViewScale = 0;
   float SphereCenter[3] = {0, 0, 0};
@@ -87,6 +94,8 @@ public:
   int ModelLOD = 1;
   // The levels the last load found, and the one it read.
   TModelLevels ModelLevels;
+  // The user's changes to the sphere and the hardpoints since the last load.
+  TEditHistory History;
 
   // Handlers and their steps.
   void FormCreate();
@@ -117,6 +126,8 @@ public:
   void FormContextMenu(const QPoint& GlobalPosition);
   QMenu* DrawingMenu();
   void LevelOfDetailClick(int Level);
+  void UndoClick();
+  void RedoClick();
   void FitSphereClick();
   void SavePictureClick();
   void ExportClick();
@@ -132,6 +143,13 @@ public:
   THardpoint* SelectedHardpoint() const;
   TGridTexts GridTexts() const;
   void SetGridTexts(const TGridTexts& Texts);
+  // The drawing's mouse: how near (pixels) a press must come to a marker's
+  // origin to pick or drag it.
+  static constexpr double MarkerReach = 6;
+  // Runs Step as one change the user makes, recorded in History as What
+  // when it changed a value (also when it failed part-way). Steps with the
+  // same non-empty MergeKey in a row are one change.
+  void Changing(const std::string& What, const std::function<void()>& Step, const std::string& MergeKey = {});
   // How many times FormPaint has run.
   int PaintCount() const { return FPaintCount; }
 
@@ -153,6 +171,16 @@ private:
   void ConnectHandlers();
   void AttachViewHandlers();
   void NormaliseRowClick(int Row);
+  void CreateRotationNow();
+  // Shows the values History put back: the sphere's boxes, and the changed
+  // (else the selected) hardpoint selected and in the grid.
+  void ShowRestoredValues(int ChangedHardpoint);
+  void RestoreHistory(bool Forward);
+  // The folder a file dialog starts in: the last one used, else the model's.
+  std::string DialogFolder() const;
+  void RememberDialogFolder(const std::string& ChosenFile);
+  std::optional<std::string> ChooseSaveFile(TSaveDialogOptions Options);
+  void MoveDraggedHardpoint(int X, int Y, bool Snap);
   void StoreGridNow();
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
@@ -175,4 +203,15 @@ private:
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
   std::string FModelLODFile;  // the file ModelLOD was chosen for
+  int FChangeDepth = 0;
+  std::string FLastDialogFolder;
+  // A left press on the drawing: where, and whether it moves the selected
+  // hardpoint (in the plane of FDragView, from FDragOrigin) or turns the views.
+  int FPressX = 0, FPressY = 0;
+  bool FPressMoved = false;
+  bool FMovingHardpoint = false;
+  bool FSnapHeld = false;  // Ctrl held at the last move: snap to a vertex
+  TViewTransform FDragView;
+  TModelPoint FDragOrigin{};
+  TEditorValues FDragBefore;
 };

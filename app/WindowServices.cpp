@@ -46,6 +46,19 @@ std::vector<std::string> QtNameFilters(const std::string& Filter) {
   return Filters;
 }
 
+std::string FilterExtension(const std::string& NameFilter) {
+  const auto Star = NameFilter.find("*.");
+  if (Star == std::string::npos) return {};
+  std::string Ext;
+  for (size_t I = Star + 2; I < NameFilter.size(); ++I) {
+    const char C = NameFilter[I];
+    if (C == ' ' || C == ')' || C == ';') break;
+    if (C == '*' || C == '?') return {};
+    Ext += C;
+  }
+  return Ext;
+}
+
 namespace {
 
 // The dialog's name filters from "Description|pattern" pairs, and the
@@ -57,6 +70,15 @@ void SetFilterAndSuffix(QFileDialog& Dialog, const std::string& Filter, const st
   QString Ext = QString::fromStdString(DefaultExt);
   if (Ext.startsWith('.')) Ext.remove(0, 1);
   Dialog.setDefaultSuffix(Ext);
+  // The type chosen decides the extension of a name typed without one.
+  QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&Dialog, Ext](const QString& Chosen) {
+    const std::string FromFilter = FilterExtension(Chosen.toStdString());
+    Dialog.setDefaultSuffix(FromFilter.empty() ? Ext : QString::fromStdString(FromFilter));
+  });
+}
+
+void StartIn(QFileDialog& Dialog, const std::string& Folder) {
+  if (!Folder.empty()) Dialog.setDirectory(QString::fromStdString(Folder));
 }
 
 }  // namespace
@@ -66,6 +88,7 @@ std::optional<std::string> TQtWindowServices::OpenFile(QWidget* Parent, const TO
   Dialog.setAcceptMode(QFileDialog::AcceptOpen);
   Dialog.setFileMode(Options.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   SetFilterAndSuffix(Dialog, Options.Filter, Options.DefaultExt);
+  StartIn(Dialog, Options.InitialFolder);
   // Qt's dialog has no "open read-only" box to hide; sizing is its default.
   Dialog.setSizeGripEnabled(Options.EnableSizing);
   for (;;) {
@@ -87,6 +110,7 @@ std::optional<std::string> TQtWindowServices::SaveFile(QWidget* Parent, const TS
   Dialog.setAcceptMode(QFileDialog::AcceptSave);
   Dialog.setFileMode(QFileDialog::AnyFile);
   SetFilterAndSuffix(Dialog, Options.Filter, Options.DefaultExt);
+  StartIn(Dialog, Options.InitialFolder);
   if (!Options.OverwritePrompt) Dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
   return QFileInfo(Dialog.selectedFiles().first()).absoluteFilePath().toStdString();

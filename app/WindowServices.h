@@ -21,6 +21,7 @@ struct TOpenDialogOptions {
   bool FileMustExist = false;
   bool NoReadOnlyReturn = false; // a read-only file is refused, the dialog stays
   bool EnableSizing = false;
+  std::string InitialFolder;     // where the dialog starts; empty: the working folder
 };
 
 // The file-save dialog's settings.
@@ -28,6 +29,7 @@ struct TSaveDialogOptions {
   std::string Filter;      // "Description|pattern" pairs joined by "|"
   std::string DefaultExt;  // appended to a typed name that has none
   bool OverwritePrompt = true;  // an existing file is replaced only when the user confirms
+  std::string InitialFolder;    // where the dialog starts; empty: the working folder
 };
 
 class TWindowServices {
@@ -99,3 +101,8 @@ public:
 // Qt's name filters for a "Description|pattern|..." filter:
 // "IFF Files (*.iff)|*.iff" gives the one filter "IFF Files (*.iff)".
 std::vector<std::string> QtNameFilters(const std::string& Filter);
+
+// The extension (without its dot) a name typed under one of those filters
+// gets when it has none: "Wavefront OBJ (*.obj)" gives "obj"; a filter
+// without a plain "*.ext" pattern gives "".
+std::string FilterExtension(const std::string& NameFilter);

@@ -1,5 +1,7 @@
 #include "editor/ModelLevels.h"
 
+#include <filesystem>
+
 int TModelLevels::LoadedIndex() const {
   for (size_t I = 0; I < Tags.size(); ++I)
     if (Tags[I] == Loaded) return int(I);
@@ -17,4 +19,12 @@ T3DObject::TLogEvent RecordModelLevels(TModelLevels& Levels) {
       Levels.Loaded = Msg.substr(10);
     }
   };
+}
+
+bool SameModelFile(const std::string& A, const std::string& B) {
+  if (A == B) return true;
+  if (A.empty() || B.empty()) return false;
+  std::error_code Failed;
+  const bool Same = std::filesystem::equivalent(A, B, Failed);
+  return !Failed && Same;
 }

@@ -19,3 +19,8 @@ struct TModelLevels {
 // A log handler that fills Levels afresh at every load of the model it is
 // attached to (T3DObject::OnLog). Levels must outlive the model's loads.
 T3DObject::TLogEvent RecordModelLevels(TModelLevels& Levels);
+
+// Whether two names of model files name the same file on disk, however they
+// are spelled (relative or absolute, through links); names that cannot be
+// looked up are compared as they are written.
+bool SameModelFile(const std::string& A, const std::string& B);

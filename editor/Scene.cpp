@@ -25,24 +25,16 @@ float ViewScaleFromText(const std::string& Text) {
 
 namespace {
 
-// One view of a layout: where its origin sits in the -1..1 square and the
-// quarter turn that shows the model from its side.
-struct TView {
-  float X, Y;                    // glTranslatef (3-view layout only)
-  float Angle, AxisX, AxisY, AxisZ;  // glRotatef; Angle 0 for none
-  bool Translate;
-};
-
-constexpr TView ThreeViews[3] = {
+constexpr TLayoutView ThreeViews[3] = {
     {0.5f, -0.5f, 0, 0, 0, 0, true},   // lower right: back, (x, y)
     {0.5f, 0.5f, 90, 1, 0, 0, true},   // upper right: top, (x, -z)
     {-0.5f, -0.5f, 90, 0, 1, 0, true}  // lower left: side, (z, y)
 };
-constexpr TView TopView = {0, 0, 90, 1, 0, 0, false};
-constexpr TView SideView = {0, 0, 90, 0, 1, 0, false};
-constexpr TView BackView = {0, 0, 0, 0, 0, 0, false};
+constexpr TLayoutView TopView = {0, 0, 90, 1, 0, 0, false};
+constexpr TLayoutView SideView = {0, 0, 90, 0, 1, 0, false};
+constexpr TLayoutView BackView = {0, 0, 0, 0, 0, 0, false};
 
-void DrawView(const TSceneState& State, GLUquadric* Quadric, const TView& View) {
+void DrawView(const TSceneState& State, GLUquadric* Quadric, const TLayoutView& View) {
   glPushMatrix();
   if (View.Translate) glTranslatef(View.X, View.Y, 0);
   if (View.Angle != 0) glRotatef(View.Angle, View.AxisX, View.AxisY, View.AxisZ);
@@ -59,6 +51,16 @@ void RotateByViewAngles(const TSceneState& State) {
 }
 
 }  // namespace
+
+std::vector<TLayoutView> LayoutViews(int Layout) {
+  switch (Layout) {
+    case 0: return {ThreeViews[0], ThreeViews[1], ThreeViews[2]};
+    case 1: return {TopView};
+    case 2: return {SideView};
+    case 3: return {BackView};
+    default: return {};
+  }
+}
 
 void SetupFixedGLState() {
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -86,15 +88,7 @@ void PaintScene(const TSceneState& State) {
     // The quadric is deleted however the views end: a load the drawing
     // triggers may raise.
     try {
-      switch (State.Layout) {
-        case 0:
-          for (const TView& View : ThreeViews) DrawView(State, Quadric, View);
-          break;
-        case 1: DrawView(State, Quadric, TopView); break;
-        case 2: DrawView(State, Quadric, SideView); break;
-        case 3: DrawView(State, Quadric, BackView); break;
-        default: break;
-      }
+      for (const TLayoutView& View : LayoutViews(State.Layout)) DrawView(State, Quadric, View);
     } catch (...) {
       gluDeleteQuadric(Quadric);
       throw;

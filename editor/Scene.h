@@ -5,6 +5,7 @@
 // a current OpenGL context; making it current and swapping the buffers is the
 // caller's part.
 #include <string>
+#include <vector>
 
 class TZorvObject;
 struct GLUquadric;
@@ -34,6 +35,16 @@ struct TSceneState {
   bool HideSphere = true;             // chkHideSphere
   TZorvObject* Model = nullptr;       // none: only the black background
 };
+
+// One view of a layout: where its origin sits in the -1..1 square and the
+// quarter turn that shows the model from its side.
+struct TLayoutView {
+  float X = 0, Y = 0;                              // glTranslatef (3-view layout only)
+  float Angle = 0, AxisX = 0, AxisY = 0, AxisZ = 0;  // glRotatef; Angle 0 for none
+  bool Translate = false;
+};
+// The views of a layout in drawing order (none for an unknown layout).
+std::vector<TLayoutView> LayoutViews(int Layout);
 
 // FormCreate's fixed state: outlines on both faces, depth test and back-face
 // culling on, black clear colour.

@@ -91,3 +91,13 @@ void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFi
     Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
   WritePng(PngFile, Frame.Width, Frame.Height, 3, Rgb);
 }
+
+void CheckPictureFileName(const std::string& FileName) {
+  const size_t Slash = FileName.find_last_of('/');
+  const std::string Name = Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
+  std::string Tail = Name.size() >= 4 ? Name.substr(Name.size() - 4) : std::string();
+  for (char& C : Tail)
+    if (C >= 'A' && C <= 'Z') C = char(C - 'A' + 'a');
+  if (Tail != ".png" || Name.size() == 4)
+    throw EPictureName("A picture is saved as PNG: its name must end in .png (" + Name + ")");
+}

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Exception.h"
+
 // The colour buffer of the current context, RGBA, top row first.
 struct TFramePixels {
   int Width = 0;
@@ -44,3 +46,11 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request);
 
 // RenderModelFrame, written to PngFile as an opaque RGB picture.
 void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile);
+
+// A name chosen for a picture that would not hold what it says.
+QUELBIR_EXCEPTION(EPictureName);
+
+// The window's pictures are PNG data: a name ending in anything but ".png"
+// (in any case) would give a file whose extension lies about its content, so
+// it is refused with EPictureName before anything is drawn or written.
+void CheckPictureFileName(const std::string& FileName);

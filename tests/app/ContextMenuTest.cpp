@@ -1,6 +1,9 @@
 // The drawing's context menu in the real window: a right click opens it, a
 // level reloads the file at that level, the fit fills the sphere's boxes, and
 // a saved picture is the headless picture of the same state.
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -89,7 +92,8 @@ TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
 TEST_F(ContextMenuTest, ItemsNeedALoadedFileAndLevelsNeedALevelFile) {
   Open();
   std::unique_ptr<QMenu> Empty(Form->DrawingMenu());
-  for (QAction* A : Empty->actions()) EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+  for (QAction* A : Empty->actions())
+    if (!A->isSeparator()) EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
   WriteSampleSingleMeshModel(File);
   Form->LoadMesh(File);
   std::unique_ptr<QMenu> Single(Form->DrawingMenu());
@@ -160,6 +164,111 @@ TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) 
   std::ostringstream Warnings;
   ExportModel(File, Dir.File("command.glb"), Level0, Warnings);
   EXPECT_EQ(ReadFileBytes(Out), ReadFileBytes(Dir.File("command.glb")));
+}
+
+TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {
+  const std::string Levels = Dir.File("levels.iff");
+  WriteLevels(Levels, {false, true}, {0, 0, 0, 1});
+  Open(Levels);
+  ASSERT_TRUE(Services.Messages.empty());
+  ASSERT_EQ(Form->ModelLevels.LoadedIndex(), 1);
+  const int32_t Faces = FacesShown();
+  EXPECT_FALSE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
+  ASSERT_EQ(Services.Messages.size(), 1u);  // the loader's own message
+  EXPECT_EQ(Form->ModelLevels.LoadedIndex(), 1);  // the tick stays
+  EXPECT_EQ(Form->ModelLevels.Tags, (std::vector<std::string>{"0000", "0001"}));
+  EXPECT_EQ(FacesShown(), Faces);
+  EXPECT_EQ(Form->ModelLOD, 1);
+  EXPECT_FALSE(Frame().isNull());
+}
+
+TEST_F(ContextMenuTest, TheChosenTypeDecidesTheExtensionAndAPictureMustBePng) {
+  EXPECT_EQ(FilterExtension("Wavefront OBJ (*.obj)"), "obj");
+  EXPECT_EQ(FilterExtension("glTF (*.gltf)"), "gltf");
+  EXPECT_EQ(FilterExtension("All (*)"), "");
+  // The real dialog: choose the third type, type a bare name.
+  Open(File);
+  TQtWindowServices Desktop;
+  TSaveDialogOptions Options;
+  Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
+  Options.DefaultExt = ".glb";
+  Options.InitialFolder = Dir.Path().string();
+  bool Answered = false;
+  QTimer Poll;
+  QObject::connect(&Poll, &QTimer::timeout, [&] {
+    auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!Dialog) return;
+    Poll.stop();
+    auto* Types = Dialog->findChild<QComboBox*>("fileTypeCombo");
+    auto* Name = Dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (Types && Name) {
+      Answered = true;
+      Types->setFocus();
+      QTest::keyClick(Types, Qt::Key_Down);
+      QTest::keyClick(Types, Qt::Key_Down);
+      Name->setText("ship");
+    }
+    QMetaObject::invokeMethod(Dialog, "accept", Qt::QueuedConnection);
+  });
+  Poll.start(20);
+  const std::optional<std::string> Chosen = Desktop.SaveFile(Form.get(), Options);
+  if (!Answered) GTEST_SKIP() << "the desktop's own file dialog cannot be driven here";
+  EXPECT_EQ(Chosen, std::optional<std::string>(Dir.File("ship.obj")));
+
+  Services.SaveAnswers.push_back(Dir.File("pic.jpg"));
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
+  EXPECT_EQ(Services.Messages,
+            std::vector<std::string>{"A picture is saved as PNG: its name must end in .png (pic.jpg)"});
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("pic.jpg")));
+}
+
+TEST_F(ContextMenuTest, AClickGivesTheDrawingTheKeyboardAndItsMenuKeysOpenTheMenu) {
+  Open(File);
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Form->edScale->setFocus();
+  QTest::mouseClick(Form->GLView, Qt::LeftButton, {}, QPoint(Form->GLView->width() * 3 / 4, 300));
+  EXPECT_EQ(QApplication::focusWidget(), Form->GLView);
+  EXPECT_EQ(Form->GLView->focusPolicy(), Qt::ClickFocus);  // not in the tab order
+  for (auto [Key, Keys] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()}, std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+    QString Opened;
+    QTimer::singleShot(50, [&] {
+      if (auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        Opened = Menu->objectName();
+        Menu->close();
+      }
+    });
+    QTest::keyClick(Form->GLView, Key, Keys);
+    WaitUntil([&] { return !Opened.isEmpty(); }, 2000);
+    EXPECT_EQ(Opened, "DrawingMenu") << Key;
+  }
+}
+
+TEST_F(ContextMenuTest, TheSameFileSpelledOtherwiseKeepsItsLevel) {
+  Open(File);
+  Form->Handle([&] { Form->LevelOfDetailClick(0); });
+  const std::filesystem::path Was = std::filesystem::current_path();
+  std::filesystem::current_path(Dir.Path());
+  LoadThroughDialog("sample.iff");
+  std::filesystem::current_path(Was);
+  EXPECT_EQ(Form->ModelLevels.LoadedIndex(), 0);
+  EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
+}
+
+TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
+  Open();
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);  // no model, no choice yet: the working folder
+  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, "");
+  Form->close();
+  Open(File);  // from the command line
+  Services.SaveAnswers.push_back(Dir.File("out/ship.glb"));
+  std::filesystem::create_directory(Dir.File("out"));
+  Form->Handle([&] { Form->ExportClick(); });
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.Path().string());  // the model's
+  Form->Handle([&] { Form->SavePictureClick(); });
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.File("out"));  // the last one used
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);
+  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.File("out"));
 }
 
 }  // namespace

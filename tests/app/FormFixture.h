@@ -100,6 +100,45 @@ inline void WriteModel(const std::string& FileName, const TSampleMesh& Mesh,
   Writer.Destroy();
 }
 
+// A model file with one level per entry of Sound, each the axis boxes, but
+// without its "VTNM" chunk where the entry is false (the mesh then fails to
+// load), and a sound sphere.
+inline void WriteLevels(const std::string& FileName, const std::vector<bool>& Sound, std::array<float, 4> Sphere) {
+  const TSampleMesh Mesh = AxisBoxesMesh();
+  TIffWriter Writer(FileName, wmFile);
+  Writer.OpenForm(TIffTag("DETA"));
+  Writer.OpenForm(TIffTag("MESH"));
+  for (size_t I = 0; I < Sound.size(); ++I) {
+    const std::string Level = "000" + std::to_string(I);
+    Writer.OpenForm(TIffTag::FromBytes(Level.data()));
+    Writer.OpenForm(TIffTag("MESH"));
+    Writer.OpenForm(TIffTag("0012"));
+    if (Sound[I]) {
+      WriteMeshChunks(Writer, Mesh);
+    } else {
+      auto Chunk = [&Writer](const char(&Tag)[5], const auto& Records) {
+        Writer.OpenChunk(TIffTag(Tag));
+        Writer.Write(Records.data(), int32_t(Records.size() * sizeof(Records[0])));
+        Writer.CloseChunk();
+      };
+      Chunk("VERT", Mesh.Vertices);
+      Chunk("FVRT", Mesh.FaceVertices);
+      Chunk("FACE", Mesh.Faces);
+    }
+    Writer.CloseForm();
+    Writer.CloseForm();
+    Writer.CloseForm();
+  }
+  Writer.CloseForm();
+  Writer.OpenForm(TIffTag("COLL"));
+  Writer.OpenChunk(TIffTag("SPHR"));
+  Writer.Write(Sphere.data(), 16);
+  Writer.CloseChunk();
+  Writer.CloseForm();
+  Writer.CloseForm();
+  Writer.Destroy();
+}
+
 class FormTest : public ::testing::Test {
 protected:
   TempDir Dir;

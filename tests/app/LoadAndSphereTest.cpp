@@ -118,24 +118,63 @@ TEST_F(FormTest, ASphereErrorNamesTheNewFileButKeepsTheOldSphereAndList) {
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
   EXPECT_EQ(Form->Model->HardpointCount(), 1);
 
-  // Save now writes to the new file, which has no sphere: the same error,
-  // and no reload.
+  // Save writes the sphere shown into the file it came from, never into
+  // the new one.
   const auto Before = ReadFileBytes(NoSphere);
+  Form->SphereDiameter = 6;
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
-  EXPECT_EQ(Services.Messages.back(), "TIffReader: Form (COLL) doesn't exist!");
+  EXPECT_EQ(Services.Messages.size(), 1u);
   EXPECT_EQ(ReadFileBytes(NoSphere), Before);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(Form->EditDiameter->text(), "6.000");
 }
 
-TEST_F(FormTest, AShortSphereChunkHasItsCentreReadButNoBoxChanges) {
-  Open(StandardModel("first.iff"));
+TEST_F(FormTest, AShortSphereChunkChangesNoFieldAndSaveKeepsToTheFileShown) {
+  const std::string First = StandardModel("first.iff");
+  Open(First);
   const std::string Short = Dir.File("short.iff");
   WriteModel(Short, AxisBoxesMesh(), {}, std::array<float, 4>{7, 8, 9, 10}, true, 12);
   LoadThroughDialog(Short);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Read beyond end of chunk!"});
-  EXPECT_EQ(Form->SphereCenter[0], 7.0f);
-  EXPECT_EQ(Form->SphereCenter[2], 9.0f);
+  // Read whole or not at all: no field holds one file's centre and another's
+  // diameter.
+  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
+  EXPECT_EQ(Form->SphereCenter[2], -2.25f);
   EXPECT_EQ(Form->SphereDiameter, 3.0f);
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  const auto ShortBytes = ReadFileBytes(Short), FirstBytes = ReadFileBytes(First);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(Short), ShortBytes);
+  EXPECT_EQ(ReadFileBytes(First), FirstBytes);  // its own values, unchanged
+}
+
+// A load whose mesh fails leaves the window showing the previous file: Save
+// goes on writing that one, or, with none shown before, stays disabled.
+TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
+  const std::string First = StandardModel("first.iff"), Broken = Dir.File("nonormals.iff");
+  WriteLevels(Broken, {false}, {4, 5, 6, 7});
+  ASSERT_FALSE(ModelLoadError(Broken).empty());
+
+  Open(Broken);  // nothing shown before
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{ModelLoadError(Broken)});
+  EXPECT_FALSE(Form->Button2->isEnabled());
+  const auto BrokenBytes = ReadFileBytes(Broken);
+  Form->Handle([&] { Form->Button2Click(); });
+  EXPECT_EQ(ReadFileBytes(Broken), BrokenBytes);
+
+  LoadThroughDialog(First);
+  Retype(Form->EditDiameter, "8");
+  PressEnter(Form->EditDiameter);
+  LoadThroughDialog(Broken);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_TRUE(Form->Button2->isEnabled());
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(Broken), BrokenBytes);
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(First, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 8.0f);
+  EXPECT_EQ(Form->ModelFileName, First);  // the save's reload
 }
 
 TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {

@@ -1,0 +1,129 @@
+// The time from one step of a hardpoint drag to the changed picture in the
+// real window: a mouse move on the drawing, while the left button holds the
+// selected hardpoint's marker, runs the move and repaints the drawing before
+// it returns (the software renderer finishes the frame and its copy to the
+// window there). Beside it, the window's repaint alone for the same model,
+// so the drag's own share shows; and, as the baseline of the run, a turn of
+// the empty window's views. The sample model and a model of 100,000 faces.
+// Needs an X display (Xvfb will do).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/QuelbirApplication.h"
+#include "app/Unit1.h"
+#include "app/WindowServices.h"
+#include "bench/editor/GridMesh.h"
+#include "editor/ViewPicking.h"
+#include "gl/qt/QtGLView.h"
+#include "model/SampleModel.h"
+#include "model/TZorvObject.h"
+
+namespace {
+
+std::string TempFile(const std::string& Name) {
+  return (std::filesystem::temp_directory_path() / ("quelbir-bench-" + Name)).string();
+}
+
+const std::string& SampleFile() {
+  static const std::string File = [] {
+    const std::string Name = TempFile("drag-sample.iff");
+    WriteSampleModel(Name);
+    return Name;
+  }();
+  return File;
+}
+
+const std::string& LargeFile() {
+  static const std::string File = [] {
+    const std::string Name = TempFile("drag-faces.iff");
+    const TSampleMesh Mesh = GridMesh(100000);
+    TSampleHardpoint Origin;
+    Origin.Name = "origin";
+    Origin.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    WriteLodModel(Name, {Mesh, Mesh}, {Origin}, nullptr);
+    return Name;
+  }();
+  return File;
+}
+
+void Send(TForm1& Form, QEvent::Type Type, QPointF At) {
+  QMouseEvent Event(Type, At, Form.GLView->mapToGlobal(At), Qt::LeftButton,
+                    Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton),
+                    Qt::NoModifier);
+  QApplication::sendEvent(Form.GLView, &Event);
+}
+
+// The window with File loaded (none: empty), shown and painted once.
+std::unique_ptr<TForm1> OpenWindow(TScriptedWindowServices& Services, const std::string& File) {
+  Services.CommandLineArgument = File;
+  auto Form = std::make_unique<TForm1>(Services);
+  Form->show();
+  while (Form->PaintCount() < 2) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  Form->Timer1->stop();  // only the steps paint
+  return Form;
+}
+
+// Where the selected hardpoint's marker is, in the first view.
+QPointF MarkerOf(TForm1& Form) {
+  const TSceneState State = Form.SceneState();
+  const TPixel At = ProjectToPixel(ViewTransforms(State)[0], HardpointOrigin(Form.SelectedHardpoint()->Matrix),
+                                   Form.GLView->width(), Form.GLView->height());
+  return {At.X, At.Y};
+}
+
+void DragStep(benchmark::State& Bench, const std::string& File) {
+  TScriptedWindowServices Services;
+  auto Form = OpenWindow(Services, File);
+  if (!File.empty() && Form->SelectedHardpoint() == nullptr) {
+    Bench.SkipWithError("no hardpoint to drag");
+    return;
+  }
+  const QPointF Press = File.empty() ? QPointF(300, 250) : MarkerOf(*Form);
+  Send(*Form, QEvent::MouseButtonPress, Press);
+  if (!File.empty() && !Form->Dragging) Bench.SkipWithError("the press did not hold the marker");
+  int Step = 0;
+  for (auto _ : Bench) {
+    ++Step;
+    Send(*Form, QEvent::MouseMove, Press + QPointF(Step % 2 ? 6 : -6, Step % 2 ? -4 : 4));
+  }
+  Send(*Form, QEvent::MouseButtonRelease, Press);
+  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Form->close();
+}
+
+void Repaint(benchmark::State& Bench, const std::string& File) {
+  TScriptedWindowServices Services;
+  auto Form = OpenWindow(Services, File);
+  for (auto _ : Bench) Form->Paint();
+  Form->close();
+}
+
+void BM_TurnStepEmptyWindow(benchmark::State& Bench) { DragStep(Bench, ""); }
+void BM_DragStepSample(benchmark::State& Bench) { DragStep(Bench, SampleFile()); }
+void BM_RepaintSample(benchmark::State& Bench) { Repaint(Bench, SampleFile()); }
+void BM_DragStep100000Faces(benchmark::State& Bench) { DragStep(Bench, LargeFile()); }
+void BM_Repaint100000Faces(benchmark::State& Bench) { Repaint(Bench, LargeFile()); }
+BENCHMARK(BM_TurnStepEmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_DragStepSample)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_RepaintSample)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_DragStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_Repaint100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareApplication();
+  QApplication Application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove(SampleFile());
+  std::filesystem::remove(LargeFile());
+  return 0;
+}

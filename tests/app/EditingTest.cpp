@@ -1,0 +1,257 @@
+// The drawing as a place to edit, driven with the mouse and keys: a click
+// picks a marker, a drag moves the selected hardpoint (Ctrl snaps it to a
+// vertex), every change is one undoable step, and a level switch keeps the
+// unsaved work.
+#include <QMenu>
+
+#include "editor/HardpointScript.h"
+#include "editor/SphereFile.h"
+#include "runtime/NumberFormat.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+class EditingTest : public FormTest {
+protected:
+  std::string File = Dir.File("edit.iff");
+  void SetUp() override {
+    WriteModel(File, AxisBoxesMesh(),
+               {Hardpoint("gun1", Translation(0.2f, 0.1f, 0)), Hardpoint("engine", Translation(-0.2f, -0.3f, 0.3f))},
+               std::array<float, 4>{0, 0, 0, 0.5f});
+    Open(File);
+    Form->cbView->setCurrentIndex(3);  // back view: x right, y up; the fit Scale is 1
+  }
+
+  // The pixel of the back view's point (X, Y).
+  QPoint PixelOf(double X, double Y) {
+    return QPoint(int(std::lround((X + 1) / 2 * Form->GLView->width())),
+                  int(std::lround((1 - Y) / 2 * Form->GLView->height())));
+  }
+  void Mouse(QEvent::Type Type, QPoint At, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
+    QMouseEvent Event(Type, QPointF(At), Form->GLView->mapToGlobal(QPointF(At)), Qt::LeftButton,
+                      Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton), Keys);
+    QApplication::sendEvent(Form->GLView, &Event);
+  }
+  void Click(QPoint At) {
+    Mouse(QEvent::MouseButtonPress, At);
+    Mouse(QEvent::MouseButtonRelease, At);
+  }
+  void Drag(QPoint From, QPoint To, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
+    Mouse(QEvent::MouseButtonPress, From, Keys);
+    Mouse(QEvent::MouseMove, (From + To) / 2, Keys);
+    Mouse(QEvent::MouseMove, To, Keys);
+    Mouse(QEvent::MouseButtonRelease, To, Keys);
+  }
+  std::array<float, 3> Position(int Index) {
+    const auto& M = Form->Model->GetHardpoint(Index)->Matrix;
+    return {M[12], M[13], M[14]};
+  }
+  // The values as the boxes show them: the sphere, the selection and the
+  // selected hardpoint's matrix.
+  std::string Shown() {
+    std::string All;
+    for (float V : {Form->SphereCenter[0], Form->SphereCenter[1], Form->SphereCenter[2], Form->SphereDiameter})
+      All += FormatFixed3(V) + " ";
+    All += std::to_string(Form->lbHards->ItemIndex()) + ":";
+    if (const THardpoint* Selected = Form->SelectedHardpoint())
+      for (float V : Selected->Matrix) All += " " + FormatFixed3(V);
+    return All;
+  }
+  // Whether the boxes show the values (after an undo or redo they must).
+  bool BoxesShowValues() {
+    TGridTexts Texts = Form->GridTexts();
+    ShowMatrix(Form->SelectedHardpoint()->Matrix, Texts);
+    return Texts == Form->GridTexts() && Form->EditDiameter->text().toStdString() == FormatFixed3(Form->SphereDiameter);
+  }
+  void Keys(int Key, Qt::KeyboardModifiers Modifiers) {
+    Form->GLView->setFocus();
+    QTest::keyClick(Form->GLView, Qt::Key(Key), Modifiers);
+  }
+  int YellowNear(QPoint At) {
+    const QImage Image = Frame();
+    const double Ratio = Form->GLView->devicePixelRatioF();
+    int Found = 0;
+    for (int Y = int((At.y() - 4) * Ratio); Y <= int((At.y() + 4) * Ratio); ++Y)
+      for (int X = int((At.x() - 4) * Ratio); X <= int((At.x() + 4) * Ratio); ++X)
+        if (Image.valid(X, Y) && (Image.pixel(X, Y) & 0xFFFFFF) == 0xFFFF00) ++Found;
+    return Found;
+  }
+};
+
+TEST_F(EditingTest, AClickOnAMarkerPicksItAsTheListWouldAndAClickElsewhereChangesNothing) {
+  Click(PixelOf(-0.2, -0.3));
+  EXPECT_EQ(Form->lbHards->ItemIndex(), 1);
+  EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
+  EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13], Form->edH[14]}),
+            (std::vector<std::string>{"-0.200", "-0.300", "0.300"}));
+  const std::string Before = Shown();
+  Click(PixelOf(0.8, -0.8));
+  EXPECT_EQ(Shown(), Before);
+  EXPECT_EQ(Form->ViewAngles[0], 0.0f);
+  EXPECT_FALSE(Form->History.CanUndo());  // a pick is no change
+}
+
+TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce) {
+  const QPoint From = PixelOf(0.2, 0.1), To = From + QPoint(40, -20);
+  QTest::qWait(100);  // the window's first frames are in
+  Mouse(QEvent::MouseButtonPress, From);
+  const int Paints = Form->PaintCount();
+  Mouse(QEvent::MouseMove, To);
+  EXPECT_GT(Form->PaintCount(), Paints);  // not waiting for the timer
+  Mouse(QEvent::MouseButtonRelease, To);
+
+  const float X = 0.2f + 80.0f / float(Form->GLView->width()), Y = 0.1f + 40.0f / float(Form->GLView->height());
+  EXPECT_NEAR(Position(0)[0], X, 1e-5);
+  EXPECT_NEAR(Position(0)[1], Y, 1e-5);
+  EXPECT_EQ(Position(0)[2], 0.0f);
+  EXPECT_EQ(Form->ViewAngles[0], 0.0f);  // the views did not turn
+  EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13]}), (std::vector<std::string>{FormatFixed3(X), FormatFixed3(Y)}));
+  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+  ASSERT_TRUE(Services.Clipboard);
+  EXPECT_EQ(*Services.Clipboard, HardpointScriptText(*Form->Model));
+  EXPECT_NE(Services.Clipboard->find(FormatFixed3(X)), std::string::npos);
+  // The marker's local z axis shows in the top view, down the screen from
+  // its origin: there at the new x, no longer at the old one.
+  Form->cbView->setCurrentIndex(1);
+  EXPECT_GT(YellowNear(QPoint(PixelOf(X, 0).x(), Form->GLView->height() / 2 + 5)), 0);
+  EXPECT_EQ(YellowNear(QPoint(From.x(), Form->GLView->height() / 2 + 5)), 0);
+  Form->cbView->setCurrentIndex(3);
+
+  // A drag that starts away from the marker turns the views instead.
+  Drag(PixelOf(-0.6, -0.6), PixelOf(-0.6, -0.6) + QPoint(10, 0));
+  EXPECT_EQ(Form->ViewAngles[0], -10.0f);
+  EXPECT_NEAR(Position(0)[0], X, 1e-5);
+  // Nothing of it reached the file.
+  TZorvObject FromFile(TDisplayListPolicy::None);
+  FromFile.LoadFromFile(File);
+  EXPECT_EQ(FromFile.GetHardpoint(0)->Matrix[12], 0.2f);
+}
+
+TEST_F(EditingTest, CtrlSnapsTheDraggedHardpointToTheNearestVertexOnTheScreen) {
+  // Near the +x box's corner (0.5, 0.1) in the back view.
+  Drag(PixelOf(0.2, 0.1), PixelOf(0.52, 0.12), Qt::ControlModifier);
+  EXPECT_FLOAT_EQ(Position(0)[0], 0.5f);
+  EXPECT_FLOAT_EQ(Position(0)[1], 0.1f);
+  EXPECT_FLOAT_EQ(std::abs(Position(0)[2]), 0.1f);
+  EXPECT_EQ(Form->edH[12]->text(), "0.500");
+}
+
+TEST_F(EditingTest, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndPutBack) {
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  struct Case {
+    const char* Name;
+    std::function<void()> Act;
+  };
+  const Case Cases[] = {
+      {"Sphere Values", [&] { Retype(Form->EditDiameter, "2"), PressEnter(Form->EditDiameter); }},
+      {"Fit Sphere to Model", [&] { Form->Handle([&] { Form->FitSphereClick(); }); }},
+      {"Hardpoint Edit", [&] { Retype(Form->edH[12], "0.75"), PressEnter(Form->edH[12]); }},
+      {"Unit Row",
+       [&] {
+         Form->edH[0]->setText("2"), Form->edH[1]->setText("2");
+         QTest::mouseClick(Form->Button3, Qt::LeftButton);
+       }},
+      {"Rotation",
+       [&] {
+         Services.InputAnswers = {"90", "0", "0"};
+         QTest::mouseClick(Form->Button6, Qt::LeftButton);
+       }},
+      {"Move Hardpoint",
+       [&] {
+         const QPoint At = PixelOf(Position(0)[0], Position(0)[1]);
+         Drag(At, At + QPoint(0, 30));
+       }},
+  };
+  for (const Case& C : Cases) {
+    const std::string Before = Shown();
+    C.Act();
+    const std::string After = Shown();
+    ASSERT_NE(After, Before) << C.Name;
+    EXPECT_EQ(Form->History.UndoName(), C.Name);
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), Before) << C.Name;
+    EXPECT_TRUE(BoxesShowValues()) << C.Name;
+    Keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Shown(), After) << C.Name;
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    Keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), After) << C.Name;
+  }
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(EditingTest, TheMenuNamesTheStepsAndATextBoxKeepsItsOwnUndo) {
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  auto Top = [&] {
+    std::unique_ptr<QMenu> Menu(Form->DrawingMenu());
+    const auto Items = Menu->actions();
+    return std::vector<std::string>{Items[0]->text().toStdString() + (Items[0]->isEnabled() ? "" : " (off)"),
+                                    Items[1]->text().toStdString() + (Items[1]->isEnabled() ? "" : " (off)")};
+  };
+  EXPECT_EQ(Top(), (std::vector<std::string>{"Undo (off)", "Redo (off)"}));
+  Retype(Form->EditDiameter, "2");
+  PressEnter(Form->EditDiameter);
+  EXPECT_EQ(Top(), (std::vector<std::string>{"Undo Sphere Values", "Redo (off)"}));
+
+  // In a box, Ctrl+Z is the box's: the typed text goes, the sphere stays.
+  Retype(Form->EditPosX, "7");
+  QTest::keyClick(Form->EditPosX, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->EditPosX->text(), "0.000");
+  EXPECT_EQ(Form->SphereDiameter, 2.0f);
+
+  {
+    std::unique_ptr<QMenu> Menu(Form->DrawingMenu());
+    Menu->actions()[0]->trigger();
+  }
+  EXPECT_EQ(Form->EditDiameter->text(), "0.500");
+  EXPECT_EQ(Top(), (std::vector<std::string>{"Undo (off)", "Redo Sphere Values"}));
+}
+
+TEST_F(EditingTest, SaveKeepsTheHistorySoThatTheValuesBeforeItCanBeSavedAgainAndALoadClearsIt) {
+  Retype(Form->EditDiameter, "2");
+  PressEnter(Form->EditDiameter);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(File, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 2.0f);
+  ASSERT_TRUE(Form->History.CanUndo());
+  Form->Handle([&] { Form->UndoClick(); });
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  ReadSphere(File, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 0.5f);
+  LoadThroughDialog(File);
+  EXPECT_FALSE(Form->History.CanUndo());
+  EXPECT_FALSE(Form->History.CanRedo());
+}
+
+TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHistory) {
+  const std::string Sample = Dir.File("sample.iff");
+  WriteSampleModel(Sample);
+  LoadThroughDialog(Sample);
+  const std::vector<std::string> FileSphere = SphereBoxes();
+  const auto FileMatrix = Form->Model->GetHardpoint(1)->Matrix;
+  Form->Handle([&] { Form->FitSphereClick(); });
+  Form->Handle([&] { Form->lbHards->SetItemIndex(1), Form->lbHardsClick(); });
+  Retype(Form->edH[12], "0.125");
+  PressEnter(Form->edH[12]);
+  const std::string Before = Shown();
+  const auto Matrix = Form->Model->GetHardpoint(1)->Matrix;
+
+  ASSERT_TRUE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
+  EXPECT_EQ(Form->ModelLevels.LoadedIndex(), 0);
+  EXPECT_EQ(Form->Model->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
+  EXPECT_EQ(Shown(), Before);
+  EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, Matrix);
+  EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  Form->Handle([&] { Form->UndoClick(); });
+  Form->Handle([&] { Form->UndoClick(); });
+  EXPECT_EQ(SphereBoxes(), FileSphere);
+  EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, FileMatrix);
+  EXPECT_FALSE(Form->History.CanUndo());
+}
+
+}  // namespace
