@@ -1,11 +1,11 @@
 // The time from one step of a hardpoint drag to the changed picture in the
 // real window: a mouse move on the drawing, while the left button holds the
-// selected hardpoint's marker, runs the move and repaints the drawing before
-// it returns (the software renderer finishes the frame and its copy to the
-// window there). Beside it, the window's repaint alone for the same model,
-// so the drag's own share shows; and, as the baseline of the run, a turn of
-// the empty window's views. The sample model and a model of 100,000 faces.
-// Needs an X display (Xvfb will do).
+// selected hardpoint's marker, until the window has painted the frame that
+// shows it (Qt may hold a repaint until the previous frame is out, so the
+// event loop runs until FormPaint has run). Beside it, the repaint alone for
+// the same model, so the drag's own share shows; and, as the baseline of the
+// run, a turn of the empty window's views. The sample model and a model of
+// 100,000 faces. Needs an X display (Xvfb will do).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -46,10 +46,17 @@ const std::string& LargeFile() {
     TSampleHardpoint Origin;
     Origin.Name = "origin";
     Origin.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    WriteLodModel(Name, {Mesh, Mesh}, {Origin}, nullptr);
+    TSampleSphere Sphere;
+    Sphere.Value = 1;
+    WriteLodModel(Name, {Mesh, Mesh}, {Origin}, &Sphere);
     return Name;
   }();
   return File;
+}
+
+// Runs Qt until the window has painted once more than Count times.
+void WaitForPaint(TForm1& Form, int Count) {
+  while (Form.PaintCount() <= Count) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
 void Send(TForm1& Form, QEvent::Type Type, QPointF At) {
@@ -81,7 +88,7 @@ void DragStep(benchmark::State& Bench, const std::string& File) {
   TScriptedWindowServices Services;
   auto Form = OpenWindow(Services, File);
   if (!File.empty() && Form->SelectedHardpoint() == nullptr) {
-    Bench.SkipWithError("no hardpoint to drag");
+    Bench.SkipWithError(("no hardpoint to drag " + (Services.Messages.empty() ? "" : Services.Messages[0])).c_str());
     return;
   }
   const QPointF Press = File.empty() ? QPointF(300, 250) : MarkerOf(*Form);
@@ -90,7 +97,9 @@ void DragStep(benchmark::State& Bench, const std::string& File) {
   int Step = 0;
   for (auto _ : Bench) {
     ++Step;
+    const int Painted = Form->PaintCount();
     Send(*Form, QEvent::MouseMove, Press + QPointF(Step % 2 ? 6 : -6, Step % 2 ? -4 : 4));
+    WaitForPaint(*Form, Painted);
   }
   Send(*Form, QEvent::MouseButtonRelease, Press);
   Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
@@ -100,7 +109,11 @@ void DragStep(benchmark::State& Bench, const std::string& File) {
 void Repaint(benchmark::State& Bench, const std::string& File) {
   TScriptedWindowServices Services;
   auto Form = OpenWindow(Services, File);
-  for (auto _ : Bench) Form->Paint();
+  for (auto _ : Bench) {
+    const int Painted = Form->PaintCount();
+    Form->Paint();
+    WaitForPaint(*Form, Painted);
+  }
   Form->close();
 }
 

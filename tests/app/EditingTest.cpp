@@ -3,9 +3,11 @@
 // vertex), every change is one undoable step, and a level switch keeps the
 // unsaved work.
 #include <QMenu>
+#include <QScreen>
 
 #include "editor/HardpointScript.h"
 #include "editor/SphereFile.h"
+#include "editor/ViewPicking.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
 
@@ -125,6 +127,30 @@ TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce)
   TZorvObject FromFile(TDisplayListPolicy::None);
   FromFile.LoadFromFile(File);
   EXPECT_EQ(FromFile.GetHardpoint(0)->Matrix[12], 0.2f);
+}
+
+// The README's picture: the sample in "3-Views", its first hardpoint dragged
+// in the top view, the grid showing where it went.
+TEST_F(EditingTest, PictureOfADragForTheReadme) {
+  if (!qEnvironmentVariableIsSet("QUELBIR_SHOTS")) GTEST_SKIP() << "QUELBIR_SHOTS names no folder";
+  const std::string Sample = Dir.File("sample.iff");
+  WriteSampleModel(Sample);
+  LoadThroughDialog(Sample);
+  Form->cbView->setCurrentIndex(0);
+  Form->chkHideSphere->setChecked(false);
+  QTest::qWait(300);
+  const TPixel At = ProjectToPixel(ViewTransforms(Form->SceneState())[1], HardpointOrigin(Form->SelectedHardpoint()->Matrix),
+                                   Form->GLView->width(), Form->GLView->height());
+  const QPoint From(int(std::lround(At.X)), int(std::lround(At.Y)));
+  Mouse(QEvent::MouseButtonPress, From);
+  Mouse(QEvent::MouseMove, From + QPoint(30, 20));
+  QTest::qWait(300);
+  const QRect Area = Form->frameGeometry();  // as the screen shows it
+  ASSERT_TRUE(QGuiApplication::primaryScreen()
+                  ->grabWindow(0, Area.x(), Area.y(), Area.width(), Area.height())
+                  .save(qEnvironmentVariable("QUELBIR_SHOTS") + "/hardpoint-drag.png"));
+  Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 20));
+  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
 }
 
 TEST_F(EditingTest, CtrlSnapsTheDraggedHardpointToTheNearestVertexOnTheScreen) {
