@@ -59,10 +59,10 @@ void WaitForPaint(TForm1& Form, int Count) {
   while (Form.PaintCount() <= Count) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
-void Send(TForm1& Form, QEvent::Type Type, QPointF At) {
+void Send(TForm1& Form, QEvent::Type Type, QPointF At, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
   QMouseEvent Event(Type, At, Form.GLView->mapToGlobal(At), Qt::LeftButton,
                     Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton),
-                    Qt::NoModifier);
+                    Keys);
   QApplication::sendEvent(Form.GLView, &Event);
 }
 
@@ -84,7 +84,7 @@ QPointF MarkerOf(TForm1& Form) {
   return {At.X, At.Y};
 }
 
-void DragStep(benchmark::State& Bench, const std::string& File) {
+void DragStep(benchmark::State& Bench, const std::string& File, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
   TScriptedWindowServices Services;
   auto Form = OpenWindow(Services, File);
   if (!File.empty() && Form->SelectedHardpoint() == nullptr) {
@@ -98,7 +98,7 @@ void DragStep(benchmark::State& Bench, const std::string& File) {
   for (auto _ : Bench) {
     ++Step;
     const int Painted = Form->PaintCount();
-    Send(*Form, QEvent::MouseMove, Press + QPointF(Step % 2 ? 6 : -6, Step % 2 ? -4 : 4));
+    Send(*Form, QEvent::MouseMove, Press + QPointF(Step % 2 ? 6 : -6, Step % 2 ? -4 : 4), Keys);
     WaitForPaint(*Form, Painted);
   }
   Send(*Form, QEvent::MouseButtonRelease, Press);
@@ -122,11 +122,14 @@ void BM_DragStepSample(benchmark::State& Bench) { DragStep(Bench, SampleFile());
 void BM_RepaintSample(benchmark::State& Bench) { Repaint(Bench, SampleFile()); }
 void BM_DragStep100000Faces(benchmark::State& Bench) { DragStep(Bench, LargeFile()); }
 void BM_Repaint100000Faces(benchmark::State& Bench) { Repaint(Bench, LargeFile()); }
+// With Ctrl held: every step also looks through every vertex for the nearest.
+void BM_SnapStep100000Faces(benchmark::State& Bench) { DragStep(Bench, LargeFile(), Qt::ControlModifier); }
 BENCHMARK(BM_TurnStepEmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_DragStepSample)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_RepaintSample)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_DragStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_Repaint100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_SnapStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 
