@@ -763,7 +763,7 @@ void TForm1::Button7Click() {
 // moves it, anywhere else it turns the views; a click picks a marker ----
 
 void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
-  FMovingHardpoint = false;
+  EndHardpointMove();
   if (Button != Qt::LeftButton) {
     Dragging = false;
     return;
@@ -798,6 +798,14 @@ void TForm1::FormMouseMove(int X, int Y) {
   Paint();
 }
 
+void TForm1::EndHardpointMove() {
+  // However the move ends (release, another button), it is one step.
+  if (!FMovingHardpoint) return;
+  FMovingHardpoint = false;
+  History.Record("Move Hardpoint", FDragBefore, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()));
+  History.Seal();
+}
+
 void TForm1::MoveDraggedHardpoint(int X, int Y, bool Snap) {
   THardpoint* Hardpoint = SelectedHardpoint();
   if (Hardpoint == nullptr) return;
@@ -815,11 +823,8 @@ void TForm1::MoveDraggedHardpoint(int X, int Y, bool Snap) {
 void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
   const bool WasDragging = Dragging, WasMoving = FMovingHardpoint;
   Dragging = false;
-  FMovingHardpoint = false;
-  if (WasMoving) {
-    History.Record("Move Hardpoint", FDragBefore, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()));
-    History.Seal();
-  } else if (WasDragging) {
+  EndHardpointMove();
+  if (!WasMoving && WasDragging) {
     // The angles stay; the caption names the file again.
     setWindowTitle(Text(FCaption));
   }

@@ -1,11 +1,12 @@
 #pragma once
 // The editor's one window: the drawing of the loaded model in one of four
-// view layouts, repainted every 200 ms, with three black panels over it for
-// loading and saving, zoom and layout, the collision sphere and the
-// hardpoints. Every user action is an event handler of TForm1; an error that
-// escapes a handler ends it at the failing step and is shown as a message box
-// with exactly its message, and the window goes on with what the finished
-// steps left.
+// view layouts, repainted every 200 ms (and at every step of a mouse drag),
+// where a click picks a hardpoint and a drag moves it, with three black
+// panels over it for loading and saving, zoom and layout, the collision
+// sphere and the hardpoints. Every user action is an event handler of
+// TForm1; an error that escapes a handler ends it at the failing step and is
+// shown as a message box with exactly its message, and the window goes on
+// with what the finished steps left.
 #include <array>
 #include <functional>
 #include <memory>
@@ -181,6 +182,7 @@ private:
   void RememberDialogFolder(const std::string& ChosenFile);
   std::optional<std::string> ChooseSaveFile(TSaveDialogOptions Options);
   void MoveDraggedHardpoint(int X, int Y, bool Snap);
+  void EndHardpointMove();
   void StoreGridNow();
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
