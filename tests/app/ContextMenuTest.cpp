@@ -162,4 +162,18 @@ TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) 
   EXPECT_EQ(ReadFileBytes(Out), ReadFileBytes(Dir.File("command.glb")));
 }
 
+TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {
+  Open(File);
+  const std::vector<uint8_t> Before = ReadFileBytes(File);
+  std::filesystem::create_hard_link(File, Dir.File("same.glb"));
+  Services.SaveAnswers.push_back(File);
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
+  Services.SaveAnswers.push_back(Dir.File("same.glb"));
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Export...")->trigger(); }));
+  EXPECT_EQ(Services.Messages, (std::vector<std::string>{File + " is the model file itself; choose another name",
+                                                         Dir.File("same.glb") +
+                                                             " is the model file itself; choose another name"}));
+  EXPECT_EQ(ReadFileBytes(File), Before);
+}
+
 }  // namespace

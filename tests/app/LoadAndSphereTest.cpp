@@ -68,6 +68,9 @@ TEST_F(FormTest, ArgumentsThatNameNoFileAreIgnored) {
 TEST_F(FormTest, WhatIsNotARegularFileIsRefusedAtOnceWithItsMessage) {
   const std::string Fifo = Dir.File("pipe.iff");
   ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+  Open(Fifo);  // as the command line names it
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{Fifo + " is not a regular file"});
+  Services.Messages.clear();
   Services.OpenAnswers.push_back(Fifo);
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{Fifo + " is not a regular file"});
