@@ -23,6 +23,9 @@ TFileCalls CurrentCalls = RealCalls;
 
 std::string SystemError(int Code) { return std::strerror(Code); }
 
+// What `check` says of a pipe, a device or a folder, and every opener with it.
+ENotRegularFile NotRegular(const std::string& FileName) { return ENotRegularFile(FileName + " is not a regular file"); }
+
 }  // namespace
 
 TFileCalls& FileCalls() { return CurrentCalls; }
@@ -47,7 +50,7 @@ bool RenameFile(const std::string& From, const std::string& To) {
 void RequireRegularFile(const std::string& FileName) {
   struct stat Info;
   if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
-    throw ENotRegularFile(FileName + " is not a regular file");
+    throw NotRegular(FileName);
 }
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName)
@@ -58,7 +61,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std:
   // name in between; what it opened is then looked at again.
   struct stat Info;
   if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
-    throw ENotRegularFile(FFileName + " is not a regular file");
+    throw NotRegular(FFileName);
   int Flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   switch (Mode) {
     case TFileMode::OpenReadWrite: Flags |= O_RDWR; break;
@@ -76,7 +79,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std:
     if (!Regular) {
       ::close(FHandle);
       FHandle = -1;
-      throw ENotRegularFile(FFileName + " is not a regular file");
+      throw NotRegular(FFileName);
     }
   }
   if (FHandle < 0) {
