@@ -135,7 +135,7 @@ void TQtWindowServices::SetClipboardText(const std::string& Text) {
   QApplication::clipboard()->setText(Latin1(Text), QClipboard::Clipboard);
 }
 
-bool TQtWindowServices::FileExists(const std::string& FileName) { return ::FileExists(FileName); }
+bool TQtWindowServices::FileExists(const std::string& FileName) { return ::NameExists(FileName); }
 
 std::string TQtWindowServices::ParamStr1() {
   QStringList Arguments = QApplication::arguments();
@@ -171,4 +171,4 @@ void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { M
 
 void TScriptedWindowServices::SetClipboardText(const std::string& Text) { Clipboard = Text; }
 
-bool TScriptedWindowServices::FileExists(const std::string& FileName) { return ::FileExists(FileName); }
+bool TScriptedWindowServices::FileExists(const std::string& FileName) { return ::NameExists(FileName); }

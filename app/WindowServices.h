@@ -47,6 +47,9 @@ public:
   // Replaces the clipboard's content with Text as plain text; each byte of
   // Text is one character.
   virtual void SetClipboardText(const std::string& Text) = 0;
+  // True when FileName names anything on disk. The load takes a regular
+  // file and refuses anything else (a pipe, a device, a folder) with the
+  // file layer's message, so a name is never ignored in silence.
   virtual bool FileExists(const std::string& FileName) = 0;
   // The first command-line argument, empty if none.
   virtual std::string ParamStr1() = 0;

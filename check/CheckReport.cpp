@@ -17,8 +17,8 @@ nlohmann::ordered_json OrNull(const std::optional<T>& Value) {
 
 namespace {
 
-// Tags and names come from the file: a control byte among them is shown
-// escaped, so each finding stays on its line.
+// Tags and names come from the file, paths from the folder: a control byte
+// among them is shown escaped, so each finding stays on its line.
 void AppendEscaped(std::string& Line, const std::string& Text) {
   for (const char C : Text) {
     const auto Byte = static_cast<unsigned char>(C);
@@ -76,7 +76,9 @@ void TCheckReport::AddFile(const std::string& Path, const std::vector<TFinding>&
     File["findings"] = std::move(List);
     FOut << (FFiles ? ",\n  " : "\n  ") << File.dump();
   } else if (!Findings.empty()) {
-    FOut << Path << "\n";
+    std::string Line;
+    AppendEscaped(Line, Path);  // a file's name may hold a line break or an escape sequence
+    FOut << Line << "\n";
     for (const TFinding& F : Findings) FOut << "  " << FindingLine(F) << "\n";
   }
   ++FFiles;

@@ -36,7 +36,7 @@ const std::vector<TCheckCode> Codes = {
     {"SPHERE_MISSING", TSeverity::Warning, "no FORM \"COLL\" in the top form, or no chunk \"SPHR\" in it"},
     {"SPHERE_UNREADABLE", TSeverity::Error, "a \"SPHR\" chunk shorter than 16 bytes, or cut short by the end of the file"},
     {"SPHERE_NOT_ENCLOSING", TSeverity::Warning, "a vertex used by a face lies outside the collision sphere as the editor draws it by more than 1e-4 of its radius"},
-    {"FOLDER_UNREADABLE", TSeverity::Error, "a folder that cannot be listed; its files are not examined"},
+    {"FOLDER_UNREADABLE", TSeverity::Error, "a folder that cannot be listed, or an entry of one whose status cannot be read; what it holds is not examined"},
     {"CHECK_LIMITED", TSeverity::Info, "faces left out of the degeneracy test because their corner runs overlap beyond the work bound"},
 };
 
@@ -108,14 +108,8 @@ public:
   TFileCheck(const std::string& FileName, const TCheckOptions& Options) : FFileName(FileName), FOptions(Options) {}
 
   std::vector<TFinding> Run() {
-    // A pipe or a device would block the reader or never end; a name that
-    // does not exist is left to the reader, which says so in its own words.
-    std::error_code Error;
-    const auto Status = std::filesystem::status(FFileName, Error);
-    if (!Error && !std::filesystem::is_regular_file(Status)) {
-      Add("IFF_UNREADABLE", FFileName + " is not a regular file");
-      return std::move(FFindings);
-    }
+    // The file layer refuses a pipe, a device or a folder before opening
+    // it, and the reader a name that does not exist, each in its own words.
     std::unique_ptr<TIffReader> Reader;
     try {
       Reader = std::make_unique<TIffReader>(FFileName, /*ReadOnly=*/true);

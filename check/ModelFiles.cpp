@@ -16,7 +16,7 @@ bool EndsWithIff(const std::string& Name) {
   return Tail == ".iff";
 }
 
-// The folder's files and unreadable sub-folders, without recursion.
+// The folder's files, unreadable sub-folders and entries, without recursion.
 void WalkFolder(const fs::path& Top, std::vector<TModelFile>& Out) {
   std::vector<TModelFile> Found;
   std::vector<fs::path> Pending{Top};
@@ -33,7 +33,12 @@ void WalkFolder(const fs::path& Top, std::vector<TModelFile>& Out) {
       if (Error) break;
       std::error_code StatusError;
       const fs::file_status Link = It->symlink_status(StatusError);
-      if (StatusError) continue;
+      if (StatusError) {
+        // A model file, or a folder of them, may hide behind it: never passed
+        // over in silence.
+        Found.push_back({It->path().string(), StatusError.message(), true});
+        continue;
+      }
       if (fs::is_directory(Link)) {
         Pending.push_back(It->path());
       } else if (EndsWithIff(It->path().filename().string())) {

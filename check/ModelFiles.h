@@ -8,8 +8,11 @@
 
 struct TModelFile {
   std::string Path;
-  // Empty for a file to examine; for a folder that could not be listed, why.
+  // Empty for a file to examine; for a folder that could not be listed, or
+  // an entry of a folder whose status could not be read (so that whether it
+  // is a model file or a folder of them is unknown), why.
   std::string FolderError;
+  bool EntryUnreadable = false;  // FolderError is about the entry, not a listing
 };
 
 // The files of every path, path by path in the order given; inside a folder

@@ -4,6 +4,9 @@
 // failure; main prints the message alone and exits 1.
 #include <CLI/CLI.hpp>
 
+#include <functional>
+#include <string>
+
 void AddTreeCommand(CLI::App& App);    // cmd_tree.cpp
 void AddSampleCommand(CLI::App& App);  // cmd_sample.cpp
 void AddInfoCommand(CLI::App& App);    // cmd_info.cpp
@@ -13,3 +16,10 @@ void AddRenderCommand(CLI::App& App);  // cmd_render.cpp
 void AddThumbnailCommand(CLI::App& App);  // cmd_thumbnail.cpp
 void AddCheckCommand(CLI::App& App);   // cmd_check.cpp
 void AddExportCommand(CLI::App& App);  // cmd_export.cpp
+
+// A subcommand's work on the model file File (read when the work runs): a
+// floating-point fault met while measuring or drawing the model says nothing
+// of which file it came from, so its message gets the file's name in front
+// ("m.iff: Floating point overflow"). Every other message, the reader's and
+// the loader's included, passes unchanged.
+std::function<void()> NamingModelFile(const std::string& File, std::function<void()> Work);

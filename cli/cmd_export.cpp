@@ -22,8 +22,8 @@ void AddExportCommand(CLI::App& App) {
   CLI::Option* Lod = Cmd->add_option("--lod", Options->Export.LOD, "level of detail to export (1)");
   Cmd->add_flag("--all-lods", Options->Export.AllLODs, "export every level of detail")->excludes(Lod);
   Cmd->add_option("--textures", Options->Export.TexturesDir, "folder of the .mat files, to embed the textures");
-  Cmd->callback([Options] {
+  Cmd->callback(NamingModelFile(Options->File, [Options] {
     ExportModel(Options->File, Options->Out, Options->Export, std::cerr);
     std::cerr.flush();
-  });
+  }));
 }

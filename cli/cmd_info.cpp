@@ -159,7 +159,7 @@ void AddInfoCommand(CLI::App& App) {
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
   Cmd->add_option("--lod", Options->LOD, "level of detail to load (1)");
   Cmd->add_flag("--json", Options->Json, "print one JSON object");
-  Cmd->callback([Options] {
+  Cmd->callback(NamingModelFile(Options->File, [Options] {
     TModelSummary Summary;
     TZorvObject Model(TDisplayListPolicy::None);
     // The loader names the levels it finds and the one it loads; a
@@ -178,5 +178,5 @@ void AddInfoCommand(CLI::App& App) {
                                            : TextSummary(Options->File, Model, Summary);
     std::cout << Text;
     if (!std::cout.flush()) throw EInOutError("Cannot write the summary to standard output");
-  });
+  }));
 }

@@ -53,7 +53,7 @@ void AddRenderCommand(CLI::App& App) {
   Cmd->add_option("--zoom", Options->Zoom, "zoom in percent, as the Scale box (100)");
   Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it");
   Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
-  Cmd->callback([Options] {
+  Cmd->callback(NamingModelFile(Options->File, [Options] {
     TPictureRequest Request;
     Request.ModelFile = Options->File;
     Request.Layout = FindViewLayout(Options->View);
@@ -62,5 +62,5 @@ void AddRenderCommand(CLI::App& App) {
     Request.ShowSphere = Options->Sphere;
     Request.LOD = Options->LOD;
     RenderModelPicture(Request, Options->Out);
-  });
+  }));
 }

@@ -25,9 +25,10 @@ void PrintSphere(const float (&Center)[3], float Diameter) {
 
 // "&Save" and the load after it: the four values into the file in place,
 // then read back from it into Center and Diameter.
-void SaveAndReadBack(const std::string& File, float (&Center)[3], float& Diameter) {
+void SaveAndReadBack(const std::string& File, float (&Center)[3], float& Diameter,
+                     const TFileIdentity* Fitted = nullptr) {
   bool TreePresent = false;
-  WriteSphere(File, Center, Diameter);
+  WriteSphere(File, Center, Diameter, Fitted);
   ReadSphere(File, Center, Diameter, TreePresent);
 }
 
@@ -55,7 +56,7 @@ void AddSphereCommand(CLI::App& App) {
   CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it");
   Lod->needs(Fit);
   Cmd->add_flag("--write", Options->Write, "write the fitted sphere into the file, as --set does")->needs(Fit);
-  Cmd->callback([Options, Lod] {
+  Cmd->callback(NamingModelFile(Options->File, [Options, Lod] {
     float Center[3] = {0, 0, 0};
     float Diameter = 0;
     bool TreePresent = false;
@@ -67,15 +68,17 @@ void AddSphereCommand(CLI::App& App) {
       SaveAndReadBack(Options->File, Center, Diameter);
     } else if (Options->Fit) {
       // The fit only reads the model; a file that cannot be written fails
-      // at the write, with --set's own error.
+      // at the write, with --set's own error. The file as it is before the
+      // fit is the only one the sphere may be written into.
+      const TFileIdentity Before = TFileStream(Options->File, TFileMode::OpenRead).Identity();
       const TFittedSphere Fitted = FitModelSphere(
           Options->File, Lod->count() > 0 ? std::optional<int>(Options->LOD) : std::nullopt, /*ReadOnly=*/true);
       for (int I = 0; I < 3; ++I) Center[I] = Fitted.Center[I];
       Diameter = Fitted.Radius;
-      if (Options->Write) SaveAndReadBack(Options->File, Center, Diameter);
+      if (Options->Write) SaveAndReadBack(Options->File, Center, Diameter, &Before);
     } else {
       ReadSphere(Options->File, Center, Diameter, TreePresent, /*ReadOnly=*/true);
     }
     PrintSphere(Center, Diameter);
-  });
+  }));
 }

@@ -20,8 +20,8 @@ void AddThumbnailCommand(CLI::App& App) {
       ->check(CLI::Range(1, MaxThumbnailSize));
   Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
       ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
-  Cmd->callback([Request, Out, View] {
+  Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View] {
     Request->Layout = FindViewLayout(*View);
     WriteModelThumbnail(*Request, *Out);
-  });
+  }));
 }

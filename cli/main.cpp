@@ -6,10 +6,25 @@
 
 #include "cli/Commands.h"
 #include "runtime/Exception.h"
+#include "runtime/FloatErrors.h"
 
 #ifndef QUELBIR_VERSION
 #define QUELBIR_VERSION "0.0.0"
 #endif
+
+std::function<void()> NamingModelFile(const std::string& File, std::function<void()> Work) {
+  return [&File, Work = std::move(Work)] {
+    try {
+      Work();
+    } catch (const EOverflow& E) {
+      throw EOverflow(File + ": " + E.Message());
+    } catch (const EInvalidOp& E) {
+      throw EInvalidOp(File + ": " + E.Message());
+    } catch (const EZeroDivide& E) {
+      throw EZeroDivide(File + ": " + E.Message());
+    }
+  };
+}
 
 int main(int argc, char** argv) {
   CLI::App App{"QUELBIR Editor command-line tool", "quelbir-cli"};

@@ -1,7 +1,6 @@
 #include "editor/ModelThumbnail.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "gl/PngPicture.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -107,23 +107,18 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
 }
 
 void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& PngFile) {
+  // The output is checked before anything is painted: never the model file,
+  // never a folder, pipe or device.
+  CheckNotModelFile(PngFile, Request.ModelFile);
+  RequireRegularFile(PngFile);
   const TFramePixels Frame = RenderModelThumbnail(Request);
   std::vector<uint8_t> Rgb;
   Rgb.reserve(Frame.Rgba.size() / 4 * 3);
   for (size_t I = 0; I + 3 < Frame.Rgba.size(); I += 4)
     Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
-
-  // Beside the target, so the rename stays on one file system; the process
-  // number keeps two painters of the same file apart.
-  const std::string Part = PngFile + ".part" + std::to_string(::getpid());
-  try {
-    WritePng(Part, Frame.Width, Frame.Height, 3, Rgb);
-  } catch (...) {
-    DeleteFile(Part);
-    throw;
-  }
-  if (!RenameFile(Part, PngFile)) {
-    DeleteFile(Part);
-    throw EThumbnail("Thumbnail: cannot put the picture in place as " + PngFile);
-  }
+  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, Rgb);
+  // Into the named file itself: a thumbnail service creates it, runs this
+  // command and reads the picture through the descriptor it opened before,
+  // so a new file renamed over the name would never reach it.
+  WriteFileInPlace(PngFile, Png.data(), Png.size(), Request.ModelFile);
 }

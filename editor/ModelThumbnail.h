@@ -44,7 +44,11 @@ TThumbnailFrame MeasureThumbnailFrame(const TZorvObject& Model, int Layout);
 // outside 1..MaxThumbnailSize or a layout that is not a single view.
 TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request);
 
-// RenderModelThumbnail written to PngFile as an opaque RGB picture. The
-// picture is written under a temporary name beside PngFile and renamed at the
-// end, so that a failure leaves PngFile as it was and no part of a picture.
+// RenderModelThumbnail written to PngFile as an opaque RGB picture. PngFile is
+// checked first (never the model file, nor a folder, pipe or device), then
+// the picture is painted and encoded in memory and written into PngFile
+// itself, the same file on disk, as thumbnail services read it back through
+// the descriptor they opened before (runtime/OutputFiles.h WriteFileInPlace).
+// A model that does not load leaves PngFile as it was; a write that fails
+// leaves it empty.
 void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& PngFile);

@@ -11,6 +11,7 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PngPicture.h"
 #include "model/TZorvObject.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -82,6 +83,8 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
 }
 
 void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFile) {
+  // The output is checked before anything is painted: never the model file.
+  TOutputFiles Files({PngFile}, Request.ModelFile);
   TFramePixels Frame = RenderModelFrame(Request);
   // The window shows no transparency: the cleared background has alpha 0,
   // and must come out black, not see-through.
@@ -89,7 +92,9 @@ void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFi
   Rgb.reserve(Frame.Rgba.size() / 4 * 3);
   for (size_t I = 0; I + 3 < Frame.Rgba.size(); I += 4)
     Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
-  WritePng(PngFile, Frame.Width, Frame.Height, 3, Rgb);
+  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, Rgb);
+  Files.Write(PngFile, Png.data(), Png.size());
+  Files.Commit();
 }
 
 void CheckPictureFileName(const std::string& FileName) {

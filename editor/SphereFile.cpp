@@ -64,12 +64,17 @@ void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter
   Reader.CloseForm();
 }
 
-void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter) {
+void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter,
+                 const TFileIdentity* Fitted) {
   uint8_t NewData[SphereBytes];
   std::memcpy(NewData, Center, CenterBytes);
   std::memcpy(NewData + CenterBytes, &Diameter, 4);
 
   TIffReader Reader(FileName);
+  // The file this write holds open, not merely one of the same name.
+  if (Fitted && Reader.Identity() != *Fitted)
+    throw ESphereFile("WriteSphere: " + FileName +
+                      " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!");
   Reader.OpenForm(TagCOLL);
   Reader.OpenChunk(TagSPHR);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/Exception.h"
+#include "runtime/FileLayer.h"
 
 // Failures of the sphere's own checks (a file that ends inside the chunk, a
 // write the file takes only in part). The reader's and the file layer's
@@ -36,4 +37,10 @@ void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter
 // says so, after the write's message. A flush the system refuses raises the
 // file layer's error (the file then holds the new bytes). Nothing is ever
 // reported as saved that did not reach the file.
-void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter);
+//
+// Fitted, when given, is the identity the file had when the values were
+// worked out from it: a file replaced or changed since (another file on
+// disk, another size or time of change) is refused with ESphereFile before
+// anything is written, so a sphere never lands in a file it was not made for.
+void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter,
+                 const TFileIdentity* Fitted = nullptr);

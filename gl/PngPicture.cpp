@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "runtime/FileLayer.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -60,19 +61,7 @@ std::vector<uint8_t> EncodePng(int Width, int Height, int Channels, const std::v
 void WritePng(const std::string& FileName, int Width, int Height, int Channels,
               const std::vector<uint8_t>& Pixels) {
   const std::vector<uint8_t> Encoded = Encode(FileName, Width, Height, Channels, Pixels);
-
-  // The bytes go to the disk whole, or the picture is an error.
-  TFileStream Out(FileName, TFileMode::Create);
-  size_t Written = 0;
-  while (Written < Encoded.size()) {
-    const int32_t Block = static_cast<int32_t>(std::min<size_t>(Encoded.size() - Written, 1 << 20));
-    const int32_t Put = Out.Write(Encoded.data() + Written, Block);
-    Written += static_cast<size_t>(Put);
-    if (Put < Block)
-      Fail("cannot write all of " + FileName + " (" + std::to_string(Written) + " of " +
-           std::to_string(Encoded.size()) + " bytes)");
-  }
-  Out.Flush();
+  WriteOutputFile(FileName, Encoded.data(), Encoded.size());
 }
 
 TPngPicture ReadPng(const std::string& FileName) {

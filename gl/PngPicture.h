@@ -10,11 +10,10 @@
 QUELBIR_EXCEPTION(EPngPicture);  // "PngPicture: " + what went wrong
 
 // Writes Width x Height pixels of Channels bytes each (3 = RGB, 4 = RGBA),
-// top row first and rows packed, as an 8-bit PNG file, flushed to the disk.
-// Raises EPngPicture when the size or channel count is not sensible, Pixels
-// holds fewer bytes than the picture needs, or the file takes only part of
-// the bytes; the file layer's errors (runtime/FileLayer.h) when the file
-// cannot be created or written at all.
+// top row first and rows packed, as an 8-bit PNG file, complete or not at all
+// (runtime/OutputFiles.h). Raises EPngPicture when the size or channel count
+// is not sensible or Pixels holds fewer bytes than the picture needs; the
+// output's and the file layer's errors when the file cannot be written whole.
 void WritePng(const std::string& FileName, int Width, int Height, int Channels,
               const std::vector<uint8_t>& Pixels);
 

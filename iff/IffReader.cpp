@@ -417,3 +417,5 @@ int32_t TIffReader::Position() const {
 }
 
 void TIffReader::Flush() { FStream->Flush(); }
+
+TFileIdentity TIffReader::Identity() const { return FStream->Identity(); }

@@ -11,6 +11,7 @@
 #include "runtime/Exception.h"
 
 class TFileStream;
+struct TFileIdentity;
 
 QUELBIR_EXCEPTION(EIffReader);
 QUELBIR_EXCEPTION(EIffReader_NoFreeFileHandles);
@@ -69,6 +70,8 @@ public:
   void Flush();
 
   const std::string& FileName() const { return FFileName; }
+  // The open file's identity (runtime/FileLayer.h), whatever name it has now.
+  TFileIdentity Identity() const;
   TForm* Root() const { return FRoot.get(); }
   TForm* CurrentForm() const { return FCurrentForm; }
   const TChunk* OpenChunkItem() const { return FOpenChunk; }

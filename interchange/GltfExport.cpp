@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "runtime/Latin1Text.h"
-#include "interchange/OutputFile.h"
+#include "runtime/OutputFiles.h"
 #include "interchange/RigidTransform.h"
 
 namespace {
@@ -309,7 +309,7 @@ tinygltf::Model TGltfBuilder::Build(const TExportedModel& Model) {
 }  // namespace
 
 void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings) {
+               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings, const std::string& ModelFile) {
   TGltfBuilder Builder(Images, Form, Warnings);
   tinygltf::Model Gltf = Builder.Build(Model);
   const std::filesystem::path Out(OutFile);
@@ -325,24 +325,34 @@ void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImag
   if (Form == TGltfForm::Binary) {
     // Straight to the file: the container holds the whole buffer, so no
     // copy of it in memory is made on the way.
-    TOutputFileStream File(OutFile);
+    TOutputFiles Files({OutFile}, ModelFile);
+    TOutputBuffer File(Files, OutFile);
     std::ostream Stream(&File);
     const bool Written = Writer.WriteGltfSceneToStream(&Gltf, Stream, false, true);
     File.Close();
     if (!Written || !Stream) throw EGltfExport("Export: cannot write " + OutFile);
+    Files.Commit();
     return;
   }
   std::ostringstream Stream;
   if (!Writer.WriteGltfSceneToStream(&Gltf, Stream, true, false))
     throw EGltfExport("Export: cannot write " + OutFile);
   std::string Text = std::move(Stream).str();
+  // Every file of the export is checked before the first is written, and
+  // none is put in place before all are written.
+  const std::string BinFile = (Out.parent_path() / BinName).string();
+  std::vector<std::string> Names{OutFile};
+  if (!Builder.Data.empty()) Names.push_back(BinFile);
+  for (const auto& Entry : Builder.ImageFiles) Names.push_back((Out.parent_path() / Entry.first).string());
+  TOutputFiles Files(Names, ModelFile);
   if (!Builder.Data.empty()) {
     nlohmann::json Json = nlohmann::json::parse(Text);
     Json["buffers"][0] = {{"byteLength", Builder.Data.size()}, {"uri", UriOf(BinName)}};
     Text = Json.dump(2);
-    WriteOutputFile((Out.parent_path() / BinName).string(), Builder.Data.data(), Builder.Data.size());
+    Files.Write(BinFile, Builder.Data.data(), Builder.Data.size());
   }
   for (const auto& [Name, Png] : Builder.ImageFiles)
-    WriteOutputFile((Out.parent_path() / Name).string(), Png.data(), Png.size());
-  WriteOutputFile(OutFile, Text);
+    Files.Write((Out.parent_path() / Name).string(), Png.data(), Png.size());
+  Files.Write(OutFile, Text);
+  Files.Commit();
 }

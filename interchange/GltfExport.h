@@ -29,10 +29,12 @@ enum class TGltfForm {
   Json,    // ".gltf": the JSON, with the buffer (".bin") and the images (".png") beside it
 };
 
-// Writes OutFile (and, for Json, its companions in the same folder).
+// Writes OutFile (and, for Json, its companions in the same folder), each
+// complete or not at all, and none of them ModelFile (runtime/OutputFiles.h).
 // Images holds the pictures of the textures that could be read; the other
 // texture numbers get a material without image. What cannot be written
 // faithfully (a non-unit normal, a transform that is not finite) is said on
 // Warnings.
 void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings);
+               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings,
+               const std::string& ModelFile = "");

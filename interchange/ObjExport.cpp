@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <set>
 
-#include "interchange/OutputFile.h"
+#include "runtime/OutputFiles.h"
 #include "runtime/NumberFormat.h"
 
 namespace {
@@ -34,7 +34,7 @@ std::string CommentText(const std::string& Name) {
 }  // namespace
 
 void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-              const std::string& OutFile) {
+              const std::string& OutFile, const std::string& ModelFile) {
   const std::filesystem::path Out(OutFile);
   const std::string MtlName = Out.stem().string() + ".mtl";
   std::string Obj = "# " + CommentText(Model.Name) + ", exported by QUELBIR Editor\n";
@@ -82,11 +82,19 @@ void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage
     Mtl += "newmtl " + TextureName(Texture) + "\nKd 1 1 1\n";
     if (Images.count(Texture)) Mtl += "map_Kd " + TextureName(Texture) + ".png\n";
   }
+  // Every file of the export is checked before the first is written, and
+  // none is put in place before all are written.
+  const std::string MtlFile = (Out.parent_path() / MtlName).string();
+  std::vector<std::string> Names{OutFile, MtlFile};
+  for (const auto& Entry : Images)
+    if (Textures.count(Entry.first)) Names.push_back((Out.parent_path() / (TextureName(Entry.first) + ".png")).string());
+  TOutputFiles Files(Names, ModelFile);
   for (const auto& [Texture, Image] : Images) {
     if (!Textures.count(Texture)) continue;
     const std::vector<uint8_t> Png = TexturePng(Image, /*UpsideDown=*/true);
-    WriteOutputFile((Out.parent_path() / (TextureName(Texture) + ".png")).string(), Png.data(), Png.size());
+    Files.Write((Out.parent_path() / (TextureName(Texture) + ".png")).string(), Png.data(), Png.size());
   }
-  WriteOutputFile((Out.parent_path() / MtlName).string(), Mtl);
-  WriteOutputFile(OutFile, Obj);
+  Files.Write(MtlFile, Mtl);
+  Files.Write(OutFile, Obj);
+  Files.Commit();
 }

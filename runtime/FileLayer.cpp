@@ -23,6 +23,9 @@ TFileCalls CurrentCalls = RealCalls;
 
 std::string SystemError(int Code) { return std::strerror(Code); }
 
+// What `check` says of a pipe, a device or a folder, and every opener with it.
+ENotRegularFile NotRegular(const std::string& FileName) { return ENotRegularFile(FileName + " is not a regular file"); }
+
 }  // namespace
 
 TFileCalls& FileCalls() { return CurrentCalls; }
@@ -33,35 +36,55 @@ bool FileExists(const std::string& FileName) {
   return ::stat(FileName.c_str(), &Info) == 0 && S_ISREG(Info.st_mode);
 }
 
+bool NameExists(const std::string& FileName) {
+  struct stat Info;
+  return ::stat(FileName.c_str(), &Info) == 0;
+}
+
 bool DeleteFile(const std::string& FileName) { return ::unlink(FileName.c_str()) == 0; }
 
 bool RenameFile(const std::string& From, const std::string& To) {
   return ::rename(From.c_str(), To.c_str()) == 0;
 }
 
-TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
-  int Flags = O_CLOEXEC;
+void RequireRegularFile(const std::string& FileName) {
+  struct stat Info;
+  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
+    throw NotRegular(FileName);
+}
+
+TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName)
+    : FFileName(ShownName.empty() ? FileName : ShownName) {
+  const bool Creating = Mode == TFileMode::Create || Mode == TFileMode::CreateNew || Mode == TFileMode::OpenOrCreate;
+  // Refused before the open, which for a pipe would wait for a writer. The
+  // open itself does not wait either (O_NONBLOCK), should a pipe take the
+  // name in between; what it opened is then looked at again.
+  struct stat Info;
+  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
+    throw NotRegular(FFileName);
+  int Flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   switch (Mode) {
     case TFileMode::OpenReadWrite: Flags |= O_RDWR; break;
     case TFileMode::OpenRead: Flags |= O_RDONLY; break;
     case TFileMode::Create: Flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TFileMode::CreateNew: Flags |= O_RDWR | O_CREAT | O_EXCL; break;
+    case TFileMode::OpenOrCreate: Flags |= O_RDWR | O_CREAT; break;
   }
   do {
     FHandle = ::open(FileName.c_str(), Flags, 0666);
   } while (FHandle < 0 && errno == EINTR);
-  bool Usable = FHandle >= 0;
-  if (Usable) {
-    // A folder opens read-only on this system; it is no file to read or write.
-    struct stat Info;
-    Usable = ::fstat(FHandle, &Info) == 0 && !S_ISDIR(Info.st_mode);
-    if (!Usable) {
+  if (FHandle >= 0) {
+    const bool Regular = ::fstat(FHandle, &Info) == 0 && S_ISREG(Info.st_mode);
+    if (Regular) ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
+    if (!Regular) {
       ::close(FHandle);
       FHandle = -1;
+      throw NotRegular(FFileName);
     }
   }
-  if (!Usable) {
-    if (Mode == TFileMode::Create) throw EFCreateError("Cannot create file " + FileName);
-    throw EFOpenError("Cannot open file " + FileName);
+  if (FHandle < 0) {
+    if (Creating) throw EFCreateError("Cannot create file " + FFileName);
+    throw EFOpenError("Cannot open file " + FFileName);
   }
 }
 
@@ -129,4 +152,20 @@ void TFileStream::Flush() {
     Result = FileCalls().fsync(FHandle);
   } while (Result != 0 && errno == EINTR);
   if (Result != 0) throw EInOutError("Cannot flush file " + FFileName + ": " + SystemError(errno));
+}
+
+void TFileStream::Truncate(int64_t Size) {
+  int Result;
+  do {
+    Result = ::ftruncate(FHandle, off_t(Size));
+  } while (Result != 0 && errno == EINTR);
+  if (Result != 0) throw EInOutError("Cannot cut file " + FFileName + ": " + SystemError(errno));
+}
+
+TFileIdentity TFileStream::Identity() const {
+  struct stat Info;
+  if (::fstat(FHandle, &Info) != 0)
+    throw EInOutError("Cannot get the status of file " + FFileName + ": " + SystemError(errno));
+  return {uint64_t(Info.st_dev), uint64_t(Info.st_ino), int64_t(Info.st_size), int64_t(Info.st_mtim.tv_sec),
+          int64_t(Info.st_mtim.tv_nsec)};
 }

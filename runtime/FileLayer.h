@@ -1,6 +1,8 @@
 #pragma once
-// The file layer: the only place the system touches files. File names are
-// used unchanged; relative names resolve against the current directory.
+// The file layer: the only place the system touches files (with
+// runtime/OutputFiles.h, which writes the program's outputs through it).
+// File names are used unchanged; relative names resolve against the current
+// directory.
 #include <cstdint>
 #include <string>
 
@@ -9,8 +11,25 @@
 QUELBIR_EXCEPTION(EFOpenError);    // "Cannot open file %s"
 QUELBIR_EXCEPTION(EFCreateError);  // "Cannot create file %s"
 QUELBIR_EXCEPTION(EInOutError);    // a read, write, seek or flush the file refused
+QUELBIR_EXCEPTION(ENotRegularFile);  // "%s is not a regular file"
+
+// A folder, a pipe or a device is no file to read or write: a pipe would
+// block its opener for ever, a device never end. Raises ENotRegularFile
+// (FileName + " is not a regular file") for anything but a regular file (a
+// link is followed). A name that does not exist passes: an open says so in
+// its own words, and an output is created.
+void RequireRegularFile(const std::string& FileName);
+
+// What tells one file on disk and its content apart: the same values mean
+// the same file, unchanged (as far as its size and time of change show).
+struct TFileIdentity {
+  uint64_t Device = 0, Inode = 0;
+  int64_t Size = 0, ChangedSeconds = 0, ChangedNanoseconds = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
 
 bool FileExists(const std::string& FileName);  // an existing regular file
+bool NameExists(const std::string& FileName);  // anything on disk by that name, a link followed
 bool DeleteFile(const std::string& FileName);  // true when the file was removed
 // Gives From's file the name To in one step, replacing a file named To, so a
 // reader of To sees the old file or the new one and never a part; true when
@@ -21,13 +40,18 @@ enum class TFileMode {
   OpenReadWrite,  // existing file, read and write, others may read and write it too
   OpenRead,       // existing file, read only
   Create,         // create, or truncate an existing file, read and write
+  CreateNew,      // create a file no name holds yet, read and write
+  OpenOrCreate,   // an existing file as it is, or a new one, read and write
 };
 
 class TFileStream {
 public:
   // Raises EFOpenError ("Cannot open file " + FileName) for the open modes and
-  // EFCreateError ("Cannot create file " + FileName) for Create.
-  TFileStream(const std::string& FileName, TFileMode Mode);
+  // EFCreateError ("Cannot create file " + FileName) for the create modes;
+  // ENotRegularFile (RequireRegularFile) before opening anything that is not
+  // a regular file. ShownName, when given, stands for FileName in every
+  // message and in FileName() (a temporary file written for the user's).
+  TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName = "");
   ~TFileStream();
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -46,6 +70,10 @@ public:
   // Pushes written bytes to the disk (fsync); raises EInOutError when the
   // system cannot.
   void Flush();
+  // Cuts the file to Size bytes (or lengthens it with zeros).
+  void Truncate(int64_t Size);
+  // The open file's identity, whatever name it has now.
+  TFileIdentity Identity() const;
 
 private:
   std::string FFileName;

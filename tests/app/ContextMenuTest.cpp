@@ -271,4 +271,19 @@ TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
   EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.File("out"));
 }
 
+TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {
+  Open(File);
+  const std::vector<uint8_t> Before = ReadFileBytes(File);
+  std::filesystem::create_hard_link(File, Dir.File("same.glb"));
+  std::filesystem::create_symlink(File, Dir.File("same.png"));
+  Services.SaveAnswers.push_back(Dir.File("same.png"));
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
+  Services.SaveAnswers.push_back(Dir.File("same.glb"));
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Export...")->trigger(); }));
+  EXPECT_EQ(Services.Messages, (std::vector<std::string>{Dir.File("same.png") + " is the model file itself; choose another name",
+                                                         Dir.File("same.glb") +
+                                                             " is the model file itself; choose another name"}));
+  EXPECT_EQ(ReadFileBytes(File), Before);
+}
+
 }  // namespace

@@ -65,6 +65,17 @@ TEST_F(FormTest, ArgumentsThatNameNoFileAreIgnored) {
   EXPECT_TRUE(Services.Messages.empty());
 }
 
+TEST_F(FormTest, WhatIsNotARegularFileIsRefusedAtOnceWithItsMessage) {
+  const std::string Fifo = Dir.File("pipe.iff");
+  ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+  Open(Fifo);  // as the command line names it
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{Fifo + " is not a regular file"});
+  Services.Messages.clear();
+  Services.OpenAnswers.push_back(Fifo);
+  QTest::mouseClick(Form->Button1, Qt::LeftButton);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{Fifo + " is not a regular file"});
+}
+
 TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
   Open(StandardModel());
   Form->cbView->setCurrentIndex(2);

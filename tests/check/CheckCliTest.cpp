@@ -1,6 +1,7 @@
 // The folder walk, and quelbir-cli check run as a user runs it: exit
 // statuses, the order of the files for any number of threads, the JSON shape.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +58,41 @@ TEST_F(ModFolder, AFolderThatCannotBeListedIsNamed) {
   fs::permissions(Mod / "ships" / "old", fs::perms::owner_all);
   ASSERT_EQ(Listed.size(), 3u);
   EXPECT_EQ(Listed[2].Path + ": " + Listed[2].FolderError, P("ships/old") + ": Permission denied");
+}
+
+// An entry whose status cannot be read (here: its path is longer than the
+// system takes) may be a model file or a folder of them; it is a finding,
+// never passed over. A name with a line break or an escape sequence stays
+// on its line of the report.
+TEST_F(ModFolder, WhatCannotBeLookedIntoIsAFindingAndNamesStayOnTheirLine) {
+  const fs::path Deep = Dir.Path() / "deep";
+  fs::create_directory(Deep);
+  int Folder = ::open(Deep.c_str(), O_RDONLY | O_DIRECTORY);
+  const std::string Long(200, 'x');
+  std::string Tail;
+  while ((Deep.string() + Tail).size() < 4200) {
+    ASSERT_EQ(::mkdirat(Folder, Long.c_str(), 0700), 0);
+    const int Inner = ::openat(Folder, Long.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(Folder);
+    Folder = Inner;
+    Tail += "/" + Long;
+  }
+  ::close(Folder);
+  const TRun Deeper = Cli(Dir, {"check", Deep.string()});
+  std::system(("rm -rf " + Quoted(Deep.string())).c_str());
+  EXPECT_EQ(Deeper.Code, 1);
+  const size_t Cut = Deeper.Out.find('\n');
+  ASSERT_NE(Cut, std::string::npos) << Deeper.Out;
+  EXPECT_GT(Cut, 4096u);  // the entry, named in full
+  EXPECT_EQ(Deeper.Out.substr(Cut), "\n  error FOLDER_UNREADABLE: cannot read the status of this entry: File name too long\n"
+                                    "1 files, 1 errors, 0 warnings\n");
+
+  const std::string Odd = P("ships/a\nb\x1b[2J.iff");
+  WriteFileBytes(Odd, {'F', 'O', 'R', 'M'});
+  const TRun Named = Cli(Dir, {"check", Odd});
+  EXPECT_EQ(Named.Out, P("ships/a\\x0Ab\\x1B[2J.iff") +
+                           "\n  error IFF_UNREADABLE: EIffReader_ErrorInForm: Error in Form \"\" at offset 0\n"
+                           "1 files, 1 errors, 0 warnings\n");
 }
 
 TEST_F(ModFolder, ExitStatusSaysWhetherAnyFileHasAnError) {

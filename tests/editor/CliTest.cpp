@@ -1,6 +1,7 @@
 // The editor's subcommands of quelbir-cli, run as a user runs them: exact
 // standard output, standard error and exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -208,8 +209,55 @@ TEST_F(CliTest, AFitBeyondTheFloatRangeFailsOnlyWhatDraws) {
   EXPECT_EQ(Run({"sphere", File}).Out, "0 0 0 2\n");
   const TRun Render = Run({"render", File, "-o", Dir.File("tiny.png")});
   if (Render.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << Render.Err;
-  EXPECT_EQ(Render.Err, "Floating point overflow\n");
+  EXPECT_EQ(Render.Err, File + ": Floating point overflow\n");
   EXPECT_EQ(Render.Exit, 1);
+}
+
+// A pipe would block its opener for ever, a folder is no model: every
+// command refuses either at once, in check's words.
+TEST_F(CliTest, WhatIsNotARegularFileIsRefusedByEveryCommand) {
+  const std::string Fifo = Dir.File("f.iff"), Folder = Dir.File("d.iff");
+  ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(Folder);
+  Prefix = "timeout 10 ";
+  const std::string Png = Dir.File("out.png"), Glb = Dir.File("out.glb");
+  for (const std::string& In : {Fifo, Folder}) {
+    const std::vector<std::vector<std::string>> Commands{
+        {"info", In},        {"sphere", In},  {"sphere", In, "--fit"}, {"sphere", In, "--set", "1", "2", "3", "4"},
+        {"tree", In},        {"script", In},  {"render", In, "-o", Png}, {"thumbnail", In, "-o", Png},
+        {"export", In, "-o", Glb}};
+    for (const auto& Args : Commands) {
+      SCOPED_TRACE(Args[0] + " " + In);
+      const TRun R = Run(Args);
+      EXPECT_EQ(R.Err, In + " is not a regular file\n");
+      EXPECT_EQ(R.Exit, 1);
+    }
+  }
+  const TRun Check = Run({"check", Fifo});
+  EXPECT_EQ(Check.Out, Fifo + "\n  error IFF_UNREADABLE: " + Fifo + " is not a regular file\n1 files, 1 errors, 0 warnings\n");
+  EXPECT_FALSE(std::filesystem::exists(Png));
+  EXPECT_FALSE(std::filesystem::exists(Glb));
+}
+
+// The model file never takes an output, whatever name reaches it.
+TEST_F(CliTest, NoCommandWritesIntoTheModelFile) {
+  WriteSampleModel(File);
+  const TBytes Before = ReadFileBytes(File);
+  std::filesystem::create_symlink(File, Dir.File("soft.png"));
+  std::filesystem::create_hard_link(File, Dir.File("hard.png"));
+  std::filesystem::create_hard_link(File, Dir.File("hard.glb"));
+  std::filesystem::create_hard_link(File, Dir.File("hard.obj"));
+  const std::vector<std::pair<std::string, std::string>> Cases{
+      {"render", File}, {"render", Dir.File("soft.png")}, {"render", Dir.File("hard.png")},
+      {"thumbnail", File}, {"thumbnail", Dir.File("soft.png")}, {"thumbnail", Dir.File("hard.png")},
+      {"export", Dir.File("hard.glb")}, {"export", Dir.File("hard.obj")}};
+  for (const auto& [Command, Out] : Cases) {
+    SCOPED_TRACE(Command + " -o " + Out);
+    const TRun R = Run({Command, File, "-o", Out});
+    EXPECT_EQ(R.Err, Out + " is the model file itself; choose another name\n");
+    EXPECT_EQ(R.Exit, 1);
+    EXPECT_EQ(ReadFileBytes(File), Before);
+  }
 }
 
 TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "editor/SphereFile.h"
 #include "runtime/FileLayer.h"
@@ -207,6 +208,37 @@ TEST_F(SphereFileTest, SaveWithoutEditsLeavesTheFileByteForByte) {
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
   WriteSphere(FileName, F.Center, F.Diameter);
   EXPECT_EQ(ReadFileBytes(FileName), File);
+}
+
+// A sphere worked out from one file never lands in another that took its
+// name since, nor in the same file changed since.
+TEST_F(SphereFileTest, AFittedSphereIsWrittenOnlyIntoTheFileItWasFittedTo) {
+  const TBytes Original = SphereFile(Floats({1, 2, 3, 4}));
+  const std::string Other = Dir.File("other.iff");
+  auto Identity = [](const std::string& Name) { return TFileStream(Name, TFileMode::OpenRead).Identity(); };
+  const std::string Refusal =
+      "WriteSphere: " + FileName + " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!";
+  struct TCase {
+    const char* Change;
+    std::function<void()> Apply;
+  };
+  const std::vector<TCase> Cases{
+      {"replaced by a rename", [&] { WriteFileBytes(Other, Original); std::filesystem::rename(Other, FileName); }},
+      {"longer", [&] { WriteFileBytes(FileName, SphereFile(Floats({1, 2, 3, 4, 5}))); }},
+      {"rewritten later", [&] { ::usleep(20000); WriteFileBytes(FileName, Original); }}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Change);
+    Write(Original);
+    const TFileIdentity Fitted = Identity(FileName);
+    C.Apply();
+    const TBytes Now = ReadFileBytes(FileName);
+    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9, &Fitted); }), Refusal);
+    EXPECT_EQ(ReadFileBytes(FileName), Now);
+  }
+  Write(Original);
+  const TFileIdentity Fitted = Identity(FileName);
+  WriteSphere(FileName, {9, 9, 9}, 9, &Fitted);
+  EXPECT_EQ(ReadFileBytes(FileName), SphereFile(Floats({9, 9, 9, 9})));
 }
 
 TEST_F(SphereFileTest, ChunkTooShortForTheSaveIsRefusedBeforeWriting) {

@@ -2,12 +2,16 @@
 // its place and size in model units, and never a part of a picture on disk.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 
 #include "editor/ModelThumbnail.h"
 #include "editor/Scene.h"
 #include "gl/HeadlessContext.h"
+#include "gl/PngPicture.h"
 #include "model/SampleModel.h"
 #include "tests/support/TempDir.h"
 
@@ -99,23 +103,48 @@ TEST(ThumbnailTest, AFailureLeavesTheTargetAsItWasAndNoPartBehind) {
   }
   EXPECT_EQ(ReadFileBytes(Png), (std::vector<uint8_t>{'o', 'l', 'd'}));
 
-  // A picture that cannot take the target's name (a folder holds it) is
-  // taken away again.
-  const std::string Model = Dir.File("model.iff");
-  WriteSampleModel(Model);
+  // A folder is refused before anything is painted.
   const std::string Folder = Dir.File("folder.png");
   std::filesystem::create_directory(Folder);
-  Request.ModelFile = Model;
+  Request.ModelFile = Dir.File("model.iff");
+  WriteSampleModel(Request.ModelFile);
   Request.Size = 16;
   try {
     WriteModelThumbnail(Request, Folder);
     ADD_FAILURE() << "a picture was put in place of a folder";
-  } catch (const EHeadlessGL& E) {
-    GTEST_SKIP() << E.Message();
   } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "Thumbnail: cannot put the picture in place as " + Folder);
+    EXPECT_EQ(E.Message(), Folder + " is not a regular file");
   }
   size_t Entries = 0;
   for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) ++Entries;
   EXPECT_EQ(Entries, 4u);  // thumb.png, broken.iff, model.iff, folder.png
+}
+
+// A thumbnail service opens the output before it runs the command and reads
+// the picture through that descriptor: the picture must go into that very
+// file, not a new one put in its place.
+TEST(ThumbnailTest, ThePictureReachesTheFileTheCallerHoldsOpen) {
+  TempDir Dir;
+  const std::string Png = Dir.File("thumb.png"), Model = Dir.File("model.iff");
+  WriteSampleModel(Model);
+  WriteFileBytes(Png, {});
+  const int Held = ::open(Png.c_str(), O_RDONLY);
+  ASSERT_GE(Held, 0);
+  TThumbnailRequest Request;
+  Request.ModelFile = Model;
+  Request.Size = 32;
+  try {
+    WriteModelThumbnail(Request, Png);
+  } catch (const EHeadlessGL& E) {
+    ::close(Held);
+    GTEST_SKIP() << E.Message();
+  }
+  std::vector<uint8_t> Seen(1 << 16);
+  const ssize_t Got = ::pread(Held, Seen.data(), Seen.size(), 0);
+  ::close(Held);
+  ASSERT_GT(Got, 8);
+  Seen.resize(size_t(Got));
+  EXPECT_EQ(Seen, ReadFileBytes(Png));
+  const TPngPicture Picture = ReadPng(Png);
+  EXPECT_EQ(Picture.Width, 32);
 }

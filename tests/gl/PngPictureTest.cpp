@@ -1,4 +1,5 @@
 #include "gl/PngPicture.h"
+#include "runtime/OutputFiles.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -108,9 +109,12 @@ TEST_F(PngOnAFailingDisk, APictureTheDiskTakesOnlyInPartIsAnError) {
   WritePng(Dir.File("whole.png"), 4, 4, 4, Pixels);
   const size_t Whole = ReadFileBytes(Dir.File("whole.png")).size();
   FileCalls().pwrite = TenBytesThenFull;
-  EXPECT_EQ(PngErrorOf([&] { WritePng(Dir.File("part.png"), 4, 4, 4, Pixels); }),
-            "PngPicture: cannot write all of " + Dir.File("part.png") + " (10 of " + std::to_string(Whole) +
-                " bytes)");
+  WriteFileBytes(Dir.File("part.png"), {'o', 'l', 'd'});
+  EXPECT_EQ(FileErrorOf<EOutputFile>([&] { WritePng(Dir.File("part.png"), 4, 4, 4, Pixels); }),
+            "Cannot write all of " + Dir.File("part.png") + " (10 of " + std::to_string(Whole) + " bytes)");
+  // The old picture stays, and no part of the new one is left beside it.
+  EXPECT_EQ(ReadFileBytes(Dir.File("part.png")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()), {}), 2);
 }
 
 TEST_F(PngOnAFailingDisk, APictureThatCannotBeFlushedIsAnError) {

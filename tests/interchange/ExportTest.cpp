@@ -2,7 +2,10 @@
 // compared field by field, the way back compared bit for bit.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -12,6 +15,7 @@
 #include "gl/PngPicture.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/ModelExport.h"
+#include "runtime/FileLayer.h"
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/ErrorMessage.h"
 
@@ -129,8 +133,48 @@ TEST_F(ExportTest, TheModelFileIsNeverAnOutput) {
   WriteSingleMeshModel(File, Square(1), {}, &Sphere);
   const std::vector<uint8_t> Before = ReadFileBytes(File);
   EXPECT_EQ(MessageOf([&] { Export("model.glb"); }),
-            "Export: " + File + " is the model file itself; choose another name");
+            File + " is the model file itself; choose another name");
   EXPECT_EQ(ReadFileBytes(File), Before);
+}
+
+// A disk that fills up part way through any file of an export, or a folder
+// in the way of one: every file of the previous export stays as it was, and
+// no part of the new one is left behind.
+TEST_F(ExportTest, AFailedExportLeavesThePreviousFilesAsTheyWere) {
+  WriteLodModel(File, {SampleCraftMesh(0)}, {}, &Sphere);
+  for (const char* Out : {"out.gltf", "out.glb", "out.obj"}) Export(Out);
+  auto Snapshot = [&] {
+    std::map<std::string, std::vector<uint8_t>> Files;
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
+      Files[Entry.path().filename().string()] = ReadFileBytes(Entry.path().string());
+    return Files;
+  };
+  const auto Before = Snapshot();
+  static long Room;
+  for (const char* Out : {"out.gltf", "out.glb", "out.obj"}) {
+    for (long Bytes : {0L, 100L, 4096L}) {
+      SCOPED_TRACE(std::string(Out) + " on a disk with room for " + std::to_string(Bytes) + " bytes");
+      struct TRestore {
+        ~TRestore() { ResetFileCalls(); }
+      } Restore;
+      Room = Bytes;
+      FileCalls().pwrite = [](int Handle, const void* Buffer, unsigned long Count, long Offset) -> long {
+        if (Room <= 0) {
+          errno = ENOSPC;
+          return -1;
+        }
+        const long Put = ::pwrite(Handle, Buffer, std::min<unsigned long>(Count, (unsigned long)Room), Offset);
+        Room -= Put;
+        return Put;
+      };
+      EXPECT_NE(MessageOf([&] { Export(Out); }), "(nothing raised)");
+      EXPECT_EQ(Snapshot(), Before);
+    }
+  }
+  std::filesystem::create_directory(Dir.File("d.gltf"));
+  WriteFileBytes(Dir.File("d.bin"), {'m', 'i', 'n', 'e'});
+  EXPECT_EQ(MessageOf([&] { Export("d.gltf"); }), Dir.File("d.gltf") + " is not a regular file");
+  EXPECT_EQ(ReadFileBytes(Dir.File("d.bin")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
 }
 
 TPalette GreyPalette() {

@@ -1,0 +1,226 @@
+#include "runtime/OutputFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+
+#include "runtime/FileLayer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Writes of at most this many bytes each, so a count always fits the file
+// layer's 32-bit sizes.
+constexpr size_t WriteBlock = size_t(1) << 24;
+
+// Where the bytes of Output go in the end: the file a symbolic link names
+// (so the link stays), or Output itself.
+std::string FinalName(const std::string& Output) {
+  std::error_code Error;
+  if (fs::is_symlink(fs::symlink_status(Output, Error))) {
+    const fs::path Target = fs::canonical(Output, Error);
+    if (!Error) return Target.string();
+  }
+  return Output;
+}
+
+// A name beside Final that no file holds yet: hidden, and told apart by the
+// process and a count, so two writers of the same file never meet.
+std::string TemporaryName(const std::string& Final) {
+  static std::atomic<unsigned> Count{0};
+  const fs::path Path(Final);
+  return (Path.parent_path() / ("." + Path.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                                std::to_string(Count.fetch_add(1)) + ".part"))
+      .string();
+}
+
+void WriteAll(TFileStream& File, const std::string& Output, const void* Data, size_t Size, size_t& Written) {
+  const auto* Bytes = static_cast<const uint8_t*>(Data);
+  size_t Done = 0;
+  while (Done < Size) {
+    const int32_t Block = int32_t(std::min(Size - Done, WriteBlock));
+    const int32_t Put = File.Write(Bytes + Done, Block);
+    Done += size_t(Put);
+    Written += size_t(Put);
+    if (Put < Block)
+      throw EOutputFile("Cannot write all of " + Output + " (" + std::to_string(Written) + " of " +
+                        std::to_string(Written - Done + Size) + " bytes)");
+  }
+}
+
+}  // namespace
+
+void CheckNotModelFile(const std::string& Output, const std::string& ModelFile) {
+  // The same file on disk however it is reached (a link of either kind, a
+  // name with "." or ".."); a model that does not exist can still be named
+  // by the very same path.
+  struct stat Out, Model;
+  bool Same = ::stat(Output.c_str(), &Out) == 0 && ::stat(ModelFile.c_str(), &Model) == 0 &&
+              Out.st_dev == Model.st_dev && Out.st_ino == Model.st_ino;
+  if (!Same) {
+    std::error_code Error;
+    const fs::path A = fs::absolute(Output, Error).lexically_normal();
+    const fs::path B = fs::absolute(ModelFile, Error).lexically_normal();
+    Same = !Error && A == B;
+  }
+  if (Same) throw EOutputFile(Output + " is the model file itself; choose another name");
+}
+
+struct TOutputFiles::TEntry {
+  std::string Output;     // the user's name, in every message
+  std::string Final;      // the file replaced in the end
+  std::string Temporary;  // empty until created
+  std::unique_ptr<TFileStream> File;
+  size_t Written = 0;
+  bool Finished = false;
+};
+
+TOutputFiles::TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile) {
+  for (const std::string& Output : Outputs) {
+    if (!ModelFile.empty()) CheckNotModelFile(Output, ModelFile);
+    RequireRegularFile(Output);
+    auto Entry = std::make_unique<TEntry>();
+    Entry->Output = Output;
+    Entry->Final = FinalName(Output);
+    FEntries.push_back(std::move(Entry));
+  }
+}
+
+TOutputFiles::~TOutputFiles() {
+  for (const auto& Entry : FEntries) {
+    Entry->File.reset();
+    if (!Entry->Temporary.empty()) DeleteFile(Entry->Temporary);
+  }
+}
+
+TOutputFiles::TEntry& TOutputFiles::Find(const std::string& Output) {
+  for (const auto& Entry : FEntries)
+    if (Entry->Output == Output) return *Entry;
+  throw EOutputFile(Output + " is not among the files this command writes");
+}
+
+void TOutputFiles::Append(const std::string& Output, const void* Data, size_t Size) {
+  TEntry& Entry = Find(Output);
+  if (Entry.Finished) throw EOutputFile(Output + " is already written");
+  if (!Entry.File) {
+    // A name a stale file of a crashed run still holds is passed over.
+    for (int Attempt = 0; !Entry.File; ++Attempt) {
+      const std::string Name = TemporaryName(Entry.Final);
+      try {
+        Entry.File = std::make_unique<TFileStream>(Name, TFileMode::CreateNew, Output);
+      } catch (const EFCreateError&) {
+        struct stat Info;
+        if (Attempt >= 8 || ::lstat(Name.c_str(), &Info) != 0) throw;
+        continue;
+      }
+      Entry.Temporary = Name;
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat Old;
+    if (::stat(Entry.Final.c_str(), &Old) == 0 && ::chmod(Entry.Temporary.c_str(), Old.st_mode & 07777) != 0)
+      throw EOutputFile("Cannot create file " + Output + ": " + std::strerror(errno));
+  }
+  WriteAll(*Entry.File, Output, Data, Size, Entry.Written);
+}
+
+void TOutputFiles::Finish(const std::string& Output) {
+  TEntry& Entry = Find(Output);
+  if (!Entry.File) Append(Output, nullptr, 0);  // an empty output is still a file
+  Entry.File->Flush();
+  Entry.File.reset();
+  Entry.Finished = true;
+}
+
+void TOutputFiles::Write(const std::string& Output, const void* Data, size_t Size) {
+  Append(Output, Data, Size);
+  Finish(Output);
+}
+
+void TOutputFiles::Commit() {
+  for (const auto& Entry : FEntries)
+    if (!Entry->Finished) throw EOutputFile(Entry->Output + " was not written");
+  for (const auto& Entry : FEntries) {
+    if (!RenameFile(Entry->Temporary, Entry->Final))
+      throw EOutputFile("Cannot put " + Entry->Output + " in place: " + std::strerror(errno));
+    Entry->Temporary.clear();
+  }
+}
+
+TOutputBuffer::TOutputBuffer(TOutputFiles& Files, std::string Output)
+    : FFiles(Files), FOutput(std::move(Output)), FBlock(size_t(1) << 20) {
+  setp(FBlock.data(), FBlock.data() + FBlock.size());
+}
+
+bool TOutputBuffer::Put(const char* Data, size_t Count) {
+  if (FError) return false;
+  try {
+    FFiles.Append(FOutput, Data, Count);
+  } catch (const Exception& E) {
+    FError = std::make_unique<Exception>(E);
+    return false;
+  }
+  return true;
+}
+
+int TOutputBuffer::sync() {
+  const bool Done = Put(pbase(), size_t(pptr() - pbase()));
+  setp(FBlock.data(), FBlock.data() + FBlock.size());
+  return Done ? 0 : -1;
+}
+
+TOutputBuffer::int_type TOutputBuffer::overflow(int_type C) {
+  if (sync() != 0) return traits_type::eof();
+  if (!traits_type::eq_int_type(C, traits_type::eof())) {
+    *pptr() = traits_type::to_char_type(C);
+    pbump(1);
+  }
+  return traits_type::not_eof(C);
+}
+
+std::streamsize TOutputBuffer::xsputn(const char* Data, std::streamsize Count) {
+  // Large pieces go straight to the file, past the block.
+  if (size_t(Count) > FBlock.size()) {
+    if (sync() != 0 || !Put(Data, size_t(Count))) return 0;
+    return Count;
+  }
+  return std::streambuf::xsputn(Data, Count);
+}
+
+void TOutputBuffer::Close() {
+  sync();
+  if (FError) throw *FError;
+  FFiles.Finish(FOutput);
+}
+
+void WriteOutputFile(const std::string& Output, const void* Data, size_t Size, const std::string& ModelFile) {
+  TOutputFiles Files({Output}, ModelFile);
+  Files.Write(Output, Data, Size);
+  Files.Commit();
+}
+
+void WriteFileInPlace(const std::string& Output, const void* Data, size_t Size, const std::string& ModelFile) {
+  CheckNotModelFile(Output, ModelFile);
+  TFileStream File(Output, TFileMode::OpenOrCreate);
+  try {
+    size_t Written = 0;
+    WriteAll(File, Output, Data, Size, Written);
+    File.Truncate(int64_t(Size));  // what an older, longer file held past the end goes
+    File.Flush();
+  } catch (...) {
+    // No part of a picture is left for the reader: an empty file says
+    // "no picture" to every consumer.
+    try {
+      File.Truncate(0);
+    } catch (const Exception&) {
+      // The write's error is the one to report.
+    }
+    throw;
+  }
+}

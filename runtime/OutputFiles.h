@@ -1,0 +1,90 @@
+#pragma once
+// The files the program makes (pictures, exports), written through the file
+// layer so that each is complete or absent. An output is written whole under
+// a temporary name in its own folder, pushed to the disk, and only then
+// renamed over its name: a reader of that name sees the old file or the new
+// one, never a part. The outputs of one command are all checked before the
+// first is written, and put in place together once every one is written. A
+// failure removes what was started and leaves the old files as they were.
+// Messages name the user's file, never the temporary one.
+#include <cstddef>
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "runtime/Exception.h"
+
+class TFileStream;
+
+QUELBIR_EXCEPTION(EOutputFile);
+
+// The model file is never an output: raises EOutputFile
+// (Output + " is the model file itself; choose another name") when Output
+// names ModelFile by the same path, through a symbolic link, or as another
+// name (hard link) of the same file on disk.
+void CheckNotModelFile(const std::string& Output, const std::string& ModelFile);
+
+class TOutputFiles {
+public:
+  // Checks every output before anything is written: none is ModelFile
+  // (CheckNotModelFile; an empty ModelFile skips that), none names a folder,
+  // a pipe or a device (the file layer's ENotRegularFile). An output that is
+  // a symbolic link to a file keeps its link: the file it names is replaced.
+  explicit TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile = "");
+  ~TOutputFiles();  // removes every temporary file not put in place
+  TOutputFiles(const TOutputFiles&) = delete;
+  TOutputFiles& operator=(const TOutputFiles&) = delete;
+
+  // Appends Size bytes to Output (one of the checked names), creating its
+  // temporary file at the first call. A disk that takes only part raises
+  // EOutputFile ("Cannot write all of " + Output + " (n of m bytes)"); the
+  // file layer's errors name Output.
+  void Append(const std::string& Output, const void* Data, size_t Size);
+  // Ends Output: pushed to the disk (fsync) and closed.
+  void Finish(const std::string& Output);
+  // Append and Finish in one, for an output held whole in memory.
+  void Write(const std::string& Output, const void* Data, size_t Size);
+  void Write(const std::string& Output, const std::string& Text) { Write(Output, Text.data(), Text.size()); }
+
+  // Puts every output in place, one rename after the other. Every output
+  // must have been finished; one that was not raises before any rename.
+  void Commit();
+
+private:
+  struct TEntry;
+  TEntry& Find(const std::string& Output);
+  std::vector<std::unique_ptr<TEntry>> FEntries;
+};
+
+// A stream onto one output of a set, for writers that produce through an
+// ostream: bytes go to the file in large blocks. A failure makes the stream
+// go bad; Close raises it, or finishes the output.
+class TOutputBuffer : public std::streambuf {
+public:
+  TOutputBuffer(TOutputFiles& Files, std::string Output);
+  void Close();
+
+protected:
+  int_type overflow(int_type C) override;
+  std::streamsize xsputn(const char* Data, std::streamsize Count) override;
+  int sync() override;
+
+private:
+  bool Put(const char* Data, size_t Count);
+  TOutputFiles& FFiles;
+  std::string FOutput;
+  std::vector<char> FBlock;
+  std::unique_ptr<Exception> FError;
+};
+
+// A single output, complete or absent: Write on a set of one.
+void WriteOutputFile(const std::string& Output, const void* Data, size_t Size, const std::string& ModelFile = "");
+
+// Writes Data into the file named Output itself (created when missing),
+// keeping the same file on disk: for a caller that opened the file before
+// and reads it back through its own descriptor (file managers' thumbnail
+// services do). The file ends holding exactly Data, pushed to the disk; on a
+// failure it is emptied and the error raised. Output must not be ModelFile
+// (CheckNotModelFile) nor a folder, pipe or device.
+void WriteFileInPlace(const std::string& Output, const void* Data, size_t Size, const std::string& ModelFile);
