@@ -16,12 +16,14 @@
 QUELBIR_EXCEPTION(EGltfExport);
 
 // The keys of the node extras that mark what the nodes are, read back by
-// ReadGltfHardpoints.
+// ReadGltfDocument.
 namespace GltfMarks {
 constexpr const char* Hardpoint = "hardpoint";             // the hardpoint's index in the model's list
 constexpr const char* Matrix = "matrix";                   // its exact sixteen numbers, when not rigid
 constexpr const char* Latin1Name = "latin1_name";          // true: the name was 8-bit text
 constexpr const char* CollisionSphere = "collision_sphere";  // true on "COLL SPHR"
+constexpr const char* OriginalName = "name";               // the hardpoint's name as the model has it
+constexpr const char* Helper = "helper";                   // true: drawn for the eye, never a hardpoint
 }  // namespace GltfMarks
 
 enum class TGltfForm {
