@@ -97,7 +97,7 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
       const TDifference D = Difference(Hardpoint.Matrix, G.Hardpoint.Matrix);
       if (!Same && (G.Kept || !Unmoved(D, Hardpoint.Matrix))) {
         std::string Line;
-        if (D.Distance > 0) Line = "moved by " + Fixed(D.Distance);
+        if (D.Distance >= 0.0005) Line = "moved by " + Fixed(D.Distance);
         if (D.Degrees >= 0.0005) Line += (Line.empty() ? "" : ", ") + std::string("turned by ") + Fixed(D.Degrees) + " degrees";
         Changes << Name << ": " << (Line.empty() ? std::string("changed") : Line) << "\n";
         Hardpoint.Matrix = G.Hardpoint.Matrix;
@@ -111,10 +111,18 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
       Changes << Gltf[G].Hardpoint.Name << ": its transform holds a number that is not finite; left out\n";
       continue;
     }
-    Changes << Gltf[G].Hardpoint.Name << ": added\n";
+    THardpoint Added = Gltf[G].Hardpoint;
+    // A copy of one of the model's hardpoints takes its name back, as it
+    // does when Blender kept the name in the extras.
+    for (const THardpoint* M : Listed)
+      if (IsBlenderName(Gltf[G].NodeName, Latin1ToUtf8(M->Name))) {
+        Added.Name = M->Name;
+        break;
+      }
+    Changes << Added.Name << ": added\n";
     if (Gltf[G].Scaled)
-      Changes << Gltf[G].Hardpoint.Name << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
-    Result.push_back(Gltf[G].Hardpoint);
+      Changes << Added.Name << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+    Result.push_back(std::move(Added));
   }
   return Result;
 }
