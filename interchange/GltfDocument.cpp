@@ -118,8 +118,9 @@ std::vector<int> Indices(const json& Object, const char* Key) {
 
 }  // namespace
 
-int JsonNesting(const char* Text, size_t Size, int Limit) {
-  int Depth = 0, Deepest = 0;
+TJsonShape JsonShape(const char* Text, size_t Size) {
+  TJsonShape Shape;
+  int Depth = 0;
   bool InString = false;
   for (size_t I = 0; I < Size; ++I) {
     const char C = Text[I];
@@ -129,13 +130,13 @@ int JsonNesting(const char* Text, size_t Size, int Limit) {
     } else if (C == '"') {
       InString = true;
     } else if (C == '[' || C == '{') {
-      Deepest = std::max(Deepest, ++Depth);
-      if (Deepest > Limit) return Deepest;
+      Shape.Deepest = std::max(Shape.Deepest, ++Depth);
+      ++Shape.Containers;
     } else if (C == ']' || C == '}') {
       --Depth;
     }
   }
-  return Deepest;
+  return Shape;
 }
 
 TGltfDocument ReadGltfDocument(const std::string& FileName) {
@@ -143,17 +144,14 @@ TGltfDocument ReadGltfDocument(const std::string& FileName) {
     Fail(FileName + " is an OBJ file: OBJ carries no hardpoints; read them from the .glb or .gltf the export wrote");
   if (!FileExists(FileName)) throw EFOpenError("Cannot open file " + FileName);
   const std::string Text = JsonText(FileName);
-  if (JsonNesting(Text.data(), Text.size(), GltfLimits::MaxNesting) > GltfLimits::MaxNesting)
+  const TJsonShape Shape = JsonShape(Text.data(), Text.size());
+  if (Shape.Deepest > GltfLimits::MaxNesting)
     Fail(FileName + " nests its JSON deeper than " + std::to_string(GltfLimits::MaxNesting) + " levels");
+  if (Shape.Containers > GltfLimits::MaxContainers)
+    Fail(FileName + " holds more than " + std::to_string(GltfLimits::MaxContainers) + " JSON arrays and objects");
   json Root;
   try {
-    // Only what the hardpoints need is kept: meshes, buffers, images and
-    // the rest are parsed past and dropped at once.
-    Root = json::parse(Text, [](int Depth, json::parse_event_t Event, json& Parsed) {
-      if (Depth != 1 || Event != json::parse_event_t::key) return true;
-      const std::string& Key = Parsed.get_ref<const std::string&>();
-      return Key == "asset" || Key == "scene" || Key == "scenes" || Key == "nodes";
-    });
+    Root = json::parse(Text);
   } catch (const json::exception& E) {
     Fail(FileName + " is not a glTF file I can read: " + E.what());
   }

@@ -23,6 +23,9 @@ constexpr int MaxNesting = 64;
 // Nodes in one file: far more than any model's levels, hardpoints and their
 // markers, and a script no user could read through.
 constexpr size_t MaxNodes = 65536;
+// Arrays and objects in one file, counted before parsing: room for the
+// nodes and everything a 3D tool writes beside them.
+constexpr size_t MaxContainers = size_t(1) << 20;
 }  // namespace GltfLimits
 
 struct TGltfNode {
@@ -51,6 +54,10 @@ struct TGltfDocument {
 // than GltfLimits allow, or its nodes are not as glTF defines them.
 TGltfDocument ReadGltfDocument(const std::string& FileName);
 
-// How deep arrays and objects lie inside one another in the JSON text,
-// counted up to Limit + 1 at most (strings and their escapes skipped).
-int JsonNesting(const char* Text, size_t Size, int Limit);
+// How deep arrays and objects lie inside one another in the JSON text, and
+// how many there are (strings and their escapes skipped).
+struct TJsonShape {
+  int Deepest = 0;
+  size_t Containers = 0;
+};
+TJsonShape JsonShape(const char* Text, size_t Size);

@@ -1,9 +1,11 @@
 #pragma once
 // A model as glTF 2.0: a root node named after the file; under it one node
 // per exported level with its mesh (triangle fans in drawing order, flat
-// normals, one primitive per texture number), one node per hardpoint and
-// the collision sphere "COLL SPHR". Numbers are written so that each reads
-// back to the same 32-bit float.
+// normals, one primitive per texture number), one node per hardpoint, each
+// holding a slim spike along its direction, and the collision sphere
+// "COLL SPHR" holding a wire sphere of the drawn radius (spike and wire
+// marked as helpers). Numbers are written so that each reads back to the
+// same 32-bit float.
 #include <cstdint>
 #include <map>
 #include <ostream>

@@ -118,6 +118,26 @@ TEST_F(HardpointMatchTest, MovedScaledReparentedAddedAndMissingHardpointsAreSaid
   EXPECT_EQ(Back.Out, ScriptOf(Expected));
 }
 
+TEST_F(HardpointMatchTest, TheSphereComesBackMovedAndScaledAndIsWrittenAsSetWritesIt) {
+  const TSampleSphere Sphere{{0, 0.5f, 1}, 2, true};
+  WriteSingleMeshModel(Dir.File("ship.iff"), Square(1), ShipHardpoints(), &Sphere);
+  ASSERT_EQ(Cli(Dir, {"export", Dir.File("ship.iff"), "-o", Dir.File("ship.gltf")}).Code, 0);
+  Gltf = json::parse(ReadFileBytes(Dir.File("ship.gltf")));
+  json& Node = Gltf["nodes"][NodeNamed("COLL SPHR")];
+  Node["translation"] = {1, 2, 3};
+  Node["scale"] = {3, 3, 2.5};  // stretched: the largest scale encloses
+  Node.erase("extras");
+  Script();
+  const std::vector<uint8_t> Before = ReadFileBytes(Dir.File("ship.iff"));
+  TRun R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf")});
+  EXPECT_EQ(R.Out, "1 2 3 3\n");
+  EXPECT_EQ(R.Err, "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n");
+  EXPECT_EQ(ReadFileBytes(Dir.File("ship.iff")), Before);
+  R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf"), "--write"});
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_EQ(Cli(Dir, {"sphere", Dir.File("ship.iff")}).Out, "1 2 3 3\n");
+}
+
 TEST_F(HardpointMatchTest, WhatCannotBeMatchedOrToldApartIsAnError) {
   // Two top nodes both holding empties: neither is the root.
   AsBlenderDefaults();
