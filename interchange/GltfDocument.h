@@ -25,7 +25,7 @@ constexpr int MaxNesting = 64;
 constexpr size_t MaxNodes = 65536;
 // Arrays and objects in one file, counted before parsing: room for the
 // nodes and everything a 3D tool writes beside them.
-constexpr size_t MaxContainers = size_t(1) << 20;
+constexpr size_t MaxContainers = size_t(1) << 19;
 }  // namespace GltfLimits
 
 struct TGltfNode {

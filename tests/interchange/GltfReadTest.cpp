@@ -50,7 +50,7 @@ TEST_F(GltfReadTest, HostileDocumentsAreRefusedWithAMessage) {
   for (int I = 0; I < 70000; ++I) Many += ",{}";
   Many += "]}";
   std::string Wide = "{" + Asset + R"(,"nodes":[{"children":[1]},{"extras":[[])";
-  for (int I = 0; I < 1100000; ++I) Wide += ",[]";
+  for (int I = 0; I < 600000; ++I) Wide += ",[]";
   Wide += "]}]}";
   struct TCase {
     const char* What;
@@ -58,7 +58,7 @@ TEST_F(GltfReadTest, HostileDocumentsAreRefusedWithAMessage) {
   } Cases[] = {
       {"nested 20000 deep", Deep, "FILE nests its JSON deeper than 64 levels"},
       {"too many nodes", Many, "FILE holds more than 65536 nodes"},
-      {"too many arrays", Wide, "FILE holds more than 1048576 JSON arrays and objects"},
+      {"too many arrays", Wide, "FILE holds more than 524288 JSON arrays and objects"},
       {"a NUL in a name", "{" + Asset + R"(,"nodes":[{"children":[1]},{"name":"a\u0000b"}]})",
        "a hardpoint's name in FILE holds a zero byte or a line break"},
       {"CR LF in a name", "{" + Asset + R"(,"nodes":[{"children":[1]},{"name":"a\r\nb"}]})",
