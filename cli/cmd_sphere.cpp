@@ -1,7 +1,9 @@
-// quelbir-cli sphere FILE [--set X Y Z D | --fit [--lod N] [--write]]: the
-// collision sphere as the window's panel reads it, "&Save" without the
-// window, and the sphere fitted to the model.
+// quelbir-cli sphere FILE [--set X Y Z D | --fit [--lod N] [--write] |
+// --from-gltf EDITED [--write]]: the collision sphere as the window's panel
+// reads it, "&Save" without the window, the sphere fitted to the model, and
+// the sphere as an artist moved or scaled it in the exported glTF.
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +13,7 @@
 #include "editor/SphereEdits.h"
 #include "editor/SphereFile.h"
 #include "editor/SphereFit.h"
+#include "interchange/GltfSphere.h"
 #include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
 
@@ -40,6 +43,7 @@ void AddSphereCommand(CLI::App& App) {
     std::vector<std::string> Set;
     bool Fit = false, Write = false;
     int LOD = 0;
+    std::string FromGltf;
   };
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand(
@@ -55,8 +59,14 @@ void AddSphereCommand(CLI::App& App) {
   Fit->excludes("--set");
   CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it");
   Lod->needs(Fit);
-  Cmd->add_flag("--write", Options->Write, "write the fitted sphere into the file, as --set does")->needs(Fit);
-  Cmd->callback(NamingModelFile(Options->File, [Options, Lod] {
+  CLI::Option* FromGltf = Cmd->add_option(
+      "--from-gltf", Options->FromGltf, "print the sphere of a glTF file the export wrote, as another tool left it");
+  FromGltf->excludes("--set")->excludes(Fit);
+  CLI::Option* Write =
+      Cmd->add_flag("--write", Options->Write, "write the fitted or read sphere into the file, as --set does");
+  Cmd->callback(NamingModelFile(Options->File, [Options, Lod, Fit, FromGltf, Write] {
+    if (Write->count() > 0 && Fit->count() == 0 && FromGltf->count() == 0)
+      throw CLI::ValidationError("--write", "needs --fit or --from-gltf");
     float Center[3] = {0, 0, 0};
     float Diameter = 0;
     bool TreePresent = false;
@@ -76,6 +86,12 @@ void AddSphereCommand(CLI::App& App) {
       for (int I = 0; I < 3; ++I) Center[I] = Fitted.Center[I];
       Diameter = Fitted.Radius;
       if (Options->Write) SaveAndReadBack(Options->File, Center, Diameter, &Before);
+    } else if (FromGltf->count() > 0) {
+      const std::string ModelName = Options->File.substr(Options->File.find_last_of('/') + 1);
+      const std::array<float, 4> Sphere = ReadGltfSphere(Options->FromGltf, ModelName, std::cerr);
+      for (int I = 0; I < 3; ++I) Center[I] = Sphere[size_t(I)];
+      Diameter = Sphere[3];
+      if (Options->Write) SaveAndReadBack(Options->File, Center, Diameter);
     } else {
       ReadSphere(Options->File, Center, Diameter, TreePresent, /*ReadOnly=*/true);
     }

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "interchange/ModelExport.h"
 #include "model/SampleModel.h"
 
 namespace {
@@ -97,6 +99,35 @@ void WriteNumbers(const fs::path& Dir) {
   }
 }
 
+// The fixtures as the export writes them, in both forms (the ".gltf"
+// without the files beside it: the reader never opens them), and documents
+// as other tools leave them.
+void WriteGltfFiles(const fs::path& Dir) {
+  const fs::path Scratch = Dir / "scratch";
+  fs::create_directories(Scratch);
+  WriteModels(Scratch);
+  for (const auto& Entry : fs::directory_iterator(Scratch)) {
+    if (Entry.path().extension() != ".iff") continue;
+    for (const char* Form : {".glb", ".gltf"}) {
+      const fs::path Out = Scratch / (Entry.path().stem().string() + Form);
+      std::ostringstream Warnings;
+      TExportOptions Options;
+      Options.AllLODs = true;
+      ExportModel(Entry.path().string(), Out.string(), Options, Warnings);
+      fs::copy_file(Out, Dir / Out.filename(), fs::copy_options::overwrite_existing);
+    }
+  }
+  fs::remove_all(Scratch);
+  PutText(Dir / "two-tops.gltf",
+          R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,3]}],"nodes":[)"
+          R"({"name":"ship.iff","children":[1,2]},{"name":"gun.001","translation":[1,2,3],"scale":[2,2,2]},)"
+          R"({"name":"COLL SPHR","children":[4],"extras":{"collision_sphere":true}},{"name":"Cube","mesh":0},)"
+          R"({"name":"marker","extras":{"helper":true}}]})");
+  PutText(Dir / "loop.gltf", R"({"asset":{"version":"2.0"},"nodes":[{"children":[1]},{"children":[0,1],"matrix":)"
+                             R"([1,0,0,0,0,1,0,0,0,0,1,0,1e300,0,0,1],"extras":{"hardpoint":1,"name":"nose"}}]})");
+  PutText(Dir / "nested.gltf", R"({"asset":{"version":"2.0"},"nodes":[{"extras":[[[[[[[[{"a":"["]"}]]]]]]]]}]})");
+}
+
 }  // namespace
 
 void WriteSeeds(const std::string& Folder) {
@@ -113,4 +144,5 @@ void WriteSeeds(const std::string& Folder) {
   WriteEdgeFiles(Root / "sphere_save");
   WriteModels(Root / "model_check");
   WriteEdgeFiles(Root / "model_check");
+  WriteGltfFiles(Root / "gltf_reader");
 }

@@ -2,6 +2,7 @@
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -62,6 +63,12 @@ private:
   int LevelNode(const TExportedLevel& Level, const std::string& ModelName);
   int HardpointNode(const TExportedHardpoint& Entry);
   int SphereNode(const std::array<float, 4>& Sphere, const std::string& ModelName);
+  int HelperMesh(const std::string& Name, const std::vector<float>& Positions, const std::vector<uint32_t>& Indices,
+                 int Mode);
+  int HelperNode(const std::string& Name, int Mesh);
+
+  float FMarkerLength = 1;  // the editor's hardpoint line: a tenth of the model's largest extent
+  int FMarkerMesh = -1, FSphereMesh = -1;
 
   const std::map<int32_t, TTextureImage>& FImages;
   TGltfForm FForm;
@@ -246,6 +253,38 @@ int TGltfBuilder::LevelNode(const TExportedLevel& Level, const std::string& Mode
   return int(FModel.nodes.size() - 1);
 }
 
+// A mesh drawn for the eye only (the sphere, the hardpoints' directions):
+// positions, with its own bounds, and indices.
+int TGltfBuilder::HelperMesh(const std::string& Name, const std::vector<float>& Positions,
+                             const std::vector<uint32_t>& Indices, int Mode) {
+  const int PositionAccessor = AddAccessor(AddView(Positions.data(), Positions.size() * 4, ArrayBuffer),
+                                           TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, Positions.size() / 3);
+  std::vector<double> Min{INFINITY, INFINITY, INFINITY}, Max{-INFINITY, -INFINITY, -INFINITY};
+  for (size_t I = 0; I < Positions.size(); ++I)
+    Min[I % 3] = std::min(Min[I % 3], double(Positions[I])), Max[I % 3] = std::max(Max[I % 3], double(Positions[I]));
+  FModel.accessors[size_t(PositionAccessor)].minValues = Min;
+  FModel.accessors[size_t(PositionAccessor)].maxValues = Max;
+  tinygltf::Primitive Primitive;
+  Primitive.attributes = {{"POSITION", PositionAccessor}};
+  Primitive.indices = AddAccessor(AddView(Indices.data(), Indices.size() * 4, ElementArrayBuffer),
+                                  TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, Indices.size());
+  Primitive.mode = Mode;
+  tinygltf::Mesh Mesh;
+  Mesh.name = Name;
+  Mesh.primitives.push_back(std::move(Primitive));
+  FModel.meshes.push_back(std::move(Mesh));
+  return int(FModel.meshes.size() - 1);
+}
+
+int TGltfBuilder::HelperNode(const std::string& Name, int Mesh) {
+  tinygltf::Node Node;
+  Node.name = Name;
+  Node.mesh = Mesh;
+  Node.extras = tinygltf::Value(tinygltf::Value::Object{{GltfMarks::Helper, tinygltf::Value(true)}});
+  FModel.nodes.push_back(std::move(Node));
+  return int(FModel.nodes.size() - 1);
+}
+
 int TGltfBuilder::HardpointNode(const TExportedHardpoint& Entry) {
   const std::array<float, 16>& M = Entry.Hardpoint.Matrix;
   tinygltf::Node Node;
@@ -253,6 +292,9 @@ int TGltfBuilder::HardpointNode(const TExportedHardpoint& Entry) {
   Node.name = Latin1ToUtf8(Entry.Hardpoint.Name, &Latin1);
   tinygltf::Value::Object Extras;
   Extras[GltfMarks::Hardpoint] = tinygltf::Value(int(Entry.Index));
+  // Kept for the way back: 3D tools change names (Blender cuts them to 63
+  // bytes and numbers duplicates).
+  Extras[GltfMarks::OriginalName] = tinygltf::Value(Node.name);
   if (Latin1) Extras[GltfMarks::Latin1Name] = tinygltf::Value(true);
   bool Finite = true;
   for (float E : M) Finite = Finite && std::isfinite(E);
@@ -271,8 +313,19 @@ int TGltfBuilder::HardpointNode(const TExportedHardpoint& Entry) {
     FWarnings << "hardpoint " << Node.name << ": its matrix holds a number that is not finite; exported without its transform\n";
   }
   Node.extras = tinygltf::Value(std::move(Extras));
+  if (FMarkerMesh < 0) {
+    // The editor's line along the local Z axis, as a slim three-sided spike
+    // every viewer shows (lines alone many tools drop).
+    const float L = FMarkerLength, W = FMarkerLength / 40;
+    FMarkerMesh = HelperMesh("hardpoint direction", {0, 0, L, W, 0, 0, -W / 2, W * 0.866f, 0, -W / 2, -W * 0.866f, 0},
+                             {0, 1, 2, 0, 2, 3, 0, 3, 1, 1, 3, 2}, TINYGLTF_MODE_TRIANGLES);
+  }
+  const std::string MarkerName = Node.name + " direction";
   FModel.nodes.push_back(std::move(Node));
-  return int(FModel.nodes.size() - 1);
+  const int Index = int(FModel.nodes.size() - 1);
+  const int Marker = HelperNode(MarkerName, FMarkerMesh);
+  FModel.nodes[size_t(Index)].children.push_back(Marker);
+  return Index;
 }
 
 int TGltfBuilder::SphereNode(const std::array<float, 4>& Sphere, const std::string& ModelName) {
@@ -286,7 +339,25 @@ int TGltfBuilder::SphereNode(const std::array<float, 4>& Sphere, const std::stri
     FWarnings << ModelName << ": the collision sphere holds a number that is not finite; exported without its transform\n";
   }
   FModel.nodes.push_back(std::move(Node));
-  return int(FModel.nodes.size() - 1);
+  const int Index = int(FModel.nodes.size() - 1);
+  // The sphere as the editor draws it, in wire: a unit sphere of 24 sides
+  // and 12 rings, scaled by the node to the drawn radius.
+  std::vector<float> Positions;
+  std::vector<uint32_t> Lines;
+  constexpr int Sides = 24, Rings = 12;
+  for (int R = 0; R <= Rings; ++R)
+    for (int S = 0; S < Sides; ++S) {
+      const double Up = M_PI * R / Rings, Around = 2 * M_PI * S / Sides;
+      Positions.insert(Positions.end(), {float(std::sin(Up) * std::cos(Around)), float(std::sin(Up) * std::sin(Around)),
+                                         float(std::cos(Up))});
+      const uint32_t Here = uint32_t(R * Sides + S);
+      if (R > 0 && R < Rings) Lines.insert(Lines.end(), {Here, uint32_t(R * Sides + (S + 1) % Sides)});
+      if (R < Rings) Lines.insert(Lines.end(), {Here, Here + Sides});
+    }
+  if (FSphereMesh < 0) FSphereMesh = HelperMesh("COLL SPHR wire", Positions, Lines, TINYGLTF_MODE_LINE);
+  const int Wire = HelperNode("COLL SPHR wire", FSphereMesh);
+  FModel.nodes[size_t(Index)].children.push_back(Wire);
+  return Index;
 }
 
 tinygltf::Model TGltfBuilder::Build(const TExportedModel& Model) {
@@ -295,6 +366,12 @@ tinygltf::Model TGltfBuilder::Build(const TExportedModel& Model) {
   tinygltf::Node Root;
   Root.name = Latin1ToUtf8(Model.Name);
   FModel.nodes.emplace_back();  // the root comes first; filled in below
+  float Extent = 0;
+  for (const TExportedLevel& Level : Model.Levels)
+    for (const TVector& V : Level.Vertices)
+      for (float C : {V.X, V.Y, V.Z})
+        if (std::isfinite(C)) Extent = std::max(Extent, std::fabs(C));
+  if (Extent > 0 && Extent < 1e30f) FMarkerLength = Extent / 10;
   for (const TExportedLevel& Level : Model.Levels) Root.children.push_back(LevelNode(Level, Model.Name));
   for (const TExportedHardpoint& Entry : Model.Hardpoints) Root.children.push_back(HardpointNode(Entry));
   if (Model.Sphere) Root.children.push_back(SphereNode(*Model.Sphere, Model.Name));

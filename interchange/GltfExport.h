@@ -1,9 +1,11 @@
 #pragma once
 // A model as glTF 2.0: a root node named after the file; under it one node
 // per exported level with its mesh (triangle fans in drawing order, flat
-// normals, one primitive per texture number), one node per hardpoint and
-// the collision sphere "COLL SPHR". Numbers are written so that each reads
-// back to the same 32-bit float.
+// normals, one primitive per texture number), one node per hardpoint, each
+// holding a slim spike along its direction, and the collision sphere
+// "COLL SPHR" holding a wire sphere of the drawn radius (spike and wire
+// marked as helpers). Numbers are written so that each reads back to the
+// same 32-bit float.
 #include <cstdint>
 #include <map>
 #include <ostream>
@@ -16,12 +18,14 @@
 QUELBIR_EXCEPTION(EGltfExport);
 
 // The keys of the node extras that mark what the nodes are, read back by
-// ReadGltfHardpoints.
+// ReadGltfDocument.
 namespace GltfMarks {
 constexpr const char* Hardpoint = "hardpoint";             // the hardpoint's index in the model's list
 constexpr const char* Matrix = "matrix";                   // its exact sixteen numbers, when not rigid
 constexpr const char* Latin1Name = "latin1_name";          // true: the name was 8-bit text
 constexpr const char* CollisionSphere = "collision_sphere";  // true on "COLL SPHR"
+constexpr const char* OriginalName = "name";               // the hardpoint's name as the model has it
+constexpr const char* Helper = "helper";                   // true: drawn for the eye, never a hardpoint
 }  // namespace GltfMarks
 
 enum class TGltfForm {

@@ -1,75 +1,29 @@
 #include "interchange/GltfHardpoints.h"
 
-#include <tiny_gltf.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 
-#include "interchange/GltfExport.h"
-#include "runtime/Latin1Text.h"
 #include "interchange/RigidTransform.h"
-#include "runtime/FileLayer.h"
+#include "runtime/Latin1Text.h"
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& What) { throw EGltfHardpoints("GltfHardpoints: " + What); }
 
-// Hardpoints need no pictures: images are left undecoded.
-bool SkipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*) {
-  return true;
+bool IsSphere(const TGltfNode& Node) { return Node.SphereMark || Node.Name == "COLL SPHR"; }
+
+bool IsHardpointNode(const TGltfNode& Node) {
+  return !Node.HasMesh && !Node.IsCameraOrLight && !Node.HelperMark && !IsSphere(Node);
 }
 
-bool IsBinaryGltf(const std::string& FileName) {
-  std::ifstream In(FileName, std::ios::binary);
-  char Magic[4] = {};
-  In.read(Magic, 4);
-  return In.gcount() == 4 && std::memcmp(Magic, "glTF", 4) == 0;
-}
-
-std::string Trimmed(std::string Text) {
-  while (!Text.empty() && (Text.back() == '\n' || Text.back() == ' ')) Text.pop_back();
-  return Text;
-}
-
-TMatrix4 Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
-
-TMatrix4 LocalMatrix(const tinygltf::Node& Node) {
-  if (Node.matrix.size() == 16) {
-    TMatrix4 M;
-    std::copy(Node.matrix.begin(), Node.matrix.end(), M.begin());
-    return M;
-  }
-  std::array<double, 3> T{0, 0, 0}, S{1, 1, 1};
-  std::array<double, 4> R{0, 0, 0, 1};
-  if (Node.translation.size() == 3) std::copy(Node.translation.begin(), Node.translation.end(), T.begin());
-  if (Node.rotation.size() == 4) std::copy(Node.rotation.begin(), Node.rotation.end(), R.begin());
-  if (Node.scale.size() == 3) std::copy(Node.scale.begin(), Node.scale.end(), S.begin());
-  if (Node.matrix.empty() && Node.translation.empty() && Node.rotation.empty() && Node.scale.empty())
-    return Identity();
-  return ComposeTrs(T, R, S);
-}
-
-struct TFound {
-  int Node = 0;
-  TMatrix4 World{};  // relative to the root
-  bool UnderRoot = false;  // a direct child of the root
-};
+// Blender's longest name, in bytes.
+constexpr size_t BlenderNameBytes = 63;
 
 // The exact matrix the export kept, when the node still has the rigid
 // transform the export derived from it (to within what another tool's
-// float arithmetic changes); otherwise none.
-bool KeptMatrix(const tinygltf::Node& Node, const TMatrix4& World, std::array<float, 16>& Matrix) {
-  if (!Node.extras.IsObject() || !Node.extras.Has(GltfMarks::Matrix)) return false;
-  const tinygltf::Value& Kept = Node.extras.Get(GltfMarks::Matrix);
-  if (!Kept.IsArray() || Kept.ArrayLen() != 16) return false;
-  for (size_t I = 0; I < 16; ++I) {
-    if (!Kept.Get(int(I)).IsNumber()) return false;
-    Matrix[I] = float(Kept.Get(int(I)).GetNumberAsDouble());
-    if (!std::isfinite(Matrix[I])) return false;
-  }
-  const TRigidTransform Rigid = NearestRigid(Matrix);
+// float arithmetic changes).
+bool StillWhereExported(const std::array<float, 16>& Kept, const TMatrix4& World) {
+  const TRigidTransform Rigid = NearestRigid(Kept);
   const TMatrix4 Written = ComposeTrs(Rigid.Translation, Rigid.Rotation, {1, 1, 1});
   for (size_t I = 0; I < 16; ++I) {
     const double Scale = I >= 12 ? std::max(1.0, std::fabs(Written[I])) : 1.0;
@@ -78,83 +32,166 @@ bool KeptMatrix(const tinygltf::Node& Node, const TMatrix4& World, std::array<fl
   return true;
 }
 
+// Whether the upper 3x3 part holds unit, perpendicular, right-handed axes
+// to within what float arithmetic in another tool leaves.
+bool HasUnitAxes(const TMatrix4& M) {
+  for (int A = 0; A < 3; ++A)
+    for (int B = A; B < 3; ++B) {
+      double Dot = 0;
+      for (int R = 0; R < 3; ++R) Dot += M[size_t(4 * A + R)] * M[size_t(4 * B + R)];
+      if (!(std::fabs(Dot - (A == B ? 1 : 0)) <= 1e-4)) return false;
+    }
+  const double Det = M[0] * (M[5] * M[10] - M[6] * M[9]) - M[4] * (M[1] * M[10] - M[2] * M[9]) +
+                     M[8] * (M[1] * M[6] - M[2] * M[5]);
+  return Det > 0;
+}
+
+TGltfHardpoint MakeHardpoint(const TGltfNode& Node, const TMatrix4& World, const std::string& FileName) {
+  TGltfHardpoint Found;
+  Found.NodeName = Node.Name;
+  if (Node.HardpointMark && std::isfinite(*Node.HardpointMark) && std::fabs(*Node.HardpointMark) < 1e15)
+    Found.Mark = int64_t(*Node.HardpointMark);
+  // The model's own name where the node's is still the one the export
+  // gave, or one Blender made from it.
+  std::string Name = Node.Name;
+  bool Latin1 = Node.Latin1Name;
+  if (Node.OriginalName) {
+    if (IsBlenderName(Node.Name, *Node.OriginalName))
+      Name = *Node.OriginalName;
+    else
+      Latin1 = false;  // renamed by the artist: kept as typed
+  }
+  Found.Hardpoint.Name = Name;
+  if (Latin1) Utf8ToLatin1(Name, Found.Hardpoint.Name);
+  if (Found.Hardpoint.Name.find_first_of(std::string("\0\r\n", 3)) != std::string::npos)
+    Fail("a hardpoint's name in " + FileName + " holds a zero byte or a line break");
+
+  for (double E : World) Found.Finite = Found.Finite && std::isfinite(E) && std::fabs(E) <= 3.4028234663852886e38;
+  if (!Found.Finite) {
+    Found.Hardpoint.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    return Found;
+  }
+  if (Node.KeptMatrix && StillWhereExported(*Node.KeptMatrix, World)) {
+    Found.Hardpoint.Matrix = *Node.KeptMatrix;
+    Found.Kept = true;
+    return Found;
+  }
+  for (size_t I = 0; I < 16; ++I) Found.Hardpoint.Matrix[I] = float(World[I]);
+  if (!HasUnitAxes(World) || World[3] != 0 || World[7] != 0 || World[11] != 0 || World[15] != 1) {
+    // A scale (an artist's way to see an empty better), a shear or a mirror:
+    // the hardpoint keeps the nearest rotation and its position.
+    Found.Scaled = true;
+    const TRigidTransform Rigid = NearestRigid(Found.Hardpoint.Matrix);
+    const TMatrix4 M = ComposeTrs(Rigid.Translation, Rigid.Rotation, {1, 1, 1});
+    for (size_t I = 0; I < 16; ++I) Found.Hardpoint.Matrix[I] = float(M[I]);
+  }
+  return Found;
+}
+
+std::string Listed(const TGltfDocument& Document, const std::vector<int>& Nodes) {
+  std::string Text;
+  for (int N : Nodes) Text += (Text.empty() ? "\"" : ", \"") + Document.Nodes[size_t(N)].Name + "\"";
+  return Text;
+}
+
 }  // namespace
 
-std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName) {
-  if (!FileExists(FileName)) throw EFOpenError("Cannot open file " + FileName);
-  tinygltf::TinyGLTF Loader;
-  Loader.SetImageLoader(SkipImage, nullptr);
-  tinygltf::Model Model;
-  std::string Error, Warning;
-  const bool Loaded = IsBinaryGltf(FileName) ? Loader.LoadBinaryFromFile(&Model, &Error, &Warning, FileName)
-                                             : Loader.LoadASCIIFromFile(&Model, &Error, &Warning, FileName);
-  if (!Loaded) Fail(FileName + " is not a glTF file I can read: " + Trimmed(Error));
+bool IsBlenderName(const std::string& GltfName, const std::string& Name) {
+  if (GltfName == Name) return true;
+  std::string Base = GltfName;
+  const size_t Dot = Base.rfind('.');
+  if (Dot != std::string::npos && Base.size() - Dot >= 4 &&
+      std::all_of(Base.begin() + long(Dot) + 1, Base.end(), [](unsigned char C) { return std::isdigit(C); }))
+    Base.resize(Dot);
+  if (Base == Name) return true;
+  // Cut to fit, on a character's boundary, the suffix's room included.
+  return Name.size() > Base.size() && Name.compare(0, Base.size(), Base) == 0 && GltfName.size() <= BlenderNameBytes &&
+         GltfName.size() + 4 >= BlenderNameBytes;
+}
 
-  // The top nodes: the scene's, or every node no other node holds.
-  std::vector<int> Top;
-  const int SceneIndex = Model.defaultScene >= 0 ? Model.defaultScene : 0;
-  if (SceneIndex < int(Model.scenes.size())) {
-    Top = Model.scenes[size_t(SceneIndex)].nodes;
-  } else {
-    std::vector<bool> Held(Model.nodes.size(), false);
-    for (const tinygltf::Node& Node : Model.nodes)
-      for (int Child : Node.children)
-        if (Child >= 0 && size_t(Child) < Held.size()) Held[size_t(Child)] = true;
-    for (size_t I = 0; I < Held.size(); ++I)
-      if (!Held[I]) Top.push_back(int(I));
-  }
+int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName, const std::string& ModelName) {
+  const size_t Count = Document.Nodes.size();
+  std::vector<int> Candidates;
+  for (int Top : Document.Top)
+    if (size_t(Top) < Count && !Document.Nodes[size_t(Top)].IsCameraOrLight &&
+        std::find(Candidates.begin(), Candidates.end(), Top) == Candidates.end())
+      Candidates.push_back(Top);
+  if (Candidates.size() == 1) return Candidates[0];
 
-  // Every node under the root, depth first in file order, with its
-  // transform relative to the root. A node is visited once, so a file whose
-  // nodes hold one another in a loop still ends.
-  std::vector<TFound> Nodes;
-  std::vector<bool> Visited(Model.nodes.size(), false);
-  auto Visit = [&](auto& Self, int Index, const TMatrix4* Parent, bool UnderRoot) -> void {
-    if (Index < 0 || size_t(Index) >= Model.nodes.size() || Visited[size_t(Index)]) return;
-    Visited[size_t(Index)] = true;
-    const tinygltf::Node& Node = Model.nodes[size_t(Index)];
-    const TMatrix4 Local = LocalMatrix(Node);
-    const TMatrix4 World = Parent ? Multiply(*Parent, Local) : Local;
-    Nodes.push_back({Index, World, UnderRoot});
-    for (int Child : Node.children) Self(Self, Child, &World, false);
-  };
-  std::vector<int> RootChildren;
-  if (Top.size() == 1 && Top[0] >= 0 && size_t(Top[0]) < Model.nodes.size()) {
-    Visited[size_t(Top[0])] = true;  // the root's own transform is not part of any hardpoint's
-    RootChildren = Model.nodes[size_t(Top[0])].children;
-  } else {
-    RootChildren = Top;
-  }
-  for (int Child : RootChildren) Visit(Visit, Child, nullptr, true);
-
-  std::vector<std::pair<double, const TFound*>> Chosen;  // index, node
-  for (const TFound& Found : Nodes) {
-    const tinygltf::Value& Extras = Model.nodes[size_t(Found.Node)].extras;
-    if (Extras.IsObject() && Extras.Has(GltfMarks::Hardpoint) && Extras.Get(GltfMarks::Hardpoint).IsNumber())
-      Chosen.emplace_back(Extras.Get(GltfMarks::Hardpoint).GetNumberAsDouble(), &Found);
-  }
-  if (Chosen.empty()) {
-    for (const TFound& Found : Nodes) {
-      const tinygltf::Node& Node = Model.nodes[size_t(Found.Node)];
-      if (Found.UnderRoot && Node.mesh < 0 && Node.name != "COLL SPHR") Chosen.emplace_back(0, &Found);
+  // What each top node holds, every node counted once.
+  std::vector<bool> Seen(Count, false);
+  std::vector<int> Named, Marked, Best;
+  size_t MostLoose = 0;
+  for (int Top : Candidates) {
+    const TGltfNode& Node = Document.Nodes[size_t(Top)];
+    if (!ModelName.empty() && Node.Name == Latin1ToUtf8(ModelName)) Named.push_back(Top);
+    bool HoldsMarks = false;
+    std::vector<int> Stack(Node.Children.rbegin(), Node.Children.rend());
+    while (!Stack.empty()) {
+      const size_t N = size_t(Stack.back());
+      Stack.pop_back();
+      if (N >= Count || Seen[N]) continue;
+      Seen[N] = true;
+      const TGltfNode& Below = Document.Nodes[N];
+      HoldsMarks = HoldsMarks || Below.HardpointMark || IsSphere(Below) || Below.HelperMark;
+      Stack.insert(Stack.end(), Below.Children.rbegin(), Below.Children.rend());
     }
+    if (HoldsMarks) Marked.push_back(Top);
+    size_t Loose = 0;
+    for (int Child : Node.Children)
+      if (size_t(Child) < Count && IsHardpointNode(Document.Nodes[size_t(Child)])) ++Loose;
+    if (Loose > MostLoose) MostLoose = Loose, Best.clear();
+    if (Loose == MostLoose && Loose > 0) Best.push_back(Top);
   }
-  if (Chosen.empty()) Fail("no hardpoint found in " + FileName);
-  std::stable_sort(Chosen.begin(), Chosen.end(),
-                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  for (const std::vector<int>* Rule : {&Named, &Marked, &Best}) {
+    if (Rule->size() == 1) return (*Rule)[0];
+    if (Rule->size() > 1) Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, *Rule));
+  }
+  if (Candidates.empty()) Fail("no hardpoint found in " + FileName);
+  Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, Candidates));
+}
 
+std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName) {
+  const size_t Count = Document.Nodes.size();
+  std::vector<bool> Seen(Count, false);
+  Seen[size_t(Root)] = true;  // the root's own transform is not part of any hardpoint's
+  const TMatrix4 Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  // Depth first in file order, with each node's parent transform; a node
+  // is visited once, so nodes holding one another in a loop still end.
+  std::vector<std::pair<int, TMatrix4>> Stack;
+  const std::vector<int>& Top = Document.Nodes[size_t(Root)].Children;
+  for (auto It = Top.rbegin(); It != Top.rend(); ++It) Stack.emplace_back(*It, Identity);
+  std::vector<TGltfHardpoint> Marked, Unmarked;
+  while (!Stack.empty()) {
+    const auto [Index, Parent] = Stack.back();
+    Stack.pop_back();
+    if (size_t(Index) >= Count || Seen[size_t(Index)]) continue;
+    Seen[size_t(Index)] = true;
+    const TGltfNode& Node = Document.Nodes[size_t(Index)];
+    if (IsSphere(Node) || Node.HelperMark) continue;  // with everything under it
+    // The root's children as they are: a product would turn -0 into 0.
+    const TMatrix4 World = Parent == Identity ? Node.Local : Multiply(Parent, Node.Local);
+    if (IsHardpointNode(Node)) {
+      TGltfHardpoint Found = MakeHardpoint(Node, World, FileName);
+      (Found.Mark ? Marked : Unmarked).push_back(std::move(Found));
+    }
+    for (auto It = Node.Children.rbegin(); It != Node.Children.rend(); ++It) Stack.emplace_back(*It, World);
+  }
+  std::stable_sort(Marked.begin(), Marked.end(), [](const auto& A, const auto& B) { return *A.Mark < *B.Mark; });
+  for (TGltfHardpoint& H : Unmarked) Marked.push_back(std::move(H));
+  return Marked;
+}
+
+std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ostream& Warnings) {
+  const TGltfDocument Document = ReadGltfDocument(FileName);
+  const int Root = GltfHardpointRoot(Document, FileName, "");
   std::vector<THardpoint> Hardpoints;
-  for (const auto& [Order, Found] : Chosen) {
-    const tinygltf::Node& Node = Model.nodes[size_t(Found->Node)];
-    THardpoint Hardpoint;
-    Hardpoint.Name = Node.name;
-    if (Node.extras.IsObject() && Node.extras.Has(GltfMarks::Latin1Name)) Utf8ToLatin1(Node.name, Hardpoint.Name);
-    if (!KeptMatrix(Node, Found->World, Hardpoint.Matrix)) {
-      for (size_t I = 0; I < 16; ++I) Hardpoint.Matrix[I] = float(Found->World[I]);
-    }
-    for (float E : Hardpoint.Matrix)
-      if (!std::isfinite(E)) Fail("the transform of hardpoint " + Node.name + " is not finite");
-    Hardpoints.push_back(std::move(Hardpoint));
+  for (TGltfHardpoint& Found : FindGltfHardpoints(Document, Root, FileName)) {
+    if (!Found.Finite) Fail("the transform of hardpoint " + Found.NodeName + " is not finite");
+    if (Found.Scaled)
+      Warnings << Found.NodeName << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+    Hardpoints.push_back(std::move(Found.Hardpoint));
   }
+  if (Hardpoints.empty()) Fail("no hardpoint found in " + FileName);
   return Hardpoints;
 }

@@ -1,22 +1,49 @@
 #pragma once
 // Hardpoints read back from a glTF file (".glb" or ".gltf"): one that
 // `quelbir-cli export` wrote, possibly moved about and saved again by
-// another 3D tool.
+// another 3D tool, with or without the extras the export wrote.
+#include <cstdint>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "interchange/GltfDocument.h"
 #include "model/THardpoint.h"
-#include "runtime/Exception.h"
 
-QUELBIR_EXCEPTION(EGltfHardpoints);  // "GltfHardpoints: " + what went wrong
+struct TGltfHardpoint {
+  // The name as the model would hold it, and the transform relative to the
+  // root, through every node between, with unit perpendicular axes (the
+  // exact numbers the export kept where the node still sits where the
+  // export put it).
+  THardpoint Hardpoint;
+  std::string NodeName;          // the node's name as the file has it, UTF-8
+  std::optional<int64_t> Mark;   // the model's list index the export wrote
+  bool Finite = true;            // false: Hardpoint.Matrix is the identity
+  bool Scaled = false;           // the node's transform carried a scale, shear or mirror, now taken out
+  bool Kept = false;             // Hardpoint.Matrix are the exact numbers the export kept
+};
 
-// The nodes marked as hardpoints, in the order of their marked index (file
-// order among equal ones); when no node is marked, the root node's children
-// that carry no mesh, in file order, except "COLL SPHR". The root is the
-// scene's one top node (none when the scene has several: they then count as
-// its children). Each hardpoint's matrix is the node's transform relative to
-// the root, through every node between; where the node still sits where the
-// export put it, the exact numbers the export kept in its extras win over
-// the rigid transform written for viewers. Raises when the file is not
-// glTF, no hardpoint is found or a transform is not finite.
-std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName);
+// The node that holds the hardpoints: the scene's one top node; among
+// several, the one named ModelName (the model's file name, when known),
+// else the one holding the marked nodes or the sphere, else the one with
+// the most children without a mesh, never a camera or light. Raises
+// EGltfHardpoints naming the candidates when none can be told apart.
+int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName, const std::string& ModelName);
+
+// Every node under the root that has no mesh, is no camera or light and is
+// neither the sphere nor one of the export's markers (nor under them): the
+// marked ones in the order of their marks, then the others depth first in
+// file order. Raises EGltfHardpoints for a name holding a zero byte or a
+// line break, which no model's name can.
+std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName);
+
+// The hardpoints of the file alone, in the order above; a transform that
+// carried a scale or shear is said on Warnings. Raises EGltfHardpoints when
+// no hardpoint is found or a transform is not finite.
+std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ostream& Warnings);
+
+// True when Blender could have made GltfName from Name (both UTF-8): the
+// same, with a ".001"-style suffix of a duplicate, cut to its 63 bytes, or
+// both.
+bool IsBlenderName(const std::string& GltfName, const std::string& Name);

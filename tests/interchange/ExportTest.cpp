@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <sstream>
 
@@ -58,12 +59,18 @@ TEST_F(ExportTest, OneQuadAndOneHardpointAsGltf) {
 
   EXPECT_EQ(G["scenes"][0]["nodes"], json::array({0}));
   EXPECT_EQ(G["nodes"][0]["name"], "model.iff");
-  EXPECT_EQ(G["nodes"][0]["children"], json::array({1, 2, 3}));
+  EXPECT_EQ(G["nodes"][0]["children"], json::array({1, 2, 4}));
   EXPECT_EQ(G["nodes"][1], json({{"name", "mesh"}, {"mesh", 0}}));
   EXPECT_EQ(G["nodes"][2], json({{"name", "gun1"},
                                  {"matrix", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1.5, -2, 0.25, 1}},
-                                 {"extras", {{"hardpoint", 0}}}}));
-  EXPECT_EQ(G["nodes"][3], json({{"name", "COLL SPHR"},
+                                 {"extras", {{"hardpoint", 0}, {"name", "gun1"}}},
+                                 {"children", {3}}}));
+  // What viewers draw for the eye: the hardpoint's direction, the sphere in wire.
+  EXPECT_EQ(G["nodes"][3], json({{"name", "gun1 direction"}, {"mesh", 1}, {"extras", {{"helper", true}}}}));
+  EXPECT_EQ(G["nodes"][5], json({{"name", "COLL SPHR wire"}, {"mesh", 2}, {"extras", {{"helper", true}}}}));
+  EXPECT_EQ(G["meshes"][2]["primitives"][0]["mode"], 1);  // lines
+  EXPECT_EQ(G["nodes"][4], json({{"name", "COLL SPHR"},
+                                 {"children", {5}},
                                  {"translation", {0, double(0.6f), 0.75}},
                                  {"scale", {double(4.9f), double(4.9f), double(4.9f)}},
                                  {"extras", {{"collision_sphere", true}}}}));
@@ -230,7 +237,7 @@ TEST_F(ExportTest, HardpointsComeBackBitForBitFromBothForms) {
   for (const std::string Out : {"out.glb", "out.gltf"}) {
     SCOPED_TRACE(Out);
     Export(Out);
-    const std::vector<THardpoint> Back = ReadGltfHardpoints(Dir.File(Out));
+    const std::vector<THardpoint> Back = ReadGltfHardpoints(Dir.File(Out), std::cerr);
     ASSERT_EQ(Back.size(), Expected.size());
     for (size_t I = 0; I < Back.size(); ++I) {
       EXPECT_EQ(Back[I].Name, Expected[I].Name);
@@ -251,11 +258,13 @@ TEST_F(ExportTest, AMovedHardpointIsReadFromWhereItNowIs) {
   // Moved by another tool, and put under a node of its own.
   Skew["translation"] = {5, 2, 3};
   G["nodes"].push_back({{"name", "rack"}, {"translation", {10, 0, 0}}, {"children", {2}}});
-  G["nodes"][0]["children"] = {1, 3};
+  G["nodes"][0]["children"] = {1, G["nodes"].size() - 1};
   const std::string Edited = G.dump();
   WriteFileBytes(Dir.File("out.gltf"), std::vector<uint8_t>(Edited.begin(), Edited.end()));
-  const std::vector<THardpoint> Back = ReadGltfHardpoints(Dir.File("out.gltf"));
-  ASSERT_EQ(Back.size(), 1u);
+  const std::vector<THardpoint> Back = ReadGltfHardpoints(Dir.File("out.gltf"), std::cerr);
+  // The marked one first; the new empty holding it is a hardpoint of its own.
+  ASSERT_EQ(Back.size(), 2u);
+  EXPECT_EQ(Back[1].Name, "rack");
   EXPECT_FLOAT_EQ(Back[0].Matrix[12], 15);
   EXPECT_FLOAT_EQ(Back[0].Matrix[13], 2);
   // A rotation now: unit axes, no longer the skewed ones.

@@ -1,0 +1,160 @@
+// `quelbir-cli script FILE --from-gltf EDITED` after the edits Blender and
+// its artists make: the export edited here as Blender leaves it (extras
+// dropped with its default settings, children sorted by name, its own Cube
+// beside the root, names it changed), the script compared with one built
+// from the values the edits must give.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "editor/HardpointScript.h"
+#include "tests/model/ModelFixtures.h"
+#include "tests/support/CliRun.h"
+
+using namespace ModelFixtures;
+using nlohmann::json;
+
+namespace {
+
+const std::string LongName(71, 'L');
+
+std::vector<TSampleHardpoint> ShipHardpoints() {
+  std::vector<TSampleHardpoint> H{{"GunLeft"}, {"GunRight"}, {"Cockpit"}, {"GunLeft"}, {LongName}};
+  H[0].Matrix[12] = -1, H[1].Matrix[12] = 1, H[2].Matrix[14] = 2, H[3].Matrix[13] = 0.5f;
+  H[2].Matrix = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 2, 1};  // turned a quarter about Z
+  return H;
+}
+
+class HardpointMatchTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    WriteSingleMeshModel(Dir.File("ship.iff"), Square(1), ShipHardpoints(), nullptr);
+    ASSERT_EQ(Cli(Dir, {"export", Dir.File("ship.iff"), "-o", Dir.File("ship.gltf")}).Code, 0);
+    Gltf = json::parse(ReadFileBytes(Dir.File("ship.gltf")));
+    const json& Children = Gltf["nodes"][0]["children"];
+    Hardpoint.assign(Children.begin() + 1, Children.end());  // after the mesh, in the model's order
+  }
+  // Blender's defaults: no extras, the children in name order, the start-up Cube.
+  void AsBlenderDefaults() {
+    for (json& Node : Gltf["nodes"]) Node.erase("extras");
+    json& Children = Gltf["nodes"][0]["children"];
+    std::vector<int> Sorted = Children;
+    std::stable_sort(Sorted.begin(), Sorted.end(), [&](int A, int B) { return Name(A) < Name(B); });
+    Children = Sorted;
+    Gltf["nodes"].push_back({{"name", "Cube"}, {"mesh", 0}});
+    Gltf["scenes"][0]["nodes"] = {0, Gltf["nodes"].size() - 1};
+  }
+  std::string Name(int Node) { return Gltf["nodes"][Node]["name"]; }
+  int NodeNamed(const std::string& Wanted) {
+    for (size_t I = 0; I < Gltf["nodes"].size(); ++I)
+      if (Gltf["nodes"][I].value("name", "") == Wanted) return int(I);
+    return -1;
+  }
+  TRun Script(bool WithModel = true) {
+    const std::string Text = Gltf.dump();
+    WriteFileBytes(Dir.File("edited.gltf"), std::vector<uint8_t>(Text.begin(), Text.end()));
+    if (!WithModel) return Cli(Dir, {"script", "--from-gltf", Dir.File("edited.gltf")});
+    return Cli(Dir, {"script", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf")});
+  }
+  static std::string ScriptOf(const std::vector<TSampleHardpoint>& List) {
+    std::vector<THardpoint> Hardpoints(List.size());
+    std::vector<const THardpoint*> Pointers;
+    for (size_t I = 0; I < List.size(); ++I) {
+      Hardpoints[I].Name = List[I].Name;
+      Hardpoints[I].Matrix = List[I].Matrix;
+      Pointers.push_back(&Hardpoints[I]);
+    }
+    return HardpointScriptText(Pointers);
+  }
+  TempDir Dir;
+  json Gltf;
+  std::vector<int> Hardpoint;  // the node of each of the model's hardpoints
+};
+
+TEST_F(HardpointMatchTest, BlenderDefaultsGiveTheModelsScriptBack) {
+  AsBlenderDefaults();
+  // Blender numbers the second "GunLeft" and cuts the long name to 63 bytes.
+  Gltf["nodes"][Hardpoint[3]]["name"] = "GunLeft.001";
+  Gltf["nodes"][Hardpoint[4]]["name"] = LongName.substr(0, 63);
+  const TRun Back = Script();
+  EXPECT_EQ(Back.Err, "");
+  EXPECT_EQ(Back.Code, 0);
+  EXPECT_EQ(Back.Out, ScriptOf(ShipHardpoints()));
+
+  // Without the model: the root, not the Cube, in the order Blender left.
+  const TRun Alone = Script(false);
+  EXPECT_EQ(Alone.Code, 0) << Alone.Err;
+  EXPECT_EQ(std::count(Alone.Out.begin(), Alone.Out.end(), '\n'), std::count(Back.Out.begin(), Back.Out.end(), '\n'));
+}
+
+TEST_F(HardpointMatchTest, MovedScaledReparentedAddedAndMissingHardpointsAreSaid) {
+  std::vector<TSampleHardpoint> Expected = ShipHardpoints();
+  // GunLeft moved 3 along X; GunRight scaled up to be seen better.
+  Gltf["nodes"][NodeNamed("GunRight")]["matrix"] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 0, 0, 1};
+  json& GunLeft = Gltf["nodes"][NodeNamed("GunLeft")];
+  GunLeft["matrix"][12] = 2;
+  Expected[0].Matrix[12] = 2;
+  // Cockpit put under the mesh node, which moved up 1: the same place in the model's frame.
+  const int Cockpit = NodeNamed("Cockpit");
+  Gltf["nodes"][1]["translation"] = {0, 0, 1};
+  Gltf["nodes"][1]["children"] = {Cockpit};
+  Gltf["nodes"][Cockpit]["matrix"][14] = 1;
+  json& Children = Gltf["nodes"][0]["children"];
+  Children.erase(std::find(Children.begin(), Children.end(), Cockpit));
+  // The long-named one deleted; an empty added under the root, without marks.
+  Children.erase(std::find(Children.begin(), Children.end(), NodeNamed(LongName)));
+  Gltf["nodes"].push_back({{"name", "GunCentre"}, {"translation", {0, 0, -3}}});
+  Children.push_back(Gltf["nodes"].size() - 1);
+
+  const TRun Back = Script();
+  EXPECT_EQ(Back.Code, 0);
+  EXPECT_EQ(Back.Err, "GunLeft: moved by 3.000\n"
+                      "GunRight: its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n" +
+                          LongName + ": missing from " + Dir.File("edited.gltf") + "; kept as the model has it\n" +
+                          "GunCentre: added\n");
+  TSampleHardpoint Centre{"GunCentre"};
+  Centre.Matrix[14] = -3;
+  Expected.push_back(Centre);
+  EXPECT_EQ(Back.Out, ScriptOf(Expected));
+}
+
+TEST_F(HardpointMatchTest, TheSphereComesBackMovedAndScaledAndIsWrittenAsSetWritesIt) {
+  const TSampleSphere Sphere{{0, 0.5f, 1}, 2, true};
+  WriteSingleMeshModel(Dir.File("ship.iff"), Square(1), ShipHardpoints(), &Sphere);
+  ASSERT_EQ(Cli(Dir, {"export", Dir.File("ship.iff"), "-o", Dir.File("ship.gltf")}).Code, 0);
+  Gltf = json::parse(ReadFileBytes(Dir.File("ship.gltf")));
+  json& Node = Gltf["nodes"][NodeNamed("COLL SPHR")];
+  Node["translation"] = {1, 2, 3};
+  Node["scale"] = {3, 3, 2.5};  // stretched: the largest scale encloses
+  Node.erase("extras");
+  Script();
+  const std::vector<uint8_t> Before = ReadFileBytes(Dir.File("ship.iff"));
+  TRun R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf")});
+  EXPECT_EQ(R.Out, "1 2 3 3\n");
+  EXPECT_EQ(R.Err, "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n");
+  EXPECT_EQ(ReadFileBytes(Dir.File("ship.iff")), Before);
+  R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf"), "--write"});
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_EQ(Cli(Dir, {"sphere", Dir.File("ship.iff")}).Out, "1 2 3 3\n");
+}
+
+TEST_F(HardpointMatchTest, WhatCannotBeMatchedOrToldApartIsAnError) {
+  // Two top nodes both holding empties: neither is the root.
+  AsBlenderDefaults();
+  Gltf["nodes"].push_back({{"name", "Other"}, {"children", Gltf["nodes"][0]["children"]}});
+  Gltf["nodes"][0]["name"] = "Mine";
+  Gltf["scenes"][0]["nodes"] = {0, Gltf["nodes"].size() - 1};
+  TRun R = Script(false);
+  EXPECT_EQ(R.Err, "GltfHardpoints: cannot tell which node of " + Dir.File("edited.gltf") +
+                       " holds the hardpoints: \"Mine\", \"Other\"\n");
+  EXPECT_EQ(R.Code, 1);
+
+  // One root, but none of the model's hardpoints in it.
+  Gltf["scenes"][0]["nodes"] = {0};
+  for (int Child : Gltf["nodes"][0]["children"]) Gltf["nodes"][Child]["name"] = "Renamed" + std::to_string(Child);
+  R = Script();
+  EXPECT_EQ(R.Err, "GltfHardpoints: none of the model's hardpoints is found in " + Dir.File("edited.gltf") + "\n");
+  EXPECT_EQ(R.Code, 1);
+}
+
+}  // namespace
