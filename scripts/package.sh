@@ -2,6 +2,8 @@
 # Builds the program and makes its Debian package in BUILD_DIR/package
 # (default build/package), printing the package's path.
 # Install it with: apt-get install ./build/package/quelbir_*.deb
+# Only a release build is packaged (cpack refuses a sanitizer, fuzzing or
+# debug build), with the last commit's date on every file.
 # Usage: scripts/package.sh [BUILD_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

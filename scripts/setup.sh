@@ -14,6 +14,7 @@ packages=(
   locales util-linux
   desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info dpkg-dev file groff-base
   libtinygltf-dev nodejs
+  mandoc lintian appstream tumbler dbus-daemon dbus-bin x11-utils python3
 )
 missing=()
 for p in "${packages[@]}"; do
