@@ -24,4 +24,5 @@ tmp=$out.tmp
 } >"$tmp"
 gzip -9n <"$tmp" >"$out.gz.tmp"
 rm -f "$tmp"
-mv -f "$out.gz.tmp" "$out"
+# An unchanged changelog keeps its file (and date).
+if cmp -s "$out.gz.tmp" "$out"; then rm -f "$out.gz.tmp"; else mv -f "$out.gz.tmp" "$out"; fi
