@@ -8,10 +8,10 @@
 # Usage: TumblerTest.sh BUILD_DIR
 set -u
 build=$1
-tumblerd=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n 1)
 for tool in dbus-run-session dbus-send dbus-monitor; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
+tumblerd=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n 1)
 [ -n "$tumblerd" ] || { echo "SKIP: tumbler is not installed"; exit 77; }
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
