@@ -6,3 +6,7 @@
 
 // Call before constructing QApplication.
 void PrepareApplication();
+
+// Call once QApplication exists: the icon that every window of the program
+// shows in title bars and task lists (from the program's resources).
+void SetApplicationIcon();

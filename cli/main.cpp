@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "runtime/Exception.h"
@@ -41,6 +43,14 @@ int main(int argc, char** argv) {
   AddExportCommand(App);
   try {
     App.parse(argc, argv);
+  } catch (const CLI::RequiredError& E) {
+    // CLI11 finds the subcommand missing before it looks at the words it did
+    // not understand; the first of those is the mistake to name.
+    const std::vector<std::string> Unknown = App.remaining();
+    if (!App.get_subcommands().empty() || Unknown.empty()) return App.exit(E) == 0 ? 0 : 2;
+    if (Unknown.front().starts_with('-')) App.exit(CLI::ExtrasError(std::vector<std::string>{Unknown.front()}));
+    else App.exit(CLI::ExtrasError("Unknown subcommand: " + Unknown.front(), CLI::ExitCodes::ExtrasError));
+    return 2;
   } catch (const CLI::RuntimeError& E) {
     // A subcommand that has reported its outcome itself and only sets the
     // exit status.

@@ -15,6 +15,7 @@ packages=(
   desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info dpkg-dev file groff-base
   libtinygltf-dev nodejs
   blender python3-numpy
+  mandoc lintian appstream tumbler dbus-daemon dbus-bin x11-utils python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 # and completion doing their jobs through the system's own tools.
 # Usage: InstallTest.sh BUILD_DIR VERSION WITH_WINDOW(0|1)
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 version=$2
 with_window=$3
@@ -23,11 +24,14 @@ prefix=$dir/prefix
 cmake --install "$build" --prefix "$prefix" >"$dir/install.log" 2>&1 || { cat "$dir/install.log"; exit 1; }
 share=$prefix/share
 expected=(bin/quelbir-cli share/man/man1/quelbir-cli.1.gz share/bash-completion/completions/quelbir-cli
-          share/mime/packages/quelbir.xml share/thumbnailers/quelbir.thumbnailer)
-[ "$with_window" = 1 ] && expected+=(bin/quelbir share/man/man1/quelbir.1.gz share/applications/quelbir.desktop
-                                     share/icons/hicolor/scalable/apps/quelbir.svg
-                                     share/icons/hicolor/48x48/apps/quelbir.png
-                                     share/icons/hicolor/256x256/apps/quelbir.png)
+          share/mime/packages/quelbir.xml share/thumbnailers/quelbir.thumbnailer
+          share/doc/quelbir/copyright share/doc/quelbir/changelog.gz share/doc/quelbir/README.md)
+sizes=(16 22 24 32 48 64 128 256)
+if [ "$with_window" = 1 ]; then
+  expected+=(bin/quelbir share/man/man1/quelbir.1.gz share/applications/quelbir.desktop
+             share/metainfo/invalid.quelbir.editor.metainfo.xml share/icons/hicolor/scalable/apps/quelbir.svg)
+  for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/quelbir.png"); done
+fi
 for f in "${expected[@]}"; do check "$f is installed" test -f "$prefix/$f"; done
 # Nothing else: no tests, benchmarks or fuzzers.
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
@@ -37,6 +41,12 @@ check "only the program's files are installed" \
 # The installed programs, with the build folder nowhere on the path.
 export PATH=$prefix/bin:/usr/bin:/bin
 check "quelbir-cli --version" test "$(quelbir-cli --version)" = "quelbir-cli $version"
+# A word it does not know is named on standard error, with exit status 2.
+for word in --bogus nosuch; do
+  quelbir-cli "$word" >"$dir/out" 2>"$dir/err"
+  check "quelbir-cli $word exits 2" test $? -eq 2
+  check "quelbir-cli $word names it: $(head -n 1 "$dir/err")" grep -qF -- "$word" "$dir/err"
+done
 cd "$dir" || exit 1
 quelbir-cli sample sample.iff
 check "quelbir-cli info on the sample" test "$(quelbir-cli info sample.iff | head -n 2)" = \
@@ -45,8 +55,46 @@ if [ "$with_window" = 1 ]; then
   # Without any display: both answer and end, no window is tried.
   check "quelbir --version" test "$(env -u DISPLAY -u WAYLAND_DISPLAY quelbir --version)" = "quelbir $version"
   check "quelbir --help" grep -q '^Usage: quelbir \[FILE\]' <(env -u DISPLAY -u WAYLAND_DISPLAY quelbir --help)
+  # An unknown option is a usage error, before any window.
+  QT_QPA_PLATFORM=offscreen quelbir --bogus >"$dir/out" 2>"$dir/err"
+  check "quelbir --bogus exits 2" test $? -eq 2
+  check "quelbir --bogus names it on standard error" grep -q -- '--bogus' "$dir/err"
+  # On a display: the window shows the program's icon at the usual sizes and
+  # opens empty for a file that does not exist, saying so.
+  window_check() {
+    quelbir "missing file.iff" 2>"$dir/err" &
+    local pid=$! i
+    for i in $(seq 300); do xprop -name "QUELBIR Editor" WM_CLASS >/dev/null 2>&1 && break; sleep 0.1; done
+    xprop -name "QUELBIR Editor" >"$dir/props" 2>&1
+    kill "$pid"
+    wait "$pid" 2>/dev/null
+  }
+  if [ -n "${DISPLAY:-}" ]; then
+    window_check
+  else
+    dir=$dir xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$(declare -f window_check); window_check"
+  fi
+  for size in 16 32 48 128; do
+    check "the window's icon holds ${size}x$size" grep -q "Icon ($size x $size)" "$dir/props"
+  done
+  check "the window is the desktop entry's" grep -qx 'WM_CLASS(STRING) = "quelbir", "quelbir"' "$dir/props"
+  check "a missing file is said on standard error: $(cat "$dir/err")" \
+    grep -qx 'quelbir: missing file.iff: no such file; the window opens empty' "$dir/err"
   # No error, warning or hint.
   check "the desktop entry validates" test -z "$(desktop-file-validate "$share/applications/quelbir.desktop" 2>&1)"
+  check "the desktop entry asks for startup notification" grep -qx 'StartupNotify=true' "$share/applications/quelbir.desktop"
+  for size in "${sizes[@]}"; do
+    check "the ${size}px icon is ${size}px" grep -q "PNG image data, $size x $size" \
+      <(file "$share/icons/hicolor/${size}x$size/apps/quelbir.png")
+  done
+  # Software centres: the metadata validates (no network: the screenshot's
+  # address is not fetched), and its screenshot is the README's picture.
+  metainfo=$share/metainfo/invalid.quelbir.editor.metainfo.xml
+  appstreamcli validate --no-net "$metainfo" >"$dir/appstream.log" 2>&1
+  check "the AppStream metadata validates: $(cat "$dir/appstream.log")" test $? -eq 0
+  check "the AppStream screenshot is the README's picture" grep -qF \
+    "$(sed -n 's|.*<image>https://[^/]*/\(.*\)</image>.*|\1|p' "$metainfo")" "$share/doc/quelbir/README.md"
+  check "the AppStream entry launches the desktop entry" grep -qF '>quelbir.desktop</launchable>' "$metainfo"
 fi
 
 # The file type, in a data folder of its own beside the system's types.
@@ -66,6 +114,8 @@ check "a model is known by its contents alone" test "$(filetype unnamed)" = appl
 printf 'FORM\000\000\000\034SHIPFORM\000\000\000\020MESHFORM\000\000\000\0040000' >othertop.iff
 check "a level file with another top form type is a model" test "$(filetype othertop.iff)" = application/x-quelbir-model
 check "another IFF file is not a model" test "$(filetype texture.iff)" != application/x-quelbir-model
+check "a model without a thumbnail has a generic icon" \
+  grep -qx 'application/x-quelbir-model:image-x-generic' "$dir/xdg/mime/generic-icons"
 
 # The thumbnailer's own command, as a file manager runs it.
 thumbnail() {  # input, output, size
@@ -100,5 +150,22 @@ completions() {
 }
 check "completion offers the subcommands" grep -qx thumbnail <(completions quelbir-cli th)
 check "completion offers a subcommand's options" grep -qx -- --json <(completions quelbir-cli info --j)
+# A view name typed in a terminal, with a tab: bare, inside quotes, after "=".
+# The command is a stand-in that writes the words it gets.
+typed() {
+  rm -f "$dir/words"
+  python3 "$here/TypeInTerminal.py" "$share/bash-completion/completions/quelbir-cli" "$dir/words" \
+    quelbir-cli "$1"
+  tail -n 1 "$dir/words" 2>/dev/null
+}
+while IFS='|' read -r line word; do
+  check "completion of: $line" test "$(typed "$line")" = "$word"
+done <<'EOF'
+quelbir-cli render a.iff --view S|Side View
+quelbir-cli render a.iff --view "S|Side View
+quelbir-cli thumbnail a.iff --view 'T|Top View
+quelbir-cli render a.iff --view=B|--view=Back View
+quelbir-cli render a.iff --view="3|--view=3-Views
+EOF
 
 exit "$failures"

@@ -49,9 +49,16 @@ if [ -n "$app" ]; then
   check_options "$man_dir/quelbir.1" "quelbir" < <(env -u DISPLAY -u WAYLAND_DISPLAY "$app" --help)
 fi
 
-# Both pages are well-formed roff: groff has nothing to warn about.
+# Text after an indented block starts a paragraph of its own, not a run-on
+# of the block's last line.
 for p in "$man_dir"/*.1; do
-  warnings=$(groff -man -ww -z "$p" 2>&1)
+  awk -v page="$(basename "$p")" 'after_re && !/^\./ { print "FAILED: " page ":" NR ": text right after .RE"; bad = 1 }
+       { after_re = /^\.RE/ } END { exit bad }' "$p" || failures=$((failures + 1))
+done
+# Both pages are well-formed roff: neither groff nor mandoc's lint (dates,
+# line lengths, paragraphs) has anything to say.
+for p in "$man_dir"/*.1; do
+  warnings=$(groff -man -ww -z "$p" 2>&1; mandoc -Tlint "$p" 2>&1)
   [ -z "$warnings" ] || { echo "FAILED: $(basename "$p"): $warnings"; failures=$((failures + 1)); }
 done
 exit "$failures"
