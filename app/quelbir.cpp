@@ -2,7 +2,6 @@
 // that window closes. Asked only for its help or version, it answers on
 // standard output and ends before any window system is touched.
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include "app/QuelbirApplication.h"
@@ -49,9 +48,8 @@ int main(int argc, char** argv) {
       std::cerr << "quelbir: unknown option: " << First << "\n" << UsageLine << "Run with --help for more information.\n";
       return 2;
     }
-    if (!FileExists(First))
-      std::cerr << "quelbir: " << First
-                << (std::filesystem::exists(First) ? ": not a file" : ": no such file") << "; the window opens empty\n";
+    // A name that is there but no regular file reaches the load, which says so.
+    if (!NameExists(First)) std::cerr << "quelbir: " << First << ": no such file; the window opens empty\n";
   }
   SetApplicationIcon();
   TQtWindowServices Services;
