@@ -92,8 +92,11 @@ TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
 TEST_F(ContextMenuTest, ItemsNeedALoadedFileAndLevelsNeedALevelFile) {
   Open();
   std::unique_ptr<QMenu> Empty(Form->DrawingMenu());
-  for (QAction* A : Empty->actions())
-    if (!A->isSeparator()) EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+  for (QAction* A : Empty->actions()) {
+    if (!A->isSeparator()) {
+      EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+    }
+  }
   WriteSampleSingleMeshModel(File);
   Form->LoadMesh(File);
   std::unique_ptr<QMenu> Single(Form->DrawingMenu());

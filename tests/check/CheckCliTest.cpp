@@ -79,7 +79,7 @@ TEST_F(ModFolder, WhatCannotBeLookedIntoIsAFindingAndNamesStayOnTheirLine) {
   }
   ::close(Folder);
   const TRun Deeper = Cli(Dir, {"check", Deep.string()});
-  std::system(("rm -rf " + Quoted(Deep.string())).c_str());
+  EXPECT_EQ(std::system(("rm -rf " + Quoted(Deep.string())).c_str()), 0);
   EXPECT_EQ(Deeper.Code, 1);
   const size_t Cut = Deeper.Out.find('\n');
   ASSERT_NE(Cut, std::string::npos) << Deeper.Out;

@@ -87,7 +87,9 @@ TEST_F(ViewPickingTest, APickFindsTheNearestMarkerWithinReachOnly) {
   EXPECT_EQ(Pick->Hardpoint, 1);
   EXPECT_NEAR(Pick->Distance, 2, 1e-6);
   EXPECT_FALSE(PickHardpoint(State, W, H, 2, 2, 6));  // the empty upper left corner
-  if (const auto OnlyFirst = PickHardpoint(State, W, H, At.X, At.Y, 6, 0)) EXPECT_EQ(OnlyFirst->Hardpoint, 0);
+  if (const auto OnlyFirst = PickHardpoint(State, W, H, At.X, At.Y, 6, 0)) {
+    EXPECT_EQ(OnlyFirst->Hardpoint, 0);
+  }
   // Without a model, or before its fit is known, nothing can be picked.
   State.Model = nullptr;
   EXPECT_FALSE(PickHardpoint(State, W, H, At.X, At.Y, 6));
