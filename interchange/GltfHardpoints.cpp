@@ -10,10 +10,8 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& What) { throw EGltfHardpoints("GltfHardpoints: " + What); }
 
-bool IsSphere(const TGltfNode& Node) { return Node.SphereMark || Node.Name == "COLL SPHR"; }
-
 bool IsHardpointNode(const TGltfNode& Node) {
-  return !Node.HasMesh && !Node.IsCameraOrLight && !Node.HelperMark && !IsSphere(Node);
+  return !Node.HasMesh && !Node.IsCameraOrLight && !Node.HelperMark && !IsGltfSphereNode(Node);
 }
 
 // Blender's longest name, in bytes.
@@ -133,7 +131,7 @@ int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName
       if (N >= Count || Seen[N]) continue;
       Seen[N] = true;
       const TGltfNode& Below = Document.Nodes[N];
-      HoldsMarks = HoldsMarks || Below.HardpointMark || IsSphere(Below) || Below.HelperMark;
+      HoldsMarks = HoldsMarks || Below.HardpointMark || IsGltfSphereNode(Below) || Below.HelperMark;
       Stack.insert(Stack.end(), Below.Children.rbegin(), Below.Children.rend());
     }
     if (HoldsMarks) Marked.push_back(Top);
@@ -151,32 +149,40 @@ int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName
   Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, Candidates));
 }
 
-std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName) {
+bool IsGltfSphereNode(const TGltfNode& Node) { return Node.SphereMark || Node.Name == "COLL SPHR"; }
+
+void WalkUnderRoot(const TGltfDocument& Document, int Root,
+                   const std::function<bool(const TGltfNode& Node, const TMatrix4& World)>& Visit) {
   const size_t Count = Document.Nodes.size();
   std::vector<bool> Seen(Count, false);
-  Seen[size_t(Root)] = true;  // the root's own transform is not part of any hardpoint's
+  Seen[size_t(Root)] = true;  // the root's own transform is not part of any node's under it
   const TMatrix4 Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  // Depth first in file order, with each node's parent transform; a node
-  // is visited once, so nodes holding one another in a loop still end.
   std::vector<std::pair<int, TMatrix4>> Stack;
   const std::vector<int>& Top = Document.Nodes[size_t(Root)].Children;
   for (auto It = Top.rbegin(); It != Top.rend(); ++It) Stack.emplace_back(*It, Identity);
-  std::vector<TGltfHardpoint> Marked, Unmarked;
   while (!Stack.empty()) {
     const auto [Index, Parent] = Stack.back();
     Stack.pop_back();
-    if (size_t(Index) >= Count || Seen[size_t(Index)]) continue;
+    if (Index < 0 || size_t(Index) >= Count || Seen[size_t(Index)]) continue;
     Seen[size_t(Index)] = true;
     const TGltfNode& Node = Document.Nodes[size_t(Index)];
-    if (IsSphere(Node) || Node.HelperMark) continue;  // with everything under it
     // The root's children as they are: a product would turn -0 into 0.
     const TMatrix4 World = Parent == Identity ? Node.Local : Multiply(Parent, Node.Local);
+    if (!Visit(Node, World)) continue;
+    for (auto It = Node.Children.rbegin(); It != Node.Children.rend(); ++It) Stack.emplace_back(*It, World);
+  }
+}
+
+std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName) {
+  std::vector<TGltfHardpoint> Marked, Unmarked;
+  WalkUnderRoot(Document, Root, [&](const TGltfNode& Node, const TMatrix4& World) {
+    if (IsGltfSphereNode(Node) || Node.HelperMark) return false;  // with everything under it
     if (IsHardpointNode(Node)) {
       TGltfHardpoint Found = MakeHardpoint(Node, World, FileName);
       (Found.Mark ? Marked : Unmarked).push_back(std::move(Found));
     }
-    for (auto It = Node.Children.rbegin(); It != Node.Children.rend(); ++It) Stack.emplace_back(*It, World);
-  }
+    return true;
+  });
   std::stable_sort(Marked.begin(), Marked.end(), [](const auto& A, const auto& B) { return *A.Mark < *B.Mark; });
   for (TGltfHardpoint& H : Unmarked) Marked.push_back(std::move(H));
   return Marked;

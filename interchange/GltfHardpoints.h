@@ -3,6 +3,7 @@
 // `quelbir-cli export` wrote, possibly moved about and saved again by
 // another 3D tool, with or without the extras the export wrote.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -30,6 +31,17 @@ struct TGltfHardpoint {
 // the most children without a mesh, never a camera or light. Raises
 // EGltfHardpoints naming the candidates when none can be told apart.
 int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName, const std::string& ModelName);
+
+// True for the collision sphere's node: marked so by the export, or named
+// as the export names it when the marks were not kept.
+bool IsGltfSphereNode(const TGltfNode& Node);
+
+// Visits the nodes under Root depth first in file order, each once (nodes
+// holding one another in a loop still end), with its transform relative to
+// the root; without recursion, so any depth is walked. Visit returns
+// whether to go on below the node.
+void WalkUnderRoot(const TGltfDocument& Document, int Root,
+                   const std::function<bool(const TGltfNode& Node, const TMatrix4& World)>& Visit);
 
 // Every node under the root that has no mesh, is no camera or light and is
 // neither the sphere nor one of the export's markers (nor under them): the
