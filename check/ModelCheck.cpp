@@ -348,8 +348,11 @@ private:
           Form->Tag.ToText(), std::nullopt, Form->Offset);
     }
     if (FOptions.Lod) return {{*FOptions.Lod, LevelTag(*FOptions.Lod, Levels)}};
+    // Past 9999 the loader's tag is the first four digits of the number,
+    // a level already examined: each level is examined once.
     std::vector<TPlannedLevel> Plan;
-    for (int32_t Lod = 0; Lod < std::max(Levels, 1); ++Lod) Plan.push_back({Lod, LevelTag(Lod, Levels)});
+    for (int32_t Lod = 0; Lod < std::min(std::max(Levels, 1), 10000); ++Lod)
+      Plan.push_back({Lod, LevelTag(Lod, Levels)});
     return Plan;
   }
 

@@ -264,6 +264,23 @@ TEST_F(ModelCheck, EveryLevelOrTheOneAsked) {
   EXPECT_EQ(Check(Bytes, {7}), TLines{Line("0002")});
 }
 
+TEST_F(ModelCheck, EachLevelIsExaminedOnceHoweverManyFormsTheContainerHolds) {
+  // 10001 forms that no level name reaches. Past 9999 the loader's level
+  // name is the first four digits of the number: level 10000 is "1000".
+  TBytes Forms;
+  for (int I = 0; I < 10001; ++I) {
+    const TBytes One = Form("XXXX");
+    Forms.insert(Forms.end(), One.begin(), One.end());
+  }
+  const TLines Lines = Check(Form("DETA", Form("MESH", Forms) + Sphere(2)));
+  auto Count = [&](const std::string& Start) {
+    return std::count_if(Lines.begin(), Lines.end(), [&](const std::string& L) { return L.rfind(Start, 0) == 0; });
+  };
+  EXPECT_EQ(Count("warning LOD_UNREACHABLE"), 10001);
+  EXPECT_EQ(Count("error MESH_MISSING"), 10000);
+  EXPECT_EQ(Count("error MESH_MISSING lod 1000 "), 1);
+}
+
 TEST_F(ModelCheck, DegeneracyWorkIsBoundedForOverlappingRuns) {
   TMesh M;
   M.Face.clear();
