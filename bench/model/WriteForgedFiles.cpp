@@ -3,6 +3,8 @@
 // DIR/shared-runs.iff: 50,000 faces that all use the same run of 50,000
 // corners (2.2 MB; every face names the whole face-vertex chunk);
 // DIR/many-levels.iff: 10,000 levels of detail of one triangle each (1.9 MB);
+// DIR/empty-levels.iff: a level container of 150,000 empty forms that no
+// level name reaches (1.8 MB);
 // DIR/textured.iff: one triangle in material 1, and
 // DIR/textures/00000001.mat: a 1 x 1 texture whose pixel chunk holds 512 MB
 // (export DIR/textured.iff with --textures DIR/textures).
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "iff/IffWriter.h"
 #include "model/SampleModel.h"
 
 int main(int argc, char** argv) {
@@ -40,6 +43,19 @@ int main(int argc, char** argv) {
   WriteLodModel(Dir + "/textured.iff", {Triangle}, {}, &Sphere);
 
   WriteLodModel(Dir + "/many-levels.iff", std::vector<TSampleMesh>(10000, Triangle), {}, &Sphere);
+
+  {
+    TIffWriter Writer(Dir + "/empty-levels.iff", wmFile);
+    Writer.OpenForm(TIffTag("DETA"));
+    Writer.OpenForm(TIffTag("MESH"));
+    for (int I = 0; I < 150000; ++I) {
+      Writer.OpenForm(TIffTag("XXXX"));
+      Writer.CloseForm();
+    }
+    Writer.CloseForm();
+    Writer.CloseForm();
+    Writer.Destroy();
+  }
 
   TPalette Palette{};
   WriteMatFile(Dir + "/textures/00000001.mat", 1, 1, Palette, std::vector<uint8_t>(size_t(512) << 20, 0));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Time and peak memory of every command on the forged files of
 # write_forged_files, one line per command (elapsed seconds, maximum
-# resident kilobytes, exit status, first line of standard error).
+# resident kilobytes, exit status, first line of standard error); and, for
+# comparison, on an honest model of about the same size when DIR holds
+# honest-grid.iff (write_grid_files DIR/honest-grid.iff /dev/null 170 125).
 #   bench/model/forged.sh path/to/quelbir-cli DIR [LIMIT_SECONDS]
 set -u
 cli=$1 dir=$2 limit=${3:-60}
@@ -31,3 +33,14 @@ run "info many-levels" info "$l"
 run "sphere --fit many-levels" sphere "$l" --fit
 run "export --all-lods many-levels" export "$l" --all-lods -o "$out/l.glb"
 run "check many-levels" check "$l"
+run "check empty-levels" check "$dir/empty-levels.iff"
+h=$dir/honest-grid.iff
+if [ -f "$h" ]; then
+  run "info honest-grid" info "$h"
+  run "sphere --fit honest-grid" sphere "$h" --fit
+  run "render honest-grid" render "$h" -o "$out/r.png"
+  run "thumbnail honest-grid" thumbnail "$h" -o "$out/t.png"
+  run "export honest-grid .glb" export "$h" -o "$out/e.glb"
+  run "export honest-grid .obj" export "$h" -o "$out/e.obj"
+  run "check honest-grid" check "$h"
+fi
