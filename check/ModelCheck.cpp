@@ -348,10 +348,9 @@ private:
           Form->Tag.ToText(), std::nullopt, Form->Offset);
     }
     if (FOptions.Lod) return {{*FOptions.Lod, LevelTag(*FOptions.Lod, Levels)}};
-    // Past 9999 the loader's tag is the first four digits of the number,
-    // a level already examined: each level is examined once.
+    // Each level is examined once, however many forms hold no level.
     std::vector<TPlannedLevel> Plan;
-    for (int32_t Lod = 0; Lod < std::min(std::max(Levels, 1), 10000); ++Lod)
+    for (int32_t Lod = 0; Lod < DistinctLevelCount(std::max(Levels, 1)); ++Lod)
       Plan.push_back({Lod, LevelTag(Lod, Levels)});
     return Plan;
   }

@@ -138,9 +138,9 @@ TFittedSphere FitModelSphere(const std::string& FileName, std::optional<int> LOD
     GatherLevel(FileName, *LOD, ReadOnly, nullptr, Levels, Points);
   } else {
     GatherLevel(FileName, 0, ReadOnly, nullptr, Levels, Points);
-    // The level numbers count the container's forms (see the loader). The
-    // file is indexed once for all the other levels.
-    const size_t Count = Levels.Tags.size();
+    // The level numbers count the container's forms (see the loader), each
+    // level read once. The file is indexed once for all the other levels.
+    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.Tags.size())));
     if (Count > 1) {
       TIffReader Reader(FileName, ReadOnly);
       for (size_t I = 1; I < Count; ++I) {

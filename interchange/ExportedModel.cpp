@@ -88,7 +88,7 @@ TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool
   if (AllLevels && LodFile && Levels.size() > 1) {
     // The other levels' meshes alone, through one index of the file: the
     // export costs the file's size, not that size once per level.
-    const size_t Count = Levels.size();
+    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.size())));
     TIffReader Reader(ModelFile, /*ReadOnly=*/true);
     for (size_t I = 1; I < Count; ++I) {
       TZorvObject Model(TDisplayListPolicy::None);

@@ -83,6 +83,8 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 
 }  // namespace
 
+int32_t DistinctLevelCount(int32_t Count) { return std::min(Count, 10000); }
+
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
 
 TZorvObject::~TZorvObject() { ClearHardpoints(); }

@@ -16,6 +16,11 @@ class TIffReader;
 
 QUELBIR_EXCEPTION(EZorvObject);
 
+// How many different levels the level numbers reach in a container of Count
+// level forms: a number past 9999 is written with five digits or more, and
+// its first four, the tag loaded, name a level a smaller number reaches.
+int32_t DistinctLevelCount(int32_t Count);
+
 class TZorvObject : public T3DObject {
 public:
   explicit TZorvObject(TDisplayListPolicy Policy = TDisplayListPolicy::Generate);
