@@ -21,7 +21,7 @@ const std::vector<TCheckCode> Codes = {
     {"FILE_TRUNCATED", TSeverity::Error, "the file ends before the end its top form declares"},
     {"MESH_MISSING", TSeverity::Error, "no mesh form where the loader looks for one; the loader's message"},
     {"MESH_CHUNK_MISSING", TSeverity::Error, "a level lacks \"VERT\", \"VTNM\", \"FVRT\" or \"FACE\"; the loader's message"},
-    {"MESH_UNREADABLE", TSeverity::Error, "the loader cannot read a mesh chunk (its records run past the end of the file); the loader's message"},
+    {"MESH_UNREADABLE", TSeverity::Error, "the loader cannot read a mesh chunk (its records run past the end of the file) or refuses its faces (they share corners beyond the room of the mesh); the loader's message"},
     {"PARTIAL_RECORD", TSeverity::Warning, "a mesh chunk whose size is not a multiple of its record size"},
     {"INDEX_OUT_OF_RANGE", TSeverity::Error, "a face's normal, face-vertex run or a corner's vertex lies outside its array (at most 20 per chunk, then a count)"},
     {"DEGENERATE_FACE", TSeverity::Warning, "a face of fewer than 3 corners, or whose corners all lie on one line"},
@@ -124,9 +124,9 @@ public:
     // The first level's load also reads the hardpoints, which the check
     // then takes from it rather than reading them again.
     const std::vector<TPlannedLevel> Plan = PlanLevels();
-    TLoad First = Load(Plan[0]);
+    TLoad First = Load(Plan[0], /*Whole=*/true);
     CheckHardpoints(First);
-    for (size_t I = 0; I < Plan.size(); ++I) CheckLevel(I == 0 ? std::move(First) : Load(Plan[I]));
+    for (size_t I = 0; I < Plan.size(); ++I) CheckLevel(I == 0 ? std::move(First) : Load(Plan[I], false));
     return std::move(FFindings);
   }
 
@@ -342,8 +342,10 @@ private:
           Form->Tag.ToText(), std::nullopt, Form->Offset);
     }
     if (FOptions.Lod) return {{*FOptions.Lod, LevelTag(*FOptions.Lod, Levels)}};
+    // Each level is examined once, however many forms hold no level.
     std::vector<TPlannedLevel> Plan;
-    for (int32_t Lod = 0; Lod < std::max(Levels, 1); ++Lod) Plan.push_back({Lod, LevelTag(Lod, Levels)});
+    for (int32_t Lod = 0; Lod < DistinctLevelCount(std::max(Levels, 1)); ++Lod)
+      Plan.push_back({Lod, LevelTag(Lod, Levels)});
     return Plan;
   }
 
@@ -398,8 +400,11 @@ private:
     return true;
   }
 
-  // The loader run at one planned level, read-only and without OpenGL.
-  TLoad Load(const TPlannedLevel& Planned) {
+  // The loader run at one planned level, read-only and without OpenGL: the
+  // whole model from the file, or (the levels after the first) the level's
+  // mesh alone through the check's own reader, so that a file of many
+  // levels is not indexed again for each.
+  TLoad Load(const TPlannedLevel& Planned, bool Whole) {
     TLoad Result;
     Result.Level = Planned.Level;
     Result.Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
@@ -412,7 +417,10 @@ private:
       if (Msg.rfind("load LOD: ", 0) == 0) Level = Msg.substr(10);
     };
     try {
-      Model.LoadFromFile(FFileName);
+      if (Whole)
+        Model.LoadFromFile(FFileName);
+      else
+        Model.LoadLevel(*FReader);
     } catch (const Exception& E) {
       Result.Failure = E.Message();
       Result.Failed = true;
@@ -444,9 +452,13 @@ private:
     if (Failed) {
       int Failing = -1;
       const bool Whole = RecordsInFile(Walk, Failing);
+      // The loader drops the faces it refuses for sharing corners beyond
+      // the room of the mesh: a whole "FACE" chunk left without a face.
+      const TChunk* Faces = Walk.Chunks[3];
+      if (Whole && Model.Mesh().FaceCount == 0 && Faces->Size >= int32_t(sizeof(TFace))) Failing = 3;
       // A load that failed in the hardpoints, after the whole mesh was read:
       // that failure is already a finding of its own.
-      if (!Whole || !FHardpointsFailed()) {
+      if (!Whole || Failing == 3 || !FHardpointsFailed()) {
         Add("MESH_UNREADABLE", Failure, Level, std::nullopt,
             Failing >= 0 ? Walk.Chunks[Failing]->Offset : Walk.MeshForm->Offset);
         return;

@@ -1,16 +1,20 @@
 #include "editor/SphereFit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 
 #include "editor/ModelLevels.h"
+#include "iff/IffReader.h"
 #include "model/TZorvObject.h"
 #include "runtime/FloatErrors.h"
 
 void GatherFaceVertices(const TMeshData& Mesh, const std::string& LevelTag, std::vector<TPoint3>& Points) {
   std::vector<uint8_t> Taken(size_t(Mesh.VertexCount), 0);
-  Points.reserve(Points.size() + size_t(Mesh.VertexCount));
+  // Room at least doubles, so gathering level after level stays linear.
+  const size_t Needed = Points.size() + size_t(Mesh.VertexCount);
+  if (Needed > Points.capacity()) Points.reserve(std::max(Needed, 2 * Points.capacity()));
   for (int32_t F = 0; F < Mesh.FaceCount; ++F) {
     const TFace& Face = Mesh.Faces[size_t(F)];
     if (!FaceIsUsable(Mesh, Face)) continue;
@@ -108,16 +112,20 @@ TFittedSphere RoundSphereOutward(const TBall& Ball, std::span<const TPoint3> Poi
 
 namespace {
 
-// Loads one level of FileName and appends its face vertices; LOD -1 is the
-// first load of an every-level fit, which names the levels.
-void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TModelLevels& Levels,
+// Loads one level of FileName and appends its face vertices: from the file
+// when Reader is null (the first load, which names the levels), else the
+// level alone through Reader.
+void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TIffReader* Reader, TModelLevels& Levels,
                  std::vector<TPoint3>& Points) {
   TZorvObject Model(TDisplayListPolicy::None);
   Model.OnLog = RecordModelLevels(Levels);
   Model.OpenReadOnly = ReadOnly;
   Model.SetKeepData(true);
   Model.SetLOD(LOD);
-  Model.LoadFromFile(FileName);
+  if (Reader)
+    Model.LoadLevel(*Reader);
+  else
+    Model.LoadFromFile(FileName);
   GatherFaceVertices(Model.Mesh(), Levels.Loaded, Points);
 }
 
@@ -127,14 +135,18 @@ TFittedSphere FitModelSphere(const std::string& FileName, std::optional<int> LOD
   std::vector<TPoint3> Points;
   TModelLevels Levels;
   if (LOD) {
-    GatherLevel(FileName, *LOD, ReadOnly, Levels, Points);
+    GatherLevel(FileName, *LOD, ReadOnly, nullptr, Levels, Points);
   } else {
-    GatherLevel(FileName, 0, ReadOnly, Levels, Points);
-    // The level numbers count the container's forms (see the loader).
-    const size_t Count = Levels.Tags.size();
-    for (size_t I = 1; I < Count; ++I) {
-      TModelLevels Other;
-      GatherLevel(FileName, int(I), ReadOnly, Other, Points);
+    GatherLevel(FileName, 0, ReadOnly, nullptr, Levels, Points);
+    // The level numbers count the container's forms (see the loader), each
+    // level read once. The file is indexed once for all the other levels.
+    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.Tags.size())));
+    if (Count > 1) {
+      TIffReader Reader(FileName, ReadOnly);
+      for (size_t I = 1; I < Count; ++I) {
+        TModelLevels Other;
+        GatherLevel(FileName, int(I), ReadOnly, &Reader, Other, Points);
+      }
     }
   }
   if (Points.empty()) throw ESphereFit("FitModelSphere: the model has no faces to enclose");

@@ -281,14 +281,31 @@ const TChunk& TIffReader::RequireOpenChunk(const char* Message) const {
   return *FOpenChunk;
 }
 
+TForm* TIffReader::FindForm(const TIffTag& Tag) const {
+  const auto& Forms = FCurrentForm->Forms;
+  auto Key = [](const TIffTag& T) {
+    uint32_t K;
+    std::memcpy(&K, T.Bytes.data(), 4);
+    return K;
+  };
+  if (Forms.size() < 64) {
+    for (const auto& Form : Forms)
+      if (Form->Tag == Tag) return Form.get();
+    return nullptr;
+  }
+  auto [Table, Made] = FFirstOfTag.try_emplace(FCurrentForm);
+  if (Made)
+    for (const auto& Form : Forms) Table->second.try_emplace(Key(Form->Tag), Form.get());
+  const auto Found = Table->second.find(Key(Tag));
+  return Found == Table->second.end() ? nullptr : Found->second;
+}
+
 void TIffReader::OpenForm(const TIffTag& Tag) {
   if (FOpenChunk)
     throw EIffReader("TIffReader: Attempt to open new form, but chunk " + FOpenChunk->Tag.ToText() + " is still open!");
-  for (const auto& Form : FCurrentForm->Forms) {
-    if (Form->Tag == Tag) {
-      FCurrentForm = Form.get();
-      return;
-    }
+  if (TForm* Form = FindForm(Tag)) {
+    FCurrentForm = Form;
+    return;
   }
   throw EIffReader("TIffReader: Form (" + Tag.ToText() + ") doesn't exist!");
 }
@@ -300,10 +317,7 @@ void TIffReader::CloseForm() {
   FCurrentForm = FCurrentForm->Parent;
 }
 
-bool TIffReader::FormExists(const TIffTag& Tag) const {
-  return std::any_of(FCurrentForm->Forms.begin(), FCurrentForm->Forms.end(),
-                     [&Tag](const std::unique_ptr<TForm>& Form) { return Form->Tag == Tag; });
-}
+bool TIffReader::FormExists(const TIffTag& Tag) const { return FindForm(Tag) != nullptr; }
 
 int32_t TIffReader::FormCount() const {
   if (FOpenChunk) throw EIffReader("TIffReader: Must close chunk before reading parent form!");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "iff/IffTypes.h"
@@ -81,6 +82,11 @@ public:
 
 private:
   void Index();
+  // The current form's first sub-form of Tag, or null. A form of many
+  // sub-forms gets a table of the first of each tag at its first search, so
+  // that opening every level of a container of thousands costs one pass
+  // over it rather than one per level.
+  TForm* FindForm(const TIffTag& Tag) const;
   [[noreturn]] void FailAt(const char* What, int64_t Offset) const;
   const TChunk& RequireOpenChunk(const char* Message) const;
 
@@ -91,4 +97,5 @@ private:
   const TChunk* FOpenChunk = nullptr;
   bool FReadOnly = false;
   bool FRootIsChunk = false;
+  mutable std::unordered_map<const TForm*, std::unordered_map<uint32_t, TForm*>> FFirstOfTag;
 };

@@ -6,6 +6,7 @@
 
 #include "editor/EditorModel.h"
 #include "editor/SphereFile.h"
+#include "iff/IffReader.h"
 #include "model/TZorvObject.h"
 
 namespace {
@@ -84,10 +85,19 @@ TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool
   Load(First, AllLevels ? 0 : LOD);
   const bool LodFile = !Loaded.empty();
   Result.Levels.push_back(ExportLevel(First.Mesh(), LodFile ? Loaded : "mesh", Result.Name, Warnings));
-  if (AllLevels && LodFile) {
-    for (size_t I = 1; I < Levels.size(); ++I) {
+  if (AllLevels && LodFile && Levels.size() > 1) {
+    // The other levels' meshes alone, through one index of the file: the
+    // export costs the file's size, not that size once per level.
+    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.size())));
+    TIffReader Reader(ModelFile, /*ReadOnly=*/true);
+    for (size_t I = 1; I < Count; ++I) {
       TZorvObject Model(TDisplayListPolicy::None);
-      Load(Model, int32_t(I));
+      Model.OnLog = [&](T3DObject&, const std::string& Msg) {
+        if (Msg.rfind("load LOD: ", 0) == 0) Loaded = Msg.substr(10);
+      };
+      Model.SetKeepData(true);
+      Model.SetLOD(int32_t(I));
+      Model.LoadLevel(Reader);
       Result.Levels.push_back(ExportLevel(Model.Mesh(), Loaded, Result.Name, Warnings));
     }
   }

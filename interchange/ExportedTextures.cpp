@@ -28,7 +28,6 @@ std::map<int32_t, TTextureImage> ReadTextureImages(const TExportedModel& Model, 
       Image.Rgb = Texture.ReadFromFile(File, Number);
       Image.Width = Texture.Width;
       Image.Height = Texture.Height;
-      Image.Rgb.resize(size_t(Image.Width) * size_t(Image.Height) * 3);  // an odd chunk's pad pixel goes
       Images.emplace(Number, std::move(Image));
     } catch (const Exception& E) {
       Warnings << "texture " << File << " left out: " << E.Message() << "\n";

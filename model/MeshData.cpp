@@ -12,6 +12,23 @@ bool FaceIsUsable(const TMeshData& Mesh, const TFace& Face) {
   return true;
 }
 
+int64_t CornerWork(const TMeshData& Mesh) {
+  int64_t Work = 0;
+  const TFace* Faces = Mesh.Faces.Data();
+  for (int32_t F = 0; F < Mesh.FaceCount; ++F) {
+    const TFace& Face = Faces[F];
+    if (Face.Normal >= 0 && Face.Normal < Mesh.NormalCount && Face.First >= 0 && Face.Count >= 0 &&
+        int64_t(Face.First) + int64_t(Face.Count) <= int64_t(Mesh.FaceVertexCount))
+      Work += Face.Count;
+  }
+  return Work;
+}
+
+int64_t CornerRoom(const TMeshData& Mesh) {
+  const size_t Bytes = Mesh.Vertices.Bytes() + Mesh.Normals.Bytes() + Mesh.FaceVertices.Bytes() + Mesh.Faces.Bytes();
+  return int64_t(Bytes / sizeof(TFaceVertex));
+}
+
 void MeasureMeshBounds(const TMeshData& Mesh, TVector& Min, TVector& Max) {
   Min = TVector{10000, 10000, 10000};
   Max = TVector{0, 0, 0};

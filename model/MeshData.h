@@ -117,6 +117,17 @@ struct TMeshData {
 // of its face-vertices. Every other face is skipped.
 bool FaceIsUsable(const TMeshData& Mesh, const TFace& Face);
 
+// The work of one walk over the faces' corners: the corners of every face
+// whose normal and run lie inside their arrays (the faces a walk goes into
+// past its first test), counted as often as faces name them.
+int64_t CornerWork(const TMeshData& Mesh);
+// The most corners a walk may visit: one per 16 bytes of the four mesh
+// chunks. A file whose faces each have a run of their own names at most its
+// face-vertices, which the "FVRT" chunk alone holds; only runs shared far
+// beyond that (one run named by thousands of faces) can pass it, and they
+// would make a small file cost any amount of drawing, measuring and export.
+int64_t CornerRoom(const TMeshData& Mesh);
+
 // The bounds over every face-vertex of every usable face, in order: Min
 // starts at (10000, 10000, 10000) and Max at (0, 0, 0), each axis on its own.
 // A mesh without faces keeps those starting values.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "iff/IffReader.h"
 #include "iff/IffWriter.h"
@@ -53,7 +54,13 @@ int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Bl
                       " (" + std::to_string(uint32_t(Size)) + " bytes, " + std::to_string(InFile) +
                       " in the file)!");
   const int32_t ToRead = int32_t(std::min<int64_t>(Size, InFile));
-  auto* Bytes = static_cast<uint8_t*>(Block.Allocate(size_t(Size)));
+  uint8_t* Bytes = nullptr;
+  try {
+    Bytes = static_cast<uint8_t*>(Block.Allocate(size_t(Size)));
+  } catch (const std::bad_alloc&) {
+    throw EZorvObject("TZorvObject: Not enough memory for chunk (" + Tag + ") of " + Reader.FileName() + " (" +
+                      std::to_string(Size) + " bytes)!");
+  }
   int32_t Got = Reader.Read(Bytes, ToRead);
   if (Got < 0 || int64_t(Got) < Wanted) {
     Block.Release();
@@ -76,6 +83,8 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 
 }  // namespace
 
+int32_t DistinctLevelCount(int32_t Count) { return std::min(Count, 10000); }
+
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
 
 TZorvObject::~TZorvObject() { ClearHardpoints(); }
@@ -89,14 +98,35 @@ void TZorvObject::LoadFromFile(const std::string& FileName) {
   ClearHardpoints();
   Log("");
   TIffReader Reader(FileName, OpenReadOnly);
-  const int64_t FileSize = FileLength(FileName);
+  ReadLevel(Reader, /*NameLevels=*/true);
+  ReadHardpoints(Reader);
+}
+
+void TZorvObject::LoadLevel(TIffReader& Reader) {
+  T3DObject::LoadFromFile(Reader.FileName());
+  ClearHardpoints();
+  Log("");
+  // Back at the top form however the load ends, for the next level.
+  struct TBackToTop {
+    TIffReader& Reader;
+    ~TBackToTop() {
+      if (Reader.OpenChunkItem()) Reader.CloseChunk();
+      while (Reader.CurrentForm() != Reader.Root()) Reader.CloseForm();
+    }
+  } BackToTop{Reader};
+  ReadLevel(Reader, /*NameLevels=*/false);
+}
+
+void TZorvObject::ReadLevel(TIffReader& Reader, bool NameLevels) {
+  const int64_t FileSize = FileLength(Reader.FileName());
   if (Reader.CurrentTag() == TIffTag("MESH")) {
     Reader.OpenForm(Reader.GetForm(0)->Tag);
     ReadMeshChunks(Reader, FileSize);
     Reader.CloseForm();
   } else {
     Reader.OpenForm(TIffTag("MESH"));
-    for (int32_t I = 0; I < Reader.FormCount(); ++I) Log("LOD: " + Reader.GetForm(I)->Tag.ToText());
+    if (NameLevels)
+      for (int32_t I = 0; I < Reader.FormCount(); ++I) Log("LOD: " + Reader.GetForm(I)->Tag.ToText());
     const std::string Level = ChooseLOD(Reader);
     Reader.OpenForm(TIffTag::FromBytes(Level.data()));
     Reader.OpenForm(TIffTag("MESH"));
@@ -104,7 +134,6 @@ void TZorvObject::LoadFromFile(const std::string& FileName) {
     ReadMeshChunks(Reader, FileSize);
     for (int I = 0; I < 4; ++I) Reader.CloseForm();
   }
-  ReadHardpoints(Reader);
 }
 
 std::string TZorvObject::ChooseLOD(TIffReader& Reader) {
@@ -126,6 +155,16 @@ void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
   ReadMeshChunk(*this, Reader, FileSize, "VTNM", "norms: ", FMesh.Normals, FMesh.NormalCount);
   ReadMeshChunk(*this, Reader, FileSize, "FVRT", "fvrts: ", FMesh.FaceVertices, FMesh.FaceVertexCount);
   ReadMeshChunk(*this, Reader, FileSize, "FACE", "faces: ", FMesh.Faces, FMesh.FaceCount);
+  // Every user of the mesh walks the faces' corners, so their number bounds
+  // what the file costs; faces beyond the room their chunks hold are dropped
+  // with the refusal, so not even a caller that goes on after it walks them.
+  const int64_t Work = CornerWork(FMesh), Room = CornerRoom(FMesh);
+  if (Work > Room) {
+    FMesh.Faces.Release();
+    FMesh.FaceCount = 0;
+    throw EZorvObject("TZorvObject: The faces of " + Reader.FileName() + " share corners beyond what its mesh holds (" +
+                      std::to_string(Work) + " corners, room for " + std::to_string(Room) + ")!");
+  }
 }
 
 void TZorvObject::ReadHardpoints(TIffReader& Reader) {

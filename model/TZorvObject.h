@@ -16,6 +16,11 @@ class TIffReader;
 
 QUELBIR_EXCEPTION(EZorvObject);
 
+// How many different levels the level numbers reach in a container of Count
+// level forms: a number past 9999 is written with five digits or more, and
+// its first four, the tag loaded, name a level a smaller number reaches.
+int32_t DistinctLevelCount(int32_t Count);
+
 class TZorvObject : public T3DObject {
 public:
   explicit TZorvObject(TDisplayListPolicy Policy = TDisplayListPolicy::Generate);
@@ -29,7 +34,16 @@ public:
   // loaded before anything is read, so a load that fails part-way leaves
   // whatever was read (empty hardpoint entries included). A chunk whose size
   // runs past the end of the file is refused before anything is allocated.
+  // Faces that together name more corners than CornerRoom allows are
+  // refused once read, and dropped, so every walk over the corners of a
+  // loaded mesh costs no more than the file's size.
   void LoadFromFile(const std::string& FileName) override;
+  // LoadFromFile's mesh alone, through Reader, already open on the file at
+  // its top form (where it is left however the load ends): for callers that
+  // go through every level of one file, which must cost the file's size and
+  // not its size once per level. Neither indexes the file again nor names
+  // its levels ("LOD: ") nor reads the hardpoints (there are none after it).
+  void LoadLevel(TIffReader& Reader);
   // Writes the mesh in memory (whole records only) as a level-of-detail file
   // with the single level "0000" and nothing else; loads first when needed.
   void SaveToFile(const std::string& FileName) override;
@@ -64,6 +78,9 @@ private:
   // The level tag for LOD inside the level container, clamped to the levels
   // present; logs "load LOD: " + the tag.
   std::string ChooseLOD(TIffReader& Reader);
+  // The chosen level's mesh, from the top form; logs the levels' tags when
+  // NameLevels.
+  void ReadLevel(TIffReader& Reader, bool NameLevels);
   void ReadMeshChunks(TIffReader& Reader, int64_t FileSize);
   void ReadHardpoints(TIffReader& Reader);
   void ClearHardpoints();

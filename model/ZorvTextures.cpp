@@ -84,8 +84,10 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
   if (Readable < PixelCount)
     throw EZorvTexture("TZorvTexture: " + FileName + " holds " + std::to_string(std::max<int64_t>(Readable, 0)) +
                        " pixels, fewer than " + std::to_string(Width) + " x " + std::to_string(Height) + "!");
-  std::vector<uint8_t> Indices(static_cast<size_t>(Readable));
-  ReadExactly(Reader, Indices.data(), int32_t(Readable));
+  // Only the pixels the size names are read: bytes past them are never
+  // shown, and a forged chunk of any length costs no more than they do.
+  std::vector<uint8_t> Indices(static_cast<size_t>(PixelCount));
+  ReadExactly(Reader, Indices.data(), int32_t(PixelCount));
   Reader.CloseChunk();
   Reader.CloseForm();
 

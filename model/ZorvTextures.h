@@ -40,8 +40,8 @@ public:
   // height bytes in the file, raise EZorvTexture. Nothing is uploaded then.
   void LoadFromFile(const std::string& FileName, int32_t Number);
   // LoadFromFile without the upload, so it needs no OpenGL: reads and checks
-  // the ".mat" file as above and returns its pixels as RGB triples (one per
-  // byte of "PXLS" in the file, at least Width x Height).
+  // the ".mat" file as above and returns its Width x Height pixels as RGB
+  // triples; bytes of "PXLS" past them are not read.
   std::vector<uint8_t> ReadFromFile(const std::string& FileName, int32_t Number);
   // Binds TexName, linear filters, and loads Width x Height RGB pixels
   // (rows packed, no alignment padding) as mipmap level 0.

@@ -264,12 +264,35 @@ TEST_F(ModelCheck, EveryLevelOrTheOneAsked) {
   EXPECT_EQ(Check(Bytes, {7}), TLines{Line("0002")});
 }
 
+TEST_F(ModelCheck, EachLevelIsExaminedOnceHoweverManyFormsTheContainerHolds) {
+  // 10001 forms that no level name reaches. Past 9999 the loader's level
+  // name is the first four digits of the number: level 10000 is "1000".
+  TBytes Forms;
+  for (int I = 0; I < 10001; ++I) {
+    const TBytes One = Form("XXXX");
+    Forms.insert(Forms.end(), One.begin(), One.end());
+  }
+  const TLines Lines = Check(Form("DETA", Form("MESH", Forms) + Sphere(2)));
+  auto Count = [&](const std::string& Start) {
+    return std::count_if(Lines.begin(), Lines.end(), [&](const std::string& L) { return L.rfind(Start, 0) == 0; });
+  };
+  EXPECT_EQ(Count("warning LOD_UNREACHABLE"), 10001);
+  EXPECT_EQ(Count("error MESH_MISSING"), 10000);
+  EXPECT_EQ(Count("error MESH_MISSING lod 1000 "), 1);
+}
+
 TEST_F(ModelCheck, DegeneracyWorkIsBoundedForOverlappingRuns) {
   TMesh M;
   M.Face.clear();
   for (int I = 0; I < 1500; ++I) M.Face = M.Face + FaceRecord(0, 0, 3);
+  TLines Lines = Check(LodFile(M.Chunks()));
+  EXPECT_EQ(Lines, TLines{"error MESH_UNREADABLE lod 0000 offset " + MeshAt("FACE") + ": TZorvObject: The faces of " + File +
+                   " share corners beyond what its mesh holds (4500 corners, room for 2631)!"});
+  // Vertices no face uses give the mesh room for the 4500 corners the
+  // loader walks (one per 16 bytes of its chunks).
+  M.Vert = M.Vert + TBytes(2500 * 12, 0);
   // 16 corners per face-vertex and 4096 more: 1381 faces of three corners.
-  const TLines Lines = Check(LodFile(M.Chunks()));
+  Lines = Check(LodFile(M.Chunks()));
   EXPECT_EQ(Lines, TLines{"info CHECK_LIMITED lod 0000 offset " + MeshAt("FACE") +
                    ": 119 faces were not tested for degeneracy: their corner runs overlap beyond the work bound"});
 }

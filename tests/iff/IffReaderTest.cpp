@@ -129,6 +129,21 @@ TEST_F(IffReaderTest, LookUpTakesTheFirstOfEqualTagsAndIndexReachesAll) {
   EXPECT_EQ(Reader.CurrentSize(), 4);
   Reader.CloseForm();
   EXPECT_EQ(Reader.GetForm(1)->Chunks.size(), 1u);
+
+  // The same among a hundred sub-forms, where the reader keeps a table.
+  TBytes Many;
+  for (int I = 0; I < 100; ++I) {
+    const TBytes One = I == 40 || I == 70 ? Form("TWIN", Chunk("MARK", size_t(I))) : Form("PADS");
+    Many.insert(Many.end(), One.begin(), One.end());
+  }
+  TIffReader Wide(Fixture(Form("ROOT", Many), "wide.iff"));
+  EXPECT_FALSE(Wide.FormExists(TIffTag("NONE")));
+  for (int Twice = 0; Twice < 2; ++Twice) {
+    Wide.OpenForm(TIffTag("TWIN"));
+    EXPECT_EQ(Wide.CurrentForm(), Wide.Root()->Forms[40].get());
+    Wide.CloseForm();
+  }
+  EXPECT_TRUE(Wide.FormExists(TIffTag("PADS")));
 }
 
 TEST_F(IffReaderTest, OpenChunkReplacesAnOpenChunkButOpenChunkByIndexRefuses) {

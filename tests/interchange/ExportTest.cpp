@@ -135,6 +135,19 @@ TEST_F(ExportTest, FacesThatCannotBeDrawnAreLeftOutAndCounted) {
   EXPECT_EQ(G["accessors"][G["meshes"][0]["primitives"][0]["indices"].get<int>()]["count"], 6);
 }
 
+TEST_F(ExportTest, EveryLevelIsExportedOnceHoweverManyFormsTheContainerHolds) {
+  // Level 10000 is loaded by the tag "1000", which level 1000 reaches too.
+  WriteLodModel(File, std::vector<TSampleMesh>(10001, Square(1)), {}, &Sphere);
+  TExportOptions Options;
+  Options.AllLODs = true;
+  EXPECT_EQ(Export("out.obj", Options), "");
+  const std::vector<uint8_t> Obj = ReadFileBytes(Dir.File("out.obj"));
+  const std::string Text(Obj.begin(), Obj.end());
+  size_t Levels = 0;
+  for (size_t At = Text.find("\no "); At != std::string::npos; At = Text.find("\no ", At + 1)) ++Levels;
+  EXPECT_EQ(Levels, 10000u);
+}
+
 TEST_F(ExportTest, TheModelFileIsNeverAnOutput) {
   File = Dir.File("model.glb");  // an odd name for a model file, but a possible one
   WriteSingleMeshModel(File, Square(1), {}, &Sphere);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "iff/IffReader.h"
 #include "model/TZorvObject.h"
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/ErrorMessage.h"
@@ -39,6 +40,34 @@ TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   EXPECT_TRUE(L.Model.Mesh().Loaded);
   EXPECT_EQ(L.Model.Mesh().Vertices[1].X, 1.0f);
   EXPECT_EQ(L.Model.FileName(), File);
+}
+
+TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) {
+  TempDir Dir;
+  const std::string File = Dir.File("lod.iff");
+  WriteFile(File, "DETA", [](TIffWriter& W) {
+    Form(W, "MESH", [](TIffWriter& Levels) {
+      Level(Levels, "0000", MeshWithFaces(3));
+      Form(Levels, "0001", [](TIffWriter& L) {
+        Form(L, "MESH", [](TIffWriter& M) { Form(M, "0012", [](TIffWriter& C) { RawChunk(C, "VERT", FloatBytes({1, 2, 3})); }); });
+      });
+      Level(Levels, "0002", MeshWithFaces(1));
+    });
+  });
+  TIffReader Reader(File, true);
+  TLoaded L;
+  L.Model.SetLOD(2);
+  L.Model.LoadLevel(Reader);
+  EXPECT_EQ(L.Log.Messages, (TMessages{"", "load LOD: 0002", "verts: 1", "norms: 1", "fvrts: 1", "faces: 1"}));
+  EXPECT_EQ(L.Model.FileName(), File);
+  // A level that fails leaves the reader at the top for the next one.
+  TLoaded Failing;
+  Failing.Model.SetLOD(1);
+  EXPECT_EQ(MessageOf([&] { Failing.Model.LoadLevel(Reader); }), "TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!");
+  EXPECT_EQ(Reader.CurrentForm(), Reader.Root());
+  L.Model.SetLOD(0);  // reads the file again, as LoadFromFile
+  L.Model.LoadLevel(Reader);
+  EXPECT_EQ(L.Model.Mesh().FaceCount, 3);
 }
 
 TEST(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "model/TZorvObject.h"
 #include "tests/robust/Bounded.h"
 #include "tests/robust/HostileBytes.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempDir.h"
 
 using namespace hostile;
@@ -74,6 +76,9 @@ protected:
   // model, or "raised: " + the error and the summary of what was left.
   std::string Load(const TBytes& Bytes) {
     WriteFileBytes(File, Bytes);
+    return LoadWritten();
+  }
+  std::string LoadWritten() {
     return bounded::Describe(bounded::RunBounded(MemoryBound, [&] {
       TZorvObject Model(TDisplayListPolicy::None);
       Model.SetKeepData(true);
@@ -155,6 +160,65 @@ TEST_F(HostileModel, FaceChunksOfNoFacesOrOfAForgedCount) {
   EXPECT_EQ(Load(Bytes), "raised: TZorvObject: Chunk (FACE) runs past the end of " + File + " (" +
                              std::to_string(Claimed) + " bytes, " + InFile + " in the file)! / 3 1 3 0 | 10000 "
                              "10000 10000 0 0 0 |");
+}
+
+TEST_F(HostileModel, FacesSharingRunsBeyondTheRoomTheirChunksHoldAreRefused) {
+  TMeshBytes Mesh = Triangle();
+  // Two faces on one run: within the room the chunks hold (6 corners of 9).
+  Mesh.Face = Mesh.Face + FaceRecord(0, 0, 2);
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 2 | 0 0 0 1 1 0 |");
+  // Forty faces on the one run of three name 120 corners in 1216 bytes of
+  // mesh: refused, and the faces dropped so that nothing walks them.
+  Mesh.Face.clear();
+  for (int I = 0; I < 40; ++I) Mesh.Face = Mesh.Face + FaceRecord(0, 0, 3);
+  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))),
+            "raised: TZorvObject: The faces of " + File +
+                " share corners beyond what its mesh holds (120 corners, room for 76)! / 3 1 3 0 | 10000 10000 "
+                "10000 0 0 0 |");
+}
+
+// Every command reads its model through the loader, so a model whose faces
+// all name one long run costs each of them a refusal, not the work of the
+// runs (thousands of times the file); nothing is written.
+TEST_F(HostileModel, EveryCommandRefusesFacesSharingOneLongRun) {
+  constexpr int32_t Corners = 3000, Faces = 3000;
+  TMeshBytes Mesh = Triangle();
+  auto Repeat = [](const TBytes& Record, int32_t Times) {
+    TBytes Bytes;
+    for (int32_t I = 0; I < Times; ++I) Bytes.insert(Bytes.end(), Record.begin(), Record.end());
+    return Bytes;
+  };
+  Mesh.Fvrt = Repeat(Corner(0) + Corner(1) + Corner(2), Corners / 3);
+  Mesh.Face = Repeat(FaceRecord(0, 0, Corners), Faces);
+  WriteFileBytes(File, LodFile(MeshChunks(Mesh)));
+  const std::string Refusal = "TZorvObject: The faces of " + File +
+                              " share corners beyond what its mesh holds (9000000 corners, room for 8253)!\n";
+  const std::string Out = Dir.File("out.png");
+  for (const std::vector<std::string>& Args :
+       {std::vector<std::string>{"info", File}, {"sphere", File, "--fit"}, {"render", File, "-o", Out},
+        {"thumbnail", File, "-o", Out}, {"export", File, "-o", Dir.File("out.glb")}}) {
+    SCOPED_TRACE(Args[0]);
+    const TRun Run = Cli(Dir, Args);
+    EXPECT_EQ(Run.Code, 1);
+    EXPECT_EQ(Run.Err, Refusal);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Out));
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out.glb")));
+}
+
+TEST_F(HostileModel, AChunkBeyondTheMemoryAtHandIsRefusedWithAMessage) {
+#ifdef QUELBIR_UNDER_ASAN
+  GTEST_SKIP() << "the sanitizer's bound does not see the loader's own mappings";
+#endif
+  // 300 MB of vertices (a sparse file) where 256 MB may be taken.
+  constexpr uint32_t Vert = 300u << 20;
+  const TBytes Head = FormHeader("DETA", 4 + 4 * 12 + 8 + Vert) + FormHeader("MESH", 4 + 3 * 12 + 8 + Vert) +
+                      FormHeader("0000", 4 + 2 * 12 + 8 + Vert) + FormHeader("MESH", 4 + 12 + 8 + Vert) +
+                      FormHeader("0012", 4 + 8 + Vert) + Header("VERT", Vert);
+  WriteFileBytes(File, Head);
+  std::filesystem::resize_file(File, Head.size() + Vert);
+  EXPECT_EQ(LoadWritten(), "raised: TZorvObject: Not enough memory for chunk (VERT) of " + File + " (" +
+                          std::to_string(Vert) + " bytes)! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
 }
 
 TEST_F(HostileModel, AMeshChunkRunningPastTheEndOfTheFileIsRefused) {

@@ -3,6 +3,7 @@
 // its exact error or read soundly, without OpenGL, within the memory bound.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "model/SampleModel.h"
@@ -77,8 +78,20 @@ TEST_F(HostileTexture, ALargeSizeOverATinyFileAllocatesNothing) {
 TEST_F(HostileTexture, PixelsOneShortAreRefused) {
   EXPECT_EQ(ReadWritten(3, 3, 8), "raised: TZorvTexture: " + File + " holds 8 pixels, fewer than 3 x 3!");
   EXPECT_EQ(ReadWritten(3, 3, 0), "raised: TZorvTexture: " + File + " holds 0 pixels, fewer than 3 x 3!");
-  // Nine bytes and the pad: ten pixels converted, nine used.
-  EXPECT_EQ(ReadWritten(3, 3, 9), "3x3 10 2,3,4 0,1,2");
+  // Nine bytes and the pad: the nine pixels read, the pad byte not.
+  EXPECT_EQ(ReadWritten(3, 3, 9), "3x3 9 2,3,4 2,3,4");
+}
+
+TEST_F(HostileTexture, APixelChunkLongerThanTheSizeIsReadForTheSizeOnly) {
+  // One pixel, then a chunk running on for more than the memory bound (a
+  // sparse file: the bytes past the first are never written).
+  constexpr uint32_t Pxls = 300u << 20;
+  const TBytes Fram = Chunk("INFO", Ints({1, 1})) + Form("PAL ", Chunk("CMAP", TBytes(768, 9))) + Header("PXLS", Pxls);
+  const TBytes Head = FormHeader("MATR", uint32_t(4 + 12 + Fram.size() + Pxls)) +
+                      FormHeader("FRAM", uint32_t(4 + Fram.size() + Pxls)) + Fram + TBytes{1};
+  WriteFileBytes(File, Head);
+  std::filesystem::resize_file(File, Head.size() - 1 + Pxls);
+  EXPECT_EQ(Read(), "1x1 1 9,9,9 9,9,9");
 }
 
 TEST_F(HostileTexture, APaletteCutShortIsReadToTheChunksEnd) {
