@@ -15,22 +15,11 @@
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TriangleMesh.h"
 
 namespace {
 
 using TLines = std::vector<std::string>;
-
-TBytes Corner(int32_t Vertex) { return Ints({Vertex, 0}) + Floats({0, 0}); }
-TBytes FaceRecord(int32_t Normal, int32_t First, int32_t Count) { return Ints({Normal, 0, 7, First, Count, 0, 0}); }
-
-// One triangle (0,0,0), (1,0,0), (0,1,0) facing +Z.
-struct TMesh {
-  TBytes Vert = Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
-  TBytes Vtnm = Floats({0, 0, 1});
-  TBytes Fvrt = Corner(0) + Corner(1) + Corner(2);
-  TBytes Face = FaceRecord(0, 0, 3);
-  TBytes Chunks() const { return Chunk("VERT", Vert) + Chunk("VTNM", Vtnm) + Chunk("FVRT", Fvrt) + Chunk("FACE", Face); }
-};
 
 TBytes Level(const std::string& Tag, const TBytes& Chunks) { return Form(Tag, Form("MESH", Form("0012", Chunks))); }
 TBytes Sphere(float Radius) { return Form("COLL", Chunk("SPHR", Floats({0, 0, 0, Radius}))); }
@@ -72,7 +61,7 @@ protected:
 };
 
 TEST_F(ModelCheck, SoundFilesHaveNoFindings) {
-  EXPECT_EQ(Check(LodFile(TMesh().Chunks())), TLines{});
+  EXPECT_EQ(Check(LodFile(TTriangle().Chunks())), TLines{});
   WriteSampleModel(File);
   EXPECT_EQ(Check(ReadFileBytes(File)), TLines{});
   WriteSampleSingleMeshModel(File);
@@ -85,7 +74,7 @@ TEST_F(ModelCheck, TheFileAsAWhole) {
   ASSERT_EQ(::mkfifo(Dir.File("pipe.iff").c_str(), 0600), 0);
   EXPECT_EQ(FindingLine(CheckModelFile(Dir.File("pipe.iff"))[0]),
             "error IFF_UNREADABLE: " + Dir.File("pipe.iff") + " is not a regular file");
-  const TBytes Sound = LodFile(TMesh().Chunks());
+  const TBytes Sound = LodFile(TTriangle().Chunks());
   EXPECT_EQ(Check(Sound + Text("abc")),
             TLines{"warning TRAILING_BYTES offset " + std::to_string(Sound.size()) + ": 3 bytes after the top form, "
                    "which ends at offset " + std::to_string(Sound.size()) + "; the reader ignores them"});
@@ -103,11 +92,11 @@ TEST_F(ModelCheck, MissingMeshFormsAndChunksCarryTheLoadersMessages) {
   EXPECT_EQ(Check(Form("MESH")), (TLines{"warning SPHERE_MISSING: TIffReader: Form (COLL) doesn't exist!",
                                          "error MESH_MISSING offset 0: TIffReader: Form (index = 0) doesn't exist!"}));
   // Levels are found by name: a lone "0001" is never loaded, and "0000" is missing.
-  EXPECT_EQ(Check(Form("DETA", Form("MESH", Level("0001", TMesh().Chunks())) + Sphere(2))),
+  EXPECT_EQ(Check(Form("DETA", Form("MESH", Level("0001", TTriangle().Chunks())) + Sphere(2))),
             (TLines{"warning LOD_UNREACHABLE lod 0001 offset 24: level form \"0001\" is never loaded: the loader "
                     "finds the levels by the names 0000 to 0000",
                     "error MESH_MISSING lod 0000 offset 12: TIffReader: Form (0000) doesn't exist!"}));
-  const TMesh M;
+  const TTriangle M;
   EXPECT_EQ(Check(LodFile(Chunk("VERT", M.Vert) + Chunk("FVRT", M.Fvrt))),
             (TLines{"error MESH_CHUNK_MISSING lod 0000 offset 48: TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!",
                     "error MESH_CHUNK_MISSING lod 0000 offset 48: TIffReader[Form: 0012]: Chunk (FACE) doesn't exist!"}));
@@ -119,20 +108,20 @@ TEST_F(ModelCheck, MissingMeshFormsAndChunksCarryTheLoadersMessages) {
 }
 
 TEST_F(ModelCheck, PartialRecordsAndEmptyLevels) {
-  TMesh M;
+  TTriangle M;
   M.Vert = M.Vert + Text("1234");
   TLines Lines = Check(LodFile(M.Chunks()));
   EXPECT_EQ(Lines,
             TLines{"warning PARTIAL_RECORD lod 0000 record 3 offset " + MeshAt("VERT") +
                    ": chunk \"VERT\" holds 40 bytes: 3 records of 12 and 4 bytes that are not a whole record"});
-  M = TMesh();
+  M = TTriangle();
   M.Face.clear();
   Lines = Check(LodFile(M.Chunks()));
   EXPECT_EQ(Lines, TLines{"warning LOD_EMPTY lod 0000 offset " + MeshAt("FACE") + ": the level has no faces"});
 }
 
 TEST_F(ModelCheck, IndicesOutsideTheArraysOneFindingPerFace) {
-  TMesh M;
+  TTriangle M;
   M.Fvrt = M.Fvrt + Corner(3);
   M.Face = M.Face + FaceRecord(1, 0, 3) + FaceRecord(0, 2, 3) + FaceRecord(0, 1, 3) + FaceRecord(-1, -1, -1);
   const TLines Lines = Check(LodFile(M.Chunks()));
@@ -143,7 +132,7 @@ TEST_F(ModelCheck, IndicesOutsideTheArraysOneFindingPerFace) {
                            Where + "3" + Face + "3: face-vertex 3 names vertex 3, outside the 3 vertices",
                            Where + "4" + Face + "4: normal -1 lies outside the 1 normals"}));
   // Twenty in full, then the count of the rest.
-  M = TMesh();
+  M = TTriangle();
   for (int I = 0; I < 25; ++I) M.Face = M.Face + FaceRecord(5, 0, 3);
   const TLines Many = Check(LodFile(M.Chunks()));
   ASSERT_EQ(Many.size(), 21u);
@@ -152,7 +141,7 @@ TEST_F(ModelCheck, IndicesOutsideTheArraysOneFindingPerFace) {
 }
 
 TEST_F(ModelCheck, DegenerateFaces) {
-  TMesh M;
+  TTriangle M;
   M.Vert = M.Vert + Floats({2, 0, 0, 0.5f, 1e-9f, 0});
   M.Fvrt = M.Fvrt + Corner(0) + Corner(1) + Corner(3) + Corner(4) + Corner(0) + Corner(0) + Corner(0);
   M.Face = M.Face + FaceRecord(0, 0, 2)   // two corners
@@ -168,7 +157,7 @@ TEST_F(ModelCheck, DegenerateFaces) {
 
 TEST_F(ModelCheck, ValuesThatAreNotFiniteAndNormalsNotOfLengthOne) {
   const float NaN = std::numeric_limits<float>::quiet_NaN(), Inf = std::numeric_limits<float>::infinity();
-  TMesh M;
+  TTriangle M;
   M.Vert = M.Vert + Floats({NaN, 0, 0});
   M.Vtnm = M.Vtnm + Floats({0, Inf, 0}) + Floats({0, 0, 2}) + Floats({0, 0, 1.0009f});
   std::vector<float> Broken = Identity;
@@ -188,11 +177,11 @@ TEST_F(ModelCheck, ValuesThatAreNotFiniteAndNormalsNotOfLengthOne) {
 TEST_F(ModelCheck, HardpointForms) {
   const TBytes Hard = Form("HARD", Hardpoint(Identity, "gun"));
   // Third sub-form, and nested inside the sphere's form: both ignored.
-  const TLines Lines = Check(Form("DETA", Form("MESH", Level("0000", TMesh().Chunks())) + Sphere(2) + Hard));
+  const TLines Lines = Check(Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks())) + Sphere(2) + Hard));
   EXPECT_EQ(Lines, (TLines{"warning HARD_FORM_IGNORED offset " + At({"HARD"}) +
                            ": FORM \"HARD\" is not the top form's second sub-form; the loader ignores its hardpoints"}));
   const TLines Nested =
-      Check(Form("DETA", Form("MESH", Level("0000", TMesh().Chunks())) +
+      Check(Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks())) +
                              Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 2})) + Hard)));
   EXPECT_EQ(Nested, (TLines{"warning HARD_FORM_IGNORED offset " + At({"COLL", "HARD"}) +
                     ": FORM \"HARD\" inside FORM \"COLL\" is not the top form's second sub-form; the loader ignores "
@@ -205,7 +194,7 @@ TEST_F(ModelCheck, HardpointsUnreadableNotRigidOrNamedTwice) {
   Skewed[4] = 0.1f, Skewed[5] = 0.995f;  // Y leans towards X, still about unit length
   const TBytes Hard = Form("HARD", Hardpoint(Identity, "gun") + Hardpoint(Stretched, "gun") +
                                        Hardpoint(Skewed, "engine") + Chunk("HARD", TBytes(47, 0x11)));
-  TMesh M;
+  TTriangle M;
   M.Vert = M.Vert + Text("12");
   const TLines Lines = Check(LodFile(M.Chunks(), Hard));
   WriteFileBytes(File, LodFile(M.Chunks(), Hard));
@@ -228,7 +217,7 @@ TEST_F(ModelCheck, HardpointsUnreadableNotRigidOrNamedTwice) {
 }
 
 TEST_F(ModelCheck, TheCollisionSphere) {
-  const TBytes Chunks = TMesh().Chunks();
+  const TBytes Chunks = TTriangle().Chunks();
   EXPECT_EQ(Check(LodFile(Chunks, Form("HARD"), {})),
             TLines{"warning SPHERE_MISSING: TIffReader: Form (COLL) doesn't exist!"});
   TLines Lines = Check(LodFile(Chunks, Form("HARD"), Form("COLL")));
@@ -237,7 +226,7 @@ TEST_F(ModelCheck, TheCollisionSphere) {
   EXPECT_EQ(Lines, TLines{"error SPHERE_UNREADABLE offset " + At({"COLL"}, "SPHR") + ": TIffReader: Read beyond end of chunk!"});
   // Radius 0.5 about the origin: (1,0,0) and (0,1,0) lie 0.5 outside; a
   // vertex no face uses is not counted, and one within 1e-4 of the radius passes.
-  TMesh M;
+  TTriangle M;
   M.Vert = M.Vert + Floats({9, 9, 9, 0, 0, 0.50004f});
   M.Fvrt = M.Fvrt + Corner(4) + Corner(0) + Corner(1);
   M.Face = M.Face + FaceRecord(0, 3, 3);
@@ -245,13 +234,13 @@ TEST_F(ModelCheck, TheCollisionSphere) {
   EXPECT_EQ(Lines, TLines{"warning SPHERE_NOT_ENCLOSING lod 0000 record 1 offset " + MeshAt("VERT") +
                    ": vertex 1 lies 0.5 outside the collision sphere of radius 0.5 (2 vertices outside)"});
   // A negative fourth value draws the same sphere.
-  EXPECT_EQ(Check(LodFile(TMesh().Chunks(), Form("HARD"), Sphere(-2))), TLines{});
+  EXPECT_EQ(Check(LodFile(TTriangle().Chunks(), Form("HARD"), Sphere(-2))), TLines{});
 }
 
 TEST_F(ModelCheck, EveryLevelOrTheOneAsked) {
-  TMesh Bad;
+  TTriangle Bad;
   Bad.Vtnm = Floats({0, 0, 3});
-  const TBytes Bytes = Form("DETA", Form("MESH", Level("0000", TMesh().Chunks()) + Level("0001", Bad.Chunks()) +
+  const TBytes Bytes = Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks()) + Level("0001", Bad.Chunks()) +
                                                      Level("0002", Bad.Chunks())) + Sphere(2));
   WriteFileBytes(File, Bytes);
   auto Line = [&](const std::string& Lod) {
@@ -265,7 +254,7 @@ TEST_F(ModelCheck, EveryLevelOrTheOneAsked) {
 }
 
 TEST_F(ModelCheck, DegeneracyWorkIsBoundedForOverlappingRuns) {
-  TMesh M;
+  TTriangle M;
   M.Face.clear();
   for (int I = 0; I < 1500; ++I) M.Face = M.Face + FaceRecord(0, 0, 3);
   // 16 corners per face-vertex and 4096 more: 1381 faces of three corners.
