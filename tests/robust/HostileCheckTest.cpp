@@ -9,10 +9,8 @@
 
 #include "check/ModelCheck.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
-
-using namespace hostile;
 
 namespace {
 
@@ -69,11 +67,11 @@ std::vector<THostileFile> HostileFiles() {
       {"a root claiming far more than the file", FormHeader("ROOT", 0x7FFFFFF0u) + Chunk("DATA", TBytes(4, 0))},
       {"a form too small for its type", FormHeader("ROOT", 12) + FormHeader("SUBF", 2)},
       {"a child running past its parent",
-       FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) + Chunk("LONG", Raw("12345678")) + Chunk("NEXT", {})},
-      {"a chunk running past the end of the file", FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Raw("0123456789")},
+       FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) + Chunk("LONG", Text("12345678")) + Chunk("NEXT", {})},
+      {"a chunk running past the end of the file", FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Text("0123456789")},
       {"a million empty chunks", ManyEmptyChunks(1000000)},
-      {"a hundred thousand nested forms", Nested(100000, Chunk("LEAF", Raw("leaf")))},
-      {"record counts that round down", LodFile(Mesh(Vert + Raw("1234"), Vtnm, Fvrt, Face + Raw("abc")))},
+      {"a hundred thousand nested forms", Nested(100000, Chunk("LEAF", Text("leaf")))},
+      {"record counts that round down", LodFile(Mesh(Vert + Text("1234"), Vtnm, Fvrt, Face + Text("abc")))},
       {"faces outside the arrays",
        LodFile(Mesh(Vert, Vtnm, Fvrt + Corner(3) + Corner(-1),
                     FaceRecord(1, 0, 3) + FaceRecord(-1, 0, 3) + FaceRecord(0, -1, 2) + FaceRecord(0, 0, -3) +
@@ -85,7 +83,7 @@ std::vector<THostileFile> HostileFiles() {
                Header("FACE", uint32_t(IntMax / 28 * 28) - 4096) + Face)},
       {"a mesh chunk running past the end of the file", LodFile(Header("VERT", 1200) + Floats({1, 2, 3}))},
       {"a hardpoint whose name finds no end",
-       LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", HardChunk(Raw("guns")))))},
+       LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", HardChunk(Text("guns")))))},
       {"a hardpoint too short for its matrix",
        LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", TBytes(47, 0x11))))},
       {"a hardpoint the file ends inside",

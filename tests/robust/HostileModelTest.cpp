@@ -11,11 +11,10 @@
 #include "editor/ScenePicture.h"
 #include "model/TZorvObject.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TriangleMesh.h"
 
-using namespace hostile;
 using bounded::TOutcome;
 
 namespace {
@@ -28,6 +27,8 @@ TBytes LodFile(const TBytes& Chunks, const TBytes& Hard = {}) {
 }
 
 TBytes HardChunk(float X, const TBytes& Name) { return Floats({1, 0, 0, X, 0, 1, 0, 0, 0, 0, 1, 0}) + Name; }
+
+using ::Text;  // the bytes of a string, beside the text of a float below
 
 std::string Text(float V) {
   char Buffer[32];
@@ -76,8 +77,8 @@ protected:
 
 TEST_F(HostileModel, RecordCountsRoundDownAndTrailingBytesAreNotRecords) {
   TTriangle Mesh;
-  Mesh.Vert = Mesh.Vert + Raw("1234");  // 40 bytes: three vertices
-  Mesh.Face = Mesh.Face + Raw("abc");   // 31 bytes, 32 with the pad: one face
+  Mesh.Vert = Mesh.Vert + Text("1234");  // 40 bytes: three vertices
+  Mesh.Face = Mesh.Face + Text("abc");   // 31 bytes, 32 with the pad: one face
   EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "3 1 3 1 | 0 0 0 1 1 0 |");
   // 35 bytes are 36 with the pad byte: three vertices, the pad the last
   // byte of the third.
@@ -149,14 +150,14 @@ TEST_F(HostileModel, AMeshChunkRunningPastTheEndOfTheFileIsRefused) {
 TEST_F(HostileModel, HardpointsCutShortEndTheLoadWithTheReadError) {
   const TBytes Mesh = TTriangle().Chunks();
   // 47 bytes: the pad byte completes the matrix, the name finds no end.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("gun") + TBytes{0})) +
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("gun") + TBytes{0})) +
                                                  Chunk("HARD", TBytes(47, 0x11))))),
             "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | gun@5 (none)");
   // A name that fills the chunk to its end without a zero byte.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("guns")))))),
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("guns")))))),
             "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
   // An odd-length name: the zero pad byte ends it.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(6, Raw("gun")))))),
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(6, Text("gun")))))),
             "3 1 3 1 | 0 0 0 1 1 0 | gun@6");
   // The file itself ends inside the matrix.
   EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Header("HARD", 52) + Floats({1, 0, 0})))),

@@ -23,11 +23,9 @@
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/TempDir.h"
-
-using hostile::TBytes;
 
 namespace {
 
