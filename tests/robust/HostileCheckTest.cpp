@@ -11,18 +11,15 @@
 #include "tests/robust/Bounded.h"
 #include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TriangleMesh.h"
 
 namespace {
 
 constexpr int64_t MemoryBound = 256 << 20;
 constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
 
-TBytes Corner(int32_t Vertex) { return Ints({Vertex, 0}) + Floats({0, 0}); }
-TBytes FaceRecord(int32_t Normal, int32_t First, int32_t Count) { return Ints({Normal, 0, 7, First, Count, 0, 0}); }
-const TBytes Vert = Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
-const TBytes Vtnm = Floats({0, 0, 1});
-const TBytes Fvrt = Corner(0) + Corner(1) + Corner(2);
-const TBytes Face = FaceRecord(0, 0, 3);
+const TTriangle Triangle;
+const TBytes &Vert = Triangle.Vert, &Vtnm = Triangle.Vtnm, &Fvrt = Triangle.Fvrt, &Face = Triangle.Face;
 TBytes Mesh(const TBytes& V, const TBytes& N, const TBytes& FV, const TBytes& F) {
   return Chunk("VERT", V) + Chunk("VTNM", N) + Chunk("FVRT", FV) + Chunk("FACE", F);
 }
