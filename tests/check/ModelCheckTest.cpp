@@ -197,7 +197,8 @@ protected:
       const size_t Close = Line.find('}', Open);
       const std::string Place = Line.substr(Open + 1, Close - Open - 1);
       const size_t Colon = Place.find(':');
-      const std::string Forms = Place.substr(0, Colon), Chunk = Colon == std::string::npos ? "" : Place.substr(Colon + 1);
+      const std::string Forms = Place.substr(0, Colon);
+      const std::string Chunk = Colon == std::string::npos ? "" : Place.substr(Colon + 1);
       std::string Offset;
       if (Forms == "mesh") {
         Offset = MeshAt(Chunk);

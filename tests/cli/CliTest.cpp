@@ -110,7 +110,8 @@ TEST_P(CliCase, PrintsAndExitsAsTheRowSays) {
   TempDir Dir;
   const std::string File = Dir.File("model.iff");
   auto Expand = [&](std::string Text) {
-    for (const auto& [Key, Value] : {std::pair<std::string, std::string>{"{file}", File}, {"{dir}", Dir.Path().string()}})
+    using TPlace = std::pair<std::string, std::string>;
+    for (const auto& [Key, Value] : {TPlace{"{file}", File}, TPlace{"{dir}", Dir.Path().string()}})
       for (size_t At; (At = Text.find(Key)) != std::string::npos;) Text.replace(At, Key.size(), Value);
     return Text;
   };

@@ -20,5 +20,7 @@ struct TTriangle {
   TBytes Vtnm = Floats({0, 0, 1});
   TBytes Fvrt = Corner(0) + Corner(1) + Corner(2);
   TBytes Face = FaceRecord(0, 0, 3);
-  TBytes Chunks() const { return Chunk("VERT", Vert) + Chunk("VTNM", Vtnm) + Chunk("FVRT", Fvrt) + Chunk("FACE", Face); }
+  TBytes Chunks() const {
+    return Chunk("VERT", Vert) + Chunk("VTNM", Vtnm) + Chunk("FVRT", Fvrt) + Chunk("FACE", Face);
+  }
 };
