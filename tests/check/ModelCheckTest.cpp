@@ -83,6 +83,8 @@ struct TCodeCase {
   TLines Lines;
 };
 
+void PrintTo(const TCodeCase& Row, std::ostream* Out) { *Out << Row.Name; }
+
 const TCodeCase CodeCases[] = {
     {"SoundTriangle", Sound, {}},
     {"CutShort", Text("FORM"), {"error IFF_UNREADABLE: EIffReader_ErrorInForm: Error in Form \"\" at offset 0"}},

@@ -61,6 +61,8 @@ struct TCliCase {
   std::optional<int> Code;
 };
 
+void PrintTo(const TCliCase& Row, std::ostream* Out) { *Out << Row.Name; }
+
 const std::nullopt_t Any = std::nullopt;
 
 const TCliCase Cases[] = {
