@@ -12,21 +12,19 @@
 
 #include "editor/SphereFile.h"
 #include "runtime/FileLayer.h"
-#include "tests/editor/IffBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
-using namespace iffbytes;
 
 namespace {
 
 // A model-like file: something before the sphere form, the COLL form with a
 // chunk before SPHR and an EXTN form after it, and something after COLL.
 TBytes SphereFile(const TBytes& SphereData, bool WithExtn = true) {
-  TBytes Coll = WithExtn ? Form("COLL", {Chunk("INFO", {1, 2}), Chunk("SPHR", SphereData),
-                                         Form("EXTN", {Chunk("NODE", {9})})})
-                         : Form("COLL", {Chunk("INFO", {1, 2}), Chunk("SPHR", SphereData)});
-  return Form("DETA", {Chunk("HEAD", {7, 7, 7}), Coll, Chunk("TAIL", {5, 6, 7, 8})});
+  TBytes Coll = Chunk("INFO", {1, 2}) + Chunk("SPHR", SphereData);
+  if (WithExtn) Coll = Coll + Form("EXTN", Chunk("NODE", TBytes{9}));
+  return Form("DETA", Chunk("HEAD", {7, 7, 7}) + Form("COLL", Coll) + Chunk("TAIL", {5, 6, 7, 8}));
 }
 
 TBytes Bytes(const float (&Center)[3], float Diameter) {
@@ -69,9 +67,8 @@ TEST_F(SphereFileTest, TreeCountsOnlyAnExtnFormDirectlyInsideColl) {
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
   EXPECT_FALSE(F.TreePresent);
 
-  Write(Form("DETA", {Form("COLL", {Chunk("SPHR", Floats({1, 2, 3, 4})),
-                                    Form("DEEP", {Form("EXTN", {})})}),
-                      Form("EXTN", {})}));
+  Write(Form("DETA", Form("COLL", Chunk("SPHR", Floats({1, 2, 3, 4})) + Form("DEEP", Form("EXTN"))) +
+                         Form("EXTN")));
   F.TreePresent = true;
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
   EXPECT_FALSE(F.TreePresent);
@@ -97,10 +94,10 @@ TEST_F(SphereFileTest, MissingFormOrChunkFailsBeforeAnyFieldChanges) {
     std::string Message;
   };
   const TCase Cases[] = {
-      {Form("DETA", {Chunk("SPHR", Floats({1, 2, 3, 4}))}), "TIffReader: Form (COLL) doesn't exist!"},
-      {Form("DETA", {Form("WRAP", {Form("COLL", {Chunk("SPHR", Floats({1, 2, 3, 4}))})})}),
+      {Form("DETA", Chunk("SPHR", Floats({1, 2, 3, 4}))), "TIffReader: Form (COLL) doesn't exist!"},
+      {Form("DETA", Form("WRAP", Form("COLL", Chunk("SPHR", Floats({1, 2, 3, 4}))))),
        "TIffReader: Form (COLL) doesn't exist!"},
-      {Form("DETA", {Form("COLL", {Chunk("SPHX", Floats({1, 2, 3, 4}))})}),
+      {Form("DETA", Form("COLL", Chunk("SPHX", Floats({1, 2, 3, 4})))),
        "TIffReader[Form: COLL]: Chunk (SPHR) doesn't exist!"},
   };
   for (const TCase& Case : Cases) {

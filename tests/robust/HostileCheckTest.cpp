@@ -9,22 +9,17 @@
 
 #include "check/ModelCheck.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
-
-using namespace hostile;
+#include "tests/support/TriangleMesh.h"
 
 namespace {
 
 constexpr int64_t MemoryBound = 256 << 20;
 constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
 
-TBytes Corner(int32_t Vertex) { return Ints({Vertex, 0}) + Floats({0, 0}); }
-TBytes FaceRecord(int32_t Normal, int32_t First, int32_t Count) { return Ints({Normal, 0, 7, First, Count, 0, 0}); }
-const TBytes Vert = Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
-const TBytes Vtnm = Floats({0, 0, 1});
-const TBytes Fvrt = Corner(0) + Corner(1) + Corner(2);
-const TBytes Face = FaceRecord(0, 0, 3);
+const TTriangle Triangle;
+const TBytes &Vert = Triangle.Vert, &Vtnm = Triangle.Vtnm, &Fvrt = Triangle.Fvrt, &Face = Triangle.Face;
 TBytes Mesh(const TBytes& V, const TBytes& N, const TBytes& FV, const TBytes& F) {
   return Chunk("VERT", V) + Chunk("VTNM", N) + Chunk("FVRT", FV) + Chunk("FACE", F);
 }
@@ -69,11 +64,11 @@ std::vector<THostileFile> HostileFiles() {
       {"a root claiming far more than the file", FormHeader("ROOT", 0x7FFFFFF0u) + Chunk("DATA", TBytes(4, 0))},
       {"a form too small for its type", FormHeader("ROOT", 12) + FormHeader("SUBF", 2)},
       {"a child running past its parent",
-       FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) + Chunk("LONG", Raw("12345678")) + Chunk("NEXT", {})},
-      {"a chunk running past the end of the file", FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Raw("0123456789")},
+       FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) + Chunk("LONG", Text("12345678")) + Chunk("NEXT", {})},
+      {"a chunk running past the end of the file", FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Text("0123456789")},
       {"a million empty chunks", ManyEmptyChunks(1000000)},
-      {"a hundred thousand nested forms", Nested(100000, Chunk("LEAF", Raw("leaf")))},
-      {"record counts that round down", LodFile(Mesh(Vert + Raw("1234"), Vtnm, Fvrt, Face + Raw("abc")))},
+      {"a hundred thousand nested forms", Nested(100000, Chunk("LEAF", Text("leaf")))},
+      {"record counts that round down", LodFile(Mesh(Vert + Text("1234"), Vtnm, Fvrt, Face + Text("abc")))},
       {"faces outside the arrays",
        LodFile(Mesh(Vert, Vtnm, Fvrt + Corner(3) + Corner(-1),
                     FaceRecord(1, 0, 3) + FaceRecord(-1, 0, 3) + FaceRecord(0, -1, 2) + FaceRecord(0, 0, -3) +
@@ -85,7 +80,7 @@ std::vector<THostileFile> HostileFiles() {
                Header("FACE", uint32_t(IntMax / 28 * 28) - 4096) + Face)},
       {"a mesh chunk running past the end of the file", LodFile(Header("VERT", 1200) + Floats({1, 2, 3}))},
       {"a hardpoint whose name finds no end",
-       LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", HardChunk(Raw("guns")))))},
+       LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", HardChunk(Text("guns")))))},
       {"a hardpoint too short for its matrix",
        LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", TBytes(47, 0x11))))},
       {"a hardpoint the file ends inside",

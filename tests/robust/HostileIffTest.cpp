@@ -9,10 +9,9 @@
 
 #include "iff/IffReader.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
 
-using namespace hostile;
 using bounded::TOutcome;
 
 namespace {
@@ -109,7 +108,7 @@ TEST_F(HostileIff, AFormTooSmallForItsTypeIsRefused) {
 TEST_F(HostileIff, AChildRunningPastItsParentStaysInsideTheFile) {
   // INNR claims 12 bytes (its type and LONG's header) but LONG's data runs 8
   // bytes further; the item after it belongs to the root.
-  const TBytes Inner = FormHeader("INNR", 12) + Chunk("LONG", Raw("12345678"));
+  const TBytes Inner = FormHeader("INNR", 12) + Chunk("LONG", Text("12345678"));
   const TBytes Bytes = FormHeader("ROOT", uint32_t(4 + Inner.size() + 8)) + Inner + Chunk("NEXT", {});
   std::string Seen;
   EXPECT_EQ(Index(Bytes,
@@ -127,7 +126,7 @@ TEST_F(HostileIff, AChildRunningPastItsParentStaysInsideTheFile) {
 }
 
 TEST_F(HostileIff, AChunkRunningPastTheEndOfTheFileReadsWhatIsThereAndIsNotGrown) {
-  const TBytes Bytes = FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Raw("0123456789");
+  const TBytes Bytes = FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Text("0123456789");
   EXPECT_EQ(Index(Bytes,
                   [&](TIffReader& Reader) {
                     Reader.OpenChunk(TIffTag("DATA"));
@@ -163,7 +162,7 @@ TEST_F(HostileIff, AMillionEmptyChunksIndexWithinTheBounds) {
 TEST_F(HostileIff, AHundredThousandNestedFormsIndexNavigateAndDie) {
   constexpr int Depth = 100000;
   // Built from the inside out: each form's size covers everything within.
-  TBytes Bytes = Chunk("LEAF", Raw("leaf"));
+  TBytes Bytes = Chunk("LEAF", Text("leaf"));
   std::vector<TBytes> Headers;
   TBytes File;
   uint32_t Inside = uint32_t(Bytes.size());

@@ -12,11 +12,11 @@
 #include "editor/ScenePicture.h"
 #include "model/TZorvObject.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TriangleMesh.h"
 
-using namespace hostile;
 using bounded::TOutcome;
 
 namespace {
@@ -24,29 +24,13 @@ namespace {
 constexpr int64_t MemoryBound = 256 << 20;
 constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
 
-struct TMeshBytes {
-  TBytes Vert, Vtnm, Fvrt, Face;
-};
-
-TBytes Corner(int32_t Vertex) { return Ints({Vertex, 0}) + Floats({0, 0}); }
-
-TBytes FaceRecord(int32_t Normal, int32_t First, int32_t Count) { return Ints({Normal, 0, 7, First, Count, 0, 0}); }
-
-// One triangle (0,0,0), (1,0,0), (0,1,0) as face 0.
-TMeshBytes Triangle() {
-  return {Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}), Floats({0, 0, 1}), Corner(0) + Corner(1) + Corner(2),
-          FaceRecord(0, 0, 3)};
-}
-
-TBytes MeshChunks(const TMeshBytes& Mesh) {
-  return Chunk("VERT", Mesh.Vert) + Chunk("VTNM", Mesh.Vtnm) + Chunk("FVRT", Mesh.Fvrt) + Chunk("FACE", Mesh.Face);
-}
-
 TBytes LodFile(const TBytes& Chunks, const TBytes& Hard = {}) {
   return Form("DETA", Form("MESH", Form("0000", Form("MESH", Form("0012", Chunks)))) + Hard);
 }
 
 TBytes HardChunk(float X, const TBytes& Name) { return Floats({1, 0, 0, X, 0, 1, 0, 0, 0, 0, 1, 0}) + Name; }
+
+using ::Text;  // the bytes of a string, beside the text of a float below
 
 std::string Text(float V) {
   char Buffer[32];
@@ -97,21 +81,21 @@ protected:
 };
 
 TEST_F(HostileModel, RecordCountsRoundDownAndTrailingBytesAreNotRecords) {
-  TMeshBytes Mesh = Triangle();
-  Mesh.Vert = Mesh.Vert + Raw("1234");  // 40 bytes: three vertices
-  Mesh.Face = Mesh.Face + Raw("abc");   // 31 bytes, 32 with the pad: one face
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 1 | 0 0 0 1 1 0 |");
+  TTriangle Mesh;
+  Mesh.Vert = Mesh.Vert + Text("1234");  // 40 bytes: three vertices
+  Mesh.Face = Mesh.Face + Text("abc");   // 31 bytes, 32 with the pad: one face
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "3 1 3 1 | 0 0 0 1 1 0 |");
   // 35 bytes are 36 with the pad byte: three vertices, the pad the last
   // byte of the third.
   Mesh.Vert.resize(35);
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 1 | 0 0 0 1 1 0 |");
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "3 1 3 1 | 0 0 0 1 1 0 |");
   // 34 bytes hold two whole vertices; the face naming the third is left out.
   Mesh.Vert.resize(34);
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "2 1 3 1 | 10000 10000 10000 0 0 0 |");
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "2 1 3 1 | 10000 10000 10000 0 0 0 |");
 }
 
 TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
-  TMeshBytes Mesh = Triangle();
+  TTriangle Mesh;
   Mesh.Vert = Mesh.Vert + Floats({-50, -50, -50});  // reached only by bad faces
   Mesh.Fvrt = Mesh.Fvrt + Corner(3) + Corner(4) + Corner(-1);
   Mesh.Face = Mesh.Face + FaceRecord(1, 0, 3)         // normal equal to the count
@@ -124,7 +108,7 @@ TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
               + FaceRecord(0, IntMax, 2)              // first + count wraps past 2^31
               + FaceRecord(0, 2, IntMax)              // the same from the other end
               + FaceRecord(0, 0, IntMax);             // a count of 2^31 - 1
-  const TBytes Bytes = LodFile(MeshChunks(Mesh), Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 1}))));
+  const TBytes Bytes = LodFile(Mesh.Chunks(), Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 1}))));
   EXPECT_EQ(Load(Bytes), "4 1 6 11 | 0 0 0 1 1 0 |");
 
   // Drawn as the window draws it: the good triangle only.
@@ -147,31 +131,31 @@ TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
 }
 
 TEST_F(HostileModel, FaceChunksOfNoFacesOrOfAForgedCount) {
-  TMeshBytes Mesh = Triangle();
+  TTriangle Mesh;
   Mesh.Face.clear();
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 0 | 10000 10000 10000 0 0 0 |");
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "3 1 3 0 | 10000 10000 10000 0 0 0 |");
 
   // A FACE chunk claiming (2^31 - 1) / 28 faces in a file a few hundred
   // bytes long is refused before anything is allocated for it.
   const uint32_t Claimed = uint32_t(IntMax / 28 * 28) - 4096;
-  const TBytes Bytes = LodFile(Chunk("VERT", Triangle().Vert) + Chunk("VTNM", Triangle().Vtnm) +
-                               Chunk("FVRT", Triangle().Fvrt) + Header("FACE", Claimed) + Triangle().Face);
-  const std::string InFile = std::to_string(Triangle().Face.size());
+  const TBytes Bytes = LodFile(Chunk("VERT", TTriangle().Vert) + Chunk("VTNM", TTriangle().Vtnm) +
+                               Chunk("FVRT", TTriangle().Fvrt) + Header("FACE", Claimed) + TTriangle().Face);
+  const std::string InFile = std::to_string(TTriangle().Face.size());
   EXPECT_EQ(Load(Bytes), "raised: TZorvObject: Chunk (FACE) runs past the end of " + File + " (" +
                              std::to_string(Claimed) + " bytes, " + InFile + " in the file)! / 3 1 3 0 | 10000 "
                              "10000 10000 0 0 0 |");
 }
 
 TEST_F(HostileModel, FacesSharingRunsBeyondTheRoomTheirChunksHoldAreRefused) {
-  TMeshBytes Mesh = Triangle();
+  TTriangle Mesh;
   // Two faces on one run: within the room the chunks hold (6 corners of 9).
   Mesh.Face = Mesh.Face + FaceRecord(0, 0, 2);
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))), "3 1 3 2 | 0 0 0 1 1 0 |");
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())), "3 1 3 2 | 0 0 0 1 1 0 |");
   // Forty faces on the one run of three name 120 corners in 1216 bytes of
   // mesh: refused, and the faces dropped so that nothing walks them.
   Mesh.Face.clear();
   for (int I = 0; I < 40; ++I) Mesh.Face = Mesh.Face + FaceRecord(0, 0, 3);
-  EXPECT_EQ(Load(LodFile(MeshChunks(Mesh))),
+  EXPECT_EQ(Load(LodFile(Mesh.Chunks())),
             "raised: TZorvObject: The faces of " + File +
                 " share corners beyond what its mesh holds (120 corners, room for 76)! / 3 1 3 0 | 10000 10000 "
                 "10000 0 0 0 |");
@@ -182,7 +166,7 @@ TEST_F(HostileModel, FacesSharingRunsBeyondTheRoomTheirChunksHoldAreRefused) {
 // runs (thousands of times the file); nothing is written.
 TEST_F(HostileModel, EveryCommandRefusesFacesSharingOneLongRun) {
   constexpr int32_t Corners = 3000, Faces = 3000;
-  TMeshBytes Mesh = Triangle();
+  TTriangle Mesh;
   auto Repeat = [](const TBytes& Record, int32_t Times) {
     TBytes Bytes;
     for (int32_t I = 0; I < Times; ++I) Bytes.insert(Bytes.end(), Record.begin(), Record.end());
@@ -190,7 +174,7 @@ TEST_F(HostileModel, EveryCommandRefusesFacesSharingOneLongRun) {
   };
   Mesh.Fvrt = Repeat(Corner(0) + Corner(1) + Corner(2), Corners / 3);
   Mesh.Face = Repeat(FaceRecord(0, 0, Corners), Faces);
-  WriteFileBytes(File, LodFile(MeshChunks(Mesh)));
+  WriteFileBytes(File, LodFile(Mesh.Chunks()));
   const std::string Refusal = "TZorvObject: The faces of " + File +
                               " share corners beyond what its mesh holds (9000000 corners, room for 8253)!\n";
   const std::string Out = Dir.File("out.png");
@@ -228,16 +212,16 @@ TEST_F(HostileModel, AMeshChunkRunningPastTheEndOfTheFileIsRefused) {
 }
 
 TEST_F(HostileModel, HardpointsCutShortEndTheLoadWithTheReadError) {
-  const TBytes Mesh = MeshChunks(Triangle());
+  const TBytes Mesh = TTriangle().Chunks();
   // 47 bytes: the pad byte completes the matrix, the name finds no end.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("gun") + TBytes{0})) +
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("gun") + TBytes{0})) +
                                                  Chunk("HARD", TBytes(47, 0x11))))),
             "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | gun@5 (none)");
   // A name that fills the chunk to its end without a zero byte.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Raw("guns")))))),
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("guns")))))),
             "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
   // An odd-length name: the zero pad byte ends it.
-  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(6, Raw("gun")))))),
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(6, Text("gun")))))),
             "3 1 3 1 | 0 0 0 1 1 0 | gun@6");
   // The file itself ends inside the matrix.
   EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Header("HARD", 52) + Floats({1, 0, 0})))),
@@ -256,7 +240,7 @@ TEST_F(HostileModel, StructureThatIsNotAModelFailsWithTheReadersErrors) {
   }
   for (auto It = Headers.rbegin(); It != Headers.rend(); ++It) Deep.insert(Deep.end(), It->begin(), It->end());
   EXPECT_EQ(Load(Deep), "raised: TIffReader: Form (MESH) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
-  EXPECT_EQ(Load(Form("DETA", Form("MESH", Form("0001", Form("MESH", Form("0012", MeshChunks(Triangle()))))))),
+  EXPECT_EQ(Load(Form("DETA", Form("MESH", Form("0001", Form("MESH", Form("0012", TTriangle().Chunks())))))),
             "raised: TIffReader: Form (0000) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
   EXPECT_EQ(Load(Form("MESH")),
             "raised: TIffReader: Form (index = 0) doesn't exist! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");

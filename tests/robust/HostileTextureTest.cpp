@@ -9,10 +9,8 @@
 #include "model/SampleModel.h"
 #include "model/ZorvTextures.h"
 #include "tests/robust/Bounded.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
-
-using namespace hostile;
 
 namespace {
 
@@ -107,7 +105,7 @@ TEST_F(HostileTexture, ItemsCutShortOrMissingRaiseTheReadersErrors) {
   const TBytes Cmap(768, 5);
   WriteFileBytes(File, MatFile(Ints({1, 2}), TBytes(766, 5), {0, 0}));
   EXPECT_EQ(Read(), "raised: TIffReader: Read beyond end of chunk!");
-  WriteFileBytes(File, MatFile(Ints({1}) + Raw("ab"), Cmap, {0, 0}));
+  WriteFileBytes(File, MatFile(Ints({1}) + Text("ab"), Cmap, {0, 0}));
   EXPECT_EQ(Read(), "raised: TIffReader: Read beyond end of chunk!");
   WriteFileBytes(File, Form("MATR", Form("FRAM", Chunk("INFO", Ints({1, 1})) + Chunk("PXLS", {0, 0}))));
   EXPECT_EQ(Read(), "raised: TIffReader: Form (PAL ) doesn't exist!");

@@ -23,10 +23,9 @@
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
-#include "tests/robust/HostileBytes.h"
+#include "tests/support/IffBytes.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempDir.h"
-
-using hostile::TBytes;
 
 namespace {
 
@@ -311,15 +310,13 @@ TEST_F(Save, AFullDiskStillTakesTheInPlaceSave) {
 // The command line's save on the same faults a user can cause: a read-only
 // file fails with exit status 1 and the message alone on stderr.
 TEST_F(Save, TheCommandLineReportsAFailedSaveAndNeverSuccess) {
-  auto Run = [&](const std::string& Arguments) {
-    const std::string Err = Dir.File("err.txt");
-    const std::string Command = std::string(QUELBIR_CLI) + " sphere '" + File + "' --set " + Arguments + " >'" +
-                                Dir.File("out.txt") + "' 2>'" + Err + "'";
-    const int Status = std::system(Command.c_str());
-    const TBytes Text = ReadFileBytes(Err);
-    return std::to_string(WIFEXITED(Status) ? WEXITSTATUS(Status) : -1) + " " + std::string(Text.begin(), Text.end());
+  auto Run = [&](const std::vector<std::string>& Values) {
+    std::vector<std::string> Args{"sphere", File, "--set"};
+    Args.insert(Args.end(), Values.begin(), Values.end());
+    const TRun R = Cli(Dir, Args);
+    return std::to_string(R.Code) + " " + R.Err;
   };
-  EXPECT_EQ(Run("1.5 -2.25 0.001 4.75"), "0 ");
+  EXPECT_EQ(Run({"1.5", "-2.25", "0.001", "4.75"}), "0 ");
   EXPECT_EQ(LoadedSphere(), "new");
   const TBytes Saved = ReadFileBytes(File);
   if (!MakeReadOnly(File, ::geteuid() == 0)) GTEST_SKIP() << "no way to make a file read-only here";
@@ -327,7 +324,7 @@ TEST_F(Save, TheCommandLineReportsAFailedSaveAndNeverSuccess) {
     std::string F;
     ~TUndo() { ClearImmutable(F); }
   } Undo{File};
-  EXPECT_EQ(Run("1 2 3 4"), "1 Cannot open file " + File + "\n");
+  EXPECT_EQ(Run({"1", "2", "3", "4"}), "1 Cannot open file " + File + "\n");
   EXPECT_EQ(ReadFileBytes(File), Saved);
 }
 #endif

@@ -30,65 +30,73 @@ uint32_t BitsOf(float Value) {
   return Bits;
 }
 
-TEST(FormatFloat, RoundsTheExactValueHalfAwayFromZero) {
-  EXPECT_EQ(FormatFixed3(0.0625f), "0.063");  // an exact tie rounds up, not to even
-  EXPECT_EQ(FormatFixed3(-0.0625f), "-0.063");
-  EXPECT_EQ(FormatFixed3(0.0006f), "0.001");
-  EXPECT_EQ(FormatFixed3(0.0004f), "0.000");
-  EXPECT_EQ(FormatFixed3(-0.0006f), "-0.001");
-  // 0.9995f is really 0.99949997..., below the tie.
-  EXPECT_EQ(FormatFixed3(0.9995f), "0.999");
+TEST(FormatFloat, WritesTheRowsText) {
+  constexpr float Nan = std::numeric_limits<float>::quiet_NaN(), Inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float Value;
+    int Decimals;
+    const char* Text;
+  } Rows[] = {
+      // The exact value rounds half away from zero.
+      {0.0625f, 3, "0.063"},  // an exact tie rounds up, not to even
+      {-0.0625f, 3, "-0.063"},
+      {0.0006f, 3, "0.001"},
+      {0.0004f, 3, "0.000"},
+      {-0.0006f, 3, "-0.001"},
+      {0.9995f, 3, "0.999"},  // really 0.99949997..., below the tie
+      {0.125f, 2, "0.13"},
+      {2.5f, 0, "3"},
+      // Zero is written without a sign.
+      {0.0f, 3, "0.000"},
+      {-0.0f, 3, "0.000"},
+      {-0.0004f, 3, "0.000"},
+      {-0.004f, 2, "0.00"},
+      {-std::numeric_limits<float>::denorm_min(), 3, "0.000"},
+      // Padding, and carries into the integer part.
+      {1.5f, 3, "1.500"},
+      {-2.25f, 3, "-2.250"},
+      {30.0f, 2, "30.00"},
+      {9.9996f, 3, "10.000"},
+      {-999.9999f, 3, "-1000.000"},
+      // The largest floats in full.
+      {3.4e38f, 3, "339999995214436424907732413799364296704.000"},
+      {-FLT_MAX, 2, "-340282346638528859811704183484516925440.00"},
+      // Values that are not finite are named.
+      {Nan, 3, "NAN"},
+      {Inf, 3, "INF"},
+      {-Inf, 3, "-INF"},
+  };
+  for (const auto& Row : Rows) EXPECT_EQ(FormatFloat(Row.Value, Row.Decimals), Row.Text) << Row.Value;
+  EXPECT_EQ(FormatFixed3(0.0625f), "0.063");
   EXPECT_EQ(FormatFixed2(0.125f), "0.13");
-  EXPECT_EQ(FormatFloat(2.5f, 0), "3");
 }
 
-TEST(FormatFloat, ZeroIsWrittenWithoutASign) {
-  EXPECT_EQ(FormatFixed3(0.0f), "0.000");
-  EXPECT_EQ(FormatFixed3(-0.0f), "0.000");
-  EXPECT_EQ(FormatFixed3(-0.0004f), "0.000");
-  EXPECT_EQ(FormatFixed2(-0.004f), "0.00");
-  EXPECT_EQ(FormatFixed3(-std::numeric_limits<float>::denorm_min()), "0.000");
-}
-
-TEST(FormatFloat, PadsAndCarriesIntoTheIntegerPart) {
-  EXPECT_EQ(FormatFixed3(1.5f), "1.500");
-  EXPECT_EQ(FormatFixed3(-2.25f), "-2.250");
-  EXPECT_EQ(FormatFixed2(30.0f), "30.00");
-  EXPECT_EQ(FormatFixed3(9.9996f), "10.000");
-  EXPECT_EQ(FormatFixed3(-999.9999f), "-1000.000");
-}
-
-TEST(FormatFloat, WritesTheLargestFloatsInFull) {
-  EXPECT_EQ(FormatFixed3(3.4e38f), "339999995214436424907732413799364296704.000");
-  EXPECT_EQ(FormatFixed2(-FLT_MAX), "-340282346638528859811704183484516925440.00");
-}
-
-TEST(FormatFloat, NonFiniteValuesAreNamed) {
-  EXPECT_EQ(FormatFixed3(std::numeric_limits<float>::quiet_NaN()), "NAN");
-  EXPECT_EQ(FormatFixed3(std::numeric_limits<float>::infinity()), "INF");
-  EXPECT_EQ(FormatFixed3(-std::numeric_limits<float>::infinity()), "-INF");
-}
-
+// Compared bit for bit, so that the sign of zero counts.
 TEST(StrToFloat, ReadsDecimalTextWithPointSignExponentAndBlanks) {
-  EXPECT_EQ(StrToFloat("1.5"), 1.5f);
-  EXPECT_EQ(StrToFloat(" \t-2.25 \t"), -2.25f);
-  EXPECT_EQ(StrToFloat("+3"), 3.0f);
-  EXPECT_EQ(StrToFloat("1."), 1.0f);
-  EXPECT_EQ(StrToFloat(".5"), 0.5f);
-  EXPECT_EQ(StrToFloat("-.5"), -0.5f);
-  EXPECT_EQ(StrToFloat("1e3"), 1000.0f);
-  EXPECT_EQ(StrToFloat("1.5E-2"), 0.015f);
-  EXPECT_EQ(StrToFloat("25e+1"), 250.0f);
-  EXPECT_EQ(StrToFloat("0.1"), 0.1f);  // the nearest float
-  EXPECT_EQ(StrToFloat("00012.50"), 12.5f);
-}
-
-TEST(StrToFloat, KeepsTheSignOfZeroAndIgnoresUnderflow) {
-  EXPECT_TRUE(std::signbit(StrToFloat("-0")));
-  EXPECT_FALSE(std::signbit(StrToFloat("0.000")));
-  EXPECT_EQ(BitsOf(StrToFloat("1e-50")), BitsOf(0.0f));
-  EXPECT_EQ(BitsOf(StrToFloat("-0.000001e-45")), BitsOf(-0.0f));
-  EXPECT_EQ(StrToFloat("1.5e-45"), std::numeric_limits<float>::denorm_min());
+  const struct {
+    const char* Text;
+    float Value;
+  } Rows[] = {
+      {"1.5", 1.5f},
+      {" \t-2.25 \t", -2.25f},
+      {"+3", 3.0f},
+      {"1.", 1.0f},
+      {".5", 0.5f},
+      {"-.5", -0.5f},
+      {"1e3", 1000.0f},
+      {"1.5E-2", 0.015f},
+      {"25e+1", 250.0f},
+      {"0.1", 0.1f},  // the nearest float
+      {"00012.50", 12.5f},
+      {"3.4028235e38", FLT_MAX},
+      // The sign of zero is kept; underflow is no error.
+      {"-0", -0.0f},
+      {"0.000", 0.0f},
+      {"1e-50", 0.0f},
+      {"-0.000001e-45", -0.0f},
+      {"1.5e-45", std::numeric_limits<float>::denorm_min()},
+  };
+  for (const auto& Row : Rows) EXPECT_EQ(BitsOf(StrToFloat(Row.Text)), BitsOf(Row.Value)) << Row.Text;
 }
 
 TEST(StrToFloat, RefusesAnythingElseQuotingTheTextAsGiven) {
@@ -107,31 +115,29 @@ TEST(StrToFloat, ValuesBeyondTheFloatRangeOverflow) {
       EXPECT_EQ(Error.Message(), "Floating point overflow") << Text;
     }
   }
-  EXPECT_EQ(StrToFloat("3.4028235e38"), FLT_MAX);
 }
 
 TEST(FloatToRoundTrip, WritesTheShortestTextThatReadsBack) {
-  EXPECT_EQ(FloatToRoundTrip(1.5f), "1.5");
-  EXPECT_EQ(FloatToRoundTrip(-0.0f), "-0");
-  EXPECT_EQ(FloatToRoundTrip(FLT_MAX), "3.4028235e+38");
-  EXPECT_EQ(FloatToRoundTrip(0.1f), "0.1");
+  const struct {
+    float Value;
+    const char* Text;
+  } Rows[] = {{1.5f, "1.5"}, {-0.0f, "-0"}, {FLT_MAX, "3.4028235e+38"}, {0.1f, "0.1"}};
+  for (const auto& Row : Rows) EXPECT_EQ(FloatToRoundTrip(Row.Value), Row.Text);
   for (float Value : {0.1f, -2.25f, 1.0f / 3.0f, FLT_MAX, -FLT_MIN, std::numeric_limits<float>::denorm_min(),
                       123456792.0f, -0.0f, 7.0e-10f})
     EXPECT_EQ(BitsOf(StrToFloat(FloatToRoundTrip(Value))), BitsOf(Value)) << FloatToRoundTrip(Value);
 }
 
 TEST(TryStrToInt, ReadsWholeNumbersWithSignAndBlanks) {
-  int Value = 0;
-  EXPECT_TRUE(TryStrToInt("100", Value));
-  EXPECT_EQ(Value, 100);
-  EXPECT_TRUE(TryStrToInt(" \t-20 ", Value));
-  EXPECT_EQ(Value, -20);
-  EXPECT_TRUE(TryStrToInt("+7", Value));
-  EXPECT_EQ(Value, 7);
-  EXPECT_TRUE(TryStrToInt("2147483647", Value));
-  EXPECT_EQ(Value, 2147483647);
-  EXPECT_TRUE(TryStrToInt("-2147483648", Value));
-  EXPECT_EQ(Value, -2147483647 - 1);
+  const struct {
+    const char* Text;
+    int Value;
+  } Rows[] = {{"100", 100}, {" \t-20 ", -20}, {"+7", 7}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}};
+  for (const auto& Row : Rows) {
+    int Value = 0;
+    EXPECT_TRUE(TryStrToInt(Row.Text, Value)) << Row.Text;
+    EXPECT_EQ(Value, Row.Value) << Row.Text;
+  }
 }
 
 TEST(TryStrToInt, RefusesOtherTextAndLeavesTheValue) {

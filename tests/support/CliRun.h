@@ -1,11 +1,10 @@
 #pragma once
-// Runs quelbir-cli as a user runs it, with no display to talk to, and keeps
-// its exit code and what it printed on each stream.
+// The one runner of quelbir-cli for every test: runs the tool as a user runs
+// it, with no display to talk to, and keeps its exit code and what it printed
+// on each stream.
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,21 +21,19 @@ inline std::string Quoted(const std::string& Text) {
   return Q + "'";
 }
 
-// QUELBIR_CLI is the tool's path, defined by the test's build.
-inline TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args) {
-  std::string Command = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(QUELBIR_CLI);
+// QUELBIR_CLI is the tool's path, defined by the test's build. Prefix runs
+// the tool under another command (a time bound, another user); Redirect is
+// shell text appended last, so " >/dev/full" takes standard output's place.
+inline TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args, const std::string& Prefix = "",
+                const std::string& Redirect = "") {
+  std::string Command = Prefix + "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(QUELBIR_CLI);
   for (const std::string& A : Args) Command += " " + Quoted(A);
-  Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt"));
+  Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt")) + Redirect;
   TRun Run;
   const int Status = std::system(Command.c_str());
   Run.Code = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-  auto Slurp = [](const std::string& F) {
-    std::ifstream In(F, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-  };
-  Run.Out = Slurp(Dir.File("out.txt"));
-  Run.Err = Slurp(Dir.File("err.txt"));
+  const std::vector<uint8_t> Out = ReadFileBytes(Dir.File("out.txt")), Err = ReadFileBytes(Dir.File("err.txt"));
+  Run.Out.assign(Out.begin(), Out.end());
+  Run.Err.assign(Err.begin(), Err.end());
   return Run;
 }

@@ -64,3 +64,11 @@ inline TBytes Ints(std::initializer_list<int32_t> Values) {
   for (int32_t V : Values) Bytes = Bytes + Le(V);
   return Bytes;
 }
+
+// Offset of the first data byte of the first chunk tagged Tag (the tag must
+// occur once in the file).
+inline size_t DataOffset(const TBytes& File, const std::string& Tag) {
+  for (size_t I = 0; I + 8 <= File.size(); ++I)
+    if (std::memcmp(File.data() + I, Tag.data(), 4) == 0) return I + 8;
+  return std::string::npos;
+}

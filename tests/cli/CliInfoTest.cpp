@@ -1,11 +1,6 @@
 // quelbir-cli sample and info, run as the user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "model/SampleModel.h"
 #include "tests/support/CliRun.h"
@@ -91,19 +86,6 @@ TEST(CliInfo, TheTextSummaryNamesTheShapeLevelsAndHardpoints) {
   EXPECT_NE(Run.Out.find("shape: level of detail\nlevels: 0000 0001 0002\nloaded level: 0002\n"), std::string::npos)
       << Run.Out;
   EXPECT_NE(Run.Out.find("\n  Cockpit: 1 0 0 0 0 "), std::string::npos) << Run.Out;
-}
-
-TEST(CliInfo, ErrorsPrintTheMessageAloneAndExitOne) {
-  TempDir Dir;
-  TRun Missing = Cli(Dir, {"info", Dir.File("none.iff")});
-  EXPECT_EQ(Missing.Code, 1);
-  EXPECT_EQ(Missing.Err, "Cannot open file " + Dir.File("none.iff") + "\n");
-  EXPECT_EQ(Missing.Out, "");
-  const std::string Broken = Dir.File("broken.iff");
-  WriteFile(Broken, "MESH", [](TIffWriter& W) { Form(W, "0012", [](TIffWriter&) {}); });
-  EXPECT_EQ(Cli(Dir, {"info", Broken, "--json"}).Err, "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!\n");
-  EXPECT_EQ(Cli(Dir, {"sample", Dir.File("no/such/folder.iff")}).Code, 1);
-  EXPECT_EQ(Cli(Dir, {"info"}).Code, 2);
 }
 
 }  // namespace

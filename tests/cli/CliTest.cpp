@@ -1,120 +1,180 @@
-// The editor's subcommands of quelbir-cli, run as a user runs them: exact
-// standard output, standard error and exit codes.
+// quelbir-cli run as a user runs it: exact standard output, standard error
+// and exit status. Plain cases are rows of one table; cases that need their
+// own set-up (pipes, links, another user, several steps) follow as tests of
+// their own, through the same runner.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
 #include "gl/PngPicture.h"
 #include "model/SampleModel.h"
-#include "tests/editor/IffBytes.h"
-#include "tests/support/TempDir.h"
-
-using namespace iffbytes;
+#include "tests/support/CliRun.h"
+#include "tests/support/IffBytes.h"
 
 namespace {
 
-struct TRun {
-  int Exit = -1;
-  std::string Out, Err;
+TBytes SphereOnlyFile(const TBytes& SphereData) {
+  return Form("DETA", Chunk("HEAD", {1, 2, 3}) + Form("COLL", Chunk("SPHR", SphereData) + Form("EXTN")));
+}
+
+// The model files the rows start from.
+using TFixture = void (*)(const std::string& File);
+
+void NoFile(const std::string&) {}
+void OddSphere(const std::string& F) { WriteFileBytes(F, SphereOnlyFile(Floats({1.5f, -0.0f, 0.1f, 3e38f}))); }
+void PlainSphere(const std::string& F) { WriteFileBytes(F, SphereOnlyFile(Floats({1, 2, 3, 4}))); }
+void ShortSphere(const std::string& F) { WriteFileBytes(F, SphereOnlyFile(Floats({1, 2, 3}))); }
+void Sample(const std::string& F) { WriteSampleModel(F); }
+void NoSphereNoHardpoint(const std::string& F) { WriteLodModel(F, {SampleCraftMesh(2)}, {}, nullptr); }
+void BrokenLevel(const std::string& F) { WriteFileBytes(F, Form("MESH", Form("0012"))); }
+
+void OneGun(const std::string& F) {
+  TSampleHardpoint Gun;
+  Gun.Name = "gun1";
+  Gun.Matrix[12] = 1.5f;
+  Gun.Matrix[13] = -2;
+  Gun.Matrix[14] = 0.25f;
+  WriteLodModel(F, {SampleCraftMesh(2)}, {Gun}, nullptr);
+}
+
+// Extent 1e-39: the fit scale 2 / (E / 0.4) overflows; loading completes.
+void Tiny(const std::string& F) {
+  TSampleMesh Mesh;
+  Mesh.AddPolygon({{0, 0, 0}, {1e-39f, 0, 0}, {0, 1e-39f, 0}});
+  TSampleSphere Sphere;
+  Sphere.Value = 2;
+  WriteLodModel(F, {Mesh, Mesh}, {}, &Sphere);
+}
+
+// A row: "{file}" in the arguments and texts stands for the model file,
+// "{dir}" for the test's folder; an absent expectation is not compared.
+struct TCliCase {
+  const char* Name;
+  TFixture Fixture;
+  std::vector<std::string> Args;
+  std::optional<std::string> Out, Err;
+  std::optional<int> Code;
 };
 
-std::string Quote(const std::string& S) {
-  std::string Q = "'";
-  for (char C : S) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Q + "'";
+void PrintTo(const TCliCase& Row, std::ostream* Out) { *Out << Row.Name; }
+
+const std::nullopt_t Any = std::nullopt;
+
+const TCliCase Cases[] = {
+    {"SpherePrintsTheFourStoredValuesSoTheyReadBack", OddSphere, {"sphere", "{file}"}, "1.5 -0 0.1 3e+38\n", "", 0},
+    {"SphereSetRefusesAValueThatIsNoFloat", PlainSphere, {"sphere", "{file}", "--set", "1", "2", "3", "1,5"}, "",
+     "'1,5' is not a valid floating point value\n", 1},
+    {"SphereSetIntoAShortChunk", ShortSphere, {"sphere", "{file}", "--set", "1", "2", "3", "4"}, Any,
+     "TIffReader: Write beyond end of chunk!\n", 1},
+    {"SphereFromAShortChunk", ShortSphere, {"sphere", "{file}"}, Any, "TIffReader: Read beyond end of chunk!\n", 1},
+    {"SphereOfAMissingFile", NoFile, {"sphere", "{dir}/missing.iff"}, Any, "Cannot open file {dir}/missing.iff\n", 1},
+    {"SphereSetNeedsFourValues", PlainSphere, {"sphere", "{file}", "--set", "1", "2"}, Any, Any, 2},
+    {"SphereFitWriteWithoutASphere", NoSphereNoHardpoint, {"sphere", "{file}", "--fit", "--write"}, Any,
+     "TIffReader: Form (COLL) doesn't exist!\n", 1},
+    {"SphereSetWithoutASphere", NoSphereNoHardpoint, {"sphere", "{file}", "--set", "1", "2", "3", "4"}, Any,
+     "TIffReader: Form (COLL) doesn't exist!\n", Any},
+    {"SphereWriteNeedsFit", NoSphereNoHardpoint, {"sphere", "{file}", "--write"}, Any, Any, 2},
+    {"ScriptPrintsTheClipboardTextOfTheLoadedFile", OneGun, {"script", "{file}"},
+     "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n"
+     "        float 1.000\r\n        float 0.000\r\n        float 0.000\r\n        float 1.500\r\n"
+     "        float 0.000\r\n        float 1.000\r\n        float 0.000\r\n        float -2.000\r\n"
+     "        float 0.000\r\n        float 0.000\r\n        float 1.000\r\n        float 0.250\r\n"
+     "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n",
+     Any, 0},
+    {"ScriptOfAModelWithoutHardpoints", NoSphereNoHardpoint, {"script", "{file}", "--lod", "0"},
+     "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n", Any, Any},
+    {"ScriptOfAFileWithoutMesh", PlainSphere, {"script", "{file}"}, Any, "TIffReader: Form (MESH) doesn't exist!\n", 1},
+    {"RenderKnowsItsViews", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--view", "Front View"}, Any, Any, 2},
+    {"RenderSizeNeedsAHeight", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "64"}, Any, Any, 2},
+    {"RenderSizeIsNotEmpty", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "0x10"}, Any, Any, 2},
+    {"RenderNeedsAnOutput", Sample, {"render", "{file}"}, Any, Any, 2},
+    {"AFitBeyondTheFloatRangeStillInforms", Tiny, {"info", "{file}"}, Any, Any, 0},
+    {"AFitBeyondTheFloatRangeStillScripts", Tiny, {"script", "{file}"}, Any, Any, 0},
+    {"AFitBeyondTheFloatRangeStillPrintsTheSphere", Tiny, {"sphere", "{file}"}, "0 0 0 2\n", Any, Any},
+    {"InfoOfAMissingFile", NoFile, {"info", "{dir}/none.iff"}, "", "Cannot open file {dir}/none.iff\n", 1},
+    {"InfoOfALevelWithoutVertices", BrokenLevel, {"info", "{file}", "--json"}, Any,
+     "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!\n", Any},
+    {"SampleIntoAMissingFolder", NoFile, {"sample", "{dir}/no/such/folder.iff"}, Any, Any, 1},
+    {"InfoNeedsAFile", NoFile, {"info"}, Any, Any, 2},
+    {"ExportOfAnUnknownFormat", Sample, {"export", "{file}", "-o", "{dir}/bare.iff.fbx"}, Any,
+     "Export: the format of {dir}/bare.iff.fbx is not known; use .glb, .gltf or .obj\n", 1},
+};
+
+class CliCase : public ::testing::TestWithParam<TCliCase> {};
+
+TEST_P(CliCase, PrintsAndExitsAsTheRowSays) {
+  const TCliCase& Row = GetParam();
+  TempDir Dir;
+  const std::string File = Dir.File("model.iff");
+  auto Expand = [&](std::string Text) {
+    using TPlace = std::pair<std::string, std::string>;
+    for (const auto& [Key, Value] : {TPlace{"{file}", File}, TPlace{"{dir}", Dir.Path().string()}})
+      for (size_t At; (At = Text.find(Key)) != std::string::npos;) Text.replace(At, Key.size(), Value);
+    return Text;
+  };
+  Row.Fixture(File);
+  const TBytes Before = ReadFileBytes(File);
+  std::vector<std::string> Args;
+  for (const std::string& A : Row.Args) Args.push_back(Expand(A));
+  const TRun R = Cli(Dir, Args);
+  if (Row.Out) EXPECT_EQ(R.Out, Expand(*Row.Out));
+  if (Row.Err) EXPECT_EQ(R.Err, Expand(*Row.Err));
+  if (Row.Code) EXPECT_EQ(R.Code, *Row.Code) << R.Err;
+  // A command that fails leaves the model file as it was.
+  if (R.Code != 0) EXPECT_EQ(ReadFileBytes(File), Before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, CliCase, ::testing::ValuesIn(Cases),
+                         [](const ::testing::TestParamInfo<TCliCase>& Info) { return std::string(Info.param.Name); });
 
 class CliTest : public ::testing::Test {
 protected:
   TRun Run(const std::vector<std::string>& Args, const std::string& Redirect = "") {
-    std::string Command = Prefix + Quote(QUELBIR_CLI);
-    for (const std::string& A : Args) Command += " " + Quote(A);
-    Command += " 2>" + Quote(Dir.File("stderr.txt")) + Redirect;
-    TRun R;
-    FILE* Pipe = ::popen(Command.c_str(), "r");
-    char Buffer[4096];
-    size_t Got;
-    while ((Got = std::fread(Buffer, 1, sizeof Buffer, Pipe)) > 0) R.Out.append(Buffer, Got);
-    const int Status = ::pclose(Pipe);
-    R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    const TBytes Err = ReadFileBytes(Dir.File("stderr.txt"));
-    R.Err.assign(Err.begin(), Err.end());
-    return R;
+    return Cli(Dir, Args, Prefix, Redirect);
   }
   TempDir Dir;
   std::string File = Dir.File("model.iff");
   std::string Prefix;  // runs the tool under another user, for instance
 };
 
-TBytes SphereOnlyFile(const TBytes& SphereData) {
-  return Form("DETA", {Chunk("HEAD", {1, 2, 3}), Form("COLL", {Chunk("SPHR", SphereData), Form("EXTN", {})})});
-}
-
 }  // namespace
-
-TEST_F(CliTest, SpherePrintsTheFourStoredValuesSoTheyReadBack) {
-  WriteFileBytes(File, SphereOnlyFile(Floats({1.5f, -0.0f, 0.1f, 3e38f})));
-  const TRun R = Run({"sphere", File});
-  EXPECT_EQ(R.Out, "1.5 -0 0.1 3e+38\n");
-  EXPECT_EQ(R.Err, "");
-  EXPECT_EQ(R.Exit, 0);
-}
 
 TEST_F(CliTest, SphereSetWritesLikeSaveAndPrintsWhatIsStored) {
   const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
   WriteFileBytes(File, Before);
   const TRun R = Run({"sphere", File, "--set", "0.5", "-2.25", " 1e-1", "7"});
   EXPECT_EQ(R.Out, "0.5 -2.25 0.1 7\n");
-  EXPECT_EQ(R.Exit, 0);
+  EXPECT_EQ(R.Code, 0);
   TBytes Expected = Before;
   const TBytes New = Floats({0.5f, -2.25f, 0.1f, 7});
   std::copy(New.begin(), New.end(), Expected.begin() + long(DataOffset(Before, "SPHR")));
   EXPECT_EQ(ReadFileBytes(File), Expected);
 }
 
-TEST_F(CliTest, SphereErrorsGoToStandardErrorWithExitCodeOne) {
-  const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
-  WriteFileBytes(File, Before);
-  TRun R = Run({"sphere", File, "--set", "1", "2", "3", "1,5"});
-  EXPECT_EQ(R.Err, "'1,5' is not a valid floating point value\n");
-  EXPECT_EQ(R.Out, "");
-  EXPECT_EQ(R.Exit, 1);
-  EXPECT_EQ(ReadFileBytes(File), Before);
-  R = Run({"sphere", File}, " >/dev/full");
+// Output that cannot be written is an error, not a printed result.
+TEST_F(CliTest, AStandardOutputThatCannotBeWrittenIsAnError) {
+  WriteSampleModel(File);
+  TRun R = Run({"sphere", File}, " >/dev/full");
   EXPECT_EQ(R.Err, "Cannot write the sphere to standard output\n");
-  EXPECT_EQ(R.Exit, 1);
-
-  WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3})));
-  R = Run({"sphere", File, "--set", "1", "2", "3", "4"});
-  EXPECT_EQ(R.Err, "TIffReader: Write beyond end of chunk!\n");
-  EXPECT_EQ(R.Exit, 1);
-  R = Run({"sphere", File});
-  EXPECT_EQ(R.Err, "TIffReader: Read beyond end of chunk!\n");
-  EXPECT_EQ(R.Exit, 1);
-
-  R = Run({"sphere", Dir.File("missing.iff")});
-  EXPECT_EQ(R.Err, "Cannot open file " + Dir.File("missing.iff") + "\n");
-  EXPECT_EQ(R.Exit, 1);
-
-  R = Run({"sphere", File, "--set", "1", "2"});
-  EXPECT_EQ(R.Exit, 2);  // a usage error
+  EXPECT_EQ(R.Code, 1);
+  R = Run({"script", File}, " >/dev/full");
+  EXPECT_EQ(R.Err, "Cannot write the script to standard output\n");
+  EXPECT_EQ(R.Code, 1);
 }
 
 TEST_F(CliTest, SphereFitWriteChangesOnlyTheSixteenSphereBytes) {
   WriteSampleModel(File);
   const TBytes Before = ReadFileBytes(File);
   const TRun Fit = Run({"sphere", File, "--fit"});
-  ASSERT_EQ(Fit.Exit, 0) << Fit.Err;
+  ASSERT_EQ(Fit.Code, 0) << Fit.Err;
   EXPECT_EQ(ReadFileBytes(File), Before);  // without --write nothing is written
   const TRun Written = Run({"sphere", File, "--fit", "--write"});
-  ASSERT_EQ(Written.Exit, 0) << Written.Err;
+  ASSERT_EQ(Written.Code, 0) << Written.Err;
   EXPECT_EQ(Written.Out, Fit.Out);  // read back as fitted
   EXPECT_EQ(Run({"sphere", File}).Out, Fit.Out);
   const TBytes After = ReadFileBytes(File);
@@ -125,54 +185,14 @@ TEST_F(CliTest, SphereFitWriteChangesOnlyTheSixteenSphereBytes) {
       ASSERT_EQ(After[I], Before[I]) << "byte " << I;
     }
   }
-
-  // --write fails as --set fails, and leaves the file alone.
-  WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
-  const TBytes NoSphere = ReadFileBytes(File);
-  TRun R = Run({"sphere", File, "--fit", "--write"});
-  EXPECT_EQ(R.Err, "TIffReader: Form (COLL) doesn't exist!\n");
-  EXPECT_EQ(R.Err, Run({"sphere", File, "--set", "1", "2", "3", "4"}).Err);
-  EXPECT_EQ(R.Exit, 1);
-  EXPECT_EQ(ReadFileBytes(File), NoSphere);
-  EXPECT_EQ(Run({"sphere", File, "--write"}).Exit, 2);  // --write needs --fit
-}
-
-TEST_F(CliTest, ScriptPrintsTheClipboardTextOfTheLoadedFile) {
-  TSampleHardpoint Gun;
-  Gun.Name = "gun1";
-  Gun.Matrix[12] = 1.5f;
-  Gun.Matrix[13] = -2;
-  Gun.Matrix[14] = 0.25f;
-  WriteLodModel(File, {SampleCraftMesh(2)}, {Gun}, nullptr);
-  const TRun R = Run({"script", File});
-  EXPECT_EQ(R.Out,
-            "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n"
-            "        float 1.000\r\n        float 0.000\r\n        float 0.000\r\n        float 1.500\r\n"
-            "        float 0.000\r\n        float 1.000\r\n        float 0.000\r\n        float -2.000\r\n"
-            "        float 0.000\r\n        float 0.000\r\n        float 1.000\r\n        float 0.250\r\n"
-            "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n");
-  EXPECT_EQ(R.Exit, 0);
-
-  WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
-  EXPECT_EQ(Run({"script", File, "--lod", "0"}).Out, "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n");
-
-  // Output that cannot be written is an error, not a printed script.
-  const TRun Full = Run({"script", File}, " >/dev/full");
-  EXPECT_EQ(Full.Err, "Cannot write the script to standard output\n");
-  EXPECT_EQ(Full.Exit, 1);
-
-  WriteFileBytes(File, SphereOnlyFile(Floats({1, 2, 3, 4})));
-  const TRun Bad = Run({"script", File});
-  EXPECT_EQ(Bad.Exit, 1);
-  EXPECT_EQ(Bad.Err, "TIffReader: Form (MESH) doesn't exist!\n");
 }
 
 TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   WriteSampleModel(File);
   const std::string Png = Dir.File("out.png");
   TRun R = Run({"render", File, "-o", Png});
-  if (R.Exit == 1 && R.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << R.Err;
-  ASSERT_EQ(R.Exit, 0) << R.Err;
+  if (R.Code == 1 && R.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << R.Err;
+  ASSERT_EQ(R.Code, 0) << R.Err;
   EXPECT_EQ(R.Out, "");
   TPngPicture P = ReadPng(Png);
   EXPECT_EQ(P.Width, 528);
@@ -185,32 +205,18 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   EXPECT_GT(WhitePixels, 500u);
 
   R = Run({"render", File, "-o", Png, "--view", "Top View", "--size", "64x48", "--zoom", "-50", "--sphere"});
-  ASSERT_EQ(R.Exit, 0) << R.Err;
+  ASSERT_EQ(R.Code, 0) << R.Err;
   P = ReadPng(Png);
   EXPECT_EQ(P.Width, 64);
   EXPECT_EQ(P.Height, 48);
-
-  EXPECT_EQ(Run({"render", File, "-o", Png, "--view", "Front View"}).Exit, 2);
-  EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "64"}).Exit, 2);
-  EXPECT_EQ(Run({"render", File, "-o", Png, "--size", "0x10"}).Exit, 2);
-  EXPECT_EQ(Run({"render", File}).Exit, 2);
 }
 
 TEST_F(CliTest, AFitBeyondTheFloatRangeFailsOnlyWhatDraws) {
-  // Extent 1e-39: the fit scale 2 / (E / 0.4) overflows. Loading completes.
-  TSampleMesh Tiny;
-  Tiny.AddPolygon({{0, 0, 0}, {1e-39f, 0, 0}, {0, 1e-39f, 0}});
-  TSampleSphere Sphere;
-  Sphere.Value = 2;
-  WriteLodModel(File, {Tiny, Tiny}, {}, &Sphere);
-  const TRun Info = Run({"info", File});
-  EXPECT_EQ(Info.Exit, 0) << Info.Err;
-  EXPECT_EQ(Run({"script", File}).Exit, 0);
-  EXPECT_EQ(Run({"sphere", File}).Out, "0 0 0 2\n");
+  Tiny(File);  // info, script and sphere still answer: see the rows
   const TRun Render = Run({"render", File, "-o", Dir.File("tiny.png")});
   if (Render.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << Render.Err;
   EXPECT_EQ(Render.Err, File + ": Floating point overflow\n");
-  EXPECT_EQ(Render.Exit, 1);
+  EXPECT_EQ(Render.Code, 1);
 }
 
 // A pipe would block its opener for ever, a folder is no model: every
@@ -230,7 +236,7 @@ TEST_F(CliTest, WhatIsNotARegularFileIsRefusedByEveryCommand) {
       SCOPED_TRACE(Args[0] + " " + In);
       const TRun R = Run(Args);
       EXPECT_EQ(R.Err, In + " is not a regular file\n");
-      EXPECT_EQ(R.Exit, 1);
+      EXPECT_EQ(R.Code, 1);
     }
   }
   const TRun Check = Run({"check", Fifo});
@@ -255,7 +261,7 @@ TEST_F(CliTest, NoCommandWritesIntoTheModelFile) {
     SCOPED_TRACE(Command + " -o " + Out);
     const TRun R = Run({Command, File, "-o", Out});
     EXPECT_EQ(R.Err, Out + " is the model file itself; choose another name\n");
-    EXPECT_EQ(R.Exit, 1);
+    EXPECT_EQ(R.Code, 1);
     EXPECT_EQ(ReadFileBytes(File), Before);
   }
 }
@@ -267,7 +273,7 @@ TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
   Sphere.WithExtn = false;
   WriteLodModel(File, {SampleCraftMesh(2)}, {}, &Sphere);
   TRun R = Run({"info", File, "--json"});
-  ASSERT_EQ(R.Exit, 0) << R.Err;
+  ASSERT_EQ(R.Code, 0) << R.Err;
   nlohmann::json Info = nlohmann::json::parse(R.Out);
   ASSERT_EQ(Info["sphere"]["center"].size(), 3u);
   EXPECT_EQ(float(Info["sphere"]["center"][0].get<double>()), 1.5f);
@@ -284,7 +290,7 @@ TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
   // A model without a sphere is still summarised, with the reader's message.
   WriteLodModel(File, {SampleCraftMesh(2)}, {}, nullptr);
   R = Run({"info", File, "--json"});
-  ASSERT_EQ(R.Exit, 0) << R.Err;
+  ASSERT_EQ(R.Code, 0) << R.Err;
   Info = nlohmann::json::parse(R.Out);
   EXPECT_TRUE(Info["sphere"].is_null());
   EXPECT_EQ(Info["sphere_error"], "TIffReader: Form (COLL) doesn't exist!");
@@ -303,14 +309,13 @@ TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
   }
   TRun R = Run({"sphere", File, "--set", "5", "6", "7", "8"});
   EXPECT_EQ(R.Err, "Cannot open file " + File + "\n");
-  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(R.Code, 1);
   EXPECT_EQ(ReadFileBytes(File), Before);
   R = Run({"sphere", File});
   EXPECT_EQ(R.Out, "1 2 3 4\n");
-  EXPECT_EQ(R.Exit, 0) << R.Err;
+  EXPECT_EQ(R.Code, 0) << R.Err;
 }
 
-namespace {
 
 TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
   WriteSampleModel(File);
@@ -322,8 +327,7 @@ TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
   }
   for (const char* Command : {"info", "script"}) {
     const TRun R = Run({Command, File});
-    EXPECT_EQ(R.Exit, 0) << Command << ": " << R.Err;
+    EXPECT_EQ(R.Code, 0) << Command << ": " << R.Err;
   }
 }
 
-}  // namespace
