@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "gl/PixelReadback.h"
+
 namespace {
 
 // What a headless device context is: the picture's size, the chosen EGL
@@ -345,20 +347,5 @@ THeadlessGL::~THeadlessGL() { DestroyRenderContext(&FWindow, FSlot); }
 
 std::vector<uint8_t> THeadlessGL::ReadPixels() {
   Activate();
-  const size_t RowBytes = static_cast<size_t>(FWindow.Width) * 4;
-  std::vector<uint8_t> Bottom(RowBytes * static_cast<size_t>(FWindow.Height));
-  // Whatever packing the drawing left set, the rows come tightly packed, and
-  // the drawing's settings are put back afterwards.
-  const GLenum Packing[] = {GL_PACK_ALIGNMENT, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS};
-  GLint Saved[4] = {};
-  for (int I = 0; I < 4; ++I) glGetIntegerv(Packing[I], &Saved[I]);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  for (int I = 1; I < 4; ++I) glPixelStorei(Packing[I], 0);
-  glReadPixels(0, 0, FWindow.Width, FWindow.Height, GL_RGBA, GL_UNSIGNED_BYTE, Bottom.data());
-  for (int I = 0; I < 4; ++I) glPixelStorei(Packing[I], Saved[I]);
-  std::vector<uint8_t> Top(Bottom.size());
-  for (int Row = 0; Row < FWindow.Height; ++Row)
-    std::copy_n(Bottom.begin() + static_cast<std::ptrdiff_t>(RowBytes * static_cast<size_t>(Row)), RowBytes,
-                Top.begin() + static_cast<std::ptrdiff_t>(RowBytes * static_cast<size_t>(FWindow.Height - 1 - Row)));
-  return Top;
+  return ReadFramePixels(FWindow.Width, FWindow.Height);
 }
