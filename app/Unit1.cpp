@@ -672,7 +672,7 @@ void TForm1::ExportClick() {
   // standard error; the file is written all the same.
   std::string Said = Warnings.str();
   while (!Said.empty() && Said.back() == '\n') Said.pop_back();
-  if (!Said.empty()) FServices.ShowMessage(this, Said);
+  if (!Said.empty()) FServices.ShowInformation(this, Said);
 }
 
 // ---- the hardpoints ----

@@ -108,8 +108,9 @@ TFittedSphere RoundSphereOutward(const TBall& Ball, std::span<const TPoint3> Poi
 
 namespace {
 
-// Loads one level of FileName and appends its face vertices; LOD -1 is the
-// first load of an every-level fit, which names the levels.
+// Loads one level of FileName and appends its face vertices into Points; the
+// loader's log of it goes into Levels. An every-level fit loads level 0 first,
+// and learns from it how many levels there are.
 void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TModelLevels& Levels,
                  std::vector<TPoint3>& Points) {
   TZorvObject Model(TDisplayListPolicy::None);
