@@ -366,7 +366,7 @@ void TForm1::FormResize(int DeviceWidth, int DeviceHeight) {
 void TForm1::FormPaint() {
   ++FPaintCount;
   ActivateRenderContext(0);
-  PaintScene(SceneState());
+  PaintScene(SceneState(), {[this](GLUquadric* Quadric) { DrawSphere(Quadric); }, [this] { DrawModel(); }});
   SwapRenderBuffers(0);
 }
 
@@ -645,16 +645,9 @@ void TForm1::SavePictureClick() {
   Request.ShowSphere = !State.HideSphere;
   Request.Sphere = std::array<float, 4>{SphereCenter[0], SphereCenter[1], SphereCenter[2], SphereDiameter};
   // The picture is painted on a context of its own, which the system's GL
-  // dispatch lets a thread make current only while no window context is;
-  // the window's is made current again however the painting ends.
-  if (TContextBackend* Backend = SlotBackend(0); Backend && FContextLive) Backend->MakeCurrent(nullptr, nullptr);
-  try {
-    RenderModelPicture(Request, *Chosen);
-  } catch (...) {
-    if (FContextLive) ActivateRenderContext(0);
-    throw;
-  }
-  if (FContextLive) ActivateRenderContext(0);
+  // dispatch lets a thread make current only while no window context is.
+  TSlotContextReleased WindowContext(0, FContextLive);
+  RenderModelPicture(Request, *Chosen);
 }
 
 void TForm1::ExportClick() {

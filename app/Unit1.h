@@ -132,6 +132,8 @@ public:
   void FitSphereClick();
   void SavePictureClick();
   void ExportClick();
+  // What each view of FormPaint draws: the editor's sphere and model on the
+  // window's state.
   void DrawSphere(GLUquadric* Quadric);
   void DrawModel();
 
