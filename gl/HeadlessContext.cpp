@@ -139,20 +139,6 @@ std::string MakeFramebuffer(int Width, int Height) {
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELBIR_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELBIR_LEAK_CHECKED 1
-#endif
-#endif
-#ifdef QUELBIR_LEAK_CHECKED
-// Mesa's software renderer keeps buffers of its feedback mode after every
-// context is gone; they are the driver's, and the leak checker of a
-// sanitized build would otherwise fail every program that draws headless.
-extern "C" const char* __lsan_default_suppressions() { return "leak:swrast_dri.so\n"; }
-#endif
-
 THeadlessBackend& THeadlessBackend::Instance() {
   static THeadlessBackend Backend;
   return Backend;
