@@ -1,6 +1,9 @@
 #include "app/Unit1.h"
 
 #include <algorithm>
+#include <span>
+#include <type_traits>
+#include <variant>
 #include <filesystem>
 #include <clocale>
 #include <sstream>
@@ -90,6 +93,82 @@ TKeyPressEdit* FlatEdit(QWidget* Parent, int Left, int Top, int Width, int Heigh
 
 }  // namespace
 
+// The form's controls in creation order (later ones lie above earlier ones):
+// which member, the panel it sits on (none: the form), its name, its caption
+// (an edit box's first text), its rectangle in the panel, and for the
+// borderless boxes their colour. The matrix boxes edH1..edH16 follow lbHards
+// as a grid: 4 x 4 at (24 + 40 x column, 112 + 16 x row), 33 x 13, the last
+// column grey.
+std::span<const TForm1::TControlRow> TForm1::ControlTable() {
+  static const TControlRow Rows[] = {
+      {&TForm1::Panel2, nullptr, "Panel2", "", {8, 8, 153, 41}},
+      {&TForm1::Button1, &TForm1::Panel2, "Button1", "&Load Mesh...", {8, 8, 75, 25}},
+      {&TForm1::Button2, &TForm1::Panel2, "Button2", "&Save", {88, 8, 57, 25}},
+      {&TForm1::Panel4, nullptr, "Panel4", "", {8, 56, 153, 65}},
+      {&TForm1::Label5, &TForm1::Panel4, "Label5", "Scale:", {8, 13, 30, 13}},
+      {&TForm1::edScale, &TForm1::Panel4, "edScale", "100", {56, 8, 73, 21}},
+      {&TForm1::UpDown1, &TForm1::Panel4, "UpDown1", "", {129, 8, 15, 21}},
+      {&TForm1::Label6, &TForm1::Panel4, "Label6", "View:", {8, 36, 26, 13}},
+      {&TForm1::cbView, &TForm1::Panel4, "cbView", "", {56, 32, 89, 21}},
+      {&TForm1::Panel1, nullptr, "Panel1", "", {8, 128, 153, 137}},
+      {&TForm1::Label3, &TForm1::Panel1, "Label3", "COLL SPHR", {8, 8, 60, 13}},
+      {&TForm1::chkHideSphere, &TForm1::Panel1, "chkHideSphere", "Hide", {96, 8, 49, 17}},
+      {&TForm1::Label1, &TForm1::Panel1, "Label1", "Position:", {8, 24, 40, 13}},
+      {&TForm1::EditPosX, &TForm1::Panel1, "EditPosX", "0.000", {8, 40, 41, 13}, TBoxColour::Teal},
+      {&TForm1::EditPosY, &TForm1::Panel1, "EditPosY", "0.000", {56, 40, 41, 13}, TBoxColour::Teal},
+      {&TForm1::EditPosZ, &TForm1::Panel1, "EditPosZ", "0.000", {104, 40, 41, 13}, TBoxColour::Teal},
+      {&TForm1::Label2, &TForm1::Panel1, "Label2", "Diameter:", {8, 72, 45, 13}},
+      {&TForm1::EditDiameter, &TForm1::Panel1, "EditDiameter", "0.000", {8, 88, 41, 13}, TBoxColour::Teal},
+      {&TForm1::CheckBoxTree, &TForm1::Panel1, "CheckBoxTree", "tree present", {8, 112, 97, 17}},
+      {&TForm1::Panel3, nullptr, "Panel3", "", {168, 8, 185, 225}},
+      {&TForm1::Label4, &TForm1::Panel3, "Label4", "Hardpoints:", {8, 8, 54, 13}},
+      {&TForm1::lbHards, &TForm1::Panel3, "lbHards", "", {8, 24, 169, 81}},
+      {&TForm1::Button3, &TForm1::Panel3, "Button3", "u", {8, 112, 13, 17}},
+      {&TForm1::Button4, &TForm1::Panel3, "Button4", "u", {8, 128, 13, 17}},
+      {&TForm1::Button5, &TForm1::Panel3, "Button5", "u", {8, 144, 13, 17}},
+      {&TForm1::Button6, &TForm1::Panel3, "Button6", "r", {8, 160, 13, 17}},
+      {&TForm1::Button7, &TForm1::Panel3, "Button7", "Copy Script to Clipboard", {8, 192, 169, 25}},
+  };
+  return Rows;
+}
+
+void TForm1::BuildControlRows(std::span<const TControlRow> Rows) {
+  for (const TControlRow& Row : Rows) {
+    QWidget* Parent = Row.Parent ? static_cast<QWidget*>(this->*Row.Parent) : this;
+    const QRect& R = Row.Bounds;
+    QWidget* Made = std::visit(
+        [&](auto Member) -> QWidget* {
+          using TControl = std::remove_pointer_t<std::remove_reference_t<decltype(this->*Member)>>;
+          TControl* Control = nullptr;
+          if constexpr (std::is_same_v<TControl, QFrame>) {
+            Control = BlackPanel(Parent, R.x(), R.y(), R.width(), R.height());
+          } else if constexpr (std::is_same_v<TControl, QLabel>) {
+            Control = WhiteLabel(Parent, Row.Caption, R.x(), R.y(), R.width(), R.height());
+          } else if constexpr (std::is_same_v<TControl, QPushButton>) {
+            Control = Button(Parent, Row.Caption, R.x(), R.y(), R.width(), R.height());
+          } else if constexpr (std::is_same_v<TControl, TKeyPressEdit>) {
+            if (Row.Colour == TBoxColour::Teal) {
+              Control = FlatEdit(Parent, R.x(), R.y(), R.width(), R.height(), Teal, Row.Caption);
+            } else {
+              Control = new TKeyPressEdit(Parent);
+              Control->setGeometry(R);
+              Control->setText(QString::fromLatin1(Row.Caption));
+            }
+          } else if constexpr (std::is_same_v<TControl, QCheckBox>) {
+            Control = new QCheckBox(QString::fromLatin1(Row.Caption), Parent);
+            Control->setGeometry(R);
+          } else {
+            Control = new TControl(Parent);
+            Control->setGeometry(R);
+          }
+          this->*Member = Control;
+          return Control;
+        },
+        Row.Member);
+    Made->setObjectName(QString::fromLatin1(Row.Name));
+  }
+}
+
 TForm1::TForm1(TWindowServices& Services, QWidget* Parent) : QWidget(Parent), FServices(Services) {
   BuildControls();
   ConnectHandlers();
@@ -121,42 +200,32 @@ void TForm1::BuildControls() {
   // putting it into the tab order.
   GLView->setFocusPolicy(Qt::ClickFocus);
 
-  Panel2 = BlackPanel(this, 8, 8, 153, 41);
-  Button1 = Button(Panel2, "&Load Mesh...", 8, 8, 75, 25);
-  Button2 = Button(Panel2, "&Save", 88, 8, 57, 25);
-  Button2->setEnabled(false);
+  // The controls as laid out (ControlTable), then what the table does not
+  // say: states, ranges, items, and the grid of matrix boxes between the list
+  // and its buttons.
+  const std::span<const TControlRow> Rows = ControlTable();
+  const auto GridAfter = std::find_if(Rows.begin(), Rows.end(), [](const TControlRow& Row) {
+    return std::holds_alternative<TTwoColumnListBox* TForm1::*>(Row.Member);
+  });
+  BuildControlRows({Rows.begin(), GridAfter + 1});
+  const TGridTexts Identity = IdentityGridTexts();
+  for (int I = 0; I < 16; ++I) {
+    const int Row = I / 4, Column = I % 4;
+    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal,
+                      Identity[I].c_str());
+    edH[I]->setObjectName(QString("edH%1").arg(I + 1));
+  }
+  BuildControlRows({GridAfter + 1, Rows.end()});
 
-  Panel4 = BlackPanel(this, 8, 56, 153, 65);
-  Label5 = WhiteLabel(Panel4, "Scale:", 8, 13, 30, 13);
-  edScale = new TKeyPressEdit(Panel4);
-  edScale->setGeometry(56, 8, 73, 21);
-  edScale->setText("100");
-  UpDown1 = new TUpDownControl(Panel4);
-  UpDown1->setGeometry(129, 8, 15, 21);
+  Button2->setEnabled(false);
   UpDown1->SetRange(0, 1000);
   UpDown1->SetIncrement(20);
   UpDown1->SetPosition(100);
   UpDown1->SetAssociate(edScale);
-  Label6 = WhiteLabel(Panel4, "View:", 8, 36, 26, 13);
-  cbView = new QComboBox(Panel4);
-  cbView->setGeometry(56, 32, 89, 21);
   cbView->setEditable(false);
   for (const char* Name : ViewLayoutNames) cbView->addItem(QString::fromLatin1(Name));
   cbView->setCurrentIndex(0);
-
-  Panel1 = BlackPanel(this, 8, 128, 153, 137);
-  Label3 = WhiteLabel(Panel1, "COLL SPHR", 8, 8, 60, 13);
-  chkHideSphere = new QCheckBox("Hide", Panel1);
-  chkHideSphere->setGeometry(96, 8, 49, 17);
   chkHideSphere->setChecked(true);
-  Label1 = WhiteLabel(Panel1, "Position:", 8, 24, 40, 13);
-  EditPosX = FlatEdit(Panel1, 8, 40, 41, 13, Teal, "0.000");
-  EditPosY = FlatEdit(Panel1, 56, 40, 41, 13, Teal, "0.000");
-  EditPosZ = FlatEdit(Panel1, 104, 40, 41, 13, Teal, "0.000");
-  Label2 = WhiteLabel(Panel1, "Diameter:", 8, 72, 45, 13);
-  EditDiameter = FlatEdit(Panel1, 8, 88, 41, 13, Teal, "0.000");
-  CheckBoxTree = new QCheckBox("tree present", Panel1);
-  CheckBoxTree->setGeometry(8, 112, 97, 17);
   CheckBoxTree->setEnabled(false);
   {
     // Display only, but readable: white on black like the panel.
@@ -166,24 +235,8 @@ void TForm1::BuildControls() {
     CheckBoxTree->setPalette(P);
   }
 
-  Panel3 = BlackPanel(this, 168, 8, 185, 225);
-  Label4 = WhiteLabel(Panel3, "Hardpoints:", 8, 8, 54, 13);
-  lbHards = new TTwoColumnListBox(Panel3);
-  lbHards->setGeometry(8, 24, 169, 81);
-  const TGridTexts Identity = IdentityGridTexts();
-  for (int I = 0; I < 16; ++I) {
-    const int Row = I / 4, Column = I % 4;
-    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal,
-                      Identity[I].c_str());
-    edH[I]->setObjectName(QString("edH%1").arg(I + 1));
-  }
-  Button3 = Button(Panel3, "u", 8, 112, 13, 17);
-  Button4 = Button(Panel3, "u", 8, 128, 13, 17);
-  Button5 = Button(Panel3, "u", 8, 144, 13, 17);
-  Button6 = Button(Panel3, "r", 8, 160, 13, 17);
-  Button7 = Button(Panel3, "Copy Script to Clipboard", 8, 192, 169, 25);
-
   Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
   Timer1->setInterval(200);
 
   OpenDialog1.Filter = "IFF Files (*.iff)|*.iff";
@@ -193,36 +246,6 @@ void TForm1::BuildControls() {
   OpenDialog1.FileMustExist = true;
   OpenDialog1.NoReadOnlyReturn = true;
   OpenDialog1.EnableSizing = true;
-
-  // Names for tests and accessibility.
-  Panel1->setObjectName("Panel1");
-  Panel2->setObjectName("Panel2");
-  Panel3->setObjectName("Panel3");
-  Panel4->setObjectName("Panel4");
-  Button1->setObjectName("Button1");
-  Button2->setObjectName("Button2");
-  Button3->setObjectName("Button3");
-  Button4->setObjectName("Button4");
-  Button5->setObjectName("Button5");
-  Button6->setObjectName("Button6");
-  Button7->setObjectName("Button7");
-  Label1->setObjectName("Label1");
-  Label2->setObjectName("Label2");
-  Label3->setObjectName("Label3");
-  Label4->setObjectName("Label4");
-  Label5->setObjectName("Label5");
-  Label6->setObjectName("Label6");
-  edScale->setObjectName("edScale");
-  UpDown1->setObjectName("UpDown1");
-  cbView->setObjectName("cbView");
-  chkHideSphere->setObjectName("chkHideSphere");
-  CheckBoxTree->setObjectName("CheckBoxTree");
-  EditPosX->setObjectName("EditPosX");
-  EditPosY->setObjectName("EditPosY");
-  EditPosZ->setObjectName("EditPosZ");
-  EditDiameter->setObjectName("EditDiameter");
-  lbHards->setObjectName("lbHards");
-  Timer1->setObjectName("Timer1");
 
   // Tab order: Panel1, Panel2, Panel3, Panel4, and inside each panel its own.
   QWidget* Order[] = {EditPosX, EditPosY, EditPosZ, EditDiameter, CheckBoxTree, chkHideSphere,
@@ -366,7 +389,7 @@ void TForm1::FormResize(int DeviceWidth, int DeviceHeight) {
 void TForm1::FormPaint() {
   ++FPaintCount;
   ActivateRenderContext(0);
-  PaintScene(SceneState());
+  PaintScene(SceneState(), {[this](GLUquadric* Quadric) { DrawSphere(Quadric); }, [this] { DrawModel(); }});
   SwapRenderBuffers(0);
 }
 
@@ -645,16 +668,9 @@ void TForm1::SavePictureClick() {
   Request.ShowSphere = !State.HideSphere;
   Request.Sphere = std::array<float, 4>{SphereCenter[0], SphereCenter[1], SphereCenter[2], SphereDiameter};
   // The picture is painted on a context of its own, which the system's GL
-  // dispatch lets a thread make current only while no window context is;
-  // the window's is made current again however the painting ends.
-  if (TContextBackend* Backend = SlotBackend(0); Backend && FContextLive) Backend->MakeCurrent(nullptr, nullptr);
-  try {
-    RenderModelPicture(Request, *Chosen);
-  } catch (...) {
-    if (FContextLive) ActivateRenderContext(0);
-    throw;
-  }
-  if (FContextLive) ActivateRenderContext(0);
+  // dispatch lets a thread make current only while no window context is.
+  TSlotContextReleased WindowContext(0, FContextLive);
+  RenderModelPicture(Request, *Chosen);
 }
 
 void TForm1::ExportClick() {
@@ -672,7 +688,7 @@ void TForm1::ExportClick() {
   // standard error; the file is written all the same.
   std::string Said = Warnings.str();
   while (!Said.empty() && Said.back() == '\n') Said.pop_back();
-  if (!Said.empty()) FServices.ShowMessage(this, Said);
+  if (!Said.empty()) FServices.ShowInformation(this, Said);
 }
 
 // ---- the hardpoints ----

@@ -11,13 +11,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
@@ -132,6 +135,8 @@ public:
   void FitSphereClick();
   void SavePictureClick();
   void ExportClick();
+  // What each view of FormPaint draws: the editor's sphere and model on the
+  // window's state.
   void DrawSphere(GLUquadric* Quadric);
   void DrawModel();
 
@@ -168,6 +173,24 @@ protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+  // One control of the form, as ControlTable lists them.
+  enum class TBoxColour { None, Teal };  // Teal: a borderless box of the sphere panel
+  using TControlMember =
+      std::variant<QFrame* TForm1::*, QLabel* TForm1::*, QPushButton* TForm1::*, TKeyPressEdit* TForm1::*,
+                   TUpDownControl* TForm1::*, QComboBox* TForm1::*, QCheckBox* TForm1::*,
+                   TTwoColumnListBox* TForm1::*>;
+  struct TControlRow {
+    TControlMember Member;
+    QFrame* TForm1::* Parent;  // nullptr: the form
+    const char* Name;
+    const char* Caption;
+    QRect Bounds;
+    TBoxColour Colour = TBoxColour::None;
+  };
+  static std::span<const TControlRow> ControlTable();
+  // Creates each row's control on its parent, at its place, with its
+  // caption and name, into its member.
+  void BuildControlRows(std::span<const TControlRow> Rows);
   void BuildControls();
   void ConnectHandlers();
   void AttachViewHandlers();

@@ -124,11 +124,22 @@ std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Capt
   return Ok ? Answer.toStdString() : DefaultText;
 }
 
-void TQtWindowServices::ShowMessage(QWidget* Parent, const std::string& Text) {
-  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), QString::fromStdString(Text),
-                  QMessageBox::Ok, Parent);
+namespace {
+
+void ShowBox(QMessageBox::Icon Icon, QWidget* Parent, const std::string& Text) {
+  QMessageBox Box(Icon, QApplication::applicationName(), QString::fromStdString(Text), QMessageBox::Ok, Parent);
   Box.setTextFormat(Qt::PlainText);
   Box.exec();
+}
+
+}  // namespace
+
+void TQtWindowServices::ShowMessage(QWidget* Parent, const std::string& Text) {
+  ShowBox(QMessageBox::Critical, Parent, Text);
+}
+
+void TQtWindowServices::ShowInformation(QWidget* Parent, const std::string& Text) {
+  ShowBox(QMessageBox::Information, Parent, Text);
 }
 
 void TQtWindowServices::SetClipboardText(const std::string& Text) {
@@ -168,6 +179,8 @@ std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Capti
 }
 
 void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { Messages.push_back(Text); }
+
+void TScriptedWindowServices::ShowInformation(QWidget*, const std::string& Text) { Information.push_back(Text); }
 
 void TScriptedWindowServices::SetClipboardText(const std::string& Text) { Clipboard = Text; }
 

@@ -42,8 +42,11 @@ public:
   // The edited text on OK, DefaultText on Cancel.
   virtual std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                const std::string& DefaultText) = 0;
-  // A modal box showing Text exactly.
+  // A modal box showing Text exactly: what failed, with the critical icon.
   virtual void ShowMessage(QWidget* Parent, const std::string& Text) = 0;
+  // The same for a note on what was done (what an export left out), with
+  // the information icon.
+  virtual void ShowInformation(QWidget* Parent, const std::string& Text) = 0;
   // Replaces the clipboard's content with Text as plain text; each byte of
   // Text is one character.
   virtual void SetClipboardText(const std::string& Text) = 0;
@@ -63,6 +66,7 @@ public:
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
+  void ShowInformation(QWidget* Parent, const std::string& Text) override;
   void SetClipboardText(const std::string& Text) override;
   bool FileExists(const std::string& FileName) override;
   std::string ParamStr1() override;
@@ -89,6 +93,7 @@ public:
   std::vector<TSaveDialogOptions> SaveQuestions;
   std::vector<TInputQuestion> InputQuestions;
   std::vector<std::string> Messages;
+  std::vector<std::string> Information;
   std::optional<std::string> Clipboard;
 
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
@@ -96,6 +101,7 @@ public:
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
+  void ShowInformation(QWidget* Parent, const std::string& Text) override;
   void SetClipboardText(const std::string& Text) override;
   bool FileExists(const std::string& FileName) override;
   std::string ParamStr1() override { return CommandLineArgument; }

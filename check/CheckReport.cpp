@@ -2,8 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-
 #include "runtime/Latin1Text.h"
 
 namespace {
@@ -15,35 +13,19 @@ nlohmann::ordered_json OrNull(const std::optional<T>& Value) {
 
 }  // namespace
 
-namespace {
-
 // Tags and names come from the file, paths from the folder: a control byte
 // among them is shown escaped, so each finding stays on its line.
-void AppendEscaped(std::string& Line, const std::string& Text) {
-  for (const char C : Text) {
-    const auto Byte = static_cast<unsigned char>(C);
-    if (Byte < 0x20 || Byte == 0x7F) {
-      char Escape[8];
-      std::snprintf(Escape, sizeof Escape, "\\x%02X", Byte);
-      Line += Escape;
-    } else {
-      Line += C;
-    }
-  }
-}
-
-}  // namespace
 
 std::string FindingLine(const TFinding& Finding) {
   std::string Line = std::string(SeverityName(Finding.Code->Severity)) + " " + Finding.Code->Code;
   if (Finding.Lod) {
     Line += " lod ";
-    AppendEscaped(Line, *Finding.Lod);
+    Line += EscapeControlBytes(*Finding.Lod);
   }
   if (Finding.Record) Line += " record " + std::to_string(*Finding.Record);
   if (Finding.Offset) Line += " offset " + std::to_string(*Finding.Offset);
   Line += ": ";
-  AppendEscaped(Line, Finding.Message);
+  Line += EscapeControlBytes(Finding.Message);
   return Line;
 }
 
@@ -77,7 +59,7 @@ void TCheckReport::AddFile(const std::string& Path, const std::vector<TFinding>&
     FOut << (FFiles ? ",\n  " : "\n  ") << File.dump();
   } else if (!Findings.empty()) {
     std::string Line;
-    AppendEscaped(Line, Path);  // a file's name may hold a line break or an escape sequence
+    Line += EscapeControlBytes(Path);  // a file's name may hold a line break or an escape sequence
     FOut << Line << "\n";
     for (const TFinding& F : Findings) FOut << "  " << FindingLine(F) << "\n";
   }

@@ -1,7 +1,11 @@
 #pragma once
 // Each subcommand of quelbir-cli lives in its own file and registers itself
 // on the application here. A subcommand's callback raises Exception on
-// failure; main prints the message alone and exits 1.
+// failure; main prints the message alone and exits 1. Two other ways out:
+// CLI11's usage errors exit 2 (script raises one itself when neither FILE
+// nor --from-gltf is given), and a command that has written its own outcome
+// raises CLI::RuntimeError carrying the exit status (check: 1 when a file
+// has an error).
 #include <CLI/CLI.hpp>
 
 #include <functional>

@@ -9,6 +9,7 @@
 #include "editor/EditorModel.h"
 #include "editor/Scene.h"
 #include "gl/HeadlessContext.h"
+#include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
@@ -112,11 +113,7 @@ void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& Pn
   CheckNotModelFile(PngFile, Request.ModelFile);
   RequireRegularFile(PngFile);
   const TFramePixels Frame = RenderModelThumbnail(Request);
-  std::vector<uint8_t> Rgb;
-  Rgb.reserve(Frame.Rgba.size() / 4 * 3);
-  for (size_t I = 0; I + 3 < Frame.Rgba.size(); I += 4)
-    Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
-  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, Rgb);
+  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, RgbaToRgb(Frame.Rgba));
   // Into the named file itself: a thumbnail service creates it, runs this
   // command and reads the picture through the descriptor it opened before,
   // so a new file renamed over the name would never reach it.

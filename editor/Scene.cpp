@@ -34,12 +34,12 @@ constexpr TLayoutView TopView = {0, 0, 90, 1, 0, 0, false};
 constexpr TLayoutView SideView = {0, 0, 90, 0, 1, 0, false};
 constexpr TLayoutView BackView = {0, 0, 0, 0, 0, 0, false};
 
-void DrawView(const TSceneState& State, GLUquadric* Quadric, const TLayoutView& View) {
+void DrawView(const TViewDrawing& Drawing, GLUquadric* Quadric, const TLayoutView& View) {
   glPushMatrix();
   if (View.Translate) glTranslatef(View.X, View.Y, 0);
   if (View.Angle != 0) glRotatef(View.Angle, View.AxisX, View.AxisY, View.AxisZ);
-  DrawSphere(State, Quadric);
-  DrawModel(State);
+  Drawing.Sphere(Quadric);
+  Drawing.Model();
   glPopMatrix();
 }
 
@@ -79,7 +79,7 @@ void SetupProjection(int Width, int Height) {
   glLoadIdentity();
 }
 
-void PaintScene(const TSceneState& State) {
+void PaintScene(const TSceneState& State, const TViewDrawing& Drawing) {
   GLUquadric* Quadric = gluNewQuadric();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -88,13 +88,18 @@ void PaintScene(const TSceneState& State) {
     // The quadric is deleted however the views end: a load the drawing
     // triggers may raise.
     try {
-      for (const TLayoutView& View : LayoutViews(State.Layout)) DrawView(State, Quadric, View);
+      for (const TLayoutView& View : LayoutViews(State.Layout)) DrawView(Drawing, Quadric, View);
     } catch (...) {
       gluDeleteQuadric(Quadric);
       throw;
     }
   }
   gluDeleteQuadric(Quadric);
+}
+
+void PaintScene(const TSceneState& State) {
+  PaintScene(State, {[&State](GLUquadric* Quadric) { DrawSphere(State, Quadric); },
+                     [&State] { DrawModel(State); }});
 }
 
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {

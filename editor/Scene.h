@@ -4,6 +4,7 @@
 // the headless picture (ScenePicture.h) call the same code. Every call needs
 // a current OpenGL context; making it current and swapping the buffers is the
 // caller's part.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,19 @@ void SetupFixedGLState();
 // and the fixed -1..1 orthographic volume is stretched over it.
 void SetupProjection(int Width, int Height);
 
+// What each view draws once its place and quarter turn are set: the sphere,
+// then the model. The window hands its TForm1::DrawSphere and DrawModel.
+struct TViewDrawing {
+  std::function<void(GLUquadric* Quadric)> Sphere;
+  std::function<void()> Model;
+};
+
 // FormPaint, less making the context current and the swap: a new quadric,
 // the model-view matrix reset, the buffers cleared, each view of the layout
-// (sphere first, then the model), the quadric deleted.
+// drawn by Drawing (sphere first, then the model), the quadric deleted.
+// Without a model only the background is cleared.
+void PaintScene(const TSceneState& State, const TViewDrawing& Drawing);
+// The same with the state's own sphere and model (DrawSphere, DrawModel).
 void PaintScene(const TSceneState& State);
 
 // One view's sphere and axis cross, drawn through the same view angles and

@@ -9,6 +9,7 @@
 #include "editor/Scene.h"
 #include "editor/SphereFile.h"
 #include "gl/HeadlessContext.h"
+#include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
@@ -30,14 +31,8 @@ TFramePixels GrabFrame(int Width, int Height) {
   TFramePixels Frame;
   Frame.Width = Width;
   Frame.Height = Height;
-  const size_t Row = size_t(Width) * 4;
-  std::vector<uint8_t> BottomUp(Row * size_t(Height));
   glFinish();
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, BottomUp.data());
-  Frame.Rgba.resize(BottomUp.size());
-  for (int Y = 0; Y < Height; ++Y)
-    std::copy_n(BottomUp.data() + size_t(Height - 1 - Y) * Row, Row, Frame.Rgba.data() + size_t(Y) * Row);
+  Frame.Rgba = ReadFramePixels(Width, Height);
   return Frame;
 }
 
@@ -88,11 +83,7 @@ void RenderModelPicture(const TPictureRequest& Request, const std::string& PngFi
   TFramePixels Frame = RenderModelFrame(Request);
   // The window shows no transparency: the cleared background has alpha 0,
   // and must come out black, not see-through.
-  std::vector<uint8_t> Rgb;
-  Rgb.reserve(Frame.Rgba.size() / 4 * 3);
-  for (size_t I = 0; I + 3 < Frame.Rgba.size(); I += 4)
-    Rgb.insert(Rgb.end(), Frame.Rgba.begin() + long(I), Frame.Rgba.begin() + long(I) + 3);
-  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, Rgb);
+  const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, RgbaToRgb(Frame.Rgba));
   Files.Write(PngFile, Png.data(), Png.size());
   Files.Commit();
 }

@@ -114,7 +114,8 @@ namespace {
 
 // Loads one level of FileName and appends its face vertices: from the file
 // when Reader is null (the first load, which names the levels), else the
-// level alone through Reader.
+// level alone through Reader. An every-level fit loads level 0 first, and
+// learns from it how many levels there are.
 void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TIffReader* Reader, TModelLevels& Levels,
                  std::vector<TPoint3>& Points) {
   TZorvObject Model(TDisplayListPolicy::None);

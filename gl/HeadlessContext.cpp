@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "gl/PixelReadback.h"
+
 namespace {
 
 // What a headless device context is: the picture's size, the chosen EGL
@@ -136,20 +138,6 @@ std::string MakeFramebuffer(int Width, int Height) {
 }
 
 }  // namespace
-
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELBIR_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELBIR_LEAK_CHECKED 1
-#endif
-#endif
-#ifdef QUELBIR_LEAK_CHECKED
-// Mesa's software renderer keeps buffers of its feedback mode after every
-// context is gone; they are the driver's, and the leak checker of a
-// sanitized build would otherwise fail every program that draws headless.
-extern "C" const char* __lsan_default_suppressions() { return "leak:swrast_dri.so\n"; }
-#endif
 
 THeadlessBackend& THeadlessBackend::Instance() {
   static THeadlessBackend Backend;
@@ -345,20 +333,5 @@ THeadlessGL::~THeadlessGL() { DestroyRenderContext(&FWindow, FSlot); }
 
 std::vector<uint8_t> THeadlessGL::ReadPixels() {
   Activate();
-  const size_t RowBytes = static_cast<size_t>(FWindow.Width) * 4;
-  std::vector<uint8_t> Bottom(RowBytes * static_cast<size_t>(FWindow.Height));
-  // Whatever packing the drawing left set, the rows come tightly packed, and
-  // the drawing's settings are put back afterwards.
-  const GLenum Packing[] = {GL_PACK_ALIGNMENT, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS};
-  GLint Saved[4] = {};
-  for (int I = 0; I < 4; ++I) glGetIntegerv(Packing[I], &Saved[I]);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  for (int I = 1; I < 4; ++I) glPixelStorei(Packing[I], 0);
-  glReadPixels(0, 0, FWindow.Width, FWindow.Height, GL_RGBA, GL_UNSIGNED_BYTE, Bottom.data());
-  for (int I = 0; I < 4; ++I) glPixelStorei(Packing[I], Saved[I]);
-  std::vector<uint8_t> Top(Bottom.size());
-  for (int Row = 0; Row < FWindow.Height; ++Row)
-    std::copy_n(Bottom.begin() + static_cast<std::ptrdiff_t>(RowBytes * static_cast<size_t>(Row)), RowBytes,
-                Top.begin() + static_cast<std::ptrdiff_t>(RowBytes * static_cast<size_t>(FWindow.Height - 1 - Row)));
-  return Top;
+  return ReadFramePixels(FWindow.Width, FWindow.Height);
 }

@@ -99,6 +99,15 @@ void SwapRenderBuffers(int Slot) {
   if (TContextBackend* Backend = SlotBackends[CheckedSlot(Slot)]) Backend->SwapBuffers(DeviceContexts[Slot]);
 }
 
+TSlotContextReleased::TSlotContextReleased(int Slot, bool Live) : FSlot(Slot), FLive(Live) {
+  if (!FLive) return;
+  if (TContextBackend* Backend = SlotBackend(FSlot)) Backend->MakeCurrent(nullptr, nullptr);
+}
+
+TSlotContextReleased::~TSlotContextReleased() {
+  if (FLive) ActivateRenderContext(FSlot);
+}
+
 void DestroyRenderContext(TWindowHandle Window, int Slot) {
   TContextBackend* Backend = SlotBackends[CheckedSlot(Slot)];
   if (!Backend) return;

@@ -154,6 +154,22 @@ void SwapRenderBuffers(int Slot);
 // DeviceContexts[Slot] back to the window. The table entries keep their values.
 void DestroyRenderContext(TWindowHandle Window, int Slot);
 
+// For as long as it lives, no context of Slot is current on this thread, so
+// that another context (a picture's, on another back end) can be made current
+// here; the slot's context is made current again however the scope ends.
+// With Live false (a slot whose window has gone) it does nothing.
+class TSlotContextReleased {
+public:
+  TSlotContextReleased(int Slot, bool Live);
+  ~TSlotContextReleased();
+  TSlotContextReleased(const TSlotContextReleased&) = delete;
+  TSlotContextReleased& operator=(const TSlotContextReleased&) = delete;
+
+private:
+  int FSlot;
+  bool FLive;
+};
+
 // True when |A - B| < 0.000001, computed in extended precision.
 bool FloatsEqual(float A, float B);
 

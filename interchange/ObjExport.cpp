@@ -1,11 +1,11 @@
 #include "interchange/ObjExport.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 
-#include "runtime/OutputFiles.h"
+#include "runtime/Latin1Text.h"
 #include "runtime/NumberFormat.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -15,32 +15,18 @@ std::string Numbers(std::initializer_list<float> Values) {
   return Text;
 }
 
-// A name on a comment line: a line break or other control byte in it would
-// end the comment and start a statement, so those are written as \xNN.
-std::string CommentText(const std::string& Name) {
-  std::string Text;
-  for (unsigned char C : Name) {
-    if (C < 0x20 || C == 0x7F) {
-      char Escape[8];
-      std::snprintf(Escape, sizeof Escape, "\\x%02X", C);
-      Text += Escape;
-    } else {
-      Text += char(C);
-    }
-  }
-  return Text;
-}
-
 }  // namespace
 
 void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
               const std::string& OutFile, const std::string& ModelFile) {
   const std::filesystem::path Out(OutFile);
   const std::string MtlName = Out.stem().string() + ".mtl";
-  std::string Obj = "# " + CommentText(Model.Name) + ", exported by QUELBIR Editor\n";
+  // A name on a comment line: a line break or other control byte in it would
+  // end the comment and start a statement, so those are written escaped.
+  std::string Obj = "# " + EscapeControlBytes(Model.Name) + ", exported by QUELBIR Editor\n";
   Obj += "mtllib " + MtlName + "\n";
   for (const TExportedHardpoint& Entry : Model.Hardpoints) {
-    Obj += "# hardpoint " + std::to_string(Entry.Index) + " \"" + CommentText(Entry.Hardpoint.Name) + "\" matrix";
+    Obj += "# hardpoint " + std::to_string(Entry.Index) + " \"" + EscapeControlBytes(Entry.Hardpoint.Name) + "\" matrix";
     for (float E : Entry.Hardpoint.Matrix) Obj += Numbers({E});
     Obj += "\n";
   }
@@ -77,7 +63,7 @@ void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage
     NormalBase += Level.Normals.size();
   }
 
-  std::string Mtl = "# materials of " + CommentText(Model.Name) + "\n";
+  std::string Mtl = "# materials of " + EscapeControlBytes(Model.Name) + "\n";
   for (int32_t Texture : Textures) {
     Mtl += "newmtl " + TextureName(Texture) + "\nKd 1 1 1\n";
     if (Images.count(Texture)) Mtl += "map_Kd " + TextureName(Texture) + ".png\n";

@@ -1,6 +1,8 @@
 #pragma once
-// The file layer: the only place the system touches files (with
+// The file layer: where the system reads and writes files' bytes (with
 // runtime/OutputFiles.h, which writes the program's outputs through it).
+// Names, not bytes, go around it: the check lists folders and asks a file's
+// size through the standard library.
 // File names are used unchanged; relative names resolve against the current
 // directory.
 #include <cstdint>

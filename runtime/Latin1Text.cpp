@@ -1,6 +1,7 @@
 #include "runtime/Latin1Text.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -60,4 +61,20 @@ bool Utf8ToLatin1(const std::string& Text, std::string& Result) {
   }
   Result = Out;
   return true;
+}
+
+std::string EscapeControlBytes(const std::string& Text) {
+  std::string Result;
+  Result.reserve(Text.size());
+  for (const char C : Text) {
+    const auto Byte = static_cast<unsigned char>(C);
+    if (Byte < 0x20 || Byte == 0x7F) {
+      char Escape[8];
+      std::snprintf(Escape, sizeof Escape, "\\x%02X", Byte);
+      Result += Escape;
+    } else {
+      Result += C;
+    }
+  }
+  return Result;
 }

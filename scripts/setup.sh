@@ -32,7 +32,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 build=${1:-"$here/build"}
 shift || true
+# A new folder is configured from scratch; an existing one again when CMake
+# arguments are given, so that they take effect there too.
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+elif [ $# -gt 0 ]; then
+  cmake -S "$here" -B "$build" "$@"
 fi
 cmake --build "$build"
