@@ -55,8 +55,9 @@ if [ "$with_window" = 1 ]; then
   # Without any display: both answer and end, no window is tried.
   check "quelbir --version" test "$(env -u DISPLAY -u WAYLAND_DISPLAY quelbir --version)" = "quelbir $version"
   check "quelbir --help" grep -q '^Usage: quelbir \[FILE\]' <(env -u DISPLAY -u WAYLAND_DISPLAY quelbir --help)
-  # An unknown option is a usage error, before any window.
-  QT_QPA_PLATFORM=offscreen quelbir --bogus >"$dir/out" 2>"$dir/err"
+  # An unknown option is a usage error, before any window. Without a display
+  # the offscreen platform loads no X11 or OpenGL libraries.
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen quelbir --bogus >"$dir/out" 2>"$dir/err"
   check "quelbir --bogus exits 2" test $? -eq 2
   check "quelbir --bogus names it on standard error" grep -q -- '--bogus' "$dir/err"
   # On a display: the window shows the program's icon at the usual sizes and
