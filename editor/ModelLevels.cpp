@@ -2,12 +2,6 @@
 
 #include <filesystem>
 
-int TModelLevels::LoadedIndex() const {
-  for (size_t I = 0; I < Tags.size(); ++I)
-    if (Tags[I] == Loaded) return int(I);
-  return -1;
-}
-
 T3DObject::TLogEvent RecordModelLevels(TModelLevels& Levels) {
   return [&Levels](T3DObject&, const std::string& Msg) {
     if (Msg.empty()) {

@@ -6,15 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "model/ModelLayout.h"
 #include "model/T3DObject.h"
 
-struct TModelLevels {
-  std::vector<std::string> Tags;  // "0000", "0001", ...; empty for a single-mesh file
-  std::string Loaded;             // the tag of the level read; empty for a single-mesh file
-  // Level-of-detail numbers count the container's forms, so the level shown
-  // is the index of its tag (-1 when none is).
-  int LoadedIndex() const;
-};
 
 // A log handler that fills Levels afresh at every load of the model it is
 // attached to (T3DObject::OnLog). Levels must outlive the model's loads.

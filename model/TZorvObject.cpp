@@ -72,9 +72,9 @@ int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Bl
 }
 
 template <class T>
-void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, const char (&Tag)[5],
+void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, const TMeshChunkKind& Kind,
                    const char* Prefix, TRecordBlock<T>& Block, int32_t& Count) {
-  Reader.OpenChunk(TIffTag(Tag));
+  Reader.OpenChunk(TIffTag::FromBytes(Kind.Tag));
   const int32_t Records = Reader.CurrentSize() / int32_t(sizeof(T));
   Object.Log(Prefix + std::to_string(Records));
   Count = ReadChunkBlock(Reader, FileSize, Block, std::max(Records, 0));
@@ -82,8 +82,6 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 }
 
 }  // namespace
-
-int32_t DistinctLevelCount(int32_t Count) { return std::min(Count, 10000); }
 
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
 
@@ -96,6 +94,7 @@ void TZorvObject::LoadFromFile(const std::string& FileName) {
   // The hardpoints of an earlier load never outlive a load that fails before
   // reaching its own.
   ClearHardpoints();
+  FLevels = TModelLevels();
   Log("");
   TIffReader Reader(FileName, OpenReadOnly);
   ReadLevel(Reader, /*NameLevels=*/true);
@@ -105,6 +104,7 @@ void TZorvObject::LoadFromFile(const std::string& FileName) {
 void TZorvObject::LoadLevel(TIffReader& Reader) {
   T3DObject::LoadFromFile(Reader.FileName());
   ClearHardpoints();
+  FLevels = TModelLevels();
   Log("");
   // Back at the top form however the load ends, for the next level.
   struct TBackToTop {
@@ -126,7 +126,10 @@ void TZorvObject::ReadLevel(TIffReader& Reader, bool NameLevels) {
   } else {
     Reader.OpenForm(TIffTag("MESH"));
     if (NameLevels)
-      for (int32_t I = 0; I < Reader.FormCount(); ++I) Log("LOD: " + Reader.GetForm(I)->Tag.ToText());
+      for (int32_t I = 0; I < Reader.FormCount(); ++I) {
+        FLevels.Tags.push_back(Reader.GetForm(I)->Tag.ToText());
+        Log("LOD: " + FLevels.Tags.back());
+      }
     const std::string Level = ChooseLOD(Reader);
     Reader.OpenForm(TIffTag::FromBytes(Level.data()));
     Reader.OpenForm(TIffTag("MESH"));
@@ -137,24 +140,17 @@ void TZorvObject::ReadLevel(TIffReader& Reader, bool NameLevels) {
 }
 
 std::string TZorvObject::ChooseLOD(TIffReader& Reader) {
-  const int32_t N = Reader.FormCount();
-  int32_t Index = FLOD;
-  if (FLOD > N - 1) Index = N - 1;
-  if (FLOD < 0) Index = 0;
-  // At least four digits, the sign in front of them: an empty container
-  // gives -1, written "-0001", whose first four characters name no level.
-  char Text[16];
-  std::snprintf(Text, sizeof Text, Index < 0 ? "-%04d" : "%04d", Index < 0 ? -Index : Index);
-  const std::string Tag(Text, 4);
-  Log("load LOD: " + Tag);
-  return Tag;
+  FLevels.Loaded = LevelTag(FLOD, Reader.FormCount());
+  Log("load LOD: " + FLevels.Loaded);
+  return FLevels.Loaded;
 }
 
 void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
-  ReadMeshChunk(*this, Reader, FileSize, "VERT", "verts: ", FMesh.Vertices, FMesh.VertexCount);
-  ReadMeshChunk(*this, Reader, FileSize, "VTNM", "norms: ", FMesh.Normals, FMesh.NormalCount);
-  ReadMeshChunk(*this, Reader, FileSize, "FVRT", "fvrts: ", FMesh.FaceVertices, FMesh.FaceVertexCount);
-  ReadMeshChunk(*this, Reader, FileSize, "FACE", "faces: ", FMesh.Faces, FMesh.FaceCount);
+  const auto& Kinds = MeshChunkKinds();
+  ReadMeshChunk(*this, Reader, FileSize, Kinds[0], "verts: ", FMesh.Vertices, FMesh.VertexCount);
+  ReadMeshChunk(*this, Reader, FileSize, Kinds[1], "norms: ", FMesh.Normals, FMesh.NormalCount);
+  ReadMeshChunk(*this, Reader, FileSize, Kinds[2], "fvrts: ", FMesh.FaceVertices, FMesh.FaceVertexCount);
+  ReadMeshChunk(*this, Reader, FileSize, Kinds[3], "faces: ", FMesh.Faces, FMesh.FaceCount);
   // Every user of the mesh walks the faces' corners, so their number bounds
   // what the file costs; faces beyond the room their chunks hold are dropped
   // with the refusal, so not even a caller that goes on after it walks them.
@@ -169,7 +165,8 @@ void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
 
 void TZorvObject::ReadHardpoints(TIffReader& Reader) {
   ClearHardpoints();
-  if (Reader.FormCount() <= 1 || !(Reader.GetForm(1)->Tag == TIffTag("HARD"))) return;
+  // Opening by tag opens the first FORM "HARD", the one HardpointForm names.
+  if (!HardpointForm(*Reader.CurrentForm())) return;
   Reader.OpenForm(TIffTag("HARD"));
   const int32_t N = Reader.ChunkCount();
   FHardpoints.resize(size_t(N));

@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "model/ModelLayout.h"
 #include "model/T3DObject.h"
 #include "model/THardpoint.h"
 
 class TIffReader;
 
 QUELBIR_EXCEPTION(EZorvObject);
-
-// How many different levels the level numbers reach in a container of Count
-// level forms: a number past 9999 is written with five digits or more, and
-// its first four, the tag loaded, name a level a smaller number reaches.
-int32_t DistinctLevelCount(int32_t Count);
 
 class TZorvObject : public T3DObject {
 public:
@@ -54,6 +50,9 @@ public:
   // is known, reads it again.
   void SetLOD(int32_t Value);
   int32_t LOD() const { return FLOD; }
+  // The levels the last load named and the one it read (ModelLayout), kept
+  // as far as that load got, a failed one included.
+  const TModelLevels& Levels() const { return FLevels; }
 
   // Measure whatever mesh is in memory, without loading (MeasureMeshBounds).
   void GetBounds(TVector& Min, TVector& Max) const;
@@ -75,8 +74,8 @@ public:
   bool OpenReadOnly = false;
 
 private:
-  // The level tag for LOD inside the level container, clamped to the levels
-  // present; logs "load LOD: " + the tag.
+  // The level tag for LOD inside the open level container (LevelTag);
+  // records it and logs "load LOD: " + the tag.
   std::string ChooseLOD(TIffReader& Reader);
   // The chosen level's mesh, from the top form; logs the levels' tags when
   // NameLevels.
@@ -87,5 +86,6 @@ private:
   void DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length);
 
   int32_t FLOD = 0;
+  TModelLevels FLevels;
   std::vector<std::unique_ptr<THardpoint>> FHardpoints;  // empty entries possible
 };

@@ -37,6 +37,8 @@ TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Log.Messages, (TMessages{"", "LOD: 0000", "LOD: 0001", "LOD: 0002", "load LOD: 0001",
                                        "verts: 2", "norms: 2", "fvrts: 2", "faces: 2"}));
+  EXPECT_EQ(L.Model.Levels().Tags, (std::vector<std::string>{"0000", "0001", "0002"}));
+  EXPECT_EQ(L.Model.Levels().Loaded, "0001");
   EXPECT_TRUE(L.Model.Mesh().Loaded);
   EXPECT_EQ(L.Model.Mesh().Vertices[1].X, 1.0f);
   EXPECT_EQ(L.Model.FileName(), File);
@@ -59,6 +61,8 @@ TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) 
   L.Model.SetLOD(2);
   L.Model.LoadLevel(Reader);
   EXPECT_EQ(L.Log.Messages, (TMessages{"", "load LOD: 0002", "verts: 1", "norms: 1", "fvrts: 1", "faces: 1"}));
+  EXPECT_TRUE(L.Model.Levels().Tags.empty());
+  EXPECT_EQ(L.Model.Levels().Loaded, "0002");
   EXPECT_EQ(L.Model.FileName(), File);
   // A level that fails leaves the reader at the top for the next one.
   TLoaded Failing;
@@ -153,6 +157,11 @@ TEST_P(ModelLevelClamp, LoadsTheNearestLevelPresent) {
 INSTANTIATE_TEST_SUITE_P(Cases, ModelLevelClamp,
                          testing::Values(TClampCase{1, 1, "0000"}, TClampCase{-3, 3, "0000"},
                                          TClampCase{5, 3, "0002"}, TClampCase{2, 3, "0002"}));
+
+TEST(ModelLoading, TheLevelTagIsTheClampedNumberCutToFourCharacters) {
+  const TClampCase Cases[] = {{0, 0, "-000"}, {7, 0, "-000"}, {12345, 20000, "1234"}, {-3, 3, "0000"}, {5, 3, "0002"}};
+  for (const TClampCase& Case : Cases) EXPECT_EQ(LevelTag(Case.LOD, Case.Levels), Case.Loaded) << Case.LOD;
+}
 
 TEST(ModelLoading, LevelsAreFoundByNameWhileTheClampCountsSubForms) {
   // Levels "0000" and "0002": LOD 1 asks for "0001", which does not exist.
