@@ -457,7 +457,6 @@ void TForm1::LoadMesh(const std::string& FileName) {
   // takes no list name: loading needs no OpenGL, even before the window's
   // context exists.
   Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  Model->OnLog = RecordModelLevels(ModelLevels);
   SetUpEditorModel(*Model, FileName, ModelLOD);
   FCaption = EditorCaption(FileName);
   setWindowTitle(Text(FCaption));
@@ -539,14 +538,15 @@ QMenu* TForm1::DrawingMenu() {
   Menu->addSeparator();
   QMenu* Levels = Menu->addMenu("Level of Detail");
   Levels->setObjectName("LevelMenu");
-  const int Shown = ModelLevels.LoadedIndex();
-  for (int I = 0; I < int(ModelLevels.Tags.size()); ++I) {
-    AddMenuItem(Levels, ModelLevels.Tags[size_t(I)].c_str(), true, [this, I] { LevelOfDetailClick(I); });
+  const TModelLevels& Found = ModelLevels();
+  const int Shown = Found.LoadedIndex();
+  for (int I = 0; I < int(Found.Tags.size()); ++I) {
+    AddMenuItem(Levels, Found.Tags[size_t(I)].c_str(), true, [this, I] { LevelOfDetailClick(I); });
     Levels->actions().back()->setCheckable(true);
     Levels->actions().back()->setChecked(I == Shown);
   }
   // A single-mesh file names no levels.
-  Levels->setEnabled(Loaded && !ModelLevels.Tags.empty());
+  Levels->setEnabled(Loaded && !Found.Tags.empty());
   // The fit is the shown model's: offered only while the sphere shown is
   // that file's too, so that Save never writes it into another file.
   AddMenuItem(Menu, "Fit Sphere to Model", Loaded && SphereFileName == ModelFileName, [this] { FitSphereClick(); });
@@ -565,9 +565,7 @@ void TForm1::LevelOfDetailClick(int Level) {
   // Only the mesh is the level's: the sphere, the hardpoints, the selection
   // and the history are the file's and stay as they are. A level that fails
   // to load changes nothing; its message is the loader's.
-  TModelLevels Levels;
   auto Switched = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  Switched->OnLog = RecordModelLevels(Levels);
   SetUpEditorModel(*Switched, ModelFileName, Level);
   for (int32_t I = 0; I < std::min(Model->HardpointCount(), Switched->HardpointCount()); ++I) {
     const THardpoint* Kept = Model->GetHardpoint(I);
@@ -575,12 +573,15 @@ void TForm1::LevelOfDetailClick(int Level) {
     if (Kept && Into) Into->Matrix = Kept->Matrix;
   }
   Switched->SelectedHardpoint = Model->SelectedHardpoint;
-  ModelLevels = std::move(Levels);
-  Switched->OnLog = RecordModelLevels(ModelLevels);
   FMovingHardpoint = false;
   Model = std::move(Switched);
   ModelLOD = Level;
   FPaintFailureShown = false;
+}
+
+const TModelLevels& TForm1::ModelLevels() const {
+  static const TModelLevels None;
+  return Model ? Model->Levels() : None;
 }
 
 void TForm1::UndoClick() { RestoreHistory(false); }

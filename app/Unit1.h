@@ -30,9 +30,10 @@
 #include "app/WindowServices.h"
 #include "editor/EditHistory.h"
 #include "editor/HardpointEdits.h"
-#include "editor/ModelLevels.h"
+#include "editor/SameModelFile.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
+#include "model/ModelLayout.h"
 
 class QMenu;
 class TQtGLView;
@@ -96,8 +97,9 @@ public:
   // The level of detail LoadMesh reads: 1 for every newly chosen file; a
   // level picked in the drawing's menu stays for reloads of the same file.
   int ModelLOD = 1;
-  // The levels the last load found, and the one it read.
-  TModelLevels ModelLevels;
+  // The levels the shown model's load found, and the one it read; none
+  // before a model is loaded.
+  const TModelLevels& ModelLevels() const;
   // The user's changes to the sphere and the hardpoints since the last load.
   TEditHistory History;
 

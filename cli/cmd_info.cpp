@@ -6,14 +6,18 @@
 // never drawn.
 //
 // Numbers are the stored 32-bit floats in their shortest text that reads
-// back to the same float; in JSON a value that is not finite (which no JSON
-// number can hold) is written as null.
+// back to the same float (the project's one number text, which the JSON
+// library's own float text is not: it writes 0 as 0.0); in JSON a value
+// that is not finite (which no JSON number can hold) is written as null.
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
 #include "editor/EditorModel.h"
@@ -25,31 +29,11 @@
 
 namespace {
 
-struct TModelSummary {
-  bool LodFile = false;
-  std::vector<std::string> Lods;
-  std::string Lod;
-};
-
-// A JSON string: valid UTF-8 passes through; any other byte is read as the
-// 8-bit character of the same code (U+0080 to U+00FF), as hardpoint names
-// are 8-bit text.
+// A JSON string, escaped by the JSON library: valid UTF-8 passes through;
+// any other byte is read as the 8-bit character of the same code (U+0080 to
+// U+00FF), as hardpoint names are 8-bit text.
 std::string JsonString(const std::string& Text) {
-  std::string Out = "\"";
-  for (const char Byte : Latin1ToUtf8(Text)) {
-    const auto C = static_cast<unsigned char>(Byte);
-    if (C == '"' || C == '\\') {
-      Out += '\\';
-      Out += Byte;
-    } else if (C < 0x20 || C == 0x7F) {
-      char Escape[8];
-      std::snprintf(Escape, sizeof Escape, "\\u%04x", C);
-      Out += Escape;
-    } else {
-      Out += Byte;
-    }
-  }
-  return Out + "\"";
+  return nlohmann::json(Latin1ToUtf8(Text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string JsonNumber(float Value) {
@@ -65,18 +49,29 @@ std::string TextVector(const TVector& V) {
   return FloatToRoundTrip(V.X) + " " + FloatToRoundTrip(V.Y) + " " + FloatToRoundTrip(V.Z);
 }
 
-std::string JsonSummary(const std::string& File, const TZorvObject& Model, const TModelSummary& Summary) {
-  const TMeshData& Mesh = Model.Mesh();
+// The loader names the levels it finds and the one it loads; a single-mesh
+// file names none.
+bool IsLevelOfDetailFile(const TModelLevels& Levels) { return !Levels.Loaded.empty(); }
+
+std::pair<TVector, TVector> Bounds(const TZorvObject& Model) {
   TVector Min, Max;
   Model.GetBounds(Min, Max);
+  return {Min, Max};
+}
+
+std::string JsonSummary(const std::string& File, const TZorvObject& Model) {
+  const TMeshData& Mesh = Model.Mesh();
+  const TModelLevels& Levels = Model.Levels();
+  const bool LodFile = IsLevelOfDetailFile(Levels);
+  const auto [Min, Max] = Bounds(Model);
   std::ostringstream Out;
   Out << "{\n";
   Out << "  \"file\": " << JsonString(File) << ",\n";
-  Out << "  \"shape\": " << (Summary.LodFile ? "\"lod\"" : "\"single\"") << ",\n";
+  Out << "  \"shape\": " << (LodFile ? "\"lod\"" : "\"single\"") << ",\n";
   Out << "  \"lods\": [";
-  for (size_t I = 0; I < Summary.Lods.size(); ++I) Out << (I ? ", " : "") << JsonString(Summary.Lods[I]);
+  for (size_t I = 0; I < Levels.Tags.size(); ++I) Out << (I ? ", " : "") << JsonString(Levels.Tags[I]);
   Out << "],\n";
-  Out << "  \"lod\": " << (Summary.LodFile ? JsonString(Summary.Lod) : "null") << ",\n";
+  Out << "  \"lod\": " << (LodFile ? JsonString(Levels.Loaded) : "null") << ",\n";
   Out << "  \"vertices\": " << Mesh.VertexCount << ",\n";
   Out << "  \"normals\": " << Mesh.NormalCount << ",\n";
   Out << "  \"face_vertices\": " << Mesh.FaceVertexCount << ",\n";
@@ -117,17 +112,18 @@ std::string JsonSummary(const std::string& File, const TZorvObject& Model, const
   return Out.str();
 }
 
-std::string TextSummary(const std::string& File, const TZorvObject& Model, const TModelSummary& Summary) {
+std::string TextSummary(const std::string& File, const TZorvObject& Model) {
   const TMeshData& Mesh = Model.Mesh();
-  TVector Min, Max;
-  Model.GetBounds(Min, Max);
+  const TModelLevels& Levels = Model.Levels();
+  const bool LodFile = IsLevelOfDetailFile(Levels);
+  const auto [Min, Max] = Bounds(Model);
   std::ostringstream Out;
   Out << "file: " << File << "\n";
-  Out << "shape: " << (Summary.LodFile ? "level of detail" : "single mesh") << "\n";
-  if (Summary.LodFile) {
+  Out << "shape: " << (LodFile ? "level of detail" : "single mesh") << "\n";
+  if (LodFile) {
     Out << "levels:";
-    for (const std::string& Lod : Summary.Lods) Out << " " << Lod;
-    Out << "\nloaded level: " << Summary.Lod << "\n";
+    for (const std::string& Lod : Levels.Tags) Out << " " << Lod;
+    Out << "\nloaded level: " << Levels.Loaded << "\n";
   }
   Out << "vertices: " << Mesh.VertexCount << "\n";
   Out << "normals: " << Mesh.NormalCount << "\n";
@@ -160,22 +156,11 @@ void AddInfoCommand(CLI::App& App) {
   Cmd->add_option("--lod", Options->LOD, "level of detail to load (1)");
   Cmd->add_flag("--json", Options->Json, "print one JSON object");
   Cmd->callback(NamingModelFile(Options->File, [Options] {
-    TModelSummary Summary;
     TZorvObject Model(TDisplayListPolicy::None);
-    // The loader names the levels it finds and the one it loads; a
-    // single-mesh file names none.
-    Model.OnLog = [&Summary](T3DObject&, const std::string& Msg) {
-      if (Msg.rfind("LOD: ", 0) == 0) {
-        Summary.Lods.push_back(Msg.substr(5));
-      } else if (Msg.rfind("load LOD: ", 0) == 0) {
-        Summary.LodFile = true;
-        Summary.Lod = Msg.substr(10);
-      }
-    };
     Model.OpenReadOnly = true;  // inspecting only: read-only files work too
     SetUpEditorModel(Model, Options->File, Options->LOD);
-    const std::string Text = Options->Json ? JsonSummary(Options->File, Model, Summary)
-                                           : TextSummary(Options->File, Model, Summary);
+    const std::string Text = Options->Json ? JsonSummary(Options->File, Model)
+                                           : TextSummary(Options->File, Model);
     std::cout << Text;
     if (!std::cout.flush()) throw EInOutError("Cannot write the summary to standard output");
   }));

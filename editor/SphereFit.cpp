@@ -5,7 +5,6 @@
 #include <limits>
 #include <memory>
 
-#include "editor/ModelLevels.h"
 #include "iff/IffReader.h"
 #include "model/TZorvObject.h"
 #include "runtime/FloatErrors.h"
@@ -116,10 +115,9 @@ namespace {
 // when Reader is null (the first load, which names the levels), else the
 // level alone through Reader. An every-level fit loads level 0 first, and
 // learns from it how many levels there are.
-void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TIffReader* Reader, TModelLevels& Levels,
-                 std::vector<TPoint3>& Points) {
+TModelLevels GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TIffReader* Reader,
+                         std::vector<TPoint3>& Points) {
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.OnLog = RecordModelLevels(Levels);
   Model.OpenReadOnly = ReadOnly;
   Model.SetKeepData(true);
   Model.SetLOD(LOD);
@@ -127,27 +125,24 @@ void GatherLevel(const std::string& FileName, int LOD, bool ReadOnly, TIffReader
     Model.LoadLevel(*Reader);
   else
     Model.LoadFromFile(FileName);
-  GatherFaceVertices(Model.Mesh(), Levels.Loaded, Points);
+  GatherFaceVertices(Model.Mesh(), Model.Levels().Loaded, Points);
+  return Model.Levels();
 }
 
 }  // namespace
 
 TFittedSphere FitModelSphere(const std::string& FileName, std::optional<int> LOD, bool ReadOnly) {
   std::vector<TPoint3> Points;
-  TModelLevels Levels;
   if (LOD) {
-    GatherLevel(FileName, *LOD, ReadOnly, nullptr, Levels, Points);
+    GatherLevel(FileName, *LOD, ReadOnly, nullptr, Points);
   } else {
-    GatherLevel(FileName, 0, ReadOnly, nullptr, Levels, Points);
+    const TModelLevels Levels = GatherLevel(FileName, 0, ReadOnly, nullptr, Points);
     // The level numbers count the container's forms (see the loader), each
     // level read once. The file is indexed once for all the other levels.
     const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.Tags.size())));
     if (Count > 1) {
       TIffReader Reader(FileName, ReadOnly);
-      for (size_t I = 1; I < Count; ++I) {
-        TModelLevels Other;
-        GatherLevel(FileName, int(I), ReadOnly, &Reader, Other, Points);
-      }
+      for (size_t I = 1; I < Count; ++I) GatherLevel(FileName, int(I), ReadOnly, &Reader, Points);
     }
   }
   if (Points.empty()) throw ESphereFit("FitModelSphere: the model has no faces to enclose");

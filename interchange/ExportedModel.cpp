@@ -66,39 +66,25 @@ TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool
   TExportedModel Result;
   Result.Name = std::filesystem::path(ModelFile).filename().string();
 
+  TZorvObject First(TDisplayListPolicy::None);
+  First.OpenReadOnly = true;  // exporting only reads the model file
+  SetUpEditorModel(First, ModelFile, AllLevels ? 0 : LOD);
   // The loader names the levels it finds and the one it loads; a
   // single-mesh file names none.
-  std::vector<std::string> Levels;
-  std::string Loaded;
-  auto Load = [&](TZorvObject& Model, int32_t Level) {
-    Levels.clear();
-    Loaded.clear();
-    Model.OnLog = [&](T3DObject&, const std::string& Msg) {
-      if (Msg.rfind("LOD: ", 0) == 0) Levels.push_back(Msg.substr(5));
-      else if (Msg.rfind("load LOD: ", 0) == 0) Loaded = Msg.substr(10);
-    };
-    Model.OpenReadOnly = true;  // exporting only reads the model file
-    SetUpEditorModel(Model, ModelFile, Level);
-  };
-
-  TZorvObject First(TDisplayListPolicy::None);
-  Load(First, AllLevels ? 0 : LOD);
-  const bool LodFile = !Loaded.empty();
-  Result.Levels.push_back(ExportLevel(First.Mesh(), LodFile ? Loaded : "mesh", Result.Name, Warnings));
-  if (AllLevels && LodFile && Levels.size() > 1) {
+  const TModelLevels& Levels = First.Levels();
+  const bool LodFile = !Levels.Loaded.empty();
+  Result.Levels.push_back(ExportLevel(First.Mesh(), LodFile ? Levels.Loaded : "mesh", Result.Name, Warnings));
+  if (AllLevels && LodFile && Levels.Tags.size() > 1) {
     // The other levels' meshes alone, through one index of the file: the
     // export costs the file's size, not that size once per level.
-    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.size())));
+    const size_t Count = size_t(DistinctLevelCount(int32_t(Levels.Tags.size())));
     TIffReader Reader(ModelFile, /*ReadOnly=*/true);
     for (size_t I = 1; I < Count; ++I) {
       TZorvObject Model(TDisplayListPolicy::None);
-      Model.OnLog = [&](T3DObject&, const std::string& Msg) {
-        if (Msg.rfind("load LOD: ", 0) == 0) Loaded = Msg.substr(10);
-      };
       Model.SetKeepData(true);
       Model.SetLOD(int32_t(I));
       Model.LoadLevel(Reader);
-      Result.Levels.push_back(ExportLevel(Model.Mesh(), Loaded, Result.Name, Warnings));
+      Result.Levels.push_back(ExportLevel(Model.Mesh(), Model.Levels().Loaded, Result.Name, Warnings));
     }
   }
   for (int32_t I = 0; I < First.HardpointCount(); ++I)

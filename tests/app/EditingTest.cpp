@@ -273,7 +273,7 @@ TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHis
   const auto Matrix = Form->Model->GetHardpoint(1)->Matrix;
 
   ASSERT_TRUE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
-  EXPECT_EQ(Form->ModelLevels.LoadedIndex(), 0);
+  EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 0);
   EXPECT_EQ(Form->Model->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
   EXPECT_EQ(Shown(), Before);
   EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, Matrix);
