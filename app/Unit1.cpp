@@ -901,23 +901,21 @@ void TForm1::dropEvent(QDropEvent* Event) {
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
   if (Watched == GLView) {
     switch (Event->type()) {
-      case QEvent::MouseButtonPress: {
-        auto* Mouse = static_cast<QMouseEvent*>(Event);
-        const QPoint At = Mouse->position().toPoint();
-        Handle([&] { FormMouseDown(Mouse->button(), At.x(), At.y()); });
-        return true;
-      }
-      case QEvent::MouseMove: {
-        auto* Mouse = static_cast<QMouseEvent*>(Event);
-        const QPoint At = Mouse->position().toPoint();
-        FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
-        Handle([&] { FormMouseMove(At.x(), At.y()); });
-        return true;
-      }
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseMove:
       case QEvent::MouseButtonRelease: {
         auto* Mouse = static_cast<QMouseEvent*>(Event);
         const QPoint At = Mouse->position().toPoint();
-        Handle([&] { FormMouseUp(Mouse->button(), At.x(), At.y()); });
+        const QEvent::Type Type = Event->type();
+        if (Type == QEvent::MouseMove) FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
+        Handle([&] {
+          if (Type == QEvent::MouseButtonPress)
+            FormMouseDown(Mouse->button(), At.x(), At.y());
+          else if (Type == QEvent::MouseMove)
+            FormMouseMove(At.x(), At.y());
+          else
+            FormMouseUp(Mouse->button(), At.x(), At.y());
+        });
         return true;
       }
       case QEvent::ContextMenu: {

@@ -153,29 +153,33 @@ std::string TQtWindowServices::ParamStr1() {
   return Arguments.size() > 1 ? Arguments.at(1).toStdString() : std::string();
 }
 
-std::optional<std::string> TScriptedWindowServices::OpenFile(QWidget*, const TOpenDialogOptions& Options) {
-  OpenQuestions.push_back(Options);
-  if (OpenAnswers.empty()) return std::nullopt;
-  auto Answer = OpenAnswers.front();
-  OpenAnswers.pop_front();
+namespace {
+
+// Records Question and gives the next prepared answer; nothing (Cancel)
+// when none is left.
+template <class TQuestion>
+std::optional<std::string> NextAnswer(std::vector<TQuestion>& Questions, TQuestion Question,
+                                      std::deque<std::optional<std::string>>& Answers) {
+  Questions.push_back(std::move(Question));
+  if (Answers.empty()) return std::nullopt;
+  auto Answer = Answers.front();
+  Answers.pop_front();
   return Answer;
 }
 
+}  // namespace
+
+std::optional<std::string> TScriptedWindowServices::OpenFile(QWidget*, const TOpenDialogOptions& Options) {
+  return NextAnswer(OpenQuestions, Options, OpenAnswers);
+}
+
 std::optional<std::string> TScriptedWindowServices::SaveFile(QWidget*, const TSaveDialogOptions& Options) {
-  SaveQuestions.push_back(Options);
-  if (SaveAnswers.empty()) return std::nullopt;
-  auto Answer = SaveAnswers.front();
-  SaveAnswers.pop_front();
-  return Answer;
+  return NextAnswer(SaveQuestions, Options, SaveAnswers);
 }
 
 std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Caption, const std::string& Prompt,
                                               const std::string& DefaultText) {
-  InputQuestions.push_back({Caption, Prompt, DefaultText});
-  if (InputAnswers.empty()) return DefaultText;
-  auto Answer = InputAnswers.front();
-  InputAnswers.pop_front();
-  return Answer ? *Answer : DefaultText;
+  return NextAnswer(InputQuestions, TInputQuestion{Caption, Prompt, DefaultText}, InputAnswers).value_or(DefaultText);
 }
 
 void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { Messages.push_back(Text); }

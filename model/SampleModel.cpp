@@ -59,32 +59,34 @@ void AddLoft(TSampleMesh& Mesh, const std::vector<TRing>& Rings) {
   Mesh.AddPolygon({Front[0], Front[1], Front[2], Front[3]});
 }
 
-// A slab whose two faces lie in the planes Y = Y0 and Y = Y1, outlined by the
-// four points (X, Z) given counter-clockwise seen from +Y.
-void AddSlab(TSampleMesh& Mesh, const std::array<std::array<float, 2>, 4>& Outline, float Y0, float Y1,
-             bool Sides) {
-  auto P = [&](int I, float Y) { return TVector{Outline[I][0], Y, Outline[I][1]}; };
-  Mesh.AddPolygon({P(0, Y1), P(1, Y1), P(2, Y1), P(3, Y1)});
-  Mesh.AddPolygon({P(3, Y0), P(2, Y0), P(1, Y0), P(0, Y0)});
+using TOutline = std::array<std::array<float, 2>, 4>;
+
+// A prism between two parallel planes, at depths D0 and D1 along the axis
+// the planes are crossed by: its two caps, outlined by the four points
+// given counter-clockwise seen from the D1 side, and (when Sides) its four
+// walls. At maps an outline point and a depth to the point in space.
+template <class TAt>
+void AddPrism(TSampleMesh& Mesh, const TOutline& Outline, float D0, float D1, bool Sides, TAt At) {
+  auto P = [&](int I, float D) { return At(Outline[I], D); };
+  Mesh.AddPolygon({P(0, D1), P(1, D1), P(2, D1), P(3, D1)});
+  Mesh.AddPolygon({P(3, D0), P(2, D0), P(1, D0), P(0, D0)});
   if (!Sides) return;
   for (int I = 0; I < 4; ++I) {
     int J = (I + 1) % 4;
-    Mesh.AddPolygon({P(J, Y0), P(J, Y1), P(I, Y1), P(I, Y0)});
+    Mesh.AddPolygon({P(J, D0), P(J, D1), P(I, D1), P(I, D0)});
   }
+}
+
+// A slab whose two faces lie in the planes Y = Y0 and Y = Y1, outlined by the
+// four points (X, Z) given counter-clockwise seen from +Y.
+void AddSlab(TSampleMesh& Mesh, const TOutline& Outline, float Y0, float Y1, bool Sides) {
+  AddPrism(Mesh, Outline, Y0, Y1, Sides, [](const std::array<float, 2>& O, float Y) { return TVector{O[0], Y, O[1]}; });
 }
 
 // A fin standing in the plane X = X0..X1 (thickness), outlined by (Z, Y)
 // points counter-clockwise seen from +X.
-void AddFin(TSampleMesh& Mesh, const std::array<std::array<float, 2>, 4>& Outline, float X0, float X1,
-            bool Sides) {
-  auto P = [&](int I, float X) { return TVector{X, Outline[I][1], Outline[I][0]}; };
-  Mesh.AddPolygon({P(0, X1), P(1, X1), P(2, X1), P(3, X1)});
-  Mesh.AddPolygon({P(3, X0), P(2, X0), P(1, X0), P(0, X0)});
-  if (!Sides) return;
-  for (int I = 0; I < 4; ++I) {
-    int J = (I + 1) % 4;
-    Mesh.AddPolygon({P(J, X0), P(J, X1), P(I, X1), P(I, X0)});
-  }
+void AddFin(TSampleMesh& Mesh, const TOutline& Outline, float X0, float X1, bool Sides) {
+  AddPrism(Mesh, Outline, X0, X1, Sides, [](const std::array<float, 2>& O, float X) { return TVector{X, O[1], O[0]}; });
 }
 
 std::array<float, 16> Placement(const TVector& XAxis, const TVector& YAxis, const TVector& ZAxis,
