@@ -7,8 +7,8 @@ QFont FormFont() {
   // In order of likeness: the face itself, its TrueType successor, faces
   // with the same metrics, then narrow sans-serif faces that keep the
   // captions inside their buttons.
-  static const char* const Faces[] = {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans",
-                                      "Helvetica", "DejaVu Sans Condensed", "DejaVu Sans"};
+  static const char* const Faces[] = {"MS Sans Serif", "Microsoft Sans Serif",  "Arial",      "Liberation Sans",
+                                      "Helvetica",     "DejaVu Sans Condensed", "DejaVu Sans"};
   const QStringList Installed = QFontDatabase::families();
   for (const char* Face : Faces) {
     if (Installed.contains(QString::fromLatin1(Face), Qt::CaseInsensitive)) {

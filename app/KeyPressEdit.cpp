@@ -22,16 +22,11 @@ void TKeyPressEdit::setText(const QString& Text) {
 char16_t TKeyPressEdit::CharacterOf(const QKeyEvent& Event) {
   switch (Event.key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return u'\r';
-    case Qt::Key_Backspace:
-      return u'\b';
-    case Qt::Key_Escape:
-      return 27;
-    case Qt::Key_Delete:
-      return 0;
-    default:
-      break;
+    case Qt::Key_Enter: return u'\r';
+    case Qt::Key_Backspace: return u'\b';
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Delete: return 0;
+    default: break;
   }
   // Alt combinations are access keys, not typing.
   if (Event.modifiers() & Qt::AltModifier) return 0;

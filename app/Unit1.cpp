@@ -1,22 +1,22 @@
 #include "app/Unit1.h"
 
 #include <algorithm>
+#include <clocale>
+#include <filesystem>
 #include <span>
+#include <sstream>
 #include <type_traits>
 #include <variant>
-#include <filesystem>
-#include <clocale>
-#include <sstream>
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -26,14 +26,14 @@
 #include "app/FormFont.h"
 #include "editor/EditorModel.h"
 #include "editor/HardpointScript.h"
+#include "editor/ScenePicture.h"
 #include "editor/SphereEdits.h"
 #include "editor/SphereFile.h"
 #include "editor/SphereFit.h"
-#include "editor/ScenePicture.h"
 #include "gl/gltools.h"
-#include "interchange/ModelExport.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
+#include "interchange/ModelExport.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
 
@@ -205,14 +205,13 @@ void TForm1::BuildControls() {
   // and its buttons.
   const std::span<const TControlRow> Rows = ControlTable();
   const auto GridAfter = std::find_if(Rows.begin(), Rows.end(), [](const TControlRow& Row) {
-    return std::holds_alternative<TTwoColumnListBox* TForm1::*>(Row.Member);
+    return std::holds_alternative<TTwoColumnListBox * TForm1::*>(Row.Member);
   });
   BuildControlRows({Rows.begin(), GridAfter + 1});
   const TGridTexts Identity = IdentityGridTexts();
   for (int I = 0; I < 16; ++I) {
     const int Row = I / 4, Column = I % 4;
-    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal,
-                      Identity[I].c_str());
+    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal, Identity[I].c_str());
     edH[I]->setObjectName(QString("edH%1").arg(I + 1));
   }
   BuildControlRows({GridAfter + 1, Rows.end()});
@@ -248,8 +247,8 @@ void TForm1::BuildControls() {
   OpenDialog1.EnableSizing = true;
 
   // Tab order: Panel1, Panel2, Panel3, Panel4, and inside each panel its own.
-  QWidget* Order[] = {EditPosX, EditPosY, EditPosZ, EditDiameter, CheckBoxTree, chkHideSphere,
-                      Button1,  Button2,  lbHards};
+  QWidget* Order[] = {EditPosX,      EditPosY, EditPosZ, EditDiameter, CheckBoxTree,
+                      chkHideSphere, Button1,  Button2,  lbHards};
   QWidget* Previous = nullptr;
   auto Chain = [&Previous](QWidget* Next) {
     if (Previous) QWidget::setTabOrder(Previous, Next);
@@ -341,7 +340,9 @@ void TForm1::HandleDeferred(const std::function<void()>& Handler) {
   std::optional<std::string> Failure = RunCatching(Handler);
   --FHandlerDepth;
   // A message box must not open inside Qt's paint of the view.
-  if (Failure) QMetaObject::invokeMethod(this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
+  if (Failure)
+    QMetaObject::invokeMethod(
+        this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
 }
 
 void TForm1::HandlePaint() {
@@ -353,7 +354,8 @@ void TForm1::HandlePaint() {
   // every 200 ms.
   if (!Failure || FPaintFailureShown) return;
   FPaintFailureShown = true;
-  QMetaObject::invokeMethod(this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, Message = *Failure] { Report(Message); }, Qt::QueuedConnection);
 }
 
 void TForm1::Report(const std::string& Message) {
@@ -722,8 +724,9 @@ void TForm1::lbHardsClick() {
 void TForm1::edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key) {
   // Typing one number into one box is one change, until Enter ends it.
   const int Box = int(std::find(edH.begin(), edH.end(), Sender) - edH.begin());
-  Changing("Hardpoint Edit", [this] { StoreGridNow(); },
-           "grid " + std::to_string(lbHards->ItemIndex()) + " " + std::to_string(Box));
+  Changing(
+      "Hardpoint Edit", [this] { StoreGridNow(); },
+      "grid " + std::to_string(lbHards->ItemIndex()) + " " + std::to_string(Box));
   if (Key == u'\r') History.Seal();
 }
 
@@ -751,7 +754,9 @@ void TForm1::Button5Click() {
   Changing("Unit Row", [this] { NormaliseRowClick(2); });
 }
 
-void TForm1::Button6Click() { Changing("Rotation", [this] { CreateRotationNow(); }); }
+void TForm1::Button6Click() {
+  Changing("Rotation", [this] { CreateRotationNow(); });
+}
 
 void TForm1::CreateRotationNow() {
   THardpoint* Hardpoint = SelectedHardpoint();
@@ -808,8 +813,8 @@ void TForm1::FormMouseMove(int X, int Y) {
   } else {
     ViewAngles[0] = float(DragStartX - X);
     ViewAngles[1] = float(DragStartY - Y);
-    setWindowTitle(Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " +
-                        FormatFixed2(ViewAngles[2])));
+    setWindowTitle(
+        Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " + FormatFixed2(ViewAngles[2])));
   }
   // The drawing follows the hand at once, not at the next tick.
   Paint();
@@ -944,8 +949,7 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         if (Notches != 0) Handle([&] { UpDown1->Step(Notches); });
         return true;
       }
-      default:
-        break;
+      default: break;
     }
   }
   return QWidget::eventFilter(Watched, Event);

@@ -177,13 +177,12 @@ protected:
 private:
   // One control of the form, as ControlTable lists them.
   enum class TBoxColour { None, Teal };  // Teal: a borderless box of the sphere panel
-  using TControlMember =
-      std::variant<QFrame* TForm1::*, QLabel* TForm1::*, QPushButton* TForm1::*, TKeyPressEdit* TForm1::*,
-                   TUpDownControl* TForm1::*, QComboBox* TForm1::*, QCheckBox* TForm1::*,
-                   TTwoColumnListBox* TForm1::*>;
+  using TControlMember = std::variant<QFrame * TForm1::*, QLabel * TForm1::*, QPushButton * TForm1::*,
+                                      TKeyPressEdit * TForm1::*, TUpDownControl * TForm1::*, QComboBox * TForm1::*,
+                                      QCheckBox * TForm1::*, TTwoColumnListBox * TForm1::*>;
   struct TControlRow {
     TControlMember Member;
-    QFrame* TForm1::* Parent;  // nullptr: the form
+    QFrame* TForm1::*Parent;  // nullptr: the form
     const char* Name;
     const char* Caption;
     QRect Bounds;

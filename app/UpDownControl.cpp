@@ -59,16 +59,20 @@ void TUpDownControl::paintEvent(QPaintEvent*) {
     QStyleOptionButton Button;
     Button.initFrom(this);
     Button.rect = Halves[I];
-    if (FPressed == (I == 0 ? 1 : -1)) Button.state |= QStyle::State_Sunken;
-    else Button.state |= QStyle::State_Raised;
+    if (FPressed == (I == 0 ? 1 : -1))
+      Button.state |= QStyle::State_Sunken;
+    else
+      Button.state |= QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &Button, &Painter, this);
     // A small filled arrow in the middle of each half.
     const QRect R = Halves[I];
     const int W = std::max(3, (R.width() - 6) | 1), H = (W + 1) / 2;
     const int X = R.left() + (R.width() - W) / 2, Y = R.top() + (R.height() - H) / 2;
     QPolygon Triangle;
-    if (I == 0) Triangle << QPoint(X, Y + H) << QPoint(X + W, Y + H) << QPoint(X + W / 2, Y);
-    else Triangle << QPoint(X, Y) << QPoint(X + W, Y) << QPoint(X + W / 2, Y + H);
+    if (I == 0)
+      Triangle << QPoint(X, Y + H) << QPoint(X + W, Y + H) << QPoint(X + W / 2, Y);
+    else
+      Triangle << QPoint(X, Y) << QPoint(X + W, Y) << QPoint(X + W / 2, Y + H);
     Painter.setPen(Qt::NoPen);
     Painter.setBrush(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     Painter.drawPolygon(Triangle);

@@ -23,9 +23,7 @@ std::vector<std::string> SplitBars(const std::string& Text) {
   return Parts;
 }
 
-QString Latin1(const std::string& Bytes) {
-  return QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size()));
-}
+QString Latin1(const std::string& Bytes) { return QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size())); }
 
 }  // namespace
 

@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
   if (Arguments.size() > 1) {
     const std::string First = Arguments.at(1).toStdString();
     if (First.size() > 1 && First[0] == '-') {
-      std::cerr << "quelbir: unknown option: " << First << "\n" << UsageLine << "Run with --help for more information.\n";
+      std::cerr << "quelbir: unknown option: " << First << "\n"
+                << UsageLine << "Run with --help for more information.\n";
       return 2;
     }
     // A name that is there but no regular file reaches the load, which says so.

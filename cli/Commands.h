@@ -11,15 +11,15 @@
 #include <functional>
 #include <string>
 
-void AddTreeCommand(CLI::App& App);    // cmd_tree.cpp
-void AddSampleCommand(CLI::App& App);  // cmd_sample.cpp
-void AddInfoCommand(CLI::App& App);    // cmd_info.cpp
-void AddSphereCommand(CLI::App& App);  // cmd_sphere.cpp
-void AddScriptCommand(CLI::App& App);  // cmd_script.cpp
-void AddRenderCommand(CLI::App& App);  // cmd_render.cpp
+void AddTreeCommand(CLI::App& App);       // cmd_tree.cpp
+void AddSampleCommand(CLI::App& App);     // cmd_sample.cpp
+void AddInfoCommand(CLI::App& App);       // cmd_info.cpp
+void AddSphereCommand(CLI::App& App);     // cmd_sphere.cpp
+void AddScriptCommand(CLI::App& App);     // cmd_script.cpp
+void AddRenderCommand(CLI::App& App);     // cmd_render.cpp
 void AddThumbnailCommand(CLI::App& App);  // cmd_thumbnail.cpp
-void AddCheckCommand(CLI::App& App);   // cmd_check.cpp
-void AddExportCommand(CLI::App& App);  // cmd_export.cpp
+void AddCheckCommand(CLI::App& App);      // cmd_check.cpp
+void AddExportCommand(CLI::App& App);     // cmd_export.cpp
 
 // A subcommand's work on the model file File (read when the work runs): a
 // floating-point fault met while measuring or drawing the model says nothing

@@ -44,7 +44,8 @@ void AddCheckCommand(CLI::App& App) {
     const int Jobs = Options->Jobs > 0 ? Options->Jobs : DefaultCheckJobs();
 
     std::optional<TCheckProgress> Progress;
-    if (!Options->Json && Files.size() > 1 && TCheckProgress::IsTerminal(stderr)) Progress.emplace(stderr, Files.size());
+    if (!Options->Json && Files.size() > 1 && TCheckProgress::IsTerminal(stderr))
+      Progress.emplace(stderr, Files.size());
     TCheckReport Report(std::cout, Options->Json);
     CheckFiles(
         Files, Check, Jobs,

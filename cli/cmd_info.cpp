@@ -23,8 +23,8 @@
 #include "editor/EditorModel.h"
 #include "editor/SphereFile.h"
 #include "model/TZorvObject.h"
-#include "runtime/Latin1Text.h"
 #include "runtime/FileLayer.h"
+#include "runtime/Latin1Text.h"
 #include "runtime/NumberFormat.h"
 
 namespace {
@@ -159,8 +159,7 @@ void AddInfoCommand(CLI::App& App) {
     TZorvObject Model(TDisplayListPolicy::None);
     Model.OpenReadOnly = true;  // inspecting only: read-only files work too
     SetUpEditorModel(Model, Options->File, Options->LOD);
-    const std::string Text = Options->Json ? JsonSummary(Options->File, Model)
-                                           : TextSummary(Options->File, Model);
+    const std::string Text = Options->Json ? JsonSummary(Options->File, Model) : TextSummary(Options->File, Model);
     std::cout << Text;
     if (!std::cout.flush()) throw EInOutError("Cannot write the summary to standard output");
   }));

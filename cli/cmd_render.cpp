@@ -36,14 +36,11 @@ void AddRenderCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand("render", "Paint the editor's views of a model into a PNG");
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", Options->Out, "PNG file to write")->required();
-  Cmd->add_option("--view", Options->View,
-                  "\"3-Views\" (default), \"Top View\", \"Side View\" or \"Back View\"")
-      ->check(CLI::IsMember({ViewLayoutNames[0], ViewLayoutNames[1], ViewLayoutNames[2],
-                             ViewLayoutNames[3]}));
+  Cmd->add_option("--view", Options->View, "\"3-Views\" (default), \"Top View\", \"Side View\" or \"Back View\"")
+      ->check(CLI::IsMember({ViewLayoutNames[0], ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
   Cmd->add_option("--size", Options->Size,
                   "picture size WxH in pixels (default: the editor window's drawing area, " +
-                      std::to_string(EditorClientWidth) + "x" + std::to_string(EditorClientHeight) +
-                      ")")
+                      std::to_string(EditorClientWidth) + "x" + std::to_string(EditorClientHeight) + ")")
       ->check(CLI::Validator(
           [](std::string& Text) {
             int W = 0, H = 0;

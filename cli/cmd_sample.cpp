@@ -15,8 +15,7 @@ void AddSampleCommand(CLI::App& App) {
   };
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand("sample", "Write the sample model (a small spacecraft) to a file");
-  Cmd->add_option("OUT", Options->File, "model file to create (.iff); an existing one is replaced")
-      ->required();
+  Cmd->add_option("OUT", Options->File, "model file to create (.iff); an existing one is replaced")->required();
   Cmd->add_flag("--single", Options->Single, "write the single-mesh variant (top form MESH)");
   Cmd->callback([Options] {
     if (Options->Single)

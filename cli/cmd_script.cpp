@@ -6,8 +6,8 @@
 // each change said on standard error.
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,8 +26,7 @@ void AddScriptCommand(CLI::App& App) {
     std::string FromGltf;
   };
   auto Options = std::make_shared<TOptions>();
-  CLI::App* Cmd =
-      App.add_subcommand("script", "Print the hardpoint script the editor copies to the clipboard");
+  CLI::App* Cmd = App.add_subcommand("script", "Print the hardpoint script the editor copies to the clipboard");
   CLI::Option* File = Cmd->add_option("FILE", Options->File, "model file (.iff)");
   CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "level of detail to load, as the editor loads it (1)");
   CLI::Option* FromGltf =

@@ -49,18 +49,17 @@ void AddSphereCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand(
       "sphere", "Print the collision sphere (X Y Z and the \"Diameter:\" value), or set it in place");
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
-  Cmd->add_option("--set", Options->Set,
-                  "new X Y Z D, written into the file exactly as the editor's Save writes them")
+  Cmd->add_option("--set", Options->Set, "new X Y Z D, written into the file exactly as the editor's Save writes them")
       ->expected(4)
       ->allow_extra_args(false);
-  CLI::Option* Fit = Cmd->add_flag(
-      "--fit", Options->Fit,
-      "print the smallest sphere that encloses the vertices the faces use (every level unless --lod)");
+  CLI::Option* Fit =
+      Cmd->add_flag("--fit", Options->Fit,
+                    "print the smallest sphere that encloses the vertices the faces use (every level unless --lod)");
   Fit->excludes("--set");
   CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it");
   Lod->needs(Fit);
-  CLI::Option* FromGltf = Cmd->add_option(
-      "--from-gltf", Options->FromGltf, "print the sphere of a glTF file the export wrote, as another tool left it");
+  CLI::Option* FromGltf = Cmd->add_option("--from-gltf", Options->FromGltf,
+                                          "print the sphere of a glTF file the export wrote, as another tool left it");
   FromGltf->excludes("--set")->excludes(Fit);
   CLI::Option* Write =
       Cmd->add_flag("--write", Options->Write, "write the fitted or read sphere into the file, as --set does");
@@ -73,8 +72,7 @@ void AddSphereCommand(CLI::App& App) {
     if (!Options->Set.empty()) {
       // Read as Enter in the sphere's boxes reads them, then saved as Save
       // saves them and read back from the file.
-      StoreSphereTexts(Options->Set[0], Options->Set[1], Options->Set[2], Options->Set[3], Center,
-                       Diameter);
+      StoreSphereTexts(Options->Set[0], Options->Set[1], Options->Set[2], Options->Set[3], Center, Diameter);
       SaveAndReadBack(Options->File, Center, Diameter);
     } else if (Options->Fit) {
       // The fit only reads the model; a file that cannot be written fails

@@ -12,8 +12,7 @@ void AddThumbnailCommand(CLI::App& App) {
   auto Request = std::make_shared<TThumbnailRequest>();
   auto Out = std::make_shared<std::string>();
   auto View = std::make_shared<std::string>(ViewLayoutNames[DefaultThumbnailLayout]);
-  CLI::App* Cmd =
-      App.add_subcommand("thumbnail", "Paint a square thumbnail of one view of a model into a PNG");
+  CLI::App* Cmd = App.add_subcommand("thumbnail", "Paint a square thumbnail of one view of a model into a PNG");
   Cmd->add_option("FILE", Request->ModelFile, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
   Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")

@@ -48,8 +48,10 @@ int main(int argc, char** argv) {
     // not understand; the first of those is the mistake to name.
     const std::vector<std::string> Unknown = App.remaining();
     if (!App.get_subcommands().empty() || Unknown.empty()) return App.exit(E) == 0 ? 0 : 2;
-    if (Unknown.front().starts_with('-')) App.exit(CLI::ExtrasError(std::vector<std::string>{Unknown.front()}));
-    else App.exit(CLI::ExtrasError("Unknown subcommand: " + Unknown.front(), CLI::ExitCodes::ExtrasError));
+    if (Unknown.front().starts_with('-'))
+      App.exit(CLI::ExtrasError(std::vector<std::string>{Unknown.front()}));
+    else
+      App.exit(CLI::ExtrasError("Unknown subcommand: " + Unknown.front(), CLI::ExitCodes::ExtrasError));
     return 2;
   } catch (const CLI::RuntimeError& E) {
     // A subcommand that has reported its outcome itself and only sets the

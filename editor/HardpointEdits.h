@@ -57,8 +57,8 @@ void WriteRotationTexts(const std::array<double, 16>& R, TGridTexts& Texts);
 
 // The input box: caption, prompt and default text in; the edited text on OK,
 // the default text on Cancel.
-using TAskText = std::function<std::string(const std::string& Caption, const std::string& Prompt,
-                                           const std::string& DefaultText)>;
+using TAskText =
+    std::function<std::string(const std::string& Caption, const std::string& Prompt, const std::string& DefaultText)>;
 
 // Button6Click's work on a selected hardpoint's stored Matrix: offers the
 // angles ("Create Rotation", prompts "X Axis:", "Y Axis:", "Z Axis:", each

@@ -26,8 +26,7 @@ std::string HardpointScriptText(const std::vector<const THardpoint*>& Hardpoints
     if (Hardpoint == nullptr) continue;
     AddLine(Text, 6, "CHUNK \"HARD\"");
     AddLine(Text, 6, "{");
-    for (int Element : ScriptOrder)
-      AddLine(Text, 8, "float " + FormatFixed3(Hardpoint->Matrix[size_t(Element)]));
+    for (int Element : ScriptOrder) AddLine(Text, 8, "float " + FormatFixed3(Hardpoint->Matrix[size_t(Element)]));
     AddLine(Text, 8, "cstring \"" + Hardpoint->Name + "\"");
     AddLine(Text, 6, "}");
   }

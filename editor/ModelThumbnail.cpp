@@ -31,9 +31,9 @@ struct TScreenPoint {
 };
 TScreenPoint OnScreen(int Layout, const TVector& P) {
   switch (Layout) {
-    case 1: return {P.X, -double(P.Z), P.Y};   // top: 90 degrees about x
-    case 2: return {P.Z, P.Y, -double(P.X)};   // side: 90 degrees about y
-    default: return {P.X, P.Y, P.Z};           // back: unturned
+    case 1: return {P.X, -double(P.Z), P.Y};  // top: 90 degrees about x
+    case 2: return {P.Z, P.Y, -double(P.X)};  // side: 90 degrees about y
+    default: return {P.X, P.Y, P.Z};          // back: unturned
   }
 }
 

@@ -8,8 +8,7 @@
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
 
-const char* const ViewLayoutNames[ViewLayoutCount] = {"3-Views", "Top View", "Side View",
-                                                     "Back View"};
+const char* const ViewLayoutNames[ViewLayoutCount] = {"3-Views", "Top View", "Side View", "Back View"};
 
 int FindViewLayout(const std::string& Name) {
   for (int I = 0; I < ViewLayoutCount; ++I)
@@ -98,8 +97,7 @@ void PaintScene(const TSceneState& State, const TViewDrawing& Drawing) {
 }
 
 void PaintScene(const TSceneState& State) {
-  PaintScene(State, {[&State](GLUquadric* Quadric) { DrawSphere(State, Quadric); },
-                     [&State] { DrawModel(State); }});
+  PaintScene(State, {[&State](GLUquadric* Quadric) { DrawSphere(State, Quadric); }, [&State] { DrawModel(State); }});
 }
 
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {

@@ -40,7 +40,7 @@ struct TSceneState {
 // One view of a layout: where its origin sits in the -1..1 square and the
 // quarter turn that shows the model from its side.
 struct TLayoutView {
-  float X = 0, Y = 0;                              // glTranslatef (3-view layout only)
+  float X = 0, Y = 0;                                // glTranslatef (3-view layout only)
   float Angle = 0, AxisX = 0, AxisY = 0, AxisZ = 0;  // glRotatef; Angle 0 for none
   bool Translate = false;
 };

@@ -25,7 +25,7 @@ struct TPictureRequest {
   int Layout = 0;             // index into ViewLayoutNames (Scene.h)
   int Width = 0, Height = 0;  // 0: the editor's client size
   int ZoomPercent = 100;
-  bool ShowSphere = false;    // as if "Hide" were unticked
+  bool ShowSphere = false;  // as if "Hide" were unticked
   int LOD = 1;
   float ViewAngles[3] = {0, 0, 0};  // the views' rotation, degrees about x, y, z
   // The window's own zoom and sphere values, which may differ from

@@ -7,6 +7,5 @@
 // been read: Diameter first, then X, Y and Z. A text that is not a number
 // raises EConvertError ("'<text>' is not a valid floating point value") and
 // leaves that field and the ones after it as they were.
-void StoreSphereTexts(const std::string& TextX, const std::string& TextY,
-                      const std::string& TextZ, const std::string& TextDiameter,
-                      float (&Center)[3], float& Diameter);
+void StoreSphereTexts(const std::string& TextX, const std::string& TextY, const std::string& TextZ,
+                      const std::string& TextDiameter, float (&Center)[3], float& Diameter);

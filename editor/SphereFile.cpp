@@ -20,8 +20,7 @@ constexpr int32_t SphereBytes = 16;
 // fewer, and a half-read value must not reach the caller's fields.
 void ReadWhole(TIffReader& Reader, void* Buffer, int32_t Count) {
   int32_t Got = Reader.Read(Buffer, Count);
-  if (Got != Count)
-    throw ESphereFile("ReadSphere: " + Reader.FileName() + " ends inside the SPHR chunk!");
+  if (Got != Count) throw ESphereFile("ReadSphere: " + Reader.FileName() + " ends inside the SPHR chunk!");
 }
 
 // After a write that failed: true when the chunk again holds OldData (either
@@ -31,8 +30,7 @@ bool KeepOrPutBack(TIffReader& Reader, const uint8_t (&OldData)[SphereBytes], st
   try {
     uint8_t Now[SphereBytes];
     Reader.OpenChunk(TagSPHR);
-    if (Reader.Read(Now, SphereBytes) == SphereBytes && std::memcmp(Now, OldData, SphereBytes) == 0)
-      return true;
+    if (Reader.Read(Now, SphereBytes) == SphereBytes && std::memcmp(Now, OldData, SphereBytes) == 0) return true;
     Reader.OpenChunk(TagSPHR);
     Reader.Write(OldData, SphereBytes);
     Reader.Flush();
@@ -45,8 +43,7 @@ bool KeepOrPutBack(TIffReader& Reader, const uint8_t (&OldData)[SphereBytes], st
 
 }  // namespace
 
-void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter,
-                bool& TreePresent, bool ReadOnly) {
+void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter, bool& TreePresent, bool ReadOnly) {
   TIffReader Reader(FileName, ReadOnly);
   Reader.OpenForm(TagCOLL);
   Reader.OpenChunk(TagSPHR);
@@ -64,8 +61,7 @@ void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter
   Reader.CloseForm();
 }
 
-void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter,
-                 const TFileIdentity* Fitted) {
+void WriteSphere(const std::string& FileName, const float (&Center)[3], float Diameter, const TFileIdentity* Fitted) {
   uint8_t NewData[SphereBytes];
   std::memcpy(NewData, Center, CenterBytes);
   std::memcpy(NewData + CenterBytes, &Diameter, 4);
@@ -73,8 +69,9 @@ void WriteSphere(const std::string& FileName, const float (&Center)[3], float Di
   TIffReader Reader(FileName);
   // The file this write holds open, not merely one of the same name.
   if (Fitted && Reader.Identity() != *Fitted)
-    throw ESphereFile("WriteSphere: " + FileName +
-                      " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!");
+    throw ESphereFile(
+        "WriteSphere: " + FileName +
+        " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!");
   Reader.OpenForm(TagCOLL);
   Reader.OpenChunk(TagSPHR);
 
@@ -91,14 +88,13 @@ void WriteSphere(const std::string& FileName, const float (&Center)[3], float Di
   try {
     const int32_t Written = Reader.Write(NewData, SphereBytes);
     if (Written != SphereBytes)
-      throw ESphereFile("WriteSphere: only " + std::to_string(Written) + " of the 16 sphere bytes reached " +
-                        FileName + "!");
+      throw ESphereFile("WriteSphere: only " + std::to_string(Written) + " of the 16 sphere bytes reached " + FileName +
+                        "!");
   } catch (const Exception& WriteError) {
     if (!HaveOldData) throw;
     std::string Problem;
     if (!KeepOrPutBack(Reader, OldData, Problem))
-      throw ESphereFile(WriteError.Message() +
-                        " The previous sphere bytes could not be put back: " + Problem);
+      throw ESphereFile(WriteError.Message() + " The previous sphere bytes could not be put back: " + Problem);
     throw;
   }
   Reader.Flush();

@@ -24,8 +24,8 @@ QUELBIR_EXCEPTION(ESphereFile);
 // The window opens the file for reading and writing, as every reader does, so
 // a read-only file fails with "Cannot open file <name>"; inspecting callers
 // that never write may pass ReadOnly = true.
-void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter,
-                bool& TreePresent, bool ReadOnly = false);
+void ReadSphere(const std::string& FileName, float (&Center)[3], float& Diameter, bool& TreePresent,
+                bool ReadOnly = false);
 
 // "&Save": overwrites bytes 0..15 of the SPHR chunk's data with Center and
 // Diameter, in place, and pushes them to the disk before returning; the file's

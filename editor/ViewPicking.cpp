@@ -86,20 +86,20 @@ std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width,
 }
 
 TModelPoint MoveInViewPlane(const TViewTransform& View, const TModelPoint& Start, double DX, double DY, int Width,
-                        int Height) {
+                            int Height) {
   if (View.Scale == 0 || Width <= 0 || Height <= 0) return Start;
   // The pointer's step in the -1..1 square, with no depth, turned back by
   // the view's rotation (whose inverse is its transpose).
   const double Step[2] = {2 * DX / Width, -2 * DY / Height};
   TModelPoint Moved = Start;
   for (int I = 0; I < 3; ++I)
-    Moved[size_t(I)] = float(Start[size_t(I)] + (View.Rotation[0][I] * Step[0] + View.Rotation[1][I] * Step[1]) /
-                                                      View.Scale);
+    Moved[size_t(I)] =
+        float(Start[size_t(I)] + (View.Rotation[0][I] * Step[0] + View.Rotation[1][I] * Step[1]) / View.Scale);
   return Moved;
 }
 
 std::optional<TModelPoint> NearestVertexOnScreen(const TViewTransform& View, const TMeshData& Mesh, int Width,
-                                             int Height, double X, double Y) {
+                                                 int Height, double X, double Y) {
   std::optional<TModelPoint> Best;
   double BestDistance = std::numeric_limits<double>::infinity();
   const TVector* Vertices = Mesh.Vertices.Data();

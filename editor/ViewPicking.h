@@ -38,9 +38,9 @@ TPixel ProjectToPixel(const TViewTransform& View, const TModelPoint& Point, int 
 TModelPoint HardpointOrigin(const std::array<float, 16>& Matrix);
 
 struct THardpointPick {
-  int Hardpoint = -1;  // index in the model
-  int View = -1;       // index in ViewTransforms
-  double Distance = 0; // pixels from the pointer
+  int Hardpoint = -1;   // index in the model
+  int View = -1;        // index in ViewTransforms
+  double Distance = 0;  // pixels from the pointer
 };
 // The hardpoint whose marker origin lies nearest to (X, Y) in any view, within
 // Radius pixels; with Only >= 0, that hardpoint alone is looked at.
@@ -50,9 +50,9 @@ std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width,
 // Start moved by (DX, DY) pixels in the plane through it that faces the
 // viewer of View. A view that shows nothing (Scale 0) leaves it where it is.
 TModelPoint MoveInViewPlane(const TViewTransform& View, const TModelPoint& Start, double DX, double DY, int Width,
-                        int Height);
+                            int Height);
 
 // The vertex of Mesh whose place in View lies nearest to (X, Y); none for a
 // mesh without vertices.
 std::optional<TModelPoint> NearestVertexOnScreen(const TViewTransform& View, const TMeshData& Mesh, int Width,
-                                             int Height, double X, double Y);
+                                                 int Height, double X, double Y);

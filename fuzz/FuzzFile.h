@@ -43,10 +43,10 @@ private:
 
 // An invariant the code under test broke: stop the run so the fuzzer keeps
 // the input.
-#define FUZZ_CHECK(Condition)                                                     \
-  do {                                                                            \
-    if (!(Condition)) {                                                           \
+#define FUZZ_CHECK(Condition)                                                            \
+  do {                                                                                   \
+    if (!(Condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #Condition); \
-      std::abort();                                                               \
-    }                                                                             \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)

@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   try {
     std::ostringstream Warnings;
     for (const THardpoint& H : ReadGltfHardpoints(Name, Warnings)) CheckHardpoint(H);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   try {
     const TGltfDocument Document = ReadGltfDocument(Name);
-    const std::vector<TGltfHardpoint> Found = FindGltfHardpoints(Document, GltfHardpointRoot(Document, Name, "ship.iff"), Name);
+    const std::vector<TGltfHardpoint> Found =
+        FindGltfHardpoints(Document, GltfHardpointRoot(Document, Name, "ship.iff"), Name);
     THardpoint Gun, Nose;
     Gun.Name = "gun";
     Gun.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1};
@@ -42,7 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const std::vector<THardpoint> Matched = MatchGltfHardpoints({&Gun, &Nose}, Found, Name, Changes);
     FUZZ_CHECK(Matched.size() >= 2);
     for (const THardpoint& H : Matched) CheckHardpoint(H);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   return 0;
 }

@@ -149,8 +149,7 @@ void VisitChunk(TIffReader& Reader, int32_t Index) {
     const int32_t Length = Reader.ReadString(S);
     FUZZ_CHECK(Length == int32_t(S.size()) && Length + 1 <= Chunk.Size);
     FUZZ_CHECK(Reader.Position() == 8 + Length + 1);
-  } catch (const EIffReader&) {
-  }
+  } catch (const EIffReader&) {}
   Reader.CloseChunk();
   FUZZ_CHECK(Reader.OpenChunkItem() == nullptr);
 }
@@ -219,7 +218,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Walk(Reader);
   } catch (const EIffReader&) {
   } catch (const EIffReader_ErrorInChunk&) {
-  } catch (const EIffReader_ErrorInForm&) {
-  }
+  } catch (const EIffReader_ErrorInForm&) {}
   return 0;
 }

@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(Pixels.size() % 3 == 0);
     FUZZ_CHECK(Pixels.size() / 3 >= uint64_t(Texture.Width) * uint64_t(Texture.Height));
     FUZZ_CHECK(Pixels.size() <= Size * 3);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
 
   // The conversion on its own: the first 768 bytes (zero-filled) are the
   // palette, the rest the indices.

@@ -60,15 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   Model.SetKeepData(true);
   try {
     Model.LoadFromFile(Name);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   CheckLoaded(Model);
   const int32_t Levels = LevelCount(Name);
   for (int32_t Level = -1; Level <= Levels && Level < 64; ++Level) {
     try {
       Model.SetLOD(Level);
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
     CheckLoaded(Model);
   }
   return 0;

@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     CheckFormats(StrToFloat(Text));
   } catch (const EConvertError& E) {
     FUZZ_CHECK(E.Message() == "'" + Text + "' is not a valid floating point value");
-  } catch (const EOverflow&) {
-  }
+  } catch (const EOverflow&) {}
   int Whole = 0;
   if (TryStrToInt(Text, Whole)) FUZZ_CHECK(TryStrToInt(std::to_string(Whole), Whole));
 

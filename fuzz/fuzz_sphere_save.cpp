@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   try {
     WriteSphere(Name, Center, Diameter);
     Saved = true;
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   const std::vector<uint8_t> After = Contents(Name);
   FUZZ_CHECK(After.size() == Before.size());
   if (!Saved) {

@@ -138,9 +138,7 @@ public:
 private:
   uint32_t First() const { return FNext[FEnd]; }
 
-  double Excess(uint32_t I) const {
-    return SquaredDistance(FPoints[I], FSupport.Center()) - FSupport.SquaredRadius();
-  }
+  double Excess(uint32_t I) const { return SquaredDistance(FPoints[I], FSupport.Center()) - FSupport.SquaredRadius(); }
 
   // The smallest ball of the points before Stop in the list with the
   // current support on its boundary.

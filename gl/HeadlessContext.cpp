@@ -67,12 +67,16 @@ const TDisplay& Display() {
 }
 
 EGLConfig ChooseConfig(EGLDisplay Handle, bool Pbuffer, int DepthBits) {
-  const EGLint Attributes[] = {EGL_SURFACE_TYPE, Pbuffer ? EGL_PBUFFER_BIT : 0,
-                               EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                               EGL_COLOR_BUFFER_TYPE, EGL_RGB_BUFFER,
-                               EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                               EGL_DEPTH_SIZE, DepthBits,
-                               EGL_NONE};
+  // Name and value pairs, one pair a line.
+  // clang-format off
+  const EGLint Attributes[] = {
+      EGL_SURFACE_TYPE, Pbuffer ? EGL_PBUFFER_BIT : 0,
+      EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+      EGL_COLOR_BUFFER_TYPE, EGL_RGB_BUFFER,
+      EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+      EGL_DEPTH_SIZE, DepthBits,
+      EGL_NONE};
+  // clang-format on
   EGLConfig Config = nullptr;
   EGLint Count = 0;
   if (!eglChooseConfig(Handle, Attributes, &Config, 1, &Count) || Count < 1) return nullptr;
@@ -103,15 +107,14 @@ std::string MakeFramebuffer(int Width, int Height) {
   const GLint MaxWidth = std::min(MaxSize, MaxViewport[0]);
   const GLint MaxHeight = std::min(MaxSize, MaxViewport[1]);
   if (Width > MaxWidth || Height > MaxHeight)
-    return "no framebuffer object of " + SizeText(Width, Height) + " (the largest is " +
-           SizeText(MaxWidth, MaxHeight) + ")";
+    return "no framebuffer object of " + SizeText(Width, Height) + " (the largest is " + SizeText(MaxWidth, MaxHeight) +
+           ")";
   const std::string Failed = "no framebuffer object of " + SizeText(Width, Height);
   auto GenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
   auto BindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
   auto GenRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
   auto BindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(eglGetProcAddress("glBindRenderbuffer"));
-  auto RenderbufferStorage =
-      reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
+  auto RenderbufferStorage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
   auto FramebufferRenderbuffer =
       reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(eglGetProcAddress("glFramebufferRenderbuffer"));
   auto CheckFramebufferStatus =
@@ -193,8 +196,8 @@ void THeadlessBackend::ChooseAndSetPixelFormat(TDeviceContext Handle, TPixelForm
   }
   Format = TPixelFormatDescriptor{};
   if (!DC->Config) {
-    FLastError = !TooLarge.empty() ? TooLarge
-                                   : "no EGL configuration with 8-bit RGBA, a depth buffer and desktop OpenGL";
+    FLastError =
+        !TooLarge.empty() ? TooLarge : "no EGL configuration with 8-bit RGBA, a depth buffer and desktop OpenGL";
     return;
   }
   if (DC->Pbuffer) {
@@ -236,8 +239,8 @@ TRenderContext THeadlessBackend::CreateContext(TDeviceContext Handle) {
   }
   // The compatibility profile keeps OpenGL 1.1: immediate mode, feedback
   // mode, the matrix stacks that GLU builds on.
-  const EGLint Compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  const EGLint Compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                  EGL_NONE};
   EGLContext Context = eglCreateContext(D, DC->Config, EGL_NO_CONTEXT, Compatibility);
   if (Context == EGL_NO_CONTEXT) Context = eglCreateContext(D, DC->Config, EGL_NO_CONTEXT, nullptr);
   if (Context == EGL_NO_CONTEXT) {
@@ -310,8 +313,7 @@ THeadlessGL::THeadlessGL(int Width, int Height, int Slot) : FSlot(Slot) {
                       " is not positive");
   // Taking a live slot over would leave its owner drawing into this context
   // and destroying it.
-  if (SlotBackend(Slot))
-    throw EHeadlessGL("THeadlessGL: context slot " + std::to_string(Slot) + " is in use");
+  if (SlotBackend(Slot)) throw EHeadlessGL("THeadlessGL: context slot " + std::to_string(Slot) + " is in use");
   FWindow.Width = Width;
   FWindow.Height = Height;
   THeadlessBackend& Backend = THeadlessBackend::Instance();
@@ -320,8 +322,7 @@ THeadlessGL::THeadlessGL(int Width, int Height, int Slot) : FSlot(Slot) {
   CreateRenderContext(&FWindow, FSlot);
   SetContextBackend(Chosen);
   std::string Error = Backend.LastError();
-  if (Error.empty() && (!DeviceContexts[FSlot] || !RenderContexts[FSlot]))
-    Error = "no desktop OpenGL context";
+  if (Error.empty() && (!DeviceContexts[FSlot] || !RenderContexts[FSlot])) Error = "no desktop OpenGL context";
   if (Error.empty() && !glGetString(GL_VERSION)) Error = "no OpenGL context is current";
   if (!Error.empty()) {
     DestroyRenderContext(&FWindow, FSlot);

@@ -22,7 +22,6 @@ struct TImage {
   ~TImage() { png_image_free(&Image); }
 };
 
-
 std::vector<uint8_t> Encode(const std::string& What, int Width, int Height, int Channels,
                             const std::vector<uint8_t>& Pixels) {
   if (Width <= 0 || Height <= 0)
@@ -58,8 +57,7 @@ std::vector<uint8_t> EncodePng(int Width, int Height, int Channels, const std::v
   return Encode("the picture", Width, Height, Channels, Pixels);
 }
 
-void WritePng(const std::string& FileName, int Width, int Height, int Channels,
-              const std::vector<uint8_t>& Pixels) {
+void WritePng(const std::string& FileName, int Width, int Height, int Channels, const std::vector<uint8_t>& Pixels) {
   const std::vector<uint8_t> Encoded = Encode(FileName, Width, Height, Channels, Pixels);
   WriteOutputFile(FileName, Encoded.data(), Encoded.size());
 }

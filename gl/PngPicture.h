@@ -14,8 +14,7 @@ QUELBIR_EXCEPTION(EPngPicture);  // "PngPicture: " + what went wrong
 // (runtime/OutputFiles.h). Raises EPngPicture when the size or channel count
 // is not sensible or Pixels holds fewer bytes than the picture needs; the
 // output's and the file layer's errors when the file cannot be written whole.
-void WritePng(const std::string& FileName, int Width, int Height, int Channels,
-              const std::vector<uint8_t>& Pixels);
+void WritePng(const std::string& FileName, int Width, int Height, int Channels, const std::vector<uint8_t>& Pixels);
 
 // The same picture as the bytes of a PNG file, in memory; the same checks.
 std::vector<uint8_t> EncodePng(int Width, int Height, int Channels, const std::vector<uint8_t>& Pixels);

@@ -192,8 +192,8 @@ TIffReader::TIffReader(const std::string& FileName, bool ReadOnly) : FFileName(F
   FStream = std::make_unique<TFileStream>(FileName, ReadOnly ? TFileMode::OpenRead : TFileMode::OpenReadWrite);
   const int64_t FileSize = FStream->Size();
   if (FileSize > OffsetLimit)
-    throw EIffReader("TIffReader: " + FFileName + ", file too large (" + std::to_string(FileSize) +
-                     " bytes, at most " + std::to_string(OffsetLimit) + ")!");
+    throw EIffReader("TIffReader: " + FFileName + ", file too large (" + std::to_string(FileSize) + " bytes, at most " +
+                     std::to_string(OffsetLimit) + ")!");
   FRoot = std::make_unique<TForm>();
   Index();
   FCurrentForm = FRoot.get();
@@ -348,7 +348,8 @@ void TIffReader::OpenChunk(const TIffTag& Tag) {
 
 void TIffReader::OpenChunkByIndex(int32_t Index) {
   if (FOpenChunk)
-    throw EIffReader("TIffReader: Attempt to open new chunk, but chunk " + FOpenChunk->Tag.ToText() + " is still open!");
+    throw EIffReader("TIffReader: Attempt to open new chunk, but chunk " + FOpenChunk->Tag.ToText() +
+                     " is still open!");
   if (Index < 0 || size_t(Index) >= FCurrentForm->Chunks.size())
     throw EIffReader("TIffReader: Chunk (index = " + std::to_string(Index) + ") doesn't exist!");
   const TChunk& Chunk = FCurrentForm->Chunks[size_t(Index)];

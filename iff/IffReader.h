@@ -22,9 +22,9 @@ QUELBIR_EXCEPTION(EIffReader_ErrorInForm);
 class TForm;
 
 struct TIffItem {
-  TIffTag Tag;            // chunk tag, or the form type of a FORM
-  int32_t Offset = 0;     // file offset of the item's first header byte
-  int32_t Size = 0;       // header size field, rounded up to even
+  TIffTag Tag;         // chunk tag, or the form type of a FORM
+  int32_t Offset = 0;  // file offset of the item's first header byte
+  int32_t Size = 0;    // header size field, rounded up to even
   TForm* Parent = nullptr;
 };
 

@@ -90,8 +90,7 @@ public:
   // Memory.
   TOutput() = default;
   // A created (or truncated) file.
-  explicit TOutput(const std::string& FileName)
-      : FFile(std::make_unique<TFileStream>(FileName, TFileMode::Create)) {}
+  explicit TOutput(const std::string& FileName) : FFile(std::make_unique<TFileStream>(FileName, TFileMode::Create)) {}
 
   int64_t Position() const { return FFile ? FFile->Position() : FPosition; }
   void Seek(int64_t Offset) {

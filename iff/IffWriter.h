@@ -67,7 +67,7 @@ private:
     int32_t Size = 0;
   };
   class TOutput;
-  TOutput& Output() const;  // raises once the writer has been closed
+  TOutput& Output() const;                      // raises once the writer has been closed
   void Put(const void* Buffer, int32_t Count);  // uncounted bytes; a short write raises
   void CheckRoom(int64_t Count) const;
   void CountIntoForms(int32_t Count);

@@ -10,7 +10,7 @@ std::array<TScanSlot, ScanSlotCount> Slots;
 // Taking and giving back a slot is one step under this lock, so readers
 // created on several threads at once (the folder check) never share a slot.
 std::mutex SlotsLock;
-}
+}  // namespace
 
 TScanSlot& ScanSlot(int Number) { return Slots.at(size_t(Number - 1)); }
 
@@ -23,7 +23,8 @@ TScanSlotHold::TScanSlotHold(TFileStream* Stream) : FSlot(nullptr), FNumber(0) {
       break;
     }
   }
-  if (!FSlot) throw EIffReader_NoFreeFileHandles("EIffReader_NoFreeFileHandles: No free file handles! Cannot open stream");
+  if (!FSlot)
+    throw EIffReader_NoFreeFileHandles("EIffReader_NoFreeFileHandles: No free file handles! Cannot open stream");
   FSlot->Stream = Stream;
   FSlot->Free = false;
   FSlot->ScanPosition = 0;

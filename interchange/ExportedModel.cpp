@@ -51,18 +51,15 @@ TExportedLevel ExportLevel(const TMeshData& Mesh, const std::string& Name, const
   }
   for (auto& [Texture, Faces] : Groups) Level.Groups.push_back({Texture, std::move(Faces)});
   const std::string Where = ModelName + ": level " + Name + ": ";
-  if (Outside)
-    Warnings << Where << Outside << " face(s) refer outside the mesh arrays and were left out\n";
+  if (Outside) Warnings << Where << Outside << " face(s) refer outside the mesh arrays and were left out\n";
   if (Short) Warnings << Where << Short << " face(s) with fewer than 3 corners were left out\n";
-  if (NotFinite)
-    Warnings << Where << NotFinite << " face(s) with a number that is not finite were left out\n";
+  if (NotFinite) Warnings << Where << NotFinite << " face(s) with a number that is not finite were left out\n";
   return Level;
 }
 
 }  // namespace
 
-TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool AllLevels,
-                                 std::ostream& Warnings) {
+TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool AllLevels, std::ostream& Warnings) {
   TExportedModel Result;
   Result.Name = std::filesystem::path(ModelFile).filename().string();
 

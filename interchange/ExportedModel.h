@@ -20,12 +20,12 @@ struct TTextureGroup {
 };
 
 struct TExportedLevel {
-  std::string Name;  // the level's tag, "0000", ...; "mesh" for a single-mesh file
-  std::vector<TVector> Vertices;         // as the file holds them
-  std::vector<TVector> Normals;          // as the file holds them
-  std::vector<TFaceVertex> FaceVertices; // as the file holds them
-  std::vector<TFace> Faces;              // the exported faces only, in file order
-  std::vector<TTextureGroup> Groups;     // ascending texture numbers
+  std::string Name;                       // the level's tag, "0000", ...; "mesh" for a single-mesh file
+  std::vector<TVector> Vertices;          // as the file holds them
+  std::vector<TVector> Normals;           // as the file holds them
+  std::vector<TFaceVertex> FaceVertices;  // as the file holds them
+  std::vector<TFace> Faces;               // the exported faces only, in file order
+  std::vector<TTextureGroup> Groups;      // ascending texture numbers
 };
 
 struct TExportedHardpoint {
@@ -46,8 +46,7 @@ struct TExportedModel {
 // positions, normal and texture coordinates are finite numbers; the others
 // are counted in one warning per level and reason. A missing or unreadable
 // sphere is a warning. Errors of the load itself propagate.
-TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool AllLevels,
-                                 std::ostream& Warnings);
+TExportedModel ReadExportedModel(const std::string& ModelFile, int32_t LOD, bool AllLevels, std::ostream& Warnings);
 
 // The corners of a face in the order drawing sends them (last stored first),
 // as indices into FaceVertices.

@@ -61,7 +61,8 @@ TMatrix4 LocalMatrix(const json& Node) {
   auto Numbers = [&](const char* Key, size_t Count, double* Out) {
     if (!Node.contains(Key)) return false;
     const json& A = Node[Key];
-    if (!A.is_array() || A.size() != Count) Fail(std::string("a node's \"") + Key + "\" is not " + std::to_string(Count) + " numbers");
+    if (!A.is_array() || A.size() != Count)
+      Fail(std::string("a node's \"") + Key + "\" is not " + std::to_string(Count) + " numbers");
     for (size_t I = 0; I < Count; ++I) {
       if (!A[I].is_number()) Fail(std::string("a node's \"") + Key + "\" is not " + std::to_string(Count) + " numbers");
       Out[I] = A[I].get<double>();
@@ -84,13 +85,16 @@ void ReadMarks(const json& Extras, TGltfNode& Node) {
     auto It = Extras.find(Key);
     return It == Extras.end() ? nullptr : &*It;
   };
-  if (const json* Mark = Find(GltfMarks::Hardpoint); Mark && Mark->is_number()) Node.HardpointMark = Mark->get<double>();
+  if (const json* Mark = Find(GltfMarks::Hardpoint); Mark && Mark->is_number())
+    Node.HardpointMark = Mark->get<double>();
   if (const json* Name = Find(GltfMarks::OriginalName); Name && Name->is_string())
     Node.OriginalName = Name->get<std::string>();
-  if (const json* Latin1 = Find(GltfMarks::Latin1Name); Latin1 && Latin1->is_boolean()) Node.Latin1Name = Latin1->get<bool>();
+  if (const json* Latin1 = Find(GltfMarks::Latin1Name); Latin1 && Latin1->is_boolean())
+    Node.Latin1Name = Latin1->get<bool>();
   if (const json* Sphere = Find(GltfMarks::CollisionSphere); Sphere && Sphere->is_boolean())
     Node.SphereMark = Sphere->get<bool>();
-  if (const json* Helper = Find(GltfMarks::Helper); Helper && Helper->is_boolean()) Node.HelperMark = Helper->get<bool>();
+  if (const json* Helper = Find(GltfMarks::Helper); Helper && Helper->is_boolean())
+    Node.HelperMark = Helper->get<bool>();
   if (const json* Kept = Find(GltfMarks::Matrix); Kept && Kept->is_array() && Kept->size() == 16) {
     std::array<float, 16> M{};
     for (size_t I = 0; I < 16; ++I) {
@@ -125,8 +129,10 @@ TJsonShape JsonShape(const char* Text, size_t Size) {
   for (size_t I = 0; I < Size; ++I) {
     const char C = Text[I];
     if (InString) {
-      if (C == '\\') ++I;  // the escaped character cannot end the string
-      else if (C == '"') InString = false;
+      if (C == '\\')
+        ++I;  // the escaped character cannot end the string
+      else if (C == '"')
+        InString = false;
     } else if (C == '"') {
       InString = true;
     } else if (C == '[' || C == '{') {
@@ -173,16 +179,16 @@ TGltfDocument ReadGltfDocument(const std::string& FileName) {
         }
         Node.Children = Indices(N, "children");
         Node.HasMesh = N.contains("mesh");
-        Node.IsCameraOrLight = N.contains("camera") ||
-                               (N.contains("extensions") && N["extensions"].is_object() &&
-                                N["extensions"].contains("KHR_lights_punctual"));
+        Node.IsCameraOrLight = N.contains("camera") || (N.contains("extensions") && N["extensions"].is_object() &&
+                                                        N["extensions"].contains("KHR_lights_punctual"));
         Node.Local = LocalMatrix(N);
         if (N.contains("extras")) ReadMarks(N["extras"], Node);
         Document.Nodes.push_back(std::move(Node));
       }
     }
     // The default scene's nodes; without scenes, every node no other holds.
-    const int64_t Scene = Root.contains("scene") && Root["scene"].is_number_integer() ? Root["scene"].get<int64_t>() : 0;
+    const int64_t Scene =
+        Root.contains("scene") && Root["scene"].is_number_integer() ? Root["scene"].get<int64_t>() : 0;
     if (Root.contains("scenes") && Root["scenes"].is_array() && Scene >= 0 && Scene < int64_t(Root["scenes"].size()) &&
         Root["scenes"][size_t(Scene)].is_object()) {
       Document.Top = Indices(Root["scenes"][size_t(Scene)], "nodes");

@@ -36,12 +36,12 @@ struct TGltfNode {
   TMatrix4 Local{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
   // What the export wrote into the node's extras.
-  std::optional<double> HardpointMark;  // the hardpoint's index in the model's list
-  std::optional<std::string> OriginalName;  // the hardpoint's name as the model has it, UTF-8
-  bool Latin1Name = false;  // the name was 8-bit text
+  std::optional<double> HardpointMark;              // the hardpoint's index in the model's list
+  std::optional<std::string> OriginalName;          // the hardpoint's name as the model has it, UTF-8
+  bool Latin1Name = false;                          // the name was 8-bit text
   std::optional<std::array<float, 16>> KeptMatrix;  // the exact numbers of a matrix that is not rigid
-  bool SphereMark = false;  // the collision sphere
-  bool HelperMark = false;  // drawn for the eye only: the sphere's mesh, a direction marker
+  bool SphereMark = false;                          // the collision sphere
+  bool HelperMark = false;                          // drawn for the eye only: the sphere's mesh, a direction marker
 };
 
 struct TGltfDocument {

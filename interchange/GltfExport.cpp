@@ -11,9 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "interchange/RigidTransform.h"
 #include "runtime/Latin1Text.h"
 #include "runtime/OutputFiles.h"
-#include "interchange/RigidTransform.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ std::string UriOf(const std::string& FileName) {
 
 // The image writer tinygltf calls for images with a URI: the files are
 // already written, so it only names them.
-bool NameWrittenImage(const std::string*, const std::string*, const tinygltf::Image* Image, bool,
-                      std::string* OutUri, void*) {
+bool NameWrittenImage(const std::string*, const std::string*, const tinygltf::Image* Image, bool, std::string* OutUri,
+                      void*) {
   *OutUri = Image->uri;
   return true;
 }
@@ -237,11 +237,12 @@ int TGltfBuilder::LevelNode(const TExportedLevel& Level, const std::string& Mode
   tinygltf::Mesh Mesh;
   Mesh.name = Level.Name;
   for (size_t G = 0; G < Level.Groups.size(); ++G) {
-    const int Accessor = AddAccessor(IndexView, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
-                                     GroupIndices[G].second);
+    const int Accessor =
+        AddAccessor(IndexView, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, GroupIndices[G].second);
     FModel.accessors[size_t(Accessor)].byteOffset = GroupIndices[G].first * 4;
     tinygltf::Primitive Primitive;
-    Primitive.attributes = {{"POSITION", PositionAccessor}, {"NORMAL", NormalAccessor}, {"TEXCOORD_0", TexCoordAccessor}};
+    Primitive.attributes = {
+        {"POSITION", PositionAccessor}, {"NORMAL", NormalAccessor}, {"TEXCOORD_0", TexCoordAccessor}};
     Primitive.indices = Accessor;
     Primitive.material = Material(Level.Groups[G].Texture);
     Primitive.mode = TINYGLTF_MODE_TRIANGLES;
@@ -310,7 +311,8 @@ int TGltfBuilder::HardpointNode(const TExportedHardpoint& Entry) {
     for (float E : M) Exact.emplace_back(double(E));
     Extras[GltfMarks::Matrix] = tinygltf::Value(std::move(Exact));
   } else {
-    FWarnings << "hardpoint " << Node.name << ": its matrix holds a number that is not finite; exported without its transform\n";
+    FWarnings << "hardpoint " << Node.name
+              << ": its matrix holds a number that is not finite; exported without its transform\n";
   }
   Node.extras = tinygltf::Value(std::move(Extras));
   if (FMarkerMesh < 0) {
@@ -336,7 +338,8 @@ int TGltfBuilder::SphereNode(const std::array<float, 4>& Sphere, const std::stri
     Node.translation = {Sphere[0], Sphere[1], Sphere[2]};
     Node.scale = {Sphere[3], Sphere[3], Sphere[3]};
   } else {
-    FWarnings << ModelName << ": the collision sphere holds a number that is not finite; exported without its transform\n";
+    FWarnings << ModelName
+              << ": the collision sphere holds a number that is not finite; exported without its transform\n";
   }
   FModel.nodes.push_back(std::move(Node));
   const int Index = int(FModel.nodes.size() - 1);
@@ -385,8 +388,8 @@ tinygltf::Model TGltfBuilder::Build(const TExportedModel& Model) {
 
 }  // namespace
 
-void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings, const std::string& ModelFile) {
+void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images, const std::string& OutFile,
+               TGltfForm Form, std::ostream& Warnings, const std::string& ModelFile) {
   TGltfBuilder Builder(Images, Form, Warnings);
   tinygltf::Model Gltf = Builder.Build(Model);
   const std::filesystem::path Out(OutFile);
@@ -412,8 +415,7 @@ void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImag
     return;
   }
   std::ostringstream Stream;
-  if (!Writer.WriteGltfSceneToStream(&Gltf, Stream, true, false))
-    throw EGltfExport("Export: cannot write " + OutFile);
+  if (!Writer.WriteGltfSceneToStream(&Gltf, Stream, true, false)) throw EGltfExport("Export: cannot write " + OutFile);
   std::string Text = std::move(Stream).str();
   // Every file of the export is checked before the first is written, and
   // none is put in place before all are written.

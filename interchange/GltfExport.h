@@ -20,12 +20,12 @@ QUELBIR_EXCEPTION(EGltfExport);
 // The keys of the node extras that mark what the nodes are, read back by
 // ReadGltfDocument.
 namespace GltfMarks {
-constexpr const char* Hardpoint = "hardpoint";             // the hardpoint's index in the model's list
-constexpr const char* Matrix = "matrix";                   // its exact sixteen numbers, when not rigid
-constexpr const char* Latin1Name = "latin1_name";          // true: the name was 8-bit text
+constexpr const char* Hardpoint = "hardpoint";               // the hardpoint's index in the model's list
+constexpr const char* Matrix = "matrix";                     // its exact sixteen numbers, when not rigid
+constexpr const char* Latin1Name = "latin1_name";            // true: the name was 8-bit text
 constexpr const char* CollisionSphere = "collision_sphere";  // true on "COLL SPHR"
-constexpr const char* OriginalName = "name";               // the hardpoint's name as the model has it
-constexpr const char* Helper = "helper";                   // true: drawn for the eye, never a hardpoint
+constexpr const char* OriginalName = "name";                 // the hardpoint's name as the model has it
+constexpr const char* Helper = "helper";                     // true: drawn for the eye, never a hardpoint
 }  // namespace GltfMarks
 
 enum class TGltfForm {
@@ -39,6 +39,5 @@ enum class TGltfForm {
 // texture numbers get a material without image. What cannot be written
 // faithfully (a non-unit normal, a transform that is not finite) is said on
 // Warnings.
-void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-               const std::string& OutFile, TGltfForm Form, std::ostream& Warnings,
-               const std::string& ModelFile = "");
+void WriteGltf(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images, const std::string& OutFile,
+               TGltfForm Form, std::ostream& Warnings, const std::string& ModelFile = "");

@@ -39,8 +39,8 @@ bool HasUnitAxes(const TMatrix4& M) {
       for (int R = 0; R < 3; ++R) Dot += M[size_t(4 * A + R)] * M[size_t(4 * B + R)];
       if (!(std::fabs(Dot - (A == B ? 1 : 0)) <= 1e-4)) return false;
     }
-  const double Det = M[0] * (M[5] * M[10] - M[6] * M[9]) - M[4] * (M[1] * M[10] - M[2] * M[9]) +
-                     M[8] * (M[1] * M[6] - M[2] * M[5]);
+  const double Det =
+      M[0] * (M[5] * M[10] - M[6] * M[9]) - M[4] * (M[1] * M[10] - M[2] * M[9]) + M[8] * (M[1] * M[6] - M[2] * M[5]);
   return Det > 0;
 }
 
@@ -143,7 +143,8 @@ int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName
   }
   for (const std::vector<int>* Rule : {&Named, &Marked, &Best}) {
     if (Rule->size() == 1) return (*Rule)[0];
-    if (Rule->size() > 1) Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, *Rule));
+    if (Rule->size() > 1)
+      Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, *Rule));
   }
   if (Candidates.empty()) Fail("no hardpoint found in " + FileName);
   Fail("cannot tell which node of " + FileName + " holds the hardpoints: " + Listed(Document, Candidates));
@@ -195,7 +196,8 @@ std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ost
   for (TGltfHardpoint& Found : FindGltfHardpoints(Document, Root, FileName)) {
     if (!Found.Finite) Fail("the transform of hardpoint " + Found.NodeName + " is not finite");
     if (Found.Scaled)
-      Warnings << Found.NodeName << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+      Warnings << Found.NodeName
+               << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Hardpoints.push_back(std::move(Found.Hardpoint));
   }
   if (Hardpoints.empty()) Fail("no hardpoint found in " + FileName);

@@ -18,11 +18,11 @@ struct TGltfHardpoint {
   // exact numbers the export kept where the node still sits where the
   // export put it).
   THardpoint Hardpoint;
-  std::string NodeName;          // the node's name as the file has it, UTF-8
-  std::optional<int64_t> Mark;   // the model's list index the export wrote
-  bool Finite = true;            // false: Hardpoint.Matrix is the identity
-  bool Scaled = false;           // the node's transform carried a scale, shear or mirror, now taken out
-  bool Kept = false;             // Hardpoint.Matrix are the exact numbers the export kept
+  std::string NodeName;         // the node's name as the file has it, UTF-8
+  std::optional<int64_t> Mark;  // the model's list index the export wrote
+  bool Finite = true;           // false: Hardpoint.Matrix is the identity
+  bool Scaled = false;          // the node's transform carried a scale, shear or mirror, now taken out
+  bool Kept = false;            // Hardpoint.Matrix are the exact numbers the export kept
 };
 
 // The node that holds the hardpoints: the scene's one top node; among

@@ -15,14 +15,16 @@ std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::stri
     if (IsGltfSphereNode(Node)) {
       double Axis[3];
       for (int A = 0; A < 3; ++A)
-        Axis[A] = std::sqrt(World[size_t(4 * A)] * World[size_t(4 * A)] + World[size_t(4 * A + 1)] * World[size_t(4 * A + 1)] +
+        Axis[A] = std::sqrt(World[size_t(4 * A)] * World[size_t(4 * A)] +
+                            World[size_t(4 * A + 1)] * World[size_t(4 * A + 1)] +
                             World[size_t(4 * A + 2)] * World[size_t(4 * A + 2)]);
       const double Radius = std::max({Axis[0], Axis[1], Axis[2]});
       if (std::min({Axis[0], Axis[1], Axis[2]}) < Radius * (1 - 1e-4))
         Warnings << "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n";
       const std::array<float, 4> Sphere{float(World[12]), float(World[13]), float(World[14]), float(Radius)};
       for (float V : Sphere)
-        if (!std::isfinite(V)) throw EGltfHardpoints("GltfHardpoints: the collision sphere in " + FileName + " is not finite");
+        if (!std::isfinite(V))
+          throw EGltfHardpoints("GltfHardpoints: the collision sphere in " + FileName + " is not finite");
       Found = Sphere;
       return false;
     }

@@ -26,7 +26,8 @@ struct TDifference {
 TDifference Difference(const std::array<float, 16>& Model, const std::array<float, 16>& Gltf) {
   const TRigidTransform A = NearestRigid(Model), B = NearestRigid(Gltf);
   TDifference D;
-  for (size_t I = 0; I < 3; ++I) D.Distance += (A.Translation[I] - B.Translation[I]) * (A.Translation[I] - B.Translation[I]);
+  for (size_t I = 0; I < 3; ++I)
+    D.Distance += (A.Translation[I] - B.Translation[I]) * (A.Translation[I] - B.Translation[I]);
   D.Distance = std::sqrt(D.Distance);
   double Dot = 0;
   for (size_t I = 0; I < 4; ++I) Dot += A.Rotation[I] * B.Rotation[I];
@@ -35,7 +36,8 @@ TDifference Difference(const std::array<float, 16>& Model, const std::array<floa
 }
 
 bool Unmoved(const TDifference& D, const std::array<float, 16>& Model) {
-  const double Reach = std::max({1.0, std::fabs(double(Model[12])), std::fabs(double(Model[13])), std::fabs(double(Model[14]))});
+  const double Reach =
+      std::max({1.0, std::fabs(double(Model[12])), std::fabs(double(Model[13])), std::fabs(double(Model[14]))});
   // What another tool's float arithmetic and axis turns leave behind.
   return D.Distance <= 1e-4 * Reach && D.Degrees <= 0.01;
 }
@@ -73,7 +75,8 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
 
   bool AnyMatched = false;
   for (const auto& Match : MatchOf) AnyMatched = AnyMatched || Match.has_value();
-  if (!Listed.empty() && !AnyMatched) throw EGltfHardpoints("GltfHardpoints: none of the model's hardpoints is found in " + GltfFile);
+  if (!Listed.empty() && !AnyMatched)
+    throw EGltfHardpoints("GltfHardpoints: none of the model's hardpoints is found in " + GltfFile);
 
   std::vector<THardpoint> Result;
   for (size_t M = 0; M < Listed.size(); ++M) {
@@ -92,13 +95,15 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
     if (!G.Finite) {
       Changes << Name << ": its transform holds a number that is not finite; kept as the model has it\n";
     } else {
-      if (G.Scaled) Changes << Name << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+      if (G.Scaled)
+        Changes << Name << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
       const bool Same = std::memcmp(G.Hardpoint.Matrix.data(), Hardpoint.Matrix.data(), sizeof Hardpoint.Matrix) == 0;
       const TDifference D = Difference(Hardpoint.Matrix, G.Hardpoint.Matrix);
       if (!Same && (G.Kept || !Unmoved(D, Hardpoint.Matrix))) {
         std::string Line;
         if (D.Distance >= 0.0005) Line = "moved by " + Fixed(D.Distance);
-        if (D.Degrees >= 0.0005) Line += (Line.empty() ? "" : ", ") + std::string("turned by ") + Fixed(D.Degrees) + " degrees";
+        if (D.Degrees >= 0.0005)
+          Line += (Line.empty() ? "" : ", ") + std::string("turned by ") + Fixed(D.Degrees) + " degrees";
         Changes << Name << ": " << (Line.empty() ? std::string("changed") : Line) << "\n";
         Hardpoint.Matrix = G.Hardpoint.Matrix;
       }
@@ -121,7 +126,8 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
       }
     Changes << Added.Name << ": added\n";
     if (Gltf[G].Scaled)
-      Changes << Added.Name << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+      Changes << Added.Name
+              << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Result.push_back(std::move(Added));
   }
   return Result;

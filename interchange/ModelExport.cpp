@@ -23,6 +23,5 @@ void ExportModel(const std::string& ModelFile, const std::string& OutFile, const
   if (Extension == ".obj")
     WriteObj(Model, Images, OutFile, ModelFile);
   else
-    WriteGltf(Model, Images, OutFile, Extension == ".glb" ? TGltfForm::Binary : TGltfForm::Json, Warnings,
-              ModelFile);
+    WriteGltf(Model, Images, OutFile, Extension == ".glb" ? TGltfForm::Binary : TGltfForm::Json, Warnings, ModelFile);
 }

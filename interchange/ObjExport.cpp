@@ -17,8 +17,8 @@ std::string Numbers(std::initializer_list<float> Values) {
 
 }  // namespace
 
-void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-              const std::string& OutFile, const std::string& ModelFile) {
+void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images, const std::string& OutFile,
+              const std::string& ModelFile) {
   const std::filesystem::path Out(OutFile);
   const std::string MtlName = Out.stem().string() + ".mtl";
   // A name on a comment line: a line break or other control byte in it would
@@ -26,7 +26,8 @@ void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage
   std::string Obj = "# " + EscapeControlBytes(Model.Name) + ", exported by QUELBIR Editor\n";
   Obj += "mtllib " + MtlName + "\n";
   for (const TExportedHardpoint& Entry : Model.Hardpoints) {
-    Obj += "# hardpoint " + std::to_string(Entry.Index) + " \"" + EscapeControlBytes(Entry.Hardpoint.Name) + "\" matrix";
+    Obj +=
+        "# hardpoint " + std::to_string(Entry.Index) + " \"" + EscapeControlBytes(Entry.Hardpoint.Name) + "\" matrix";
     for (float E : Entry.Hardpoint.Matrix) Obj += Numbers({E});
     Obj += "\n";
   }
@@ -73,7 +74,8 @@ void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage
   const std::string MtlFile = (Out.parent_path() / MtlName).string();
   std::vector<std::string> Names{OutFile, MtlFile};
   for (const auto& Entry : Images)
-    if (Textures.count(Entry.first)) Names.push_back((Out.parent_path() / (TextureName(Entry.first) + ".png")).string());
+    if (Textures.count(Entry.first))
+      Names.push_back((Out.parent_path() / (TextureName(Entry.first) + ".png")).string());
   TOutputFiles Files(Names, ModelFile);
   for (const auto& [Texture, Image] : Images) {
     if (!Textures.count(Texture)) continue;

@@ -15,5 +15,5 @@
 // written as stored; as OBJ's v runs up the picture, the PNG holds the
 // first "PXLS" row at the bottom, where t = 0 shows it. Each file is
 // complete or not at all, and none of them ModelFile (runtime/OutputFiles.h).
-void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images,
-              const std::string& OutFile, const std::string& ModelFile = "");
+void WriteObj(const TExportedModel& Model, const std::map<int32_t, TTextureImage>& Images, const std::string& OutFile,
+              const std::string& ModelFile = "");

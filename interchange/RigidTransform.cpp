@@ -67,11 +67,10 @@ TRigidTransform NearestRigid(const std::array<float, 16>& Matrix) {
   auto Q = [&](int R, int C) { return At(Matrix, R, C); };
   // The quaternion of the nearest rotation is the eigenvector of the
   // largest eigenvalue of this symmetric matrix (x, y, z, w order).
-  double K[4][4] = {
-      {Q(0, 0) - Q(1, 1) - Q(2, 2), Q(1, 0) + Q(0, 1), Q(2, 0) + Q(0, 2), Q(2, 1) - Q(1, 2)},
-      {Q(1, 0) + Q(0, 1), Q(1, 1) - Q(0, 0) - Q(2, 2), Q(2, 1) + Q(1, 2), Q(0, 2) - Q(2, 0)},
-      {Q(2, 0) + Q(0, 2), Q(2, 1) + Q(1, 2), Q(2, 2) - Q(0, 0) - Q(1, 1), Q(1, 0) - Q(0, 1)},
-      {Q(2, 1) - Q(1, 2), Q(0, 2) - Q(2, 0), Q(1, 0) - Q(0, 1), Q(0, 0) + Q(1, 1) + Q(2, 2)}};
+  double K[4][4] = {{Q(0, 0) - Q(1, 1) - Q(2, 2), Q(1, 0) + Q(0, 1), Q(2, 0) + Q(0, 2), Q(2, 1) - Q(1, 2)},
+                    {Q(1, 0) + Q(0, 1), Q(1, 1) - Q(0, 0) - Q(2, 2), Q(2, 1) + Q(1, 2), Q(0, 2) - Q(2, 0)},
+                    {Q(2, 0) + Q(0, 2), Q(2, 1) + Q(1, 2), Q(2, 2) - Q(0, 0) - Q(1, 1), Q(1, 0) - Q(0, 1)},
+                    {Q(2, 1) - Q(1, 2), Q(0, 2) - Q(2, 0), Q(1, 0) - Q(0, 1), Q(0, 0) + Q(1, 1) + Q(2, 2)}};
   double V[4][4];
   SymmetricEigen4(K, V);
   int Best = 3;  // ties (a zero matrix) keep the identity's column

@@ -28,7 +28,7 @@ struct TVector {
 struct TFaceVertex {
   int32_t Vertex = 0;  // index into Vertices
   int32_t Reserved = 0;
-  float S = 0;         // texture coordinates
+  float S = 0;  // texture coordinates
   float T = 0;
 };
 
@@ -47,8 +47,7 @@ struct TFace {
 static_assert(sizeof(TVector) == 12 && alignof(TVector) == 4);
 static_assert(sizeof(TFaceVertex) == 16 && alignof(TFaceVertex) == 4);
 static_assert(sizeof(TFace) == 28 && alignof(TFace) == 4);
-static_assert(offsetof(TFaceVertex, S) == 8 && offsetof(TFace, First) == 12 &&
-              offsetof(TFace, Count) == 16);
+static_assert(offsetof(TFaceVertex, S) == 8 && offsetof(TFace, First) == 12 && offsetof(TFace, Count) == 16);
 
 // The block one chunk is read into: exactly the chunk's bytes (a trailing
 // partial record included), typed as records. The allocation is rounded up
@@ -77,7 +76,7 @@ public:
     FBytes = 0;
   }
   bool Allocated() const { return FData != nullptr; }
-  size_t Bytes() const { return FBytes; }                     // bytes read from the chunk
+  size_t Bytes() const { return FBytes; }                      // bytes read from the chunk
   size_t WholeRecords() const { return FBytes / RecordSize; }  // records counted
   T* Data() { return FData.get(); }
   const T* Data() const { return FData.get(); }
@@ -99,11 +98,11 @@ private:
 // once its array has been read, and every count returns to 0 with the
 // arrays), so the counts are always safe loop bounds.
 struct TMeshData {
-  bool Loaded = false;  // the arrays belong to the object's FileName
-  TRecordBlock<TVector> Vertices;        // "VERT"
-  TRecordBlock<TVector> Normals;         // "VTNM"
+  bool Loaded = false;                     // the arrays belong to the object's FileName
+  TRecordBlock<TVector> Vertices;          // "VERT"
+  TRecordBlock<TVector> Normals;           // "VTNM"
   TRecordBlock<TFaceVertex> FaceVertices;  // "FVRT"
-  TRecordBlock<TFace> Faces;             // "FACE"
+  TRecordBlock<TFace> Faces;               // "FACE"
   int32_t VertexCount = 0;
   int32_t NormalCount = 0;
   int32_t FaceVertexCount = 0;

@@ -91,7 +91,7 @@ void AddFin(TSampleMesh& Mesh, const TOutline& Outline, float X0, float X1, bool
 
 std::array<float, 16> Placement(const TVector& XAxis, const TVector& YAxis, const TVector& ZAxis,
                                 const TVector& Position) {
-  return {XAxis.X, XAxis.Y, XAxis.Z, 0, YAxis.X, YAxis.Y, YAxis.Z, 0,
+  return {XAxis.X, XAxis.Y, XAxis.Z, 0, YAxis.X,    YAxis.Y,    YAxis.Z,    0,
           ZAxis.X, ZAxis.Y, ZAxis.Z, 0, Position.X, Position.Y, Position.Z, 1};
 }
 
@@ -257,8 +257,8 @@ TSampleSphere SampleCraftSphere() {
 
 void WriteSampleModel(const std::string& FileName) {
   TSampleSphere Sphere = SampleCraftSphere();
-  WriteLodModel(FileName, {SampleCraftMesh(0), SampleCraftMesh(1), SampleCraftMesh(2)},
-                SampleCraftHardpoints(), &Sphere);
+  WriteLodModel(FileName, {SampleCraftMesh(0), SampleCraftMesh(1), SampleCraftMesh(2)}, SampleCraftHardpoints(),
+                &Sphere);
 }
 
 void WriteSampleSingleMeshModel(const std::string& FileName) {

@@ -55,8 +55,7 @@ void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& 
 // A single-mesh file: FORM "MESH" { FORM "0012" { chunks }, FORM "HARD",
 // FORM "COLL" }.
 void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
-                          const std::vector<TSampleHardpoint>& Hardpoints,
-                          const TSampleSphere* Sphere);
+                          const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere);
 
 // The sample spacecraft at level Level (0 most detailed .. 2 coarsest):
 // fuselage, wings, fins, in quadrilaterals, nose along +Z.
@@ -72,5 +71,5 @@ void WriteSampleSingleMeshModel(const std::string& FileName);
 // A ".mat" file: FORM "MATR" { FORM "FRAM" { "INFO" (Width, Height),
 // FORM "PAL " { "CMAP" }, "PXLS" } }. Pixels is written as given, whatever
 // its length, so tests can write malformed files too.
-void WriteMatFile(const std::string& FileName, int32_t Width, int32_t Height,
-                  const TPalette& Palette, const std::vector<uint8_t>& Pixels);
+void WriteMatFile(const std::string& FileName, int32_t Width, int32_t Height, const TPalette& Palette,
+                  const std::vector<uint8_t>& Pixels);

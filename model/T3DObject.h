@@ -30,12 +30,12 @@ public:
   T3DObject& operator=(const T3DObject&) = delete;
 
   // The virtual operations, in their slot order.
-  virtual void Log(const std::string& Msg);  // to OnLog when one is set
+  virtual void Log(const std::string& Msg);     // to OnLog when one is set
   virtual void SetDisplayList(uint32_t Value);  // DeleteDisplayList, then Value
-  virtual void SetKeepData(bool Value);  // False on a loaded mesh frees it at once
-  virtual void SetTextured(bool Value);  // sets ListDirty
-  virtual void SetUseList(bool Value);   // ListDirty untouched
-  virtual void SetWireframe(bool Value);  // sets ListDirty
+  virtual void SetKeepData(bool Value);         // False on a loaded mesh frees it at once
+  virtual void SetTextured(bool Value);         // sets ListDirty
+  virtual void SetUseList(bool Value);          // ListDirty untouched
+  virtual void SetWireframe(bool Value);        // sets ListDirty
   // glDeleteLists when DisplayList is not 0, and ListDirty; the name stays.
   virtual void DeleteDisplayList();
   // glNewList(DisplayList, GL_COMPILE), DrawDirect, glEndList; ListDirty False.

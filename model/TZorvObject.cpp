@@ -46,13 +46,11 @@ int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Bl
   const int64_t DataStart = int64_t(Reader.OpenChunkItem()->Offset) + 8;
   const int64_t InFile = std::max<int64_t>(0, FileSize - DataStart);
   int64_t Wanted = int64_t(Count) * int64_t(sizeof(T));
-  if (Size >= 0 && Wanted == Size && InFile == int64_t(Size) - 1 &&
-      HasPadByte(Reader.FileName(), DataStart - 8))
+  if (Size >= 0 && Wanted == Size && InFile == int64_t(Size) - 1 && HasPadByte(Reader.FileName(), DataStart - 8))
     Wanted = InFile;
   if (Size < 0 || Wanted > InFile)
-    throw EZorvObject("TZorvObject: Chunk (" + Tag + ") runs past the end of " + Reader.FileName() +
-                      " (" + std::to_string(uint32_t(Size)) + " bytes, " + std::to_string(InFile) +
-                      " in the file)!");
+    throw EZorvObject("TZorvObject: Chunk (" + Tag + ") runs past the end of " + Reader.FileName() + " (" +
+                      std::to_string(uint32_t(Size)) + " bytes, " + std::to_string(InFile) + " in the file)!");
   const int32_t ToRead = int32_t(std::min<int64_t>(Size, InFile));
   uint8_t* Bytes = nullptr;
   try {
@@ -64,8 +62,7 @@ int32_t ReadChunkBlock(TIffReader& Reader, int64_t FileSize, TRecordBlock<T>& Bl
   int32_t Got = Reader.Read(Bytes, ToRead);
   if (Got < 0 || int64_t(Got) < Wanted) {
     Block.Release();
-    throw EZorvObject("TZorvObject: " + Reader.FileName() + " ended while chunk (" + Tag +
-                      ") was read!");
+    throw EZorvObject("TZorvObject: " + Reader.FileName() + " ended while chunk (" + Tag + ") was read!");
   }
   std::fill(Bytes + Got, Bytes + Size, uint8_t(0));
   return Count;
@@ -181,9 +178,8 @@ void TZorvObject::ReadHardpoints(TIffReader& Reader) {
 void TZorvObject::SaveToFile(const std::string& FileName) {
   EnsureLoaded();
   TIffWriter Writer(FileName, wmFile);
-  for (const char* Tag : {"DETA", "MESH", "0000", "MESH", "0012"})
-    Writer.OpenForm(TIffTag::FromBytes(Tag));
-  auto WriteChunk = [&](const char (&Tag)[5], const void* Data, int64_t Bytes) {
+  for (const char* Tag : {"DETA", "MESH", "0000", "MESH", "0012"}) Writer.OpenForm(TIffTag::FromBytes(Tag));
+  auto WriteChunk = [&](const char(&Tag)[5], const void* Data, int64_t Bytes) {
     Writer.OpenChunk(TIffTag(Tag));
     if (Writer.Write(Data, int32_t(Bytes)) != Bytes)
       throw EZorvObject("TZorvObject: Cannot write " + FileName + " whole!");
@@ -270,11 +266,11 @@ void TZorvObject::DrawBoundingBox() {
   const float X = Size.X / 2, Y = Size.Y / 2, Z = Size.Z / 2;
   // Signs of the 24 corners, four per side: Z-, Z+, X+, X-, Y+, Y-.
   static const signed char Corners[24][3] = {
-      {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1},  //
-      {-1, -1, 1},  {-1, 1, 1},  {1, 1, 1},  {1, -1, 1},   //
-      {1, 1, 1},    {1, 1, -1},  {1, -1, -1}, {1, -1, 1},  //
+      {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1},   {1, -1, -1},  //
+      {-1, -1, 1},  {-1, 1, 1},  {1, 1, 1},    {1, -1, 1},   //
+      {1, 1, 1},    {1, 1, -1},  {1, -1, -1},  {1, -1, 1},   //
       {-1, 1, 1},   {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1},  //
-      {1, 1, 1},    {1, 1, -1},  {-1, 1, -1}, {-1, 1, 1},  //
+      {1, 1, 1},    {1, 1, -1},  {-1, 1, -1},  {-1, 1, 1},   //
       {1, -1, 1},   {1, -1, -1}, {-1, -1, -1}, {-1, -1, 1},
   };
   glBegin(GL_QUADS);

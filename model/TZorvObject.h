@@ -56,7 +56,7 @@ public:
 
   // Measure whatever mesh is in memory, without loading (MeasureMeshBounds).
   void GetBounds(TVector& Min, TVector& Max) const;
-  void GetSize(TVector& Size) const;  // Max - Min per axis
+  void GetSize(TVector& Size) const;    // Max - Min per axis
   void GetMaxSize(float& Value) const;  // the largest of the three
 
   int32_t HardpointCount() const { return int32_t(FHardpoints.size()); }

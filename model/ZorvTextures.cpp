@@ -36,8 +36,8 @@ namespace {
 
 void ReadExactly(TIffReader& Reader, void* Buffer, int32_t Count) {
   if (Reader.Read(Buffer, Count) != Count)
-    throw EZorvTexture("TZorvTexture: " + Reader.FileName() + " ends inside chunk (" +
-                       Reader.CurrentTag().ToText() + ")!");
+    throw EZorvTexture("TZorvTexture: " + Reader.FileName() + " ends inside chunk (" + Reader.CurrentTag().ToText() +
+                       ")!");
 }
 
 }  // namespace
@@ -63,8 +63,8 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
   ReadExactly(Reader, &Height, 4);
   Reader.CloseChunk();
   if (Width <= 0 || Height <= 0 || int64_t(Width) * int64_t(Height) > INT32_MAX)
-    throw EZorvTexture("TZorvTexture: " + FileName + " has an invalid size of " +
-                       std::to_string(Width) + " x " + std::to_string(Height) + " pixels!");
+    throw EZorvTexture("TZorvTexture: " + FileName + " has an invalid size of " + std::to_string(Width) + " x " +
+                       std::to_string(Height) + " pixels!");
   const int64_t PixelCount = int64_t(Width) * int64_t(Height);
 
   TPalette Palette{};
@@ -78,8 +78,7 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
   // Only what the file really holds is read: a forged size allocates nothing.
   const int64_t DataStart = int64_t(Reader.OpenChunkItem()->Offset) + 8;
   std::error_code Error;
-  const int64_t InFile = std::max<int64_t>(
-      0, int64_t(std::filesystem::file_size(FileName, Error)) - DataStart);
+  const int64_t InFile = std::max<int64_t>(0, int64_t(std::filesystem::file_size(FileName, Error)) - DataStart);
   const int64_t Readable = Error ? 0 : std::min<int64_t>(Reader.CurrentSize(), InFile);
   if (Readable < PixelCount)
     throw EZorvTexture("TZorvTexture: " + FileName + " holds " + std::to_string(std::max<int64_t>(Readable, 0)) +

@@ -70,7 +70,7 @@ public:
   // loaded in to be current).
   void Clear();
 
-  std::string Path;  // put in front of every file name; empty by default
+  std::string Path;                                     // put in front of every file name; empty by default
   std::vector<std::unique_ptr<TZorvTexture>> Textures;  // loading order
   std::vector<int32_t> Numbers;                         // parallel to Textures
 };

@@ -15,8 +15,8 @@ private:
 };
 
 // Declares an exception class deriving directly from Exception.
-#define QUELBIR_EXCEPTION(Name)                       \
-  class Name : public Exception {                     \
-  public:                                             \
-    using Exception::Exception;                       \
+#define QUELBIR_EXCEPTION(Name)   \
+  class Name : public Exception { \
+  public:                         \
+    using Exception::Exception;   \
   }

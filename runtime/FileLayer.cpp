@@ -43,14 +43,11 @@ bool NameExists(const std::string& FileName) {
 
 bool DeleteFile(const std::string& FileName) { return ::unlink(FileName.c_str()) == 0; }
 
-bool RenameFile(const std::string& From, const std::string& To) {
-  return ::rename(From.c_str(), To.c_str()) == 0;
-}
+bool RenameFile(const std::string& From, const std::string& To) { return ::rename(From.c_str(), To.c_str()) == 0; }
 
 void RequireRegularFile(const std::string& FileName) {
   struct stat Info;
-  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
-    throw NotRegular(FileName);
+  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode)) throw NotRegular(FileName);
 }
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName)
@@ -60,8 +57,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std:
   // open itself does not wait either (O_NONBLOCK), should a pipe take the
   // name in between; what it opened is then looked at again.
   struct stat Info;
-  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode))
-    throw NotRegular(FFileName);
+  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode)) throw NotRegular(FFileName);
   int Flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   switch (Mode) {
     case TFileMode::OpenReadWrite: Flags |= O_RDWR; break;
@@ -100,18 +96,17 @@ int64_t TFileStream::Size() const {
 }
 
 void TFileStream::Seek(int64_t Offset) {
-  if (Offset < 0)
-    throw EInOutError("Cannot seek to offset " + std::to_string(Offset) + " in file " + FFileName);
+  if (Offset < 0) throw EInOutError("Cannot seek to offset " + std::to_string(Offset) + " in file " + FFileName);
   FPosition = Offset;
 }
 
 int32_t TFileStream::Read(void* Buffer, int32_t Count) {
-  if (Count < 0)
-    throw EInOutError("Cannot read " + std::to_string(Count) + " bytes from file " + FFileName);
+  if (Count < 0) throw EInOutError("Cannot read " + std::to_string(Count) + " bytes from file " + FFileName);
   auto* Target = static_cast<unsigned char*>(Buffer);
   int32_t Done = 0;
   while (Done < Count) {
-    long Got = FileCalls().pread(FHandle, Target + Done, static_cast<unsigned long>(Count - Done), long(FPosition + Done));
+    long Got =
+        FileCalls().pread(FHandle, Target + Done, static_cast<unsigned long>(Count - Done), long(FPosition + Done));
     if (Got < 0) {
       if (errno == EINTR) continue;
       int Code = errno;
@@ -126,12 +121,12 @@ int32_t TFileStream::Read(void* Buffer, int32_t Count) {
 }
 
 int32_t TFileStream::Write(const void* Buffer, int32_t Count) {
-  if (Count < 0)
-    throw EInOutError("Cannot write " + std::to_string(Count) + " bytes to file " + FFileName);
+  if (Count < 0) throw EInOutError("Cannot write " + std::to_string(Count) + " bytes to file " + FFileName);
   auto* Source = static_cast<const unsigned char*>(Buffer);
   int32_t Done = 0;
   while (Done < Count) {
-    long Put = FileCalls().pwrite(FHandle, Source + Done, static_cast<unsigned long>(Count - Done), long(FPosition + Done));
+    long Put =
+        FileCalls().pwrite(FHandle, Source + Done, static_cast<unsigned long>(Count - Done), long(FPosition + Done));
     if (Put < 0) {
       if (errno == EINTR) continue;
       // Bytes already taken stay counted: the caller learns of a partial

@@ -10,9 +10,9 @@
 
 #include "runtime/Exception.h"
 
-QUELBIR_EXCEPTION(EFOpenError);    // "Cannot open file %s"
-QUELBIR_EXCEPTION(EFCreateError);  // "Cannot create file %s"
-QUELBIR_EXCEPTION(EInOutError);    // a read, write, seek or flush the file refused
+QUELBIR_EXCEPTION(EFOpenError);      // "Cannot open file %s"
+QUELBIR_EXCEPTION(EFCreateError);    // "Cannot create file %s"
+QUELBIR_EXCEPTION(EInOutError);      // a read, write, seek or flush the file refused
 QUELBIR_EXCEPTION(ENotRegularFile);  // "%s is not a regular file"
 
 // A folder, a pipe or a device is no file to read or write: a pipe would
@@ -59,9 +59,9 @@ public:
   TFileStream& operator=(const TFileStream&) = delete;
 
   const std::string& FileName() const { return FFileName; }
-  int64_t Size() const;                // current length of the file
+  int64_t Size() const;  // current length of the file
   int64_t Position() const { return FPosition; }
-  void Seek(int64_t Offset);           // absolute; may lie past the end
+  void Seek(int64_t Offset);  // absolute; may lie past the end
   // Reads up to Count bytes at Position and advances by what was delivered;
   // fewer only at the end of the file. A failing read raises EInOutError.
   int32_t Read(void* Buffer, int32_t Count);

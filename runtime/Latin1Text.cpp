@@ -11,10 +11,14 @@ size_t Utf8Length(const std::string& Text, size_t I, uint32_t* CodeOut) {
   const unsigned char C = Bytes[I];
   size_t Length = 0;
   uint32_t Code = 0;
-  if (C < 0x80) Length = 1, Code = C;
-  else if (C >= 0xC2 && C <= 0xDF) Length = 2, Code = C & 0x1F;
-  else if (C >= 0xE0 && C <= 0xEF) Length = 3, Code = C & 0x0F;
-  else if (C >= 0xF0 && C <= 0xF4) Length = 4, Code = C & 0x07;
+  if (C < 0x80)
+    Length = 1, Code = C;
+  else if (C >= 0xC2 && C <= 0xDF)
+    Length = 2, Code = C & 0x1F;
+  else if (C >= 0xE0 && C <= 0xEF)
+    Length = 3, Code = C & 0x0F;
+  else if (C >= 0xF0 && C <= 0xF4)
+    Length = 4, Code = C & 0x07;
   if (Length == 0 || I + Length > Text.size()) return 0;
   for (size_t K = 1; K < Length; ++K) {
     if ((Bytes[I + K] & 0xC0) != 0x80) return 0;

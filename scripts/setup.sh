@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   libcli11-dev nlohmann-json3-dev libpng-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   locales util-linux
   desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info dpkg-dev file groff-base
   libtinygltf-dev nodejs

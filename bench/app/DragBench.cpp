@@ -61,8 +61,7 @@ void WaitForPaint(TForm1& Form, int Count) {
 
 void Send(TForm1& Form, QEvent::Type Type, QPointF At, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
   QMouseEvent Event(Type, At, Form.GLView->mapToGlobal(At), Qt::LeftButton,
-                    Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton),
-                    Keys);
+                    Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton), Keys);
   QApplication::sendEvent(Form.GLView, &Event);
 }
 

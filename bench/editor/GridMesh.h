@@ -26,4 +26,3 @@ inline TSampleMesh GridMesh(int Count) {
   }
   return Mesh;
 }
-

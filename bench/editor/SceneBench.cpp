@@ -2,16 +2,16 @@
 // for it, on the headless (software) context at the window's drawing size:
 // the sample model and a model of 100,000 faces, against the repaint of an
 // empty window in the same run.
-#include <benchmark/benchmark.h>
 #include <GL/gl.h>
+#include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "editor/EditorModel.h"
 #include "bench/editor/GridMesh.h"
+#include "editor/EditorModel.h"
 #include "editor/Scene.h"
 #include "gl/HeadlessContext.h"
 #include "model/SampleModel.h"

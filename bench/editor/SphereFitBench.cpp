@@ -18,9 +18,9 @@ namespace {
 
 // A grid of 1000 x 1000 quadrilaterals: 1001 x 1001 = 1,002,001 vertices.
 struct TBigFile {
-  std::string Name = (std::filesystem::temp_directory_path() /
-                      ("quelbir-spherefit-bench-" + std::to_string(getpid()) + ".iff"))
-                         .string();
+  std::string Name =
+      (std::filesystem::temp_directory_path() / ("quelbir-spherefit-bench-" + std::to_string(getpid()) + ".iff"))
+          .string();
   TBigFile() { BigModel::Write(Name, 1000, 1000); }
   ~TBigFile() { std::filesystem::remove(Name); }
 };

@@ -49,7 +49,7 @@ std::string MakeHugeChunks(const char* Name, int Count, int32_t Size) {
   const std::string FileName = BenchFile(Name);
   const int64_t Length = 12 + int64_t(Count) * (8 + Size);
   auto PutHeader = [](TFileStream& Stream, int64_t At, const char* Tag, int32_t Value) {
-    const uint8_t Bytes[8] = {uint8_t(Tag[0]), uint8_t(Tag[1]), uint8_t(Tag[2]), uint8_t(Tag[3]),
+    const uint8_t Bytes[8] = {uint8_t(Tag[0]),      uint8_t(Tag[1]),      uint8_t(Tag[2]),     uint8_t(Tag[3]),
                               uint8_t(Value >> 24), uint8_t(Value >> 16), uint8_t(Value >> 8), uint8_t(Value)};
     Stream.Seek(At);
     Stream.Write(Bytes, 8);
@@ -141,8 +141,8 @@ void BM_FreshIndexMemory(benchmark::State& State) {
   const int64_t Items = WalkMapped(FileOf(int(State.range(0))));
   const size_t Length = size_t(Items) * sizeof(TChunk);
   for (auto _ : State) {
-    auto* Block = static_cast<uint8_t*>(
-        ::mmap(nullptr, Length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    auto* Block =
+        static_cast<uint8_t*>(::mmap(nullptr, Length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     for (size_t I = 0; I < Length; I += 4096) Block[I] = 1;
     benchmark::DoNotOptimize(Block);
     ::munmap(Block, Length);

@@ -1,8 +1,8 @@
 // One direct drawing of 100,000 quadrilaterals on the headless context, as
 // the editor draws its model at every repaint (its budget is 200 ms), beside
 // the two parts that tell where its time goes: the faces sent but clipped
-// away, and all of them sent in one call from an array. Kept apart from the load benchmark, whose allocation settings would slow the
-// OpenGL driver down.
+// away, and all of them sent in one call from an array. Kept apart from the load benchmark, whose allocation settings
+// would slow the OpenGL driver down.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 

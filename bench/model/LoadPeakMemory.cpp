@@ -29,9 +29,8 @@ long PeakKilobytes() {
 int main(int argc, char** argv) {
   const int Columns = argc > 2 ? std::atoi(argv[1]) : 1000;
   const int Rows = argc > 2 ? std::atoi(argv[2]) : 1000;
-  const std::string Name = (std::filesystem::temp_directory_path() /
-                            ("quelbir-peak-" + std::to_string(getpid()) + ".iff"))
-                               .string();
+  const std::string Name =
+      (std::filesystem::temp_directory_path() / ("quelbir-peak-" + std::to_string(getpid()) + ".iff")).string();
   BigModel::Write(Name, Columns, Rows);
   const long Before = PeakKilobytes();
   {
@@ -40,10 +39,11 @@ int main(int argc, char** argv) {
     Model.LoadFromFile(Name);
     const long After = PeakKilobytes();
     const double Mesh = double(BigModel::MeshBytes(Columns, Rows)) / 1024;
-    std::printf("faces %d, file %.0f KiB, mesh %.0f KiB, peak before %ld KiB, after %ld KiB, growth %ld KiB "
-                "(%.3f x mesh, %+.0f KiB over it)\n",
-                Model.Mesh().FaceCount, double(std::filesystem::file_size(Name)) / 1024, Mesh, Before, After,
-                After - Before, double(After - Before) / Mesh, double(After - Before) - Mesh);
+    std::printf(
+        "faces %d, file %.0f KiB, mesh %.0f KiB, peak before %ld KiB, after %ld KiB, growth %ld KiB "
+        "(%.3f x mesh, %+.0f KiB over it)\n",
+        Model.Mesh().FaceCount, double(std::filesystem::file_size(Name)) / 1024, Mesh, Before, After, After - Before,
+        double(After - Before) / Mesh, double(After - Before) - Mesh);
   }
   std::filesystem::remove(Name);
   return 0;

@@ -20,9 +20,8 @@ namespace {
 struct TBigFile {
   std::string Name;
   TBigFile(int Columns, int Rows) {
-    Name = (std::filesystem::temp_directory_path() /
-            ("quelbir-bench-" + std::to_string(getpid()) + "-" + std::to_string(Columns) + "x" +
-             std::to_string(Rows) + ".iff"))
+    Name = (std::filesystem::temp_directory_path() / ("quelbir-bench-" + std::to_string(getpid()) + "-" +
+                                                      std::to_string(Columns) + "x" + std::to_string(Rows) + ".iff"))
                .string();
     BigModel::Write(Name, Columns, Rows);
   }

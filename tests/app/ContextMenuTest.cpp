@@ -177,7 +177,7 @@ TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {
   ASSERT_EQ(Form->ModelLevels().LoadedIndex(), 1);
   const int32_t Faces = FacesShown();
   EXPECT_FALSE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
-  ASSERT_EQ(Services.Messages.size(), 1u);  // the loader's own message
+  ASSERT_EQ(Services.Messages.size(), 1u);          // the loader's own message
   EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 1);  // the tick stays
   EXPECT_EQ(Form->ModelLevels().Tags, (std::vector<std::string>{"0000", "0001"}));
   EXPECT_EQ(FacesShown(), Faces);
@@ -233,7 +233,8 @@ TEST_F(ContextMenuTest, AClickGivesTheDrawingTheKeyboardAndItsMenuKeysOpenTheMen
   QTest::mouseClick(Form->GLView, Qt::LeftButton, {}, QPoint(Form->GLView->width() * 3 / 4, 300));
   EXPECT_EQ(QApplication::focusWidget(), Form->GLView);
   EXPECT_EQ(Form->GLView->focusPolicy(), Qt::ClickFocus);  // not in the tab order
-  for (auto [Key, Keys] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()}, std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+  for (auto [Key, Keys] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+                           std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
     QString Opened;
     QTimer::singleShot(50, [&] {
       if (auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
@@ -283,9 +284,9 @@ TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {
   ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
   Services.SaveAnswers.push_back(Dir.File("same.glb"));
   ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Export...")->trigger(); }));
-  EXPECT_EQ(Services.Messages, (std::vector<std::string>{Dir.File("same.png") + " is the model file itself; choose another name",
-                                                         Dir.File("same.glb") +
-                                                             " is the model file itself; choose another name"}));
+  EXPECT_EQ(Services.Messages,
+            (std::vector<std::string>{Dir.File("same.png") + " is the model file itself; choose another name",
+                                      Dir.File("same.glb") + " is the model file itself; choose another name"}));
   EXPECT_EQ(ReadFileBytes(File), Before);
 }
 

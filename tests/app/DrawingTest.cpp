@@ -45,19 +45,19 @@ protected:
 TEST_F(DrawingTest, EachSingleViewShowsTheAxesWhereTheLayoutPutsThem) {
   // The boxes sit at +x 0.4, +y 0.25 and +z 0.6 at a fit Scale of 1.
   const QImage Back = FrameOf(3);
-  EXPECT_GT(LitNear(Back, 0.4, 0), 0);    // x to the right
-  EXPECT_GT(LitNear(Back, 0, 0.25), 0);   // y up
+  EXPECT_GT(LitNear(Back, 0.4, 0), 0);   // x to the right
+  EXPECT_GT(LitNear(Back, 0, 0.25), 0);  // y up
   EXPECT_EQ(LitNear(Back, -0.4, 0), 0);
   EXPECT_EQ(LitNear(Back, 0, -0.25), 0);
 
   const QImage Top = FrameOf(1);
-  EXPECT_GT(LitNear(Top, 0, -0.6), 0);    // z down the screen
+  EXPECT_GT(LitNear(Top, 0, -0.6), 0);  // z down the screen
   EXPECT_EQ(LitNear(Top, 0, 0.6), 0);
   EXPECT_GT(LitNear(Top, 0.4, 0), 0);
 
   const QImage Side = FrameOf(2);
-  EXPECT_GT(LitNear(Side, 0.6, 0), 0);    // z to the right
-  EXPECT_GT(LitNear(Side, 0, 0.25), 0);   // y up
+  EXPECT_GT(LitNear(Side, 0.6, 0), 0);   // z to the right
+  EXPECT_GT(LitNear(Side, 0, 0.25), 0);  // y up
   EXPECT_EQ(LitNear(Side, -0.6, 0), 0);
   EXPECT_EQ(LitNear(Side, 0.3, 0, 0.05), 0);  // x lies along the depth
 }
@@ -67,8 +67,7 @@ TEST_F(DrawingTest, TheDrawingReachesTheScreen) {
   const int Painted = Form->PaintCount();
   ASSERT_TRUE(WaitUntil([&] { return Form->PaintCount() >= Painted + 2; }));
   const QPoint Origin = Form->mapToGlobal(QPoint(0, 0));
-  const QImage Screen =
-      Form->screen()->grabWindow(0, Origin.x(), Origin.y(), Form->width(), Form->height()).toImage();
+  const QImage Screen = Form->screen()->grabWindow(0, Origin.x(), Origin.y(), Form->width(), Form->height()).toImage();
   ASSERT_FALSE(Screen.isNull());
   // The right half of the client area, clear of the panels: the +x box.
   EXPECT_GT(LitNear(Screen, 0.4, 0), 0);
@@ -77,8 +76,8 @@ TEST_F(DrawingTest, TheDrawingReachesTheScreen) {
 
 TEST_F(DrawingTest, ThreeViewsFillThreeQuartersAndLeaveTheUpperLeftEmpty) {
   const QImage Three = FrameOf(0);
-  EXPECT_GT(LitNear(Three, 0.5 + 0.4, -0.5), 0);  // back view, lower right: +x
-  EXPECT_GT(LitNear(Three, 0.5 + 0.4, 0.5), 0);  // top view, upper right: +x
+  EXPECT_GT(LitNear(Three, 0.5 + 0.4, -0.5), 0);    // back view, lower right: +x
+  EXPECT_GT(LitNear(Three, 0.5 + 0.4, 0.5), 0);     // top view, upper right: +x
   EXPECT_GT(LitNear(Three, -0.5, -0.5 + 0.25), 0);  // side view, lower left: +y up
   int Lit = 0;
   for (int Y = 0; Y < Three.height() / 2; ++Y)
@@ -198,8 +197,7 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
 
 TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {
   const std::string Other = Dir.File("Dropped.IFF");
-  WriteModel(Other, AxisBoxesMesh(), {Hardpoint("drop", Translation(0, 0, 0))},
-             std::array<float, 4>{2, 2, 2, 2});
+  WriteModel(Other, AxisBoxesMesh(), {Hardpoint("drop", Translation(0, 0, 0))}, std::array<float, 4>{2, 2, 2, 2});
   auto Drop = [&](const QString& Path) {
     QMimeData Data;
     Data.setUrls({QUrl::fromLocalFile(Path)});

@@ -145,8 +145,9 @@ TEST_F(EditingTest, PictureOfADragForTheReadme) {
   Form->cbView->setCurrentIndex(0);
   Form->chkHideSphere->setChecked(false);
   QTest::qWait(300);
-  const TPixel At = ProjectToPixel(ViewTransforms(Form->SceneState())[1], HardpointOrigin(Form->SelectedHardpoint()->Matrix),
-                                   Form->GLView->width(), Form->GLView->height());
+  const TPixel At =
+      ProjectToPixel(ViewTransforms(Form->SceneState())[1], HardpointOrigin(Form->SelectedHardpoint()->Matrix),
+                     Form->GLView->width(), Form->GLView->height());
   const QPoint From(int(std::lround(At.X)), int(std::lround(At.Y)));
   Mouse(QEvent::MouseButtonPress, From);
   Mouse(QEvent::MouseMove, From + QPoint(30, 20));

@@ -220,8 +220,8 @@ TEST_F(HardpointPanelTest, TheScriptOnTheClipboardIsTheStoredHardpointsToTheByte
   QTest::mouseClick(Form->Button7, Qt::LeftButton);
   ASSERT_TRUE(Services.Clipboard.has_value());
   std::string Expected = "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n";
-  for (const char* V : {"1.000", "0.000", "0.000", "1.500", "0.000", "1.000", "0.000", "-2.000", "0.000", "0.000",
-                        "1.000", "0.250"})
+  for (const char* V :
+       {"1.000", "0.000", "0.000", "1.500", "0.000", "1.000", "0.000", "-2.000", "0.000", "0.000", "1.000", "0.250"})
     Expected += std::string("        float ") + V + "\r\n";
   Expected += "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n";
   EXPECT_EQ(*Services.Clipboard, Expected);

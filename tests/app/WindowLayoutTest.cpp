@@ -16,19 +16,32 @@ TEST_F(FormTest, EveryControlSitsInItsPanelAtItsPlace) {
   Open();
   TForm1& F = *Form;
   const std::vector<TPlace> Places = {
-      {F.Panel2, &F, {8, 8, 153, 41}},           {F.Button1, F.Panel2, {8, 8, 75, 25}},
-      {F.Button2, F.Panel2, {88, 8, 57, 25}},    {F.Panel4, &F, {8, 56, 153, 65}},
-      {F.Label5, F.Panel4, {8, 13, 30, 13}},     {F.edScale, F.Panel4, {56, 8, 73, 21}},
-      {F.UpDown1, F.Panel4, {129, 8, 15, 21}},   {F.Label6, F.Panel4, {8, 36, 26, 13}},
-      {F.cbView, F.Panel4, {56, 32, 89, 21}},    {F.Panel1, &F, {8, 128, 153, 137}},
-      {F.Label3, F.Panel1, {8, 8, 60, 13}},      {F.chkHideSphere, F.Panel1, {96, 8, 49, 17}},
-      {F.Label1, F.Panel1, {8, 24, 40, 13}},     {F.EditPosX, F.Panel1, {8, 40, 41, 13}},
-      {F.EditPosY, F.Panel1, {56, 40, 41, 13}},  {F.EditPosZ, F.Panel1, {104, 40, 41, 13}},
-      {F.Label2, F.Panel1, {8, 72, 45, 13}},     {F.EditDiameter, F.Panel1, {8, 88, 41, 13}},
-      {F.CheckBoxTree, F.Panel1, {8, 112, 97, 17}}, {F.Panel3, &F, {168, 8, 185, 225}},
-      {F.Label4, F.Panel3, {8, 8, 54, 13}},      {F.lbHards, F.Panel3, {8, 24, 169, 81}},
-      {F.Button3, F.Panel3, {8, 112, 13, 17}},   {F.Button4, F.Panel3, {8, 128, 13, 17}},
-      {F.Button5, F.Panel3, {8, 144, 13, 17}},   {F.Button6, F.Panel3, {8, 160, 13, 17}},
+      {F.Panel2, &F, {8, 8, 153, 41}},
+      {F.Button1, F.Panel2, {8, 8, 75, 25}},
+      {F.Button2, F.Panel2, {88, 8, 57, 25}},
+      {F.Panel4, &F, {8, 56, 153, 65}},
+      {F.Label5, F.Panel4, {8, 13, 30, 13}},
+      {F.edScale, F.Panel4, {56, 8, 73, 21}},
+      {F.UpDown1, F.Panel4, {129, 8, 15, 21}},
+      {F.Label6, F.Panel4, {8, 36, 26, 13}},
+      {F.cbView, F.Panel4, {56, 32, 89, 21}},
+      {F.Panel1, &F, {8, 128, 153, 137}},
+      {F.Label3, F.Panel1, {8, 8, 60, 13}},
+      {F.chkHideSphere, F.Panel1, {96, 8, 49, 17}},
+      {F.Label1, F.Panel1, {8, 24, 40, 13}},
+      {F.EditPosX, F.Panel1, {8, 40, 41, 13}},
+      {F.EditPosY, F.Panel1, {56, 40, 41, 13}},
+      {F.EditPosZ, F.Panel1, {104, 40, 41, 13}},
+      {F.Label2, F.Panel1, {8, 72, 45, 13}},
+      {F.EditDiameter, F.Panel1, {8, 88, 41, 13}},
+      {F.CheckBoxTree, F.Panel1, {8, 112, 97, 17}},
+      {F.Panel3, &F, {168, 8, 185, 225}},
+      {F.Label4, F.Panel3, {8, 8, 54, 13}},
+      {F.lbHards, F.Panel3, {8, 24, 169, 81}},
+      {F.Button3, F.Panel3, {8, 112, 13, 17}},
+      {F.Button4, F.Panel3, {8, 128, 13, 17}},
+      {F.Button5, F.Panel3, {8, 144, 13, 17}},
+      {F.Button6, F.Panel3, {8, 160, 13, 17}},
       {F.Button7, F.Panel3, {8, 192, 169, 25}},
   };
   for (const TPlace& P : Places) {
@@ -80,8 +93,8 @@ TEST_F(FormTest, TheEmptyWindowStartsAsLaidOutAndGetsItsZoomWhenShown) {
 TEST_F(FormTest, TabOrderRunsPanel1ThenPanel2ThenPanel3ThenPanel4) {
   Open(StandardModel());  // "&Save" enabled
   TForm1& F = *Form;
-  std::vector<QWidget*> Expected = {F.EditPosX, F.EditPosY, F.EditPosZ, F.EditDiameter, F.chkHideSphere,
-                                    F.Button1,  F.Button2,  F.lbHards};
+  std::vector<QWidget*> Expected = {F.EditPosX,      F.EditPosY, F.EditPosZ, F.EditDiameter,
+                                    F.chkHideSphere, F.Button1,  F.Button2,  F.lbHards};
   for (auto* Box : F.edH) Expected.push_back(Box);
   for (QWidget* W : {(QWidget*)F.Button3, (QWidget*)F.Button4, (QWidget*)F.Button5, (QWidget*)F.Button6,
                      (QWidget*)F.Button7, (QWidget*)F.edScale, (QWidget*)F.cbView})

@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "model/SampleModel.h"
-#include "tests/support/CliRun.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/CliRun.h"
 
 using namespace ModelFixtures;
 using nlohmann::json;
@@ -25,8 +25,7 @@ TEST(CliInfo, SummarisesTheSampleAsTheEditorLoadsItInJsonWithExactlyTheKeys) {
   for (auto& [Key, Value] : Info.items()) Keys.push_back(Key);
   std::sort(Keys.begin(), Keys.end());
   EXPECT_EQ(Keys, (std::vector<std::string>{"bounds", "face_vertices", "faces", "file", "hardpoints", "lod", "lods",
-                                            "normals", "shape", "sphere", "sphere_error", "tree_present",
-                                            "vertices"}));
+                                            "normals", "shape", "sphere", "sphere_error", "tree_present", "vertices"}));
   EXPECT_EQ(Info["file"], File);
   EXPECT_EQ(Info["shape"], "lod");
   EXPECT_EQ(Info["lods"], json({"0000", "0001", "0002"}));
@@ -62,8 +61,8 @@ TEST(CliInfo, NumbersReadBackToTheStoredFloatsAndNamesAreUtf8) {
   TempDir Dir;
   const std::string File = Dir.File("odd.iff");
   TSampleHardpoint Odd{"Caf\xE9 \"q\\\"", {}};
-  const float Values[16] = {0.1f, 1e-45f, 3.4028235e38f, 0, -0.0f, 1.0f / 3, 16777217.0f, 0,
-                            -2.5e-38f, 0.3f, 7e10f, 0, 5, 6, 7, 1};
+  const float Values[16] = {0.1f,      1e-45f, 3.4028235e38f, 0, -0.0f, 1.0f / 3, 16777217.0f, 0,
+                            -2.5e-38f, 0.3f,   7e10f,         0, 5,     6,        7,           1};
   for (size_t E = 0; E < 16; ++E) Odd.Matrix[E] = Values[E];
   WriteLevels(File, {SampleCraftMesh(2), SampleCraftMesh(2)}, [&](TIffWriter& W) { WriteHardForm(W, {Odd}); });
   const std::string Out = Cli(Dir, {"info", File, "--json", "--lod", "0"}).Out;

@@ -67,27 +67,50 @@ const std::nullopt_t Any = std::nullopt;
 
 const TCliCase Cases[] = {
     {"SpherePrintsTheFourStoredValuesSoTheyReadBack", OddSphere, {"sphere", "{file}"}, "1.5 -0 0.1 3e+38\n", "", 0},
-    {"SphereSetRefusesAValueThatIsNoFloat", PlainSphere, {"sphere", "{file}", "--set", "1", "2", "3", "1,5"}, "",
-     "'1,5' is not a valid floating point value\n", 1},
-    {"SphereSetIntoAShortChunk", ShortSphere, {"sphere", "{file}", "--set", "1", "2", "3", "4"}, Any,
-     "TIffReader: Write beyond end of chunk!\n", 1},
+    {"SphereSetRefusesAValueThatIsNoFloat",
+     PlainSphere,
+     {"sphere", "{file}", "--set", "1", "2", "3", "1,5"},
+     "",
+     "'1,5' is not a valid floating point value\n",
+     1},
+    {"SphereSetIntoAShortChunk",
+     ShortSphere,
+     {"sphere", "{file}", "--set", "1", "2", "3", "4"},
+     Any,
+     "TIffReader: Write beyond end of chunk!\n",
+     1},
     {"SphereFromAShortChunk", ShortSphere, {"sphere", "{file}"}, Any, "TIffReader: Read beyond end of chunk!\n", 1},
     {"SphereOfAMissingFile", NoFile, {"sphere", "{dir}/missing.iff"}, Any, "Cannot open file {dir}/missing.iff\n", 1},
     {"SphereSetNeedsFourValues", PlainSphere, {"sphere", "{file}", "--set", "1", "2"}, Any, Any, 2},
-    {"SphereFitWriteWithoutASphere", NoSphereNoHardpoint, {"sphere", "{file}", "--fit", "--write"}, Any,
-     "TIffReader: Form (COLL) doesn't exist!\n", 1},
-    {"SphereSetWithoutASphere", NoSphereNoHardpoint, {"sphere", "{file}", "--set", "1", "2", "3", "4"}, Any,
-     "TIffReader: Form (COLL) doesn't exist!\n", Any},
+    {"SphereFitWriteWithoutASphere",
+     NoSphereNoHardpoint,
+     {"sphere", "{file}", "--fit", "--write"},
+     Any,
+     "TIffReader: Form (COLL) doesn't exist!\n",
+     1},
+    {"SphereSetWithoutASphere",
+     NoSphereNoHardpoint,
+     {"sphere", "{file}", "--set", "1", "2", "3", "4"},
+     Any,
+     "TIffReader: Form (COLL) doesn't exist!\n",
+     Any},
     {"SphereWriteNeedsFit", NoSphereNoHardpoint, {"sphere", "{file}", "--write"}, Any, Any, 2},
-    {"ScriptPrintsTheClipboardTextOfTheLoadedFile", OneGun, {"script", "{file}"},
+    {"ScriptPrintsTheClipboardTextOfTheLoadedFile",
+     OneGun,
+     {"script", "{file}"},
      "    FORM \"HARD\"\r\n    {\r\n      CHUNK \"HARD\"\r\n      {\r\n"
      "        float 1.000\r\n        float 0.000\r\n        float 0.000\r\n        float 1.500\r\n"
      "        float 0.000\r\n        float 1.000\r\n        float 0.000\r\n        float -2.000\r\n"
      "        float 0.000\r\n        float 0.000\r\n        float 1.000\r\n        float 0.250\r\n"
      "        cstring \"gun1\"\r\n      }\r\n    }\r\n  }\r\n",
-     Any, 0},
-    {"ScriptOfAModelWithoutHardpoints", NoSphereNoHardpoint, {"script", "{file}", "--lod", "0"},
-     "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n", Any, Any},
+     Any,
+     0},
+    {"ScriptOfAModelWithoutHardpoints",
+     NoSphereNoHardpoint,
+     {"script", "{file}", "--lod", "0"},
+     "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n",
+     Any,
+     Any},
     {"ScriptOfAFileWithoutMesh", PlainSphere, {"script", "{file}"}, Any, "TIffReader: Form (MESH) doesn't exist!\n", 1},
     {"RenderKnowsItsViews", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--view", "Front View"}, Any, Any, 2},
     {"RenderSizeNeedsAHeight", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "64"}, Any, Any, 2},
@@ -97,12 +120,20 @@ const TCliCase Cases[] = {
     {"AFitBeyondTheFloatRangeStillScripts", Tiny, {"script", "{file}"}, Any, Any, 0},
     {"AFitBeyondTheFloatRangeStillPrintsTheSphere", Tiny, {"sphere", "{file}"}, "0 0 0 2\n", Any, Any},
     {"InfoOfAMissingFile", NoFile, {"info", "{dir}/none.iff"}, "", "Cannot open file {dir}/none.iff\n", 1},
-    {"InfoOfALevelWithoutVertices", BrokenLevel, {"info", "{file}", "--json"}, Any,
-     "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!\n", Any},
+    {"InfoOfALevelWithoutVertices",
+     BrokenLevel,
+     {"info", "{file}", "--json"},
+     Any,
+     "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!\n",
+     Any},
     {"SampleIntoAMissingFolder", NoFile, {"sample", "{dir}/no/such/folder.iff"}, Any, Any, 1},
     {"InfoNeedsAFile", NoFile, {"info"}, Any, Any, 2},
-    {"ExportOfAnUnknownFormat", Sample, {"export", "{file}", "-o", "{dir}/bare.iff.fbx"}, Any,
-     "Export: the format of {dir}/bare.iff.fbx is not known; use .glb, .gltf or .obj\n", 1},
+    {"ExportOfAnUnknownFormat",
+     Sample,
+     {"export", "{file}", "-o", "{dir}/bare.iff.fbx"},
+     Any,
+     "Export: the format of {dir}/bare.iff.fbx is not known; use .glb, .gltf or .obj\n",
+     1},
 };
 
 class CliCase : public ::testing::TestWithParam<TCliCase> {};
@@ -122,11 +153,20 @@ TEST_P(CliCase, PrintsAndExitsAsTheRowSays) {
   std::vector<std::string> Args;
   for (const std::string& A : Row.Args) Args.push_back(Expand(A));
   const TRun R = Cli(Dir, Args);
-  if (Row.Out) EXPECT_EQ(R.Out, Expand(*Row.Out));
-  if (Row.Err) EXPECT_EQ(R.Err, Expand(*Row.Err));
-  if (Row.Code) EXPECT_EQ(R.Code, *Row.Code) << R.Err;
+  // Braced: the expectations are if-statements of their own.
+  if (Row.Out) {
+    EXPECT_EQ(R.Out, Expand(*Row.Out));
+  }
+  if (Row.Err) {
+    EXPECT_EQ(R.Err, Expand(*Row.Err));
+  }
+  if (Row.Code) {
+    EXPECT_EQ(R.Code, *Row.Code) << R.Err;
+  }
   // A command that fails leaves the model file as it was.
-  if (R.Code != 0) EXPECT_EQ(ReadFileBytes(File), Before);
+  if (R.Code != 0) {
+    EXPECT_EQ(ReadFileBytes(File), Before);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliCase, ::testing::ValuesIn(Cases),
@@ -228,10 +268,15 @@ TEST_F(CliTest, WhatIsNotARegularFileIsRefusedByEveryCommand) {
   Prefix = "timeout 10 ";
   const std::string Png = Dir.File("out.png"), Glb = Dir.File("out.glb");
   for (const std::string& In : {Fifo, Folder}) {
-    const std::vector<std::vector<std::string>> Commands{
-        {"info", In},        {"sphere", In},  {"sphere", In, "--fit"}, {"sphere", In, "--set", "1", "2", "3", "4"},
-        {"tree", In},        {"script", In},  {"render", In, "-o", Png}, {"thumbnail", In, "-o", Png},
-        {"export", In, "-o", Glb}};
+    const std::vector<std::vector<std::string>> Commands{{"info", In},
+                                                         {"sphere", In},
+                                                         {"sphere", In, "--fit"},
+                                                         {"sphere", In, "--set", "1", "2", "3", "4"},
+                                                         {"tree", In},
+                                                         {"script", In},
+                                                         {"render", In, "-o", Png},
+                                                         {"thumbnail", In, "-o", Png},
+                                                         {"export", In, "-o", Glb}};
     for (const auto& Args : Commands) {
       SCOPED_TRACE(Args[0] + " " + In);
       const TRun R = Run(Args);
@@ -240,7 +285,8 @@ TEST_F(CliTest, WhatIsNotARegularFileIsRefusedByEveryCommand) {
     }
   }
   const TRun Check = Run({"check", Fifo});
-  EXPECT_EQ(Check.Out, Fifo + "\n  error IFF_UNREADABLE: " + Fifo + " is not a regular file\n1 files, 1 errors, 0 warnings\n");
+  EXPECT_EQ(Check.Out,
+            Fifo + "\n  error IFF_UNREADABLE: " + Fifo + " is not a regular file\n1 files, 1 errors, 0 warnings\n");
   EXPECT_FALSE(std::filesystem::exists(Png));
   EXPECT_FALSE(std::filesystem::exists(Glb));
 }
@@ -253,10 +299,14 @@ TEST_F(CliTest, NoCommandWritesIntoTheModelFile) {
   std::filesystem::create_hard_link(File, Dir.File("hard.png"));
   std::filesystem::create_hard_link(File, Dir.File("hard.glb"));
   std::filesystem::create_hard_link(File, Dir.File("hard.obj"));
-  const std::vector<std::pair<std::string, std::string>> Cases{
-      {"render", File}, {"render", Dir.File("soft.png")}, {"render", Dir.File("hard.png")},
-      {"thumbnail", File}, {"thumbnail", Dir.File("soft.png")}, {"thumbnail", Dir.File("hard.png")},
-      {"export", Dir.File("hard.glb")}, {"export", Dir.File("hard.obj")}};
+  const std::vector<std::pair<std::string, std::string>> Cases{{"render", File},
+                                                               {"render", Dir.File("soft.png")},
+                                                               {"render", Dir.File("hard.png")},
+                                                               {"thumbnail", File},
+                                                               {"thumbnail", Dir.File("soft.png")},
+                                                               {"thumbnail", Dir.File("hard.png")},
+                                                               {"export", Dir.File("hard.glb")},
+                                                               {"export", Dir.File("hard.obj")}};
   for (const auto& [Command, Out] : Cases) {
     SCOPED_TRACE(Command + " -o " + Out);
     const TRun R = Run({Command, File, "-o", Out});
@@ -316,7 +366,6 @@ TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
   EXPECT_EQ(R.Code, 0) << R.Err;
 }
 
-
 TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
   WriteSampleModel(File);
   std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
@@ -330,4 +379,3 @@ TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
     EXPECT_EQ(R.Code, 0) << Command << ": " << R.Err;
   }
 }
-

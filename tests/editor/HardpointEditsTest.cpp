@@ -1,6 +1,6 @@
 // The hardpoint grid's store, the row normalisation and the rotation builder.
-#include <gtest/gtest.h>
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -152,8 +152,8 @@ namespace {
 
 // Rz(z) * Ry(y) * Rx(x) in column-major order, in double precision.
 std::array<float, 16> RotationZYX(double X, double Y, double Z) {
-  const double D = M_PI / 180, cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D),
-               sy = std::sin(Y * D), cz = std::cos(Z * D), sz = std::sin(Z * D);
+  const double D = M_PI / 180, cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D), sy = std::sin(Y * D),
+               cz = std::cos(Z * D), sz = std::sin(Z * D);
   // Rows of the rotation.
   const double R[3][3] = {{cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx},
                           {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx},
@@ -175,7 +175,7 @@ TEST_F(RotationBuilder, QuarterTurnAboutXFromTheIdentity) {
   CreateRotation(IdentityMatrix(), T, Answer({"90", "0", "0"}));
   EXPECT_EQ(Asked, (std::vector<std::string>{"Create Rotation|X Axis:|0.00", "Create Rotation|Y Axis:|0.00",
                                              "Create Rotation|Z Axis:|0.00"}));
-  const TGridTexts Expected = {"1.000", "0.000", "0.000",  "0.000", "0.000", "0.000", "1.000", "0.000",
+  const TGridTexts Expected = {"1.000", "0.000",  "0.000", "0.000", "0.000", "0.000", "1.000", "0.000",
                                "0.000", "-1.000", "0.000", "0.000", "1.500", "-2",    "x",     "1.000"};
   EXPECT_EQ(T, Expected);
 }
@@ -223,12 +223,13 @@ TEST_F(RotationBuilder, FailuresStopBeforeAnyTextChanges) {
   const TGridTexts Before = T;
   std::array<float, 16> NotARotation = IdentityMatrix();
   NotARotation[2] = 1.5f;
-  EXPECT_EQ(MessageOf([&] { CreateRotation(NotARotation, T, AcceptOffered()); }),
-            "Invalid floating point operation");
+  EXPECT_EQ(MessageOf([&] { CreateRotation(NotARotation, T, AcceptOffered()); }), "Invalid floating point operation");
   EXPECT_TRUE(Asked.empty());
   EXPECT_EQ(T, Before);
 
-  EXPECT_EQ(MessageOf([&] { CreateRotation(IdentityMatrix(), T, Answer({"10", "ten", "0"})); }),
+  EXPECT_EQ(MessageOf([&] {
+              CreateRotation(IdentityMatrix(), T, Answer({"10", "ten", "0"}));
+            }),
             "'ten' is not a valid floating point value");
   EXPECT_EQ(T, Before);
 }

@@ -67,10 +67,10 @@ TEST(HardpointScript, OneChunkPerHardpointInFileOrder) {
 TEST(HardpointScript, ValuesAreRoundedToThreeDecimalsWithoutANegativeZero) {
   // Rows: the X axis and position x, the Y axis and y, the Z axis and z; the
   // grey column (e3, e7, e11, e15) never appears.
-  const THardpoint H = Hardpoint("r", {0.0006f, 0.0004f, -0.0004f, 99, -0.0f, -0.0006f, 2.0005f, 99,
-                                       -1234.5678f, 0.12345f, 1e6f, 99, 0.0625f, -0.0625f, -0.0005f, 99});
+  const THardpoint H = Hardpoint("r", {0.0006f, 0.0004f, -0.0004f, 99, -0.0f, -0.0006f, 2.0005f, 99, -1234.5678f,
+                                       0.12345f, 1e6f, 99, 0.0625f, -0.0625f, -0.0005f, 99});
   const std::string Text = HardpointScriptText({&H});
-  const std::string Values[12] = {"0.001", "0.000", "0.000", "0.063",  "0.000", "-0.001",
+  const std::string Values[12] = {"0.001", "0.000",  "0.000",     "0.063", "0.000",       "-0.001",
                                   "2.000", "-0.063", "-1234.568", "0.123", "1000000.000", "-0.001"};
   std::string Expected = std::string(Head) + "      CHUNK \"HARD\"\r\n      {\r\n";
   for (const std::string& V : Values) Expected += "        float " + V + "\r\n";
@@ -104,8 +104,7 @@ TEST(HardpointScript, ModelTextComesFromTheStoredMatrices) {
   SetUpEditorModel(Model, File);
   ASSERT_EQ(Model.HardpointCount(), 2);
   const std::string Loaded = HardpointScriptText(Model);
-  EXPECT_EQ(Loaded.substr(0, std::string(Head).size() + std::string(Gun1Chunk).size()),
-            std::string(Head) + Gun1Chunk);
+  EXPECT_EQ(Loaded.substr(0, std::string(Head).size() + std::string(Gun1Chunk).size()), std::string(Head) + Gun1Chunk);
 
   // An edit held in the model is what goes out.
   Model.GetHardpoint(0)->Matrix[12] = 4.0f;

@@ -1,8 +1,8 @@
 // The views as pixels of a painted frame on the headless context: where a
 // model lands in each layout, and that the collision sphere stays on the
 // model at every zoom and view rotation.
-#include <gtest/gtest.h>
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
@@ -26,9 +26,7 @@ constexpr uint32_t CrossColour = 0x8080BF;   // 0.5, 0.5, 0.75
 // The outline of a box from Lo to Hi, all six sides.
 TSampleMesh Box(TVector Lo, TVector Hi) {
   TSampleMesh M;
-  auto P = [&](int X, int Y, int Z) {
-    return TVector{X ? Hi.X : Lo.X, Y ? Hi.Y : Lo.Y, Z ? Hi.Z : Lo.Z};
-  };
+  auto P = [&](int X, int Y, int Z) { return TVector{X ? Hi.X : Lo.X, Y ? Hi.Y : Lo.Y, Z ? Hi.Z : Lo.Z}; };
   M.AddPolygon({P(0, 0, 0), P(0, 1, 0), P(1, 1, 0), P(1, 0, 0)});
   M.AddPolygon({P(0, 0, 1), P(1, 0, 1), P(1, 1, 1), P(0, 1, 1)});
   M.AddPolygon({P(0, 0, 0), P(1, 0, 0), P(1, 0, 1), P(0, 0, 1)});

@@ -12,10 +12,9 @@
 
 #include "editor/SphereFile.h"
 #include "runtime/FileLayer.h"
-#include "tests/support/IffBytes.h"
 #include "tests/support/ErrorMessage.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
-
 
 namespace {
 
@@ -27,9 +26,7 @@ TBytes SphereFile(const TBytes& SphereData, bool WithExtn = true) {
   return Form("DETA", Chunk("HEAD", {7, 7, 7}) + Form("COLL", Coll) + Chunk("TAIL", {5, 6, 7, 8}));
 }
 
-TBytes Bytes(const float (&Center)[3], float Diameter) {
-  return Floats({Center[0], Center[1], Center[2], Diameter});
-}
+TBytes Bytes(const float (&Center)[3], float Diameter) { return Floats({Center[0], Center[1], Center[2], Diameter}); }
 
 // What the fields hold before a read, to see which ones it changed.
 struct TFields {
@@ -67,8 +64,7 @@ TEST_F(SphereFileTest, TreeCountsOnlyAnExtnFormDirectlyInsideColl) {
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
   EXPECT_FALSE(F.TreePresent);
 
-  Write(Form("DETA", Form("COLL", Chunk("SPHR", Floats({1, 2, 3, 4})) + Form("DEEP", Form("EXTN"))) +
-                         Form("EXTN")));
+  Write(Form("DETA", Form("COLL", Chunk("SPHR", Floats({1, 2, 3, 4})) + Form("DEEP", Form("EXTN"))) + Form("EXTN")));
   F.TreePresent = true;
   ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
   EXPECT_FALSE(F.TreePresent);
@@ -103,8 +99,7 @@ TEST_F(SphereFileTest, MissingFormOrChunkFailsBeforeAnyFieldChanges) {
   for (const TCase& Case : Cases) {
     Write(Case.File);
     TFields F;
-    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
-              Case.Message);
+    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }), Case.Message);
     EXPECT_EQ(F.Center[0], -7.0f);
     EXPECT_EQ(F.Diameter, -7.0f);
     EXPECT_TRUE(F.TreePresent);
@@ -168,7 +163,9 @@ TEST_F(SphereFileTest, FileEndingInsideTheChunkIsAnError) {
             "ReadSphere: " + FileName + " ends inside the SPHR chunk!");
   EXPECT_EQ(F.Center[0], -7.0f);
   // Saving into it must not grow the file.
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }),
+  EXPECT_EQ(MessageOf([&] {
+              WriteSphere(FileName, {1, 1, 1}, 1);
+            }),
             "TIffReader: Write beyond end of file " + FileName + "!");
   EXPECT_EQ(ReadFileBytes(FileName), File);
 }
@@ -214,15 +211,25 @@ TEST_F(SphereFileTest, AFittedSphereIsWrittenOnlyIntoTheFileItWasFittedTo) {
   const std::string Other = Dir.File("other.iff");
   auto Identity = [](const std::string& Name) { return TFileStream(Name, TFileMode::OpenRead).Identity(); };
   const std::string Refusal =
-      "WriteSphere: " + FileName + " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!";
+      "WriteSphere: " + FileName +
+      " is no longer the file the sphere was fitted to (replaced or changed since); nothing was written!";
   struct TCase {
     const char* Change;
     std::function<void()> Apply;
   };
-  const std::vector<TCase> Cases{
-      {"replaced by a rename", [&] { WriteFileBytes(Other, Original); std::filesystem::rename(Other, FileName); }},
-      {"longer", [&] { WriteFileBytes(FileName, SphereFile(Floats({1, 2, 3, 4, 5}))); }},
-      {"rewritten later", [&] { ::usleep(20000); WriteFileBytes(FileName, Original); }}};
+  const std::vector<TCase> Cases{{"replaced by a rename",
+                                  [&] {
+                                    WriteFileBytes(Other, Original);
+                                    std::filesystem::rename(Other, FileName);
+                                  }},
+                                 {"longer",
+                                  [&] {
+                                    WriteFileBytes(FileName, SphereFile(Floats({1, 2, 3, 4, 5})));
+                                  }},
+                                 {"rewritten later", [&] {
+                                    ::usleep(20000);
+                                    WriteFileBytes(FileName, Original);
+                                  }}};
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Change);
     Write(Original);
@@ -244,7 +251,9 @@ TEST_F(SphereFileTest, ChunkTooShortForTheSaveIsRefusedBeforeWriting) {
     Data.resize(Size, 0x55);
     const TBytes File = SphereFile(Data);
     Write(File);
-    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }),
+    EXPECT_EQ(MessageOf([&] {
+                WriteSphere(FileName, {9, 9, 9}, 9);
+              }),
               "TIffReader: Write beyond end of chunk!")
         << Size;
     EXPECT_EQ(ReadFileBytes(FileName), File) << Size;
@@ -316,7 +325,9 @@ protected:
 TEST_F(SphereSaveOnFailingDisk, PartialWriteIsReportedAndTheOldBytesPutBack) {
   ShortWrites = 1;
   FileCalls().pwrite = PwriteShort;
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] {
+              WriteSphere(FileName, {5, 6, 7}, 8);
+            }),
             "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!");
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Original);
@@ -326,13 +337,17 @@ TEST_F(SphereSaveOnFailingDisk, PartialWriteThatCannotBeUndoneSaysSo) {
   ShortWrites = 2;
   FileCalls().pwrite = PwriteShort;
   const std::string Short = "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!";
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] {
+              WriteSphere(FileName, {5, 6, 7}, 8);
+            }),
             Short + " The previous sphere bytes could not be put back: " + Short);
 }
 
 TEST_F(SphereSaveOnFailingDisk, RefusedWriteIsReportedAndChangesNothing) {
   FileCalls().pwrite = PwriteFails;
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] {
+              WriteSphere(FileName, {5, 6, 7}, 8);
+            }),
             "Cannot write file " + FileName + ": " + std::strerror(EIO));
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Original);
@@ -340,7 +355,9 @@ TEST_F(SphereSaveOnFailingDisk, RefusedWriteIsReportedAndChangesNothing) {
 
 TEST_F(SphereSaveOnFailingDisk, FailedFlushIsNotASave) {
   FileCalls().fsync = FsyncFails;
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {5, 6, 7}, 8); }),
+  EXPECT_EQ(MessageOf([&] {
+              WriteSphere(FileName, {5, 6, 7}, 8);
+            }),
             "Cannot flush file " + FileName + ": " + std::strerror(EIO));
   ResetFileCalls();
   EXPECT_EQ(ReadFileBytes(FileName), Saved);

@@ -75,7 +75,8 @@ TEST(ModelSphereFit, OnlyVerticesOfDrawnFacesCountAndBadOnesAreRefused) {
   EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }),
             "FitModelSphere: vertex 1 of level 0000 is not finite");
   WriteSingleMeshModel(File, TSampleMesh(), {}, nullptr);
-  EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }), "FitModelSphere: the model has no faces to enclose");
+  EXPECT_EQ(MessageOf([&] { FitModelSphere(File, std::nullopt); }),
+            "FitModelSphere: the model has no faces to enclose");
 }
 
 }  // namespace

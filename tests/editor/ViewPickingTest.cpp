@@ -22,7 +22,9 @@ protected:
     SetUpEditorModel(Model, File, 1);
     State.Model = &Model;
   }
-  TPixel Pixel(const TModelPoint& P, int View = 0) { return ProjectToPixel(ViewTransforms(State)[size_t(View)], P, W, H); }
+  TPixel Pixel(const TModelPoint& P, int View = 0) {
+    return ProjectToPixel(ViewTransforms(State)[size_t(View)], P, W, H);
+  }
 
   TempDir Dir;
   std::string File = Dir.File("sample.iff");
@@ -43,7 +45,8 @@ TEST_F(ViewPickingTest, EachLayoutShowsTheAxesWhereTheDrawingDoes) {
       {2, 0, {0, 0, Unit}, 0.2 * W, 0},                                     // side: z right
       {0, 1, {0, 0, Unit}, 0, 0.2 * H},                                     // 3-views, upper right is top
   };
-  const double Origins[4][3][2] = {{{0.75, 0.75}, {0.75, 0.25}, {0.25, 0.75}}, {{0.5, 0.5}}, {{0.5, 0.5}}, {{0.5, 0.5}}};
+  const double Origins[4][3][2] = {
+      {{0.75, 0.75}, {0.75, 0.25}, {0.25, 0.75}}, {{0.5, 0.5}}, {{0.5, 0.5}}, {{0.5, 0.5}}};
   for (const Case& C : Cases) {
     State.Layout = C.Layout;
     const TPixel O = Pixel({0, 0, 0}, C.View), A = Pixel(C.Axis, C.View);

@@ -77,8 +77,8 @@ TEST(SmallestSphere, DegenerateSets) {
   ExpectSmallest({{0, 0, 0}, {2, 0, 0}});
   ExpectSmallest({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}});
   ExpectSmallest({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {1.5, 0, 0}});  // collinear
-  ExpectSmallest({{0, 0, 0}, {10, 0, 0}, {5, 0.001, 0}});                 // nearly collinear
-  TPoints Grid;  // coplanar, four corners on the answer
+  ExpectSmallest({{0, 0, 0}, {10, 0, 0}, {5, 0.001, 0}});                     // nearly collinear
+  TPoints Grid;                                                               // coplanar, four corners on the answer
   for (int I = 0; I < 25; ++I) Grid.push_back({double(I % 5), double(I / 5), 0});
   ExpectSmallest(Grid);
   TPoints Cube;  // cospherical, each point twice
@@ -89,9 +89,13 @@ TEST(SmallestSphere, DegenerateSets) {
 TEST(SmallestSphere, RefusesEmptyAndNonFiniteInput) {
   EXPECT_EQ(MessageOf([] { SmallestEnclosingSphere(TPoints{}); }), "SmallestEnclosingSphere: no points to enclose");
   const double NaN = std::numeric_limits<double>::quiet_NaN(), Inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(MessageOf([&] { SmallestEnclosingSphere(TPoints{{0, 0, 0}, {1, NaN, 0}}); }),
+  EXPECT_EQ(MessageOf([&] {
+              SmallestEnclosingSphere(TPoints{{0, 0, 0}, {1, NaN, 0}});
+            }),
             "SmallestEnclosingSphere: point 1 is not finite");
-  EXPECT_EQ(MessageOf([&] { SmallestEnclosingSphere(TPoints{{0, 0, -Inf}}); }),
+  EXPECT_EQ(MessageOf([&] {
+              SmallestEnclosingSphere(TPoints{{0, 0, -Inf}});
+            }),
             "SmallestEnclosingSphere: point 0 is not finite");
 }
 

@@ -284,8 +284,8 @@ protected:
 TEST_F(ContextSlots, CreatingASlotGetsTheDCSetsTheFormatCreatesAndActivates) {
   SetContextBackend(&Backend);
   CreateRenderContext(Window, 5);
-  EXPECT_EQ(Backend.Calls, (std::vector<std::string>{"A.GetDC 77", "A.ChooseAndSetPixelFormat 1d",
-                                                      "A.CreateContext 1d", "A.MakeCurrent 1d 2c"}));
+  EXPECT_EQ(Backend.Calls, (std::vector<std::string>{"A.GetDC 77", "A.ChooseAndSetPixelFormat 1d", "A.CreateContext 1d",
+                                                     "A.MakeCurrent 1d 2c"}));
   EXPECT_EQ(DeviceContexts[5], Backend.DC);
   EXPECT_EQ(RenderContexts[5], Backend.RC);
   const TPixelFormatDescriptor Request = PixelFormatRequest();
@@ -311,9 +311,8 @@ TEST_F(ContextSlots, ActivateSwapAndDestroyUseTheSlotsHandles) {
   ActivateRenderContext(7);
   SwapRenderBuffers(7);
   DestroyRenderContext(Window, 7);
-  EXPECT_EQ(Backend.Calls, (std::vector<std::string>{"A.MakeCurrent 1d 2c", "A.SwapBuffers 1d",
-                                                      "A.MakeCurrent 0 0", "A.DeleteContext 2c",
-                                                      "A.ReleaseDC 77 1d"}));
+  EXPECT_EQ(Backend.Calls, (std::vector<std::string>{"A.MakeCurrent 1d 2c", "A.SwapBuffers 1d", "A.MakeCurrent 0 0",
+                                                     "A.DeleteContext 2c", "A.ReleaseDC 77 1d"}));
   // The tables keep the old handles; the slot no longer reaches them.
   EXPECT_EQ(DeviceContexts[7], Backend.DC);
   EXPECT_EQ(RenderContexts[7], Backend.RC);

@@ -260,8 +260,7 @@ TEST(HeadlessGL, ALiveSlotIsNotTakenOver) {
 
 TEST(HeadlessGL, APictureTooLargeForTheDriverIsAnErrorNotACrash) {
   const std::string Message = HeadlessErrorOf(1 << 20, 1 << 20, 4);
-  EXPECT_EQ(Message.rfind("THeadlessGL: no framebuffer object of 1048576x1048576 (the largest is ", 0), 0u)
-      << Message;
+  EXPECT_EQ(Message.rfind("THeadlessGL: no framebuffer object of 1048576x1048576 (the largest is ", 0), 0u) << Message;
 }
 
 TEST(HeadlessGL, APictureWiderThanAPbufferDrawsIntoAFramebufferObject) {

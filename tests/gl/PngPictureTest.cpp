@@ -25,8 +25,8 @@ std::string PngErrorOf(const std::function<void()>& Operation) {
 
 TEST(PngPicture, RgbaPixelsReadBackUnchanged) {
   TempDir Dir;
-  const std::vector<uint8_t> Pixels = {255, 0,  0,  255, 0,  255, 0,  128, 0, 0, 255, 0,
-                                       1,   2,  3,  4,   10, 20,  30, 40,  250, 251, 252, 253};
+  const std::vector<uint8_t> Pixels = {255, 0, 0, 255, 0,  255, 0,  128, 0,   0,   255, 0,
+                                       1,   2, 3, 4,   10, 20,  30, 40,  250, 251, 252, 253};
   WritePng(Dir.File("a.png"), 3, 2, 4, Pixels);
   const TPngPicture Picture = ReadPng(Dir.File("a.png"));
   EXPECT_EQ(Picture.Width, 3);
@@ -58,8 +58,7 @@ TEST(PngPicture, RefusesPicturesThatCannotBe) {
             "PngPicture: a picture has 3 or 4 channels, not 2");
   EXPECT_EQ(PngErrorOf([&] { WritePng(F, 2, 2, 4, std::vector<uint8_t>(15)); }),
             "PngPicture: the pixel buffer holds 15 bytes, 2x2x4 needs 16");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 0x40000000, 0x40000000, 4, {}); }),
-            "PngPicture: the picture is too wide");
+  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 0x40000000, 0x40000000, 4, {}); }), "PngPicture: the picture is too wide");
   EXPECT_FALSE(std::filesystem::exists(F));
 }
 
@@ -76,7 +75,9 @@ std::string FileErrorOf(const std::function<void()>& Operation) {
 TEST(PngPicture, FilesThatCannotBeMadeOrOpenedRaiseTheFileLayersErrors) {
   TempDir Dir;
   const std::string Missing = Dir.File("no/such/folder.png");
-  EXPECT_EQ(FileErrorOf<EFCreateError>([&] { WritePng(Missing, 1, 1, 3, {1, 2, 3}); }),
+  EXPECT_EQ(FileErrorOf<EFCreateError>([&] {
+              WritePng(Missing, 1, 1, 3, {1, 2, 3});
+            }),
             "Cannot create file " + Missing);
   EXPECT_EQ(FileErrorOf<EFOpenError>([&] { ReadPng(Missing); }), "Cannot open file " + Missing);
   const std::string Text = Dir.File("text.png");
@@ -130,8 +131,7 @@ TEST(PngPicture, ATruncatedFileIsNotReadable) {
   Bytes.resize(Bytes.size() / 2);
   WriteFileBytes(Dir.File("f.png"), Bytes);
   const std::string Message = PngErrorOf([&] { ReadPng(Dir.File("f.png")); });
-  EXPECT_EQ(Message.rfind("PngPicture: " + Dir.File("f.png") + " is not a readable PNG file: ", 0), 0u)
-      << Message;
+  EXPECT_EQ(Message.rfind("PngPicture: " + Dir.File("f.png") + " is not a readable PNG file: ", 0), 0u) << Message;
 }
 
 }  // namespace

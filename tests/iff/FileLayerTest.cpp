@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 #include "tests/iff/IffBytes.h"
 #include "tests/support/TempDir.h"
@@ -96,7 +96,10 @@ TEST(FileLayer, SystemCallsAreRetriedOrReported) {
   EXPECT_EQ(Stream.Read(Buffer, 6), 6);
   EXPECT_EQ(Buffer[5], 6);
 
-  FileCalls().pread = [](int, void*, unsigned long, long) -> long { errno = EIO; return -1; };
+  FileCalls().pread = [](int, void*, unsigned long, long) -> long {
+    errno = EIO;
+    return -1;
+  };
   Stream.Seek(0);
   try {
     Stream.Read(Buffer, 1);

@@ -62,9 +62,7 @@ TEST(IffIndexMemory, ChunksCostTheirNodeAndLittleMore) {
   EXPECT_LE(BytesPerItem(Form("ROOT", Children), Count), 40.0);
 }
 
-TEST(IffIndexMemory, NestedFormsCostAFewDozenBytesEach) {
-  EXPECT_LE(BytesPerItem(NestedForms(100000), 100000), 100.0);
-}
+TEST(IffIndexMemory, NestedFormsCostAFewDozenBytesEach) { EXPECT_LE(BytesPerItem(NestedForms(100000), 100000), 100.0); }
 
 TEST(IffIndexMemory, TypicalFormsOfAFewChunks) {
   TBytes Children;

@@ -113,8 +113,8 @@ TEST_F(IffReaderTest, OddChunkReadsItsPadByteAndNothingBeyond) {
 }
 
 TEST_F(IffReaderTest, LookUpTakesTheFirstOfEqualTagsAndIndexReachesAll) {
-  TIffReader Reader(Fixture(Form("ROOT", Chunk("SAME", Text("ab")) + Chunk("SAME", Text("cd")) +
-                                             Form("TWIN") + Form("TWIN", Chunk("MARK", 0)))));
+  TIffReader Reader(Fixture(Form(
+      "ROOT", Chunk("SAME", Text("ab")) + Chunk("SAME", Text("cd")) + Form("TWIN") + Form("TWIN", Chunk("MARK", 0)))));
   char Two[2];
   Reader.OpenChunk(TIffTag("SAME"));
   Reader.Read(Two, 2);
@@ -324,7 +324,9 @@ TEST_F(IffReaderTest, AFileOfOneChunkHasThatChunkAsItsRoot) {
 
 TEST_F(IffReaderTest, MalformedSizesEndIndexingWithTheOffset) {
   const std::string FileName = Dir.File("model.iff");
-  auto Invalid = [&](const std::string& Offset) { return "TIffReader: " + FileName + ", invalid size at offset " + Offset + "!"; };
+  auto Invalid = [&](const std::string& Offset) {
+    return "TIffReader: " + FileName + ", invalid size at offset " + Offset + "!";
+  };
   // A chunk of size -8 would otherwise set the scan back onto itself forever.
   EXPECT_EQ(OpenError<EIffReader>(Header("FORM", 100) + Text("ROOT") + Header("LOOP", 0xFFFFFFF8) + TBytes(80)),
             Invalid("0000000C"));
@@ -399,7 +401,10 @@ TEST_F(IffReaderTest, ShortOrFailedDiskWritesAreErrorsAndFlushSyncs) {
   TIffReader Reader(FileName);
   TFileCallsGuard Guard;
   Reader.OpenChunk(TIffTag("INFO"));
-  FileCalls().fsync = [](int) -> int { errno = EIO; return -1; };
+  FileCalls().fsync = [](int) -> int {
+    errno = EIO;
+    return -1;
+  };
   const uint8_t Two[2] = {1, 2};
   // The first call takes one byte short, the second gives up with nothing.
   FileCalls().pwrite = [](int, const void*, unsigned long Count, long) -> long {

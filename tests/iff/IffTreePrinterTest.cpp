@@ -44,7 +44,8 @@ TEST_F(IffTreePrinterTest, InterleavesChunksAndFormsInFileOrder) {
 TEST_F(IffTreePrinterTest, EscapesTagBytesOutsidePrintableAscii) {
   EXPECT_EQ(EscapedTag(TIffTag::FromBytes("\x00\x1F\x7F\xAB")), "\\x00\\x1F\\x7F\\xAB");
   EXPECT_EQ(EscapedTag(TIffTag("a ~Z")), "a ~Z");
-  EXPECT_EQ(Print(Form(std::string("R\0\xFF\n", 4), Chunk("\\x01", 0))), "FORM R\\x00\\xFF\\x0A 0 12\n  CHUNK \\x01 12 0\n");
+  EXPECT_EQ(Print(Form(std::string("R\0\xFF\n", 4), Chunk("\\x01", 0))),
+            "FORM R\\x00\\xFF\\x0A 0 12\n  CHUNK \\x01 12 0\n");
 }
 
 TEST_F(IffTreePrinterTest, ARootChunkPrintsAsAChunk) { EXPECT_EQ(Print(Chunk("ONLY", 5)), "CHUNK ONLY 0 6\n"); }

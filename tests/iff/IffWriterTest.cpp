@@ -43,8 +43,8 @@ TEST_P(IffWriterTest, NestedFormsGetBackPatchedSizes) {
   EXPECT_EQ(Writer.CloseForm(), 48);
   Writer.Destroy();
   // inner = 4 + 8 + 16 = 28; outer = 4 + the inner form whole (8 + 28) = 40; file 48 bytes
-  EXPECT_EQ(ReadFileBytes(FileName), Header("FORM", 40) + Text("OUTR") + Header("FORM", 28) + Text("INNR") +
-                                         Header("DATA", 16) + Sixteen);
+  EXPECT_EQ(ReadFileBytes(FileName),
+            Header("FORM", 40) + Text("OUTR") + Header("FORM", 28) + Text("INNR") + Header("DATA", 16) + Sixteen);
 }
 
 TEST_P(IffWriterTest, EmptyItemsOddChunksAndLooseBytes) {
@@ -57,7 +57,7 @@ TEST_P(IffWriterTest, EmptyItemsOddChunksAndLooseBytes) {
   Writer.OpenChunk(TIffTag("ODD3"));
   Writer.Write("abc", 3);
   EXPECT_EQ(Writer.CloseChunk(), 12 + 12 + 8 + 12);  // the pad is written
-  Writer.Write("xy", 2);                               // between the children, counted by the form
+  Writer.Write("xy", 2);                             // between the children, counted by the form
   Writer.CloseForm();
   Writer.Destroy();
   EXPECT_EQ(ReadFileBytes(FileName), Header("FORM", 4 + 12 + 8 + 12 + 2) + Text("ROOT") + Header("FORM", 4) +
@@ -238,7 +238,10 @@ TEST(IffWriterDisk, ShortAndFailedWritesRaise) {
   };
   EXPECT_EQ(WriterError([&] { Writer.Write("abcdefgh", 8); }),
             "TIffWriter.Write: Only 4 of 8 bytes could be written to " + FileName + "!");
-  FileCalls().pwrite = [](int, const void*, unsigned long, long) -> long { errno = ENOSPC; return -1; };
+  FileCalls().pwrite = [](int, const void*, unsigned long, long) -> long {
+    errno = ENOSPC;
+    return -1;
+  };
   try {
     Writer.Write("ab", 2);
     FAIL();

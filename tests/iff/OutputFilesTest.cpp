@@ -78,8 +78,9 @@ TEST(OutputFiles, AFailureKeepsEveryOldFileAndLeavesNoPart) {
   TempDir Dir;
   const std::vector<std::string> Outs{Dir.File("a.gltf"), Dir.File("a.bin"), Dir.File("x.png")};
   for (const std::string& Out : Outs) WriteFileBytes(Out, Text("old " + Out));
-  for (const TCase& C : {TCase{"full", Full, " (7 of 8 bytes)"}, TCase{"refusing", Refusing, ": No space left on device"},
-                         TCase{"unflushed", Unflushed, ": Input/output error"}}) {
+  for (const TCase& C :
+       {TCase{"full", Full, " (7 of 8 bytes)"}, TCase{"refusing", Refusing, ": No space left on device"},
+        TCase{"unflushed", Unflushed, ": Input/output error"}}) {
     SCOPED_TRACE(C.Fault);
     TFileCallsGuard Guard;
     FileCalls() = C.Calls;
@@ -91,7 +92,7 @@ TEST(OutputFiles, AFailureKeepsEveryOldFileAndLeavesNoPart) {
       Files.Write(Outs[2], "new", 3);
       Files.Commit();
     });
-    const std::string Expected = C.Fault == std::string("full") ? "Cannot write all of " + Outs[1] + C.Message
+    const std::string Expected = C.Fault == std::string("full")       ? "Cannot write all of " + Outs[1] + C.Message
                                  : C.Fault == std::string("refusing") ? "Cannot write file " + Outs[1] + C.Message
                                                                       : "Cannot flush file " + Outs[0] + C.Message;
     EXPECT_EQ(Message, Expected);

@@ -152,8 +152,7 @@ TEST_F(ExportTest, TheModelFileIsNeverAnOutput) {
   File = Dir.File("model.glb");  // an odd name for a model file, but a possible one
   WriteSingleMeshModel(File, Square(1), {}, &Sphere);
   const std::vector<uint8_t> Before = ReadFileBytes(File);
-  EXPECT_EQ(MessageOf([&] { Export("model.glb"); }),
-            File + " is the model file itself; choose another name");
+  EXPECT_EQ(MessageOf([&] { Export("model.glb"); }), File + " is the model file itself; choose another name");
   EXPECT_EQ(ReadFileBytes(File), Before);
 }
 

@@ -34,9 +34,9 @@ TEST_F(GltfReadTest, NoFileTheDocumentNamesIsEverOpened) {
   // A missing file, a FIFO (which would block), a folder, a file outside the folder.
   for (const std::string Uri : {"missing.bin", "fifo", ".", "/etc/passwd", "../../../../etc/passwd"}) {
     SCOPED_TRACE(Uri);
-    const std::string File =
-        Put("uri.gltf", "{" + Asset + R"(,"buffers":[{"uri":")" + Uri + R"(","byteLength":1000000000}],)" +
-                            R"("images":[{"uri":")" + Uri + R"("}],"nodes":[{"name":"m","children":[1]},{"name":"gun"}]})");
+    const std::string File = Put("uri.gltf", "{" + Asset + R"(,"buffers":[{"uri":")" + Uri +
+                                                 R"(","byteLength":1000000000}],)" + R"("images":[{"uri":")" + Uri +
+                                                 R"("}],"nodes":[{"name":"m","children":[1]},{"name":"gun"}]})");
     const std::vector<THardpoint> Back = Read(File);
     ASSERT_EQ(Back.size(), 1u);
     EXPECT_EQ(Back[0].Name, "gun");

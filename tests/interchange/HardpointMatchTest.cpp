@@ -108,10 +108,11 @@ TEST_F(HardpointMatchTest, MovedScaledReparentedAddedAndMissingHardpointsAreSaid
 
   const TRun Back = Script();
   EXPECT_EQ(Back.Code, 0);
-  EXPECT_EQ(Back.Err, "GunLeft: moved by 3.000\n"
-                      "GunRight: its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n" +
-                          LongName + ": missing from " + Dir.File("edited.gltf") + "; kept as the model has it\n" +
-                          "GunCentre: added\n");
+  EXPECT_EQ(Back.Err,
+            "GunLeft: moved by 3.000\n"
+            "GunRight: its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n" +
+                LongName + ": missing from " + Dir.File("edited.gltf") + "; kept as the model has it\n" +
+                "GunCentre: added\n");
   TSampleHardpoint Centre{"GunCentre"};
   Centre.Matrix[14] = -3;
   Expected.push_back(Centre);

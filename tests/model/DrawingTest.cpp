@@ -101,8 +101,8 @@ TEST_F(ModelDrawing, FacesAreSentLastToFirstWithTheirCornersReversed) {
   auto Model = Load(Mesh);
   auto Loops = Outlines(Capture([&] { Model->DrawDirect(); }));
   ASSERT_EQ(Loops.size(), 2u);
-  EXPECT_TRUE(SameCorners(Loops[0], {{-0.5f, -0.25f, 0.25f}, {-0.25f, -0.25f, 0.25f},
-                                     {-0.25f, -0.5f, 0.25f}, {-0.5f, -0.5f, 0.25f}}));
+  EXPECT_TRUE(SameCorners(
+      Loops[0], {{-0.5f, -0.25f, 0.25f}, {-0.25f, -0.25f, 0.25f}, {-0.25f, -0.5f, 0.25f}, {-0.5f, -0.5f, 0.25f}}));
   EXPECT_TRUE(SameCorners(Loops[1], {{0.5f, 0.5f, 0}, {0.5f, 0, 0}, {0, 0, 0}}));
 }
 
@@ -275,22 +275,22 @@ TEST_P(ModelDrawingState, EachOperationLeavesItsState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ModelDrawingState,
-    testing::Values(
-        TStateCase{"WireframeDirect", [](TZorvObject& M) { M.DrawDirect(); }, GL_LINE, false, false, false},
-        TStateCase{"TexturedWireframeDirect",
-                   [](TZorvObject& M) {
-                     M.SetTextured(true);
-                     M.DrawDirect();
-                   },
-                   GL_LINE, true, false, false},
-        TStateCase{"SolidDirect",
-                   [](TZorvObject& M) {
-                     M.SetWireframe(false);
-                     M.DrawDirect();
-                   },
-                   GL_FILL, true, true, true},
-        TStateCase{"Points", [](TZorvObject& M) { M.DrawPoints(); }, GL_LINE, false, false, false},
-        TStateCase{"BoundingBox", [](TZorvObject& M) { M.DrawBoundingBox(); }, GL_LINE, false, true, false}),
+    testing::Values(TStateCase{"WireframeDirect", [](TZorvObject& M) { M.DrawDirect(); }, GL_LINE, false, false, false},
+                    TStateCase{"TexturedWireframeDirect",
+                               [](TZorvObject& M) {
+                                 M.SetTextured(true);
+                                 M.DrawDirect();
+                               },
+                               GL_LINE, true, false, false},
+                    TStateCase{"SolidDirect",
+                               [](TZorvObject& M) {
+                                 M.SetWireframe(false);
+                                 M.DrawDirect();
+                               },
+                               GL_FILL, true, true, true},
+                    TStateCase{"Points", [](TZorvObject& M) { M.DrawPoints(); }, GL_LINE, false, false, false},
+                    TStateCase{"BoundingBox", [](TZorvObject& M) { M.DrawBoundingBox(); }, GL_LINE, false, true,
+                               false}),
     [](const testing::TestParamInfo<TStateCase>& Info) { return std::string(Info.param.Name); });
 
 TEST_F(ModelDrawing, TexturedOutlinesSendTextureCoordinatesAndKeepTheBoundTextureForNone) {

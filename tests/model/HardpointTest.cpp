@@ -39,8 +39,7 @@ TEST(Hardpoints, FileRowsMapOntoTheColumnMajorMatrix) {
   EXPECT_EQ(Gun->Matrix, (std::array<float, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1}));
   // Each row is one axis then one position coordinate; 3, 7, 11 and 15 are
   // set whatever the file holds.
-  EXPECT_EQ(Model->GetHardpoint(1)->Matrix,
-            (std::array<float, 16>{1, 2, 3, 0, 5, 6, 7, 0, 9, 10, 11, 0, 4, 8, 12, 1}));
+  EXPECT_EQ(Model->GetHardpoint(1)->Matrix, (std::array<float, 16>{1, 2, 3, 0, 5, 6, 7, 0, 9, 10, 11, 0, 4, 8, 12, 1}));
 }
 
 TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {

@@ -35,8 +35,8 @@ TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   TLoaded L;
   L.Model.SetLOD(1);
   L.Model.LoadFromFile(File);
-  EXPECT_EQ(L.Log.Messages, (TMessages{"", "LOD: 0000", "LOD: 0001", "LOD: 0002", "load LOD: 0001",
-                                       "verts: 2", "norms: 2", "fvrts: 2", "faces: 2"}));
+  EXPECT_EQ(L.Log.Messages, (TMessages{"", "LOD: 0000", "LOD: 0001", "LOD: 0002", "load LOD: 0001", "verts: 2",
+                                       "norms: 2", "fvrts: 2", "faces: 2"}));
   EXPECT_EQ(L.Model.Levels().Tags, (std::vector<std::string>{"0000", "0001", "0002"}));
   EXPECT_EQ(L.Model.Levels().Loaded, "0001");
   EXPECT_TRUE(L.Model.Mesh().Loaded);
@@ -51,7 +51,9 @@ TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) 
     Form(W, "MESH", [](TIffWriter& Levels) {
       Level(Levels, "0000", MeshWithFaces(3));
       Form(Levels, "0001", [](TIffWriter& L) {
-        Form(L, "MESH", [](TIffWriter& M) { Form(M, "0012", [](TIffWriter& C) { RawChunk(C, "VERT", FloatBytes({1, 2, 3})); }); });
+        Form(L, "MESH", [](TIffWriter& M) {
+          Form(M, "0012", [](TIffWriter& C) { RawChunk(C, "VERT", FloatBytes({1, 2, 3})); });
+        });
       });
       Level(Levels, "0002", MeshWithFaces(1));
     });
@@ -155,8 +157,8 @@ TEST_P(ModelLevelClamp, LoadsTheNearestLevelPresent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ModelLevelClamp,
-                         testing::Values(TClampCase{1, 1, "0000"}, TClampCase{-3, 3, "0000"},
-                                         TClampCase{5, 3, "0002"}, TClampCase{2, 3, "0002"}));
+                         testing::Values(TClampCase{1, 1, "0000"}, TClampCase{-3, 3, "0000"}, TClampCase{5, 3, "0002"},
+                                         TClampCase{2, 3, "0002"}));
 
 TEST(ModelLoading, TheLevelTagIsTheClampedNumberCutToFourCharacters) {
   const TClampCase Cases[] = {{0, 0, "-000"}, {7, 0, "-000"}, {12345, 20000, "1234"}, {-3, 3, "0000"}, {5, 3, "0002"}};
@@ -192,8 +194,7 @@ TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
   // With no level at all the clamp gives index -1.
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoLevels); }), "TIffReader: Form (-000) doesn't exist!");
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoContainer); }), "TIffReader: Form (MESH) doesn't exist!");
-  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoNormals); }),
-            "TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoNormals); }), "TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!");
   // A failed load keeps what it read, marked as loaded.
   EXPECT_TRUE(L.Model.Mesh().Loaded);
   EXPECT_EQ(L.Model.Mesh().VertexCount, 1);
@@ -263,8 +264,7 @@ TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
   ASSERT_EQ(B.FaceCount, A.FaceCount);
   ASSERT_EQ(B.FaceVertexCount, A.FaceVertexCount);
   EXPECT_EQ(std::memcmp(A.Faces.Data(), B.Faces.Data(), sizeof(TFace) * size_t(A.FaceCount)), 0);
-  EXPECT_EQ(std::memcmp(A.FaceVertices.Data(), B.FaceVertices.Data(),
-                        sizeof(TFaceVertex) * size_t(A.FaceVertexCount)),
+  EXPECT_EQ(std::memcmp(A.FaceVertices.Data(), B.FaceVertices.Data(), sizeof(TFaceVertex) * size_t(A.FaceVertexCount)),
             0);
   EXPECT_EQ(Again.Model.HardpointCount(), 0);
 }
@@ -344,7 +344,7 @@ TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
   Mesh.Face({{60, 60, 60}});
   Mesh.Face({{70, 70, 70}});
   Mesh.Face({{80, 80, 80}});
-  Mesh.Faces[1].Normal = 99;                          // no such normal
+  Mesh.Faces[1].Normal = 99;                           // no such normal
   Mesh.FaceVertices[Mesh.Faces[2].First].Vertex = -1;  // no such vertex
   Mesh.Faces[3].First = 0x7FFFFFFF;                    // First + Count overflows
   Mesh.Faces[4].Count = -1;
@@ -366,9 +366,9 @@ TEST(ModelRefusal, AChunkSizeBeyondTheFileIsRefusedBeforeAnythingIsAllocated) {
   PatchBigEndian(File, Face + 4, 0x10000000);
   const int64_t InFile = int64_t(std::filesystem::file_size(File)) - (Face + 8);
   TLoaded L;
-  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
-            "TZorvObject: Chunk (FACE) runs past the end of " + File + " (268435456 bytes, " +
-                std::to_string(InFile) + " in the file)!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }), "TZorvObject: Chunk (FACE) runs past the end of " + File +
+                                                                " (268435456 bytes, " + std::to_string(InFile) +
+                                                                " in the file)!");
   EXPECT_EQ(L.Model.Mesh().FaceCount, 0);
   EXPECT_FALSE(L.Model.Mesh().Faces.Allocated());
   EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 4);  // read before the refusal
@@ -497,8 +497,7 @@ TEST(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoa
   L.Model.LoadFromFile(File);
   ASSERT_GT(L.Model.HardpointCount(), 0);
   WriteFile(File, "MESH", [](TIffWriter& W) { Form(W, "0012", [](TIffWriter&) {}); });
-  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
-            "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!");
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }), "TIffReader[Form: 0012]: Chunk (VERT) doesn't exist!");
   EXPECT_EQ(L.Model.Mesh().VertexCount, 0);
   EXPECT_EQ(L.Model.Mesh().NormalCount, 0);
   EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 0);
@@ -522,8 +521,7 @@ TEST(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
 TEST(ModelReload, AMissingFileRaisesTheFileLayersError) {
   TempDir Dir;
   TLoaded L;
-  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(Dir.File("none.iff")); }),
-            "Cannot open file " + Dir.File("none.iff"));
+  EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(Dir.File("none.iff")); }), "Cannot open file " + Dir.File("none.iff"));
 }
 
 }  // namespace

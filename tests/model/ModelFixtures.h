@@ -19,8 +19,7 @@ namespace ModelFixtures {
 // A mesh whose faces keep their corners in the order given (no reversal),
 // each face with its own normal and its own vertices.
 struct TStoredMesh : TSampleMesh {
-  TStoredMesh& Face(const std::vector<TVector>& Corners, TVector Normal = {0, 0, 1},
-                    int32_t Texture = 10000000) {
+  TStoredMesh& Face(const std::vector<TVector>& Corners, TVector Normal = {0, 0, 1}, int32_t Texture = 10000000) {
     TFace F;
     F.Normal = int32_t(Normals.size());
     Normals.push_back(Normal);
@@ -137,8 +136,7 @@ struct TLogRecorder {
 
 // The offset of the first chunk with Tag found by walking Path (form types
 // from the top form down), for patching its size field.
-inline int32_t ChunkOffset(const std::string& FileName, const std::vector<std::string>& Path,
-                           const std::string& Tag) {
+inline int32_t ChunkOffset(const std::string& FileName, const std::vector<std::string>& Path, const std::string& Tag) {
   TIffReader Reader(FileName, true);
   for (const std::string& F : Path) Reader.OpenForm(TIffTag::FromBytes(F.data()));
   Reader.OpenChunk(TIffTag::FromBytes(Tag.data()));

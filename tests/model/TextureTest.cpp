@@ -35,8 +35,7 @@ TEST(TextureNames, AreEightDigitsWithTheMinusSignKept) {
 
 TEST(TexturePalette, EachIndexBecomesItsEntrysThreeBytes) {
   const uint8_t Indices[] = {0, 255, 10};
-  EXPECT_EQ(PaletteToRGB(RampPalette(), Indices, 3),
-            (std::vector<uint8_t>{0, 255, 0, 255, 0, 127, 10, 245, 5}));
+  EXPECT_EQ(PaletteToRGB(RampPalette(), Indices, 3), (std::vector<uint8_t>{0, 255, 0, 255, 0, 127, 10, 245, 5}));
 }
 
 class Textures : public testing::Test {
@@ -152,8 +151,7 @@ TEST_F(Textures, SizesThatCannotHoldAPictureAndShortPixelChunksAreRefused) {
   WriteMatFile(MatFile(11), 4, -2, Palette, {});
   EXPECT_EQ(RefusalOf(11), "TZorvTexture: " + MatFile(11) + " has an invalid size of 4 x -2 pixels!");
   WriteMatFile(MatFile(12), 65536, 65536, Palette, {});
-  EXPECT_EQ(RefusalOf(12),
-            "TZorvTexture: " + MatFile(12) + " has an invalid size of 65536 x 65536 pixels!");
+  EXPECT_EQ(RefusalOf(12), "TZorvTexture: " + MatFile(12) + " has an invalid size of 65536 x 65536 pixels!");
   WriteMatFile(MatFile(13), 4, 4, Palette, std::vector<uint8_t>(14));
   EXPECT_EQ(RefusalOf(13), "TZorvTexture: " + MatFile(13) + " holds 14 pixels, fewer than 4 x 4!");
   EXPECT_TRUE(List.Numbers.empty());

@@ -67,12 +67,9 @@ inline std::atomic<int64_t> Peak{0};
 inline void OnMalloc(const volatile void*, size_t Size) {
   const int64_t Now = InUse += int64_t(Size);
   int64_t Seen = Peak;
-  while (Now > Seen && !Peak.compare_exchange_weak(Seen, Now)) {
-  }
+  while (Now > Seen && !Peak.compare_exchange_weak(Seen, Now)) {}
 }
-inline void OnFree(const volatile void* Pointer) {
-  InUse -= int64_t(__sanitizer_get_allocated_size(Pointer));
-}
+inline void OnFree(const volatile void* Pointer) { InUse -= int64_t(__sanitizer_get_allocated_size(Pointer)); }
 #else
 inline int64_t AddressSpaceInUse() {
   std::ifstream Status("/proc/self/status");

@@ -14,7 +14,8 @@ struct TFuzzRegression {
 inline const std::vector<TFuzzRegression> FuzzRegressions = {
     // Hand-made first entries: the shapes the harnesses must survive even
     // before the fuzzer finds anything.
-    {"iff_reader", "a chunk claiming more bytes than the file holds",
+    {"iff_reader",
+     "a chunk claiming more bytes than the file holds",
      {'F', 'O', 'R', 'M', 0, 0, 0, 20, 'R', 'O', 'O', 'T', 'D', 'A', 'T', 'A', 0x10, 0, 0, 0, 1, 2, 3, 4}},
     {"model_load", "an empty file", {}},
     // Found by fuzz_model_check: the root's tag, shown in a finding, held a
@@ -22,8 +23,11 @@ inline const std::vector<TFuzzRegression> FuzzRegressions = {
     {"model_check", "a root chunk whose tag holds a line break", {'F', 'M', 'R', '\n', 'S', 'P', 'H', 'R'}},
     // Found by fuzz_model_check: a level form's tag, shown as a finding's
     // level, held line breaks (mended: the level is escaped too).
-    {"model_check", "a level form whose tag holds line breaks",
-     {'F', 'O', 'R', 'M', 0, 0, 0, 0x1C, 'D', 'E', 'T', 'A', 'F', 'O', 'R', 'M', 0, 0, 0, 0x10,
-      'M', 'E', 'S', 'H', 'F', 'O', 'R', 'M', 0, 0, 0, 4, '0', '\n', '\n', '1'}},
-    {"number_parser", "an exponent far beyond the float range", {'1', 'e', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9'}},
+    {"model_check",
+     "a level form whose tag holds line breaks",
+     {'F', 'O',  'R', 'M', 0,   0,   0,   0x1C, 'D', 'E', 'T', 'A', 'F', 'O', 'R', 'M',  0,    0,
+      0,   0x10, 'M', 'E', 'S', 'H', 'F', 'O',  'R', 'M', 0,   0,   0,   4,   '0', '\n', '\n', '1'}},
+    {"number_parser",
+     "an exponent far beyond the float range",
+     {'1', 'e', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9'}},
 };

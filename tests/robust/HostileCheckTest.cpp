@@ -63,9 +63,10 @@ std::vector<THostileFile> HostileFiles() {
       {"a chunk size beyond the format", FormHeader("ROOT", 12) + Header("DATA", 0xFFFFFFFFu)},
       {"a root claiming far more than the file", FormHeader("ROOT", 0x7FFFFFF0u) + Chunk("DATA", TBytes(4, 0))},
       {"a form too small for its type", FormHeader("ROOT", 12) + FormHeader("SUBF", 2)},
-      {"a child running past its parent",
-       FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) + Chunk("LONG", Text("12345678")) + Chunk("NEXT", {})},
-      {"a chunk running past the end of the file", FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Text("0123456789")},
+      {"a child running past its parent", FormHeader("ROOT", 4 + 12 + 16 + 8) + FormHeader("INNR", 12) +
+                                              Chunk("LONG", Text("12345678")) + Chunk("NEXT", {})},
+      {"a chunk running past the end of the file",
+       FormHeader("ROOT", 4 + 8 + 100) + Header("DATA", 100) + Text("0123456789")},
       {"a million empty chunks", ManyEmptyChunks(1000000)},
       {"a hundred thousand nested forms", Nested(100000, Chunk("LEAF", Text("leaf")))},
       {"record counts that round down", LodFile(Mesh(Vert + Text("1234"), Vtnm, Fvrt, Face + Text("abc")))},
@@ -75,9 +76,8 @@ std::vector<THostileFile> HostileFiles() {
                         FaceRecord(0, 3, 2) + FaceRecord(0, IntMax, 2) + FaceRecord(0, 2, IntMax) +
                         FaceRecord(0, 0, IntMax)))},
       {"no faces", LodFile(Mesh(Vert, Vtnm, Fvrt, {}))},
-      {"a forged face count",
-       LodFile(Chunk("VERT", Vert) + Chunk("VTNM", Vtnm) + Chunk("FVRT", Fvrt) +
-               Header("FACE", uint32_t(IntMax / 28 * 28) - 4096) + Face)},
+      {"a forged face count", LodFile(Chunk("VERT", Vert) + Chunk("VTNM", Vtnm) + Chunk("FVRT", Fvrt) +
+                                      Header("FACE", uint32_t(IntMax / 28 * 28) - 4096) + Face)},
       {"a mesh chunk running past the end of the file", LodFile(Header("VERT", 1200) + Floats({1, 2, 3}))},
       {"a hardpoint whose name finds no end",
        LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Chunk("HARD", HardChunk(Text("guns")))))},
@@ -86,7 +86,8 @@ std::vector<THostileFile> HostileFiles() {
       {"a hardpoint the file ends inside",
        LodFile(Mesh(Vert, Vtnm, Fvrt, Face), Form("HARD", Header("HARD", 52) + Floats({1, 0, 0})))},
       {"nested forms without a mesh", Nested(100000, {})},
-      {"no level 0000", Form("DETA", Form("MESH", Form("0001", Form("MESH", Form("0012", Mesh(Vert, Vtnm, Fvrt, Face))))))},
+      {"no level 0000",
+       Form("DETA", Form("MESH", Form("0001", Form("MESH", Form("0012", Mesh(Vert, Vtnm, Fvrt, Face))))))},
       {"a mesh form with no sub-form", Form("MESH")},
       {"a texture with forged sizes",
        Form("MATR", Form("FRAM", Chunk("INFO", Ints({IntMax, IntMax})) + Form("PAL ", Chunk("CMAP", TBytes(10, 1))) +

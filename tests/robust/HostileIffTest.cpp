@@ -69,8 +69,8 @@ TEST_F(HostileIff, FilesOfUpToElevenBytesFailAtTheFirstHeader) {
   for (size_t Length = 4; Length <= 11; ++Length) {
     SCOPED_TRACE(Length);
     const TBytes Cut(Data.begin(), Data.begin() + long(Length));
-    EXPECT_EQ(Index(Cut), Length < 8 ? Raised("EIffReader_ErrorInChunk: Error in Chunk \"VERT\" at offset 0")
-                                     : "indexed");
+    EXPECT_EQ(Index(Cut),
+              Length < 8 ? Raised("EIffReader_ErrorInChunk: Error in Chunk \"VERT\" at offset 0") : "indexed");
   }
   EXPECT_EQ(Index(TBytes(11, 0)), Raised("TIffReader: " + File + "not a valid .iff file!"));
 }

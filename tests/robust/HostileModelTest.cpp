@@ -44,9 +44,9 @@ std::string Summary(const TZorvObject& Model) {
   TVector Min, Max;
   Model.GetBounds(Min, Max);
   std::string S = std::to_string(Mesh.VertexCount) + " " + std::to_string(Mesh.NormalCount) + " " +
-                  std::to_string(Mesh.FaceVertexCount) + " " + std::to_string(Mesh.FaceCount) + " | " +
-                  Text(Min.X) + " " + Text(Min.Y) + " " + Text(Min.Z) + " " + Text(Max.X) + " " + Text(Max.Y) +
-                  " " + Text(Max.Z) + " |";
+                  std::to_string(Mesh.FaceVertexCount) + " " + std::to_string(Mesh.FaceCount) + " | " + Text(Min.X) +
+                  " " + Text(Min.Y) + " " + Text(Min.Z) + " " + Text(Max.X) + " " + Text(Max.Y) + " " + Text(Max.Z) +
+                  " |";
   for (int32_t I = 0; I < Model.HardpointCount(); ++I) {
     const THardpoint* H = Model.GetHardpoint(I);
     S += H ? " " + H->Name + "@" + Text(H->Matrix[12]) : std::string(" (none)");
@@ -98,16 +98,16 @@ TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
   TTriangle Mesh;
   Mesh.Vert = Mesh.Vert + Floats({-50, -50, -50});  // reached only by bad faces
   Mesh.Fvrt = Mesh.Fvrt + Corner(3) + Corner(4) + Corner(-1);
-  Mesh.Face = Mesh.Face + FaceRecord(1, 0, 3)         // normal equal to the count
-              + FaceRecord(-1, 0, 3)                  // negative normal
-              + FaceRecord(0, 6, 1)                   // first equal to the count
-              + FaceRecord(0, -1, 2)                  // negative first
-              + FaceRecord(0, 0, -3)                  // negative count
-              + FaceRecord(0, 3, 2)                   // vertex equal to the count (4)
-              + FaceRecord(0, 5, 1)                   // negative vertex
-              + FaceRecord(0, IntMax, 2)              // first + count wraps past 2^31
-              + FaceRecord(0, 2, IntMax)              // the same from the other end
-              + FaceRecord(0, 0, IntMax);             // a count of 2^31 - 1
+  Mesh.Face = Mesh.Face + FaceRecord(1, 0, 3)  // normal equal to the count
+              + FaceRecord(-1, 0, 3)           // negative normal
+              + FaceRecord(0, 6, 1)            // first equal to the count
+              + FaceRecord(0, -1, 2)           // negative first
+              + FaceRecord(0, 0, -3)           // negative count
+              + FaceRecord(0, 3, 2)            // vertex equal to the count (4)
+              + FaceRecord(0, 5, 1)            // negative vertex
+              + FaceRecord(0, IntMax, 2)       // first + count wraps past 2^31
+              + FaceRecord(0, 2, IntMax)       // the same from the other end
+              + FaceRecord(0, 0, IntMax);      // a count of 2^31 - 1
   const TBytes Bytes = LodFile(Mesh.Chunks(), Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 1}))));
   EXPECT_EQ(Load(Bytes), "4 1 6 11 | 0 0 0 1 1 0 |");
 
@@ -125,8 +125,7 @@ TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
       for (int X = 0; X < Frame.Width; ++X) Lit += Frame.At(X, Y) != 0;
     return std::string(Lit > 0 ? "drawn" : "nothing drawn");
   });
-  if (Drawn.Kind == TOutcome::Raised && Drawn.Message.rfind("THeadlessGL: ", 0) == 0)
-    GTEST_SKIP() << Drawn.Message;
+  if (Drawn.Kind == TOutcome::Raised && Drawn.Message.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << Drawn.Message;
   EXPECT_EQ(bounded::Describe(Drawn), "drawn");
 }
 
@@ -142,7 +141,8 @@ TEST_F(HostileModel, FaceChunksOfNoFacesOrOfAForgedCount) {
                                Chunk("FVRT", TTriangle().Fvrt) + Header("FACE", Claimed) + TTriangle().Face);
   const std::string InFile = std::to_string(TTriangle().Face.size());
   EXPECT_EQ(Load(Bytes), "raised: TZorvObject: Chunk (FACE) runs past the end of " + File + " (" +
-                             std::to_string(Claimed) + " bytes, " + InFile + " in the file)! / 3 1 3 0 | 10000 "
+                             std::to_string(Claimed) + " bytes, " + InFile +
+                             " in the file)! / 3 1 3 0 | 10000 "
                              "10000 10000 0 0 0 |");
 }
 
@@ -178,9 +178,11 @@ TEST_F(HostileModel, EveryCommandRefusesFacesSharingOneLongRun) {
   const std::string Refusal = "TZorvObject: The faces of " + File +
                               " share corners beyond what its mesh holds (9000000 corners, room for 8253)!\n";
   const std::string Out = Dir.File("out.png");
-  for (const std::vector<std::string>& Args :
-       {std::vector<std::string>{"info", File}, {"sphere", File, "--fit"}, {"render", File, "-o", Out},
-        {"thumbnail", File, "-o", Out}, {"export", File, "-o", Dir.File("out.glb")}}) {
+  for (const std::vector<std::string>& Args : {std::vector<std::string>{"info", File},
+                                               {"sphere", File, "--fit"},
+                                               {"render", File, "-o", Out},
+                                               {"thumbnail", File, "-o", Out},
+                                               {"export", File, "-o", Dir.File("out.glb")}}) {
     SCOPED_TRACE(Args[0]);
     const TRun Run = Cli(Dir, Args);
     EXPECT_EQ(Run.Code, 1);
@@ -202,7 +204,7 @@ TEST_F(HostileModel, AChunkBeyondTheMemoryAtHandIsRefusedWithAMessage) {
   WriteFileBytes(File, Head);
   std::filesystem::resize_file(File, Head.size() + Vert);
   EXPECT_EQ(LoadWritten(), "raised: TZorvObject: Not enough memory for chunk (VERT) of " + File + " (" +
-                          std::to_string(Vert) + " bytes)! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
+                               std::to_string(Vert) + " bytes)! / 0 0 0 0 | 10000 10000 10000 0 0 0 |");
 }
 
 TEST_F(HostileModel, AMeshChunkRunningPastTheEndOfTheFileIsRefused) {
@@ -215,7 +217,7 @@ TEST_F(HostileModel, HardpointsCutShortEndTheLoadWithTheReadError) {
   const TBytes Mesh = TTriangle().Chunks();
   // 47 bytes: the pad byte completes the matrix, the name finds no end.
   EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("gun") + TBytes{0})) +
-                                                 Chunk("HARD", TBytes(47, 0x11))))),
+                                                Chunk("HARD", TBytes(47, 0x11))))),
             "raised: TIffReader: Read beyond end of chunk! / 3 1 3 1 | 0 0 0 1 1 0 | gun@5 (none)");
   // A name that fills the chunk to its end without a zero byte.
   EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("guns")))))),

@@ -56,8 +56,8 @@ protected:
 
 TEST_F(HostileTexture, SizesThatAreNotPositiveOrOverflowAreRefused) {
   EXPECT_EQ(ReadWritten(2, 2, 4), "2x2 4 2,3,4 2,3,4");
-  for (auto [Width, Height] : {std::pair{0, 4}, {4, 0}, {-1, 4}, {4, -2147483647 - 1}, {65536, 32768},
-                               {46341, 46341}, {-65536, -65536}}) {
+  for (auto [Width, Height] :
+       {std::pair{0, 4}, {4, 0}, {-1, 4}, {4, -2147483647 - 1}, {65536, 32768}, {46341, 46341}, {-65536, -65536}}) {
     SCOPED_TRACE(std::to_string(Width) + " x " + std::to_string(Height));
     EXPECT_EQ(ReadWritten(Width, Height, 16), BadSize(Width, Height));
   }
@@ -67,9 +67,9 @@ TEST_F(HostileTexture, ALargeSizeOverATinyFileAllocatesNothing) {
   EXPECT_EQ(ReadWritten(40000, 50000, 6),
             "raised: TZorvTexture: " + File + " holds 6 pixels, fewer than 40000 x 50000!");
   // A forged pixel chunk size over a file that holds six bytes.
-  WriteFileBytes(File, Form("MATR", Form("FRAM", Chunk("INFO", Ints({3, 3})) +
-                                                     Form("PAL ", Chunk("CMAP", TBytes(768, 1))) +
-                                                     Header("PXLS", 0x7FFFF000) + TBytes(6, 0))));
+  WriteFileBytes(File,
+                 Form("MATR", Form("FRAM", Chunk("INFO", Ints({3, 3})) + Form("PAL ", Chunk("CMAP", TBytes(768, 1))) +
+                                               Header("PXLS", 0x7FFFF000) + TBytes(6, 0))));
   EXPECT_EQ(Read(), "raised: TZorvTexture: " + File + " holds 6 pixels, fewer than 3 x 3!");
 }
 

@@ -23,8 +23,8 @@
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
-#include "tests/support/IffBytes.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -65,9 +65,9 @@ std::string ErrorOf(const std::function<void()>& Work) {
 // The disk as the fault calls see it: how many more write calls succeed,
 // what a failing one does.
 struct TDiskFaults {
-  int GoodWrites = 0;        // write calls that go through before the fault
-  int FaultyWrites = 1;      // how many calls the fault lasts; then the disk recovers
-  long ShortBytes = -1;      // >= 0: a faulty call writes this many bytes; else it fails
+  int GoodWrites = 0;    // write calls that go through before the fault
+  int FaultyWrites = 1;  // how many calls the fault lasts; then the disk recovers
+  long ShortBytes = -1;  // >= 0: a faulty call writes this many bytes; else it fails
   int Errno = EIO;
   bool FailFsync = false;
 };
@@ -112,7 +112,9 @@ protected:
     FileCalls().pwrite = FaultyPwrite;
     FileCalls().fsync = FaultyFsync;
   }
-  std::string SaveNew() { return ErrorOf([&] { WriteSphere(File, NewCenter, NewDiameter); }); }
+  std::string SaveNew() {
+    return ErrorOf([&] { WriteSphere(File, NewCenter, NewDiameter); });
+  }
 
   // A fresh load of the sphere, as the window does after a save.
   std::string LoadedSphere() {
@@ -214,11 +216,12 @@ TEST_F(Save, AFileShortenedSinceTheLoadFailsCleanly) {
   const TCut Cuts[] = {
       {Sphere + 15, "TIffReader: Write beyond end of file " + File + "!"},
       {Sphere + 1, "TIffReader: Write beyond end of file " + File + "!"},
-      {Sphere - 2, "EIffReader_ErrorInChunk: Error in Chunk \"SPHR\" at offset " + [&] {
-         char Hex[16];
-         std::snprintf(Hex, sizeof Hex, "%zX", Sphere - 8);
-         return std::string(Hex);
-       }()},
+      {Sphere - 2, "EIffReader_ErrorInChunk: Error in Chunk \"SPHR\" at offset " +
+                       [&] {
+                         char Hex[16];
+                         std::snprintf(Hex, sizeof Hex, "%zX", Sphere - 8);
+                         return std::string(Hex);
+                       }()},
       {Sphere - 8, "TIffReader[Form: COLL]: Chunk (SPHR) doesn't exist!"},
       {0, "TIffReader: " + File + "not a valid .iff file!"},
   };
@@ -294,11 +297,9 @@ TEST_F(Save, AFullDiskStillTakesTheInPlaceSave) {
     const int Filler = ::open((Disk + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(Filler, 0);
     const std::vector<char> Block(4096, 'x');
-    while (::write(Filler, Block.data(), Block.size()) > 0) {
-    }
+    while (::write(Filler, Block.data(), Block.size()) > 0) {}
     const char One = 'x';
-    while (::write(Filler, &One, 1) > 0) {
-    }
+    while (::write(Filler, &One, 1) > 0) {}
     ASSERT_EQ(errno, ENOSPC);
     ::close(Filler);
   }

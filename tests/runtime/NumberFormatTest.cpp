@@ -100,8 +100,8 @@ TEST(StrToFloat, ReadsDecimalTextWithPointSignExponentAndBlanks) {
 }
 
 TEST(StrToFloat, RefusesAnythingElseQuotingTheTextAsGiven) {
-  for (const char* Text : {"", " ", "abc", "1,5", "0x10", "inf", "-inf", "nan", "infinity", "1e", "1e+", "e5",
-                           "+", "-", ".", "-.", "+-1", "--1", "1.5x", "1 5", "1..5", "1.5.", "1e5.0", "\n1"})
+  for (const char* Text : {"",  " ", "abc", "1,5", "0x10", "inf", "-inf", "nan", "infinity", "1e",   "1e+",   "e5",
+                           "+", "-", ".",   "-.",  "+-1",  "--1", "1.5x", "1 5", "1..5",     "1.5.", "1e5.0", "\n1"})
     EXPECT_EQ(ConvertErrorOf(Text), "'" + std::string(Text) + "' is not a valid floating point value") << Text;
   EXPECT_EQ(ConvertErrorOf(" 1,5 "), "' 1,5 ' is not a valid floating point value");
 }
@@ -141,8 +141,8 @@ TEST(TryStrToInt, ReadsWholeNumbersWithSignAndBlanks) {
 }
 
 TEST(TryStrToInt, RefusesOtherTextAndLeavesTheValue) {
-  for (const char* Text : {"", " ", "abc", "1.0", "1e2", "1 0", "+", "-", "--1", "0x10", "2147483648",
-                           "-2147483649", "99999999999999999999999"}) {
+  for (const char* Text : {"", " ", "abc", "1.0", "1e2", "1 0", "+", "-", "--1", "0x10", "2147483648", "-2147483649",
+                           "99999999999999999999999"}) {
     int Value = 42;
     EXPECT_FALSE(TryStrToInt(Text, Value)) << Text;
     EXPECT_EQ(Value, 42) << Text;
@@ -161,13 +161,10 @@ struct TCommaPoint : std::numpunct<char> {
 // or else one generated into Dir (a second or two) where localedef and the
 // locale sources exist. False when neither can be had.
 bool SetCommaCLocale(const TempDir& Dir) {
-  auto Try = [](const char* Name) {
-    return std::setlocale(LC_ALL, Name) && *std::localeconv()->decimal_point == ',';
-  };
+  auto Try = [](const char* Name) { return std::setlocale(LC_ALL, Name) && *std::localeconv()->decimal_point == ','; };
   for (const char* Name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
     if (Try(Name)) return true;
-  const std::string Command = "localedef -i de_DE -f ISO-8859-1 '" + Dir.File("de_DE.ISO-8859-1") +
-                              "' >/dev/null 2>&1";
+  const std::string Command = "localedef -i de_DE -f ISO-8859-1 '" + Dir.File("de_DE.ISO-8859-1") + "' >/dev/null 2>&1";
   if (std::system(Command.c_str()) == -1) return false;
   setenv("LOCPATH", Dir.Path().c_str(), 1);
   const bool Set = Try("de_DE.ISO-8859-1");

@@ -41,9 +41,7 @@ inline TBytes Form(const std::string& Type, const TBytes& Children = {}) {
 }
 
 // A FORM header with any size field and no children.
-inline TBytes FormHeader(const std::string& Type, uint32_t Size) {
-  return Text("FORM") + BigEndian(Size) + Text(Type);
-}
+inline TBytes FormHeader(const std::string& Type, uint32_t Size) { return Text("FORM") + BigEndian(Size) + Text(Type); }
 
 // Little-endian values as the chunks hold them.
 template <class T>

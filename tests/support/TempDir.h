@@ -14,15 +14,14 @@ public:
   TempDir() {
     std::random_device Seed;
     for (;;) {
-      FPath = std::filesystem::temp_directory_path() /
-              ("quelbir-test-" + std::to_string(Seed()) + std::to_string(Seed()));
+      FPath =
+          std::filesystem::temp_directory_path() / ("quelbir-test-" + std::to_string(Seed()) + std::to_string(Seed()));
       if (std::filesystem::create_directory(FPath)) break;
     }
   }
   ~TempDir() {
     std::error_code Ignored;
-    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, Ignored);
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, Ignored);
     std::filesystem::remove_all(FPath, Ignored);
   }
   TempDir(const TempDir&) = delete;
