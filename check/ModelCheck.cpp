@@ -15,33 +15,6 @@
 
 namespace {
 
-const std::vector<TCheckCode> Codes = {
-    {"IFF_UNREADABLE", TSeverity::Error, "the reader refuses the file; the message is the reader's"},
-    {"TRAILING_BYTES", TSeverity::Warning, "bytes after the top form that the reader ignores"},
-    {"FILE_TRUNCATED", TSeverity::Error, "the file ends before the end its top form declares"},
-    {"MESH_MISSING", TSeverity::Error, "no mesh form where the loader looks for one; the loader's message"},
-    {"MESH_CHUNK_MISSING", TSeverity::Error, "a level lacks \"VERT\", \"VTNM\", \"FVRT\" or \"FACE\"; the loader's message"},
-    {"MESH_UNREADABLE", TSeverity::Error, "the loader cannot read a mesh chunk (its records run past the end of the file) or refuses its faces (they share corners beyond the room of the mesh); the loader's message"},
-    {"PARTIAL_RECORD", TSeverity::Warning, "a mesh chunk whose size is not a multiple of its record size"},
-    {"INDEX_OUT_OF_RANGE", TSeverity::Error, "a face's normal, face-vertex run or a corner's vertex lies outside its array (at most 20 per chunk, then a count)"},
-    {"DEGENERATE_FACE", TSeverity::Warning, "a face of fewer than 3 corners, or whose corners all lie on one line"},
-    {"NONFINITE_VALUE", TSeverity::Error, "NaN or infinity in a vertex, a normal, a hardpoint matrix or the sphere"},
-    {"UNNORMALISED_NORMAL", TSeverity::Warning, "a normal whose length differs from 1 by more than 1e-3"},
-    {"LOD_EMPTY", TSeverity::Warning, "a level with no faces"},
-    {"LOD_UNREACHABLE", TSeverity::Warning, "a level form the loader never loads: its name is not one of 0000 up to the number of levels less one, or repeats one"},
-    {"HARD_FORM_IGNORED", TSeverity::Warning, "a FORM \"HARD\" that is not the one the loader reads (the top form's second sub-form)"},
-    {"HARDPOINT_UNREADABLE", TSeverity::Error, "a hardpoint chunk the loader cannot read (too short, name without end)"},
-    {"HARDPOINT_NOT_RIGID", TSeverity::Warning, "a hardpoint whose axes are not unit length and perpendicular within 1e-3"},
-    {"HARDPOINT_DUPLICATE_NAME", TSeverity::Warning, "a hardpoint with the name of an earlier one"},
-    {"SPHERE_MISSING", TSeverity::Warning, "no FORM \"COLL\" in the top form, or no chunk \"SPHR\" in it"},
-    {"SPHERE_UNREADABLE", TSeverity::Error, "a \"SPHR\" chunk shorter than 16 bytes, or cut short by the end of the file"},
-    {"SPHERE_NOT_ENCLOSING", TSeverity::Warning, "a vertex used by a face lies outside the collision sphere as the editor draws it by more than 1e-4 of its radius"},
-    {"FOLDER_UNREADABLE", TSeverity::Error, "a folder that cannot be listed, or an entry of one whose status cannot be read; what it holds is not examined"},
-    {"CHECK_LIMITED", TSeverity::Info, "faces left out of the degeneracy test because their corner runs overlap beyond the work bound"},
-};
-
-const TCheckCode& Code(const char* Name) { return CheckCode(Name); }
-
 // At most this many findings of one code per chunk; the rest are counted.
 constexpr int MaxPerChunk = 20;
 
@@ -114,7 +87,7 @@ public:
     try {
       Reader = std::make_unique<TIffReader>(FFileName, /*ReadOnly=*/true);
     } catch (const Exception& E) {
-      Add("IFF_UNREADABLE", E.Message());
+      Add(TCheckCodeId::IffUnreadable, E.Message());
       return std::move(FFindings);
     }
     FReader = Reader.get();
@@ -131,9 +104,9 @@ public:
   }
 
 private:
-  TFinding& Add(const char* Name, std::string Message, std::optional<std::string> Lod = {},
+  TFinding& Add(TCheckCodeId Id, std::string Message, std::optional<std::string> Lod = {},
                 std::optional<int64_t> Record = {}, std::optional<int64_t> Offset = {}) {
-    FFindings.push_back({&Code(Name), std::move(Message), std::move(Lod), Record, Offset});
+    FFindings.push_back({&CheckCode(Id), std::move(Message), std::move(Lod), Record, Offset});
     return FFindings.back();
   }
 
@@ -141,20 +114,20 @@ private:
   // one that counts the rest.
   class TCapped {
   public:
-    TCapped(TFileCheck& Check, const char* Name, std::optional<std::string> Lod, int64_t Offset, std::string What)
-        : FCheck(Check), FName(Name), FLod(std::move(Lod)), FOffset(Offset), FWhat(std::move(What)) {}
+    TCapped(TFileCheck& Check, TCheckCodeId Id, std::optional<std::string> Lod, int64_t Offset, std::string What)
+        : FCheck(Check), FId(Id), FLod(std::move(Lod)), FOffset(Offset), FWhat(std::move(What)) {}
     // The count of the findings beyond the first MaxPerChunk.
     void Finish() {
       if (FCount > MaxPerChunk)
-        FCheck.Add(FName, std::to_string(FCount - MaxPerChunk) + " more " + FWhat, FLod, std::nullopt, FOffset);
+        FCheck.Add(FId, std::to_string(FCount - MaxPerChunk) + " more " + FWhat, FLod, std::nullopt, FOffset);
     }
     void Add(int64_t Record, const std::function<std::string()>& Message) {
-      if (++FCount <= MaxPerChunk) FCheck.Add(FName, Message(), FLod, Record, FOffset);
+      if (++FCount <= MaxPerChunk) FCheck.Add(FId, Message(), FLod, Record, FOffset);
     }
 
   private:
     TFileCheck& FCheck;
-    const char* FName;
+    TCheckCodeId FId;
     std::optional<std::string> FLod;
     int64_t FOffset;
     std::string FWhat;
@@ -169,12 +142,12 @@ private:
     const TForm* Root = FReader->Root();
     const int64_t End = int64_t(Root->Offset) + 8 + Root->Size;
     if (FFileSize > End)
-      Add("TRAILING_BYTES",
+      Add(TCheckCodeId::TrailingBytes,
           std::to_string(FFileSize - End) + " bytes after the top form, which ends at offset " + std::to_string(End) +
               "; the reader ignores them",
           std::nullopt, std::nullopt, End);
     else if (FFileSize < End)
-      Add("FILE_TRUNCATED",
+      Add(TCheckCodeId::FileTruncated,
           "the top form " + Quoted(Root->Tag) + " declares " + std::to_string(End) + " bytes, the file holds " +
               std::to_string(FFileSize),
           std::nullopt, std::nullopt, 0);
@@ -199,7 +172,7 @@ private:
       const TForm* Form = Pending.back();
       Pending.pop_back();
       if (Form->Tag == TIffTag("HARD") && Form != Read)
-        Add("HARD_FORM_IGNORED",
+        Add(TCheckCodeId::HardFormIgnored,
             Form->Parent == FReader->Root()
                 ? "FORM \"HARD\" is not the top form's second sub-form; the loader ignores its hardpoints"
                 : "FORM \"HARD\" inside FORM " + Quoted(Form->Parent->Tag) +
@@ -233,15 +206,15 @@ private:
       ReadSphere(FFileName, Center, Value, Tree, /*ReadOnly=*/true);
     } catch (const Exception& E) {
       if (!Coll || !Sphr)
-        Add("SPHERE_MISSING", E.Message(), std::nullopt, std::nullopt,
+        Add(TCheckCodeId::SphereMissing, E.Message(), std::nullopt, std::nullopt,
             Coll ? std::optional<int64_t>(Coll->Offset) : std::nullopt);
       else
-        Add("SPHERE_UNREADABLE", E.Message(), std::nullopt, std::nullopt, Sphr->Offset);
+        Add(TCheckCodeId::SphereUnreadable, E.Message(), std::nullopt, std::nullopt, Sphr->Offset);
       return;
     }
     const float Values[4] = {Center[0], Center[1], Center[2], Value};
     if (!std::all_of(std::begin(Values), std::end(Values), [](float V) { return std::isfinite(V); })) {
-      Add("NONFINITE_VALUE",
+      Add(TCheckCodeId::NonfiniteValue,
           "the collision sphere holds " + FloatToRoundTrip(Center[0]) + " " + FloatToRoundTrip(Center[1]) + " " +
               FloatToRoundTrip(Center[2]) + " " + FloatToRoundTrip(Value),
           std::nullopt, std::nullopt, Sphr ? std::optional<int64_t>(Sphr->Offset) : std::nullopt);
@@ -273,7 +246,7 @@ private:
       try {
         Hardpoint.emplace(R);
       } catch (const Exception& E) {
-        Add("HARDPOINT_UNREADABLE", E.Message(), std::nullopt, I, Offset);
+        Add(TCheckCodeId::HardpointUnreadable, E.Message(), std::nullopt, I, Offset);
       }
       R.CloseChunk();
       if (Hardpoint) CheckHardpoint(*Hardpoint, I, Offset, Names);
@@ -285,10 +258,10 @@ private:
     const std::string Name = "hardpoint \"" + H.Name + "\"";
     auto [Earlier, Inserted] = Names.emplace(H.Name, Index);
     if (!Inserted)
-      Add("HARDPOINT_DUPLICATE_NAME", Name + " has the name of hardpoint " + std::to_string(Earlier->second),
+      Add(TCheckCodeId::HardpointDuplicateName, Name + " has the name of hardpoint " + std::to_string(Earlier->second),
           std::nullopt, Index, Offset);
     if (!std::all_of(H.Matrix.begin(), H.Matrix.end(), [](float V) { return std::isfinite(V); })) {
-      Add("NONFINITE_VALUE", Name + " has a matrix element that is not a finite number", std::nullopt, Index, Offset);
+      Add(TCheckCodeId::NonfiniteValue, Name + " has a matrix element that is not a finite number", std::nullopt, Index, Offset);
       return;
     }
     const char* AxisNames[3] = {"X", "Y", "Z"};
@@ -307,7 +280,7 @@ private:
         Fault = std::string("its ") + AxisNames[std::min(A, B)] + " and " + AxisNames[std::max(A, B)] +
                 " axes are not perpendicular (dot product " + Number(Dot) + ")";
     }
-    if (!Fault.empty()) Add("HARDPOINT_NOT_RIGID", Name + " is not rigid: " + Fault, std::nullopt, Index, Offset);
+    if (!Fault.empty()) Add(TCheckCodeId::HardpointNotRigid, Name + " is not rigid: " + Fault, std::nullopt, Index, Offset);
   }
 
   // The levels to examine, each as the level of detail asked of the loader
@@ -336,7 +309,7 @@ private:
         Named[size_t(Index)] = true;
         continue;
       }
-      Add("LOD_UNREACHABLE",
+      Add(TCheckCodeId::LodUnreachable,
           "level form " + Quoted(Form->Tag) + " is never loaded: the loader finds the levels by the names " +
               LevelTag(0, Levels) + " to " + LevelTag(Levels - 1, Levels),
           Form->Tag.ToText(), std::nullopt, Form->Offset);
@@ -437,14 +410,14 @@ private:
     const bool SingleMesh = FReader->CurrentTag() == TIffTag("MESH");
     const TLevelWalk Walk = WalkToLevel(SingleMesh ? std::nullopt : std::optional<std::string>(Level.value_or("0000")));
     if (!Walk.MissingForm.empty()) {
-      Add("MESH_MISSING", Failed ? Failure : Walk.MissingForm, Level, std::nullopt, Walk.MissingAt);
+      Add(TCheckCodeId::MeshMissing, Failed ? Failure : Walk.MissingForm, Level, std::nullopt, Walk.MissingAt);
       return;
     }
     bool Missing = false;
     for (int C = 0; C < 4; ++C) {
       if (Walk.Chunks[C]) continue;
       // The first missing chunk is the one that ended the load.
-      Add("MESH_CHUNK_MISSING", Failed && !Missing ? Failure : Walk.MissingChunk[C], Level, std::nullopt,
+      Add(TCheckCodeId::MeshChunkMissing, Failed && !Missing ? Failure : Walk.MissingChunk[C], Level, std::nullopt,
           Walk.MeshForm->Offset);
       Missing = true;
     }
@@ -459,7 +432,7 @@ private:
       // A load that failed in the hardpoints, after the whole mesh was read:
       // that failure is already a finding of its own.
       if (!Whole || Failing == 3 || !FHardpointsFailed()) {
-        Add("MESH_UNREADABLE", Failure, Level, std::nullopt,
+        Add(TCheckCodeId::MeshUnreadable, Failure, Level, std::nullopt,
             Failing >= 0 ? Walk.Chunks[Failing]->Offset : Walk.MeshForm->Offset);
         return;
       }
@@ -469,7 +442,7 @@ private:
 
   bool FHardpointsFailed() const {
     return std::any_of(FFindings.begin(), FFindings.end(),
-                       [](const TFinding& F) { return std::string(F.Code->Code) == "HARDPOINT_UNREADABLE"; });
+                       [](const TFinding& F) { return F.Code->Id == TCheckCodeId::HardpointUnreadable; });
   }
 
   void CheckMesh(const TMeshData& Mesh, const TLevelWalk& Walk, const std::optional<std::string>& Level) {
@@ -478,27 +451,27 @@ private:
     for (int C = 0; C < 4; ++C) {
       const size_t Over = Bytes[C] % size_t(RecordSizes[C]);
       if (Over)
-        Add("PARTIAL_RECORD",
+        Add(TCheckCodeId::PartialRecord,
             std::string("chunk \"") + MeshTags[C] + "\" holds " + std::to_string(Bytes[C]) + " bytes: " +
                 std::to_string(Bytes[C] / size_t(RecordSizes[C])) + " records of " + std::to_string(RecordSizes[C]) +
                 " and " + std::to_string(Over) + " bytes that are not a whole record",
             Level, int64_t(Bytes[C] / size_t(RecordSizes[C])), Walk.Chunks[C]->Offset);
     }
     if (Mesh.FaceCount == 0)
-      Add("LOD_EMPTY", "the level has no faces", Level, std::nullopt, Walk.Chunks[3]->Offset);
+      Add(TCheckCodeId::LodEmpty, "the level has no faces", Level, std::nullopt, Walk.Chunks[3]->Offset);
 
     const int64_t VertOffset = Walk.Chunks[0]->Offset, NormOffset = Walk.Chunks[1]->Offset,
                   FaceOffset = Walk.Chunks[3]->Offset;
     {
-      TCapped NonFinite(*this, "NONFINITE_VALUE", Level, VertOffset, "vertices that are not finite");
+      TCapped NonFinite(*this, TCheckCodeId::NonfiniteValue, Level, VertOffset, "vertices that are not finite");
       for (int32_t I = 0; I < Mesh.VertexCount; ++I)
         if (!Finite(Mesh.Vertices[size_t(I)]))
           NonFinite.Add(I, [&] { return "vertex " + std::to_string(I) + " is " + VectorText(Mesh.Vertices[size_t(I)]); });
       NonFinite.Finish();
     }
     {
-      TCapped NonFinite(*this, "NONFINITE_VALUE", Level, NormOffset, "normals that are not finite");
-      TCapped Unnormalised(*this, "UNNORMALISED_NORMAL", Level, NormOffset, "normals whose length is not 1");
+      TCapped NonFinite(*this, TCheckCodeId::NonfiniteValue, Level, NormOffset, "normals that are not finite");
+      TCapped Unnormalised(*this, TCheckCodeId::UnnormalisedNormal, Level, NormOffset, "normals whose length is not 1");
       for (int32_t I = 0; I < Mesh.NormalCount; ++I) {
         const TVector& N = Mesh.Normals[size_t(I)];
         if (!Finite(N)) {
@@ -531,8 +504,8 @@ private:
     int64_t Budget = 16 * int64_t(FaceVertexCount) + 4096;
     int64_t Unexamined = 0;
     {
-      TCapped OutOfRange(*this, "INDEX_OUT_OF_RANGE", Level, FaceOffset, "faces with indices outside their arrays");
-      TCapped Degenerate(*this, "DEGENERATE_FACE", Level, FaceOffset, "degenerate faces");
+      TCapped OutOfRange(*this, TCheckCodeId::IndexOutOfRange, Level, FaceOffset, "faces with indices outside their arrays");
+      TCapped Degenerate(*this, TCheckCodeId::DegenerateFace, Level, FaceOffset, "degenerate faces");
       for (int32_t F = 0; F < Mesh.FaceCount; ++F) {
         const TFace& Face = Mesh.Faces[size_t(F)];
         const std::string Name = "face " + std::to_string(F);
@@ -577,7 +550,7 @@ private:
       Degenerate.Finish();
     }
     if (Unexamined)
-      Add("CHECK_LIMITED",
+      Add(TCheckCodeId::CheckLimited,
           std::to_string(Unexamined) + " faces were not tested for degeneracy: their corner runs overlap beyond the "
                                        "work bound",
           Level, std::nullopt, FaceOffset);
@@ -640,7 +613,7 @@ private:
       }
     }
     if (Outside)
-      Add("SPHERE_NOT_ENCLOSING",
+      Add(TCheckCodeId::SphereNotEnclosing,
           "vertex " + std::to_string(Farthest) + " lies " + Number(FarthestDistance - R) +
               " outside the collision sphere of radius " + Number(R) + " (" + std::to_string(Outside) +
               (Outside == 1 ? " vertex" : " vertices") + " outside)",
@@ -658,23 +631,6 @@ private:
 };
 
 }  // namespace
-
-const char* SeverityName(TSeverity Severity) {
-  switch (Severity) {
-    case TSeverity::Error: return "error";
-    case TSeverity::Warning: return "warning";
-    case TSeverity::Info: return "info";
-  }
-  return "error";
-}
-
-const std::vector<TCheckCode>& CheckCodes() { return Codes; }
-
-const TCheckCode& CheckCode(const std::string& Name) {
-  for (const TCheckCode& C : Codes)
-    if (Name == C.Code) return C;
-  throw Exception("CheckCode: no code " + Name + "!");
-}
 
 std::vector<TFinding> CheckModelFile(const std::string& FileName, const TCheckOptions& Options) {
   return TFileCheck(FileName, Options).Run();
