@@ -9,24 +9,10 @@
 #include <string>
 #include <vector>
 
-enum class TSeverity { Error, Warning, Info };
-
-// "error", "warning", "info".
-const char* SeverityName(TSeverity Severity);
-
-// One kind of problem: its code, how bad it is, and one line for the
-// README's table.
-struct TCheckCode {
-  const char* Code;
-  TSeverity Severity;
-  const char* Meaning;
-};
-
-// Every code the check reports, in the order the README lists them.
-const std::vector<TCheckCode>& CheckCodes();
+#include "check/CheckCodes.h"
 
 struct TFinding {
-  const TCheckCode* Code = nullptr;
+  const TCheckCode* Code = nullptr;  // its kind's row of CheckCodes()
   std::string Message;
   std::optional<std::string> Lod;  // the level tag, as the loader names the level
   std::optional<int64_t> Record;   // index into the chunk's records
@@ -42,6 +28,3 @@ struct TCheckOptions {
 // Examines FileName. Never raises for anything the file holds: a file the
 // reader refuses, or any part the loader cannot read, becomes a finding.
 std::vector<TFinding> CheckModelFile(const std::string& FileName, const TCheckOptions& Options = {});
-
-// The code named Code (for tests and reports); raises when there is none.
-const TCheckCode& CheckCode(const std::string& Code);

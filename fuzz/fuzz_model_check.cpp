@@ -20,7 +20,7 @@ void CheckFindings(const std::vector<TFinding>& Findings) {
   std::map<std::tuple<std::string, std::string, int64_t>, int> PerPlace;
   for (const TFinding& F : Findings) {
     FUZZ_CHECK(F.Code != nullptr);
-    FUZZ_CHECK(&CheckCode(F.Code->Code) == F.Code);
+    FUZZ_CHECK(&CheckCode(F.Code->Id) == F.Code);
     FUZZ_CHECK(!F.Message.empty());
     FUZZ_CHECK(FindingLine(F).find('\n') == std::string::npos);
     if (F.Record) FUZZ_CHECK(*F.Record >= 0);

@@ -341,7 +341,8 @@ TEST(CheckCodes, EveryCodeHasItsLineInTheReadmeTable) {
   std::stringstream Readme;
   Readme << In.rdbuf();
   for (const TCheckCode& Code : CheckCodes()) {
-    const std::string Row = "| `" + std::string(Code.Code) + "` | " + SeverityName(Code.Severity) + " | ";
+    const std::string Row = "\n| `" + std::string(Code.Code) + "` | " + SeverityName(Code.Severity) + " | " +
+                            Code.Meaning + " |\n";
     EXPECT_NE(Readme.str().find(Row), std::string::npos) << Row;
   }
 }
