@@ -5,6 +5,7 @@ namespace {
 using enum TCheckCodeId;
 
 // One row a line, as the README's table has them.
+// clang-format off
 constexpr std::array<TCheckCode, CheckCodeCount> Codes = {{
     {IffUnreadable, "IFF_UNREADABLE", TSeverity::Error, "the reader refuses the file; the message is the reader's"},
     {TrailingBytes, "TRAILING_BYTES", TSeverity::Warning, "bytes after the top form that the reader ignores"},
@@ -29,6 +30,7 @@ constexpr std::array<TCheckCode, CheckCodeCount> Codes = {{
     {FolderUnreadable, "FOLDER_UNREADABLE", TSeverity::Error, "a folder that cannot be listed, or an entry of one whose status cannot be read; what it holds is not examined"},
     {CheckLimited, "CHECK_LIMITED", TSeverity::Info, "faces left out of the degeneracy test because their corner runs overlap beyond a work bound (forged files)"},
 }};
+// clang-format on
 
 // A row out of place would give a finding another kind's code.
 constexpr bool EveryRowInItsPlace() {

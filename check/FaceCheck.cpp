@@ -39,9 +39,8 @@ bool OnOneLine(const TMeshData& Mesh, const TFace& Face) {
 
 // Covered: for each face-vertex, how many usable faces cover it, as
 // differences from the one before.
-void CheckEnclosing(const TMeshData& Mesh, const std::vector<int32_t>& Covered,
-                    const std::optional<std::string>& Level, int64_t VertOffset, const TDrawnSphere& Sphere,
-                    TFindings& Findings) {
+void CheckEnclosing(const TMeshData& Mesh, const std::vector<int32_t>& Covered, const std::optional<std::string>& Level,
+                    int64_t VertOffset, const TDrawnSphere& Sphere, TFindings& Findings) {
   std::vector<uint8_t> Used(size_t(Mesh.VertexCount), 0);
   int64_t Depth = 0;
   for (int32_t I = 0; I < Mesh.FaceVertexCount; ++I) {
@@ -109,8 +108,7 @@ void CheckFaces(const TMeshData& Mesh, const std::optional<std::string>& Level, 
       if (Face.First < 0 || Face.Count < 0 || End > FaceVertexCount) {
         OutOfRange.Add(F, [&] {
           return Name + ": its " + std::to_string(Face.Count) + " corners from face-vertex " +
-                 std::to_string(Face.First) + " lie outside the " + std::to_string(FaceVertexCount) +
-                 " face-vertices";
+                 std::to_string(Face.First) + " lie outside the " + std::to_string(FaceVertexCount) + " face-vertices";
         });
         continue;
       }

@@ -6,8 +6,8 @@
 
 #include "runtime/NumberFormat.h"
 
-void TFindings::Add(TCheckCodeId Id, std::string Message, std::optional<std::string> Lod,
-                    std::optional<int64_t> Record, std::optional<int64_t> Offset) {
+void TFindings::Add(TCheckCodeId Id, std::string Message, std::optional<std::string> Lod, std::optional<int64_t> Record,
+                    std::optional<int64_t> Offset) {
   FList.push_back({&CheckCode(Id), std::move(Message), std::move(Lod), Record, Offset});
 }
 

@@ -18,8 +18,8 @@ void CheckHardpoint(const THardpoint& H, int32_t Index, int32_t Offset, std::map
     Findings.Add(TCheckCodeId::HardpointDuplicateName,
                  Name + " has the name of hardpoint " + std::to_string(Earlier->second), std::nullopt, Index, Offset);
   if (!std::all_of(H.Matrix.begin(), H.Matrix.end(), [](float V) { return std::isfinite(V); })) {
-    Findings.Add(TCheckCodeId::NonfiniteValue, Name + " has a matrix element that is not a finite number",
-                 std::nullopt, Index, Offset);
+    Findings.Add(TCheckCodeId::NonfiniteValue, Name + " has a matrix element that is not a finite number", std::nullopt,
+                 Index, Offset);
     return;
   }
   const char* AxisNames[3] = {"X", "Y", "Z"};

@@ -71,16 +71,15 @@ bool RecordsInFile(const TLevelWalk& Walk, int64_t FileSize, int& Failing) {
 
 void CheckRecords(const TMeshData& Mesh, const TLevelWalk& Walk, const std::optional<std::string>& Level,
                   TFindings& Findings) {
-  const size_t Bytes[4] = {Mesh.Vertices.Bytes(), Mesh.Normals.Bytes(), Mesh.FaceVertices.Bytes(),
-                           Mesh.Faces.Bytes()};
+  const size_t Bytes[4] = {Mesh.Vertices.Bytes(), Mesh.Normals.Bytes(), Mesh.FaceVertices.Bytes(), Mesh.Faces.Bytes()};
   for (int C = 0; C < 4; ++C) {
     const auto& Kind = MeshChunkKinds()[size_t(C)];
     const size_t Size = size_t(Kind.RecordSize);
     const size_t Over = Bytes[C] % Size;
     if (Over)
       Findings.Add(TCheckCodeId::PartialRecord,
-                   std::string("chunk \"") + Kind.Tag + "\" holds " + std::to_string(Bytes[C]) + " bytes: " +
-                       std::to_string(Bytes[C] / Size) + " records of " + std::to_string(Size) + " and " +
+                   std::string("chunk \"") + Kind.Tag + "\" holds " + std::to_string(Bytes[C]) +
+                       " bytes: " + std::to_string(Bytes[C] / Size) + " records of " + std::to_string(Size) + " and " +
                        std::to_string(Over) + " bytes that are not a whole record",
                    Level, int64_t(Bytes[C] / Size), Walk.Chunks[C]->Offset);
   }
@@ -125,8 +124,7 @@ std::optional<TMeshPlaces> CheckLevelMesh(TIffReader& Reader, int64_t FileSize, 
   const TLevelWalk Walk =
       WalkToLevel(Reader, SingleMesh ? std::nullopt : std::optional<std::string>(Level.value_or("0000")));
   if (!Walk.MissingForm.empty()) {
-    Findings.Add(TCheckCodeId::MeshMissing, Failed ? Failure : Walk.MissingForm, Level, std::nullopt,
-                 Walk.MissingAt);
+    Findings.Add(TCheckCodeId::MeshMissing, Failed ? Failure : Walk.MissingForm, Level, std::nullopt, Walk.MissingAt);
     return std::nullopt;
   }
   bool Missing = false;

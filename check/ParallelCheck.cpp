@@ -15,8 +15,8 @@ namespace {
 std::vector<TFinding> Examine(const TModelFile& File, const TCheckOptions& Options) {
   if (File.FolderError.empty()) return CheckModelFile(File.Path, Options);
   const std::string What = File.EntryUnreadable ? "cannot read the status of this entry: " : "cannot list the folder: ";
-  return {{&CheckCode(TCheckCodeId::FolderUnreadable), What + File.FolderError, std::nullopt, std::nullopt,
-           std::nullopt}};
+  return {
+      {&CheckCode(TCheckCodeId::FolderUnreadable), What + File.FolderError, std::nullopt, std::nullopt, std::nullopt}};
 }
 
 }  // namespace

@@ -40,8 +40,8 @@ std::optional<TDrawnSphere> CheckSphere(const std::string& FileName, const TIffR
   const float Values[4] = {Center[0], Center[1], Center[2], Value};
   if (!std::all_of(std::begin(Values), std::end(Values), [](float V) { return std::isfinite(V); })) {
     Findings.Add(TCheckCodeId::NonfiniteValue,
-                 "the collision sphere holds " + FloatToRoundTrip(Center[0]) + " " + FloatToRoundTrip(Center[1]) +
-                     " " + FloatToRoundTrip(Center[2]) + " " + FloatToRoundTrip(Value),
+                 "the collision sphere holds " + FloatToRoundTrip(Center[0]) + " " + FloatToRoundTrip(Center[1]) + " " +
+                     FloatToRoundTrip(Center[2]) + " " + FloatToRoundTrip(Value),
                  std::nullopt, std::nullopt, Sphr ? std::optional<int64_t>(Sphr->Offset) : std::nullopt);
     return std::nullopt;
   }

@@ -1,7 +1,7 @@
 // The folder walk, and quelbir-cli check run as a user runs it: exit
 // statuses, the order of the files for any number of threads, the JSON shape.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +30,8 @@ protected:
     fs::create_directories(Mod / "ships" / "old");
     WriteSampleModel((Mod / "ships" / "b.iff").string());
     WriteSampleSingleMeshModel((Mod / "ships" / "A.IFF").string());
-    for (int I = 0; I < 12; ++I) WriteSampleModel((Mod / "ships" / "old" / ("s" + std::to_string(I) + ".iff")).string());
+    for (int I = 0; I < 12; ++I)
+      WriteSampleModel((Mod / "ships" / "old" / ("s" + std::to_string(I) + ".iff")).string());
     WriteFileBytes((Mod / "ships" / "old" / "s5.iff").string(), {'F', 'O', 'R', 'M'});
     WriteFileBytes((Mod / "readme.txt").string(), {'h', 'i'});
     fs::create_directory_symlink(Mod / "ships", Mod / "ships" / "old" / "loop");
@@ -84,8 +85,9 @@ TEST_F(ModFolder, WhatCannotBeLookedIntoIsAFindingAndNamesStayOnTheirLine) {
   const size_t Cut = Deeper.Out.find('\n');
   ASSERT_NE(Cut, std::string::npos) << Deeper.Out;
   EXPECT_GT(Cut, 4096u);  // the entry, named in full
-  EXPECT_EQ(Deeper.Out.substr(Cut), "\n  error FOLDER_UNREADABLE: cannot read the status of this entry: File name too long\n"
-                                    "1 files, 1 errors, 0 warnings\n");
+  EXPECT_EQ(Deeper.Out.substr(Cut),
+            "\n  error FOLDER_UNREADABLE: cannot read the status of this entry: File name too long\n"
+            "1 files, 1 errors, 0 warnings\n");
 
   const std::string Odd = P("ships/a\nb\x1b[2J.iff");
   WriteFileBytes(Odd, {'F', 'O', 'R', 'M'});

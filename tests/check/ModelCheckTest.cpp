@@ -25,8 +25,8 @@ using TLines = std::vector<std::string>;
 TBytes Level(const std::string& Tag, const TBytes& Chunks) { return Form(Tag, Form("MESH", Form("0012", Chunks))); }
 TBytes Sphere(float Radius) { return Form("COLL", Chunk("SPHR", Floats({0, 0, 0, Radius}))); }
 TBytes Hardpoint(const std::vector<float>& Rows, const std::string& Name) {
-  return Chunk("HARD", Floats({Rows[0], Rows[1], Rows[2], Rows[3], Rows[4], Rows[5], Rows[6], Rows[7], Rows[8],
-                               Rows[9], Rows[10], Rows[11]}) +
+  return Chunk("HARD", Floats({Rows[0], Rows[1], Rows[2], Rows[3], Rows[4], Rows[5], Rows[6], Rows[7], Rows[8], Rows[9],
+                               Rows[10], Rows[11]}) +
                            Text(Name) + TBytes{0});
 }
 const std::vector<float> Identity = {1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7};
@@ -88,9 +88,10 @@ void PrintTo(const TCodeCase& Row, std::ostream* Out) { *Out << Row.Name; }
 const TCodeCase CodeCases[] = {
     {"SoundTriangle", Sound, {}},
     {"CutShort", Text("FORM"), {"error IFF_UNREADABLE: EIffReader_ErrorInForm: Error in Form \"\" at offset 0"}},
-    {"TrailingBytes", Sound + Text("abc"),
-     {"warning TRAILING_BYTES offset " + SoundSize + ": 3 bytes after the top form, which ends at offset " +
-      SoundSize + "; the reader ignores them"}},
+    {"TrailingBytes",
+     Sound + Text("abc"),
+     {"warning TRAILING_BYTES offset " + SoundSize + ": 3 bytes after the top form, which ends at offset " + SoundSize +
+      "; the reader ignores them"}},
     // The top form claims 10 bytes more than the file holds.
     {"Truncated",
      [] {
@@ -101,24 +102,30 @@ const TCodeCase CodeCases[] = {
      {"error FILE_TRUNCATED offset 0: the top form \"DETA\" declares " + std::to_string(Sound.size() + 10) +
       " bytes, the file holds " + SoundSize}},
     {"NoMeshForm", Form("DETA", Sphere(2)), {"error MESH_MISSING offset 0: TIffReader: Form (MESH) doesn't exist!"}},
-    {"NothingButAMeshForm", Form("MESH"),
+    {"NothingButAMeshForm",
+     Form("MESH"),
      {"warning SPHERE_MISSING: TIffReader: Form (COLL) doesn't exist!",
       "error MESH_MISSING offset 0: TIffReader: Form (index = 0) doesn't exist!"}},
     // Levels are found by name: a lone "0001" is never loaded, and "0000" is missing.
-    {"ALoneSecondLevel", Form("DETA", Form("MESH", Level("0001", TTriangle().Chunks())) + Sphere(2)),
+    {"ALoneSecondLevel",
+     Form("DETA", Form("MESH", Level("0001", TTriangle().Chunks())) + Sphere(2)),
      {"warning LOD_UNREACHABLE lod 0001 offset 24: level form \"0001\" is never loaded: the loader "
       "finds the levels by the names 0000 to 0000",
       "error MESH_MISSING lod 0000 offset 12: TIffReader: Form (0000) doesn't exist!"}},
-    {"MeshChunksMissing", LodFile(Chunk("VERT", TTriangle().Vert) + Chunk("FVRT", TTriangle().Fvrt)),
+    {"MeshChunksMissing",
+     LodFile(Chunk("VERT", TTriangle().Vert) + Chunk("FVRT", TTriangle().Fvrt)),
      {"error MESH_CHUNK_MISSING lod 0000 offset 48: TIffReader[Form: 0012]: Chunk (VTNM) doesn't exist!",
       "error MESH_CHUNK_MISSING lod 0000 offset 48: TIffReader[Form: 0012]: Chunk (FACE) doesn't exist!"}},
-    {"PartialRecord", LodFile(Changed([](TTriangle& M) { M.Vert = M.Vert + Text("1234"); })),
+    {"PartialRecord",
+     LodFile(Changed([](TTriangle& M) { M.Vert = M.Vert + Text("1234"); })),
      {"warning PARTIAL_RECORD lod 0000 record 3 offset {mesh:VERT}: chunk \"VERT\" holds 40 bytes: 3 records of 12 "
       "and 4 bytes that are not a whole record"}},
-    {"LevelWithoutFaces", LodFile(Changed([](TTriangle& M) { M.Face.clear(); })),
+    {"LevelWithoutFaces",
+     LodFile(Changed([](TTriangle& M) { M.Face.clear(); })),
      {"warning LOD_EMPTY lod 0000 offset {mesh:FACE}: the level has no faces"}},
     // One finding per face.
-    {"IndicesOutsideTheArrays", LodFile(Changed([](TTriangle& M) {
+    {"IndicesOutsideTheArrays",
+     LodFile(Changed([](TTriangle& M) {
        M.Fvrt = M.Fvrt + Corner(3);
        M.Face = M.Face + FaceRecord(1, 0, 3) + FaceRecord(0, 2, 3) + FaceRecord(0, 1, 3) + FaceRecord(-1, -1, -1);
      })),
@@ -128,7 +135,8 @@ const TCodeCase CodeCases[] = {
       "error INDEX_OUT_OF_RANGE lod 0000 record 3 offset {mesh:FACE}: face 3: face-vertex 3 names vertex 3, outside "
       "the 3 vertices",
       "error INDEX_OUT_OF_RANGE lod 0000 record 4 offset {mesh:FACE}: face 4: normal -1 lies outside the 1 normals"}},
-    {"DegenerateFaces", LodFile(Changed([](TTriangle& M) {
+    {"DegenerateFaces",
+     LodFile(Changed([](TTriangle& M) {
        M.Vert = M.Vert + Floats({2, 0, 0, 0.5f, 1e-9f, 0});
        M.Fvrt = M.Fvrt + Corner(0) + Corner(1) + Corner(3) + Corner(4) + Corner(0) + Corner(0) + Corner(0);
        M.Face = M.Face + FaceRecord(0, 0, 2)  // two corners
@@ -139,16 +147,17 @@ const TCodeCase CodeCases[] = {
       "warning DEGENERATE_FACE lod 0000 record 2 offset {mesh:FACE}: face 2: its 4 corners lie on one line",
       "warning DEGENERATE_FACE lod 0000 record 3 offset {mesh:FACE}: face 3: its 3 corners lie on one line"}},
     {"ValuesThatAreNotFiniteAndNormalsNotOfLengthOne",
-     LodFile(Changed([](TTriangle& M) {
-               M.Vert = M.Vert + Floats({NaN, 0, 0});
-               M.Vtnm = M.Vtnm + Floats({0, Inf, 0}) + Floats({0, 0, 2}) + Floats({0, 0, 1.0009f});
-             }),
-             [] {
-               std::vector<float> Broken = Identity;
-               Broken[4] = NaN;
-               return Form("HARD", Hardpoint(Broken, "gun"));
-             }(),
-             Form("COLL", Chunk("SPHR", Floats({0, 0, 0, Inf})))),
+     LodFile(
+         Changed([](TTriangle& M) {
+           M.Vert = M.Vert + Floats({NaN, 0, 0});
+           M.Vtnm = M.Vtnm + Floats({0, Inf, 0}) + Floats({0, 0, 2}) + Floats({0, 0, 1.0009f});
+         }),
+         [] {
+           std::vector<float> Broken = Identity;
+           Broken[4] = NaN;
+           return Form("HARD", Hardpoint(Broken, "gun"));
+         }(),
+         Form("COLL", Chunk("SPHR", Floats({0, 0, 0, Inf})))),
      {"error NONFINITE_VALUE offset {COLL:SPHR}: the collision sphere holds 0 0 0 inf",
       "error NONFINITE_VALUE record 0 offset {HARD:HARD}: hardpoint \"gun\" has a matrix element that is not a "
       "finite number",
@@ -156,19 +165,23 @@ const TCodeCase CodeCases[] = {
       "error NONFINITE_VALUE lod 0000 record 1 offset {mesh:VTNM}: normal 1 is (0, inf, 0)",
       "warning UNNORMALISED_NORMAL lod 0000 record 2 offset {mesh:VTNM}: normal 2 has length 2"}},
     // The hardpoint form as the third sub-form, and nested inside the sphere's form: both ignored.
-    {"HardFormThird", Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks())) + Sphere(2) + Hard),
+    {"HardFormThird",
+     Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks())) + Sphere(2) + Hard),
      {"warning HARD_FORM_IGNORED offset {HARD}: FORM \"HARD\" is not the top form's second sub-form; the loader "
       "ignores its hardpoints"}},
     {"HardFormInsideTheSpheresForm",
-     Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks())) +
-                      Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 2})) + Hard)),
+     Form("DETA",
+          Form("MESH", Level("0000", TTriangle().Chunks())) + Form("COLL", Chunk("SPHR", Floats({0, 0, 0, 2})) + Hard)),
      {"warning HARD_FORM_IGNORED offset {COLL/HARD}: FORM \"HARD\" inside FORM \"COLL\" is not the top form's second "
       "sub-form; the loader ignores its hardpoints"}},
-    {"NoSphereForm", LodFile(TTriangle().Chunks(), Form("HARD"), {}),
+    {"NoSphereForm",
+     LodFile(TTriangle().Chunks(), Form("HARD"), {}),
      {"warning SPHERE_MISSING: TIffReader: Form (COLL) doesn't exist!"}},
-    {"NoSphereChunk", LodFile(TTriangle().Chunks(), Form("HARD"), Form("COLL")),
+    {"NoSphereChunk",
+     LodFile(TTriangle().Chunks(), Form("HARD"), Form("COLL")),
      {"warning SPHERE_MISSING offset {COLL}: TIffReader[Form: COLL]: Chunk (SPHR) doesn't exist!"}},
-    {"SphereCutShort", LodFile(TTriangle().Chunks(), Form("HARD"), Form("COLL", Chunk("SPHR", Floats({0, 0, 0})))),
+    {"SphereCutShort",
+     LodFile(TTriangle().Chunks(), Form("HARD"), Form("COLL", Chunk("SPHR", Floats({0, 0, 0})))),
      {"error SPHERE_UNREADABLE offset {COLL:SPHR}: TIffReader: Read beyond end of chunk!"}},
     // Radius 0.5 about the origin: (1,0,0) and (0,1,0) lie 0.5 outside; a
     // vertex no face uses is not counted, and one within 1e-4 of the radius passes.
@@ -239,10 +252,13 @@ TEST_F(ModelCheck, APipeIsNotReadAsAModel) {
 // A FACE chunk whose records run past the end of the file.
 TEST_F(ModelCheck, AFaceChunkRunningPastTheEndOfTheFile) {
   const TTriangle M;
-  const TBytes Bytes = Form("DETA", Form("MESH", Level("0000", Chunk("VERT", M.Vert) + Chunk("VTNM", M.Vtnm) +
-                                                                 Chunk("FVRT", M.Fvrt) + Header("FACE", 280) + M.Face)));
-  EXPECT_EQ(Check(Bytes).back(), "error MESH_UNREADABLE lod 0000 offset 180: TZorvObject: Chunk (FACE) runs past the end "
-                             "of " + File + " (280 bytes, 28 in the file)!");
+  const TBytes Bytes =
+      Form("DETA", Form("MESH", Level("0000", Chunk("VERT", M.Vert) + Chunk("VTNM", M.Vtnm) + Chunk("FVRT", M.Fvrt) +
+                                                  Header("FACE", 280) + M.Face)));
+  EXPECT_EQ(Check(Bytes).back(),
+            "error MESH_UNREADABLE lod 0000 offset 180: TZorvObject: Chunk (FACE) runs past the end "
+            "of " +
+                File + " (280 bytes, 28 in the file)!");
 }
 
 // Twenty faces with indices outside their arrays in full, then the count of the rest.
@@ -257,7 +273,7 @@ TEST_F(ModelCheck, IndicesOutsideTheArraysBeyondTwentyAreCounted) {
 
 TEST_F(ModelCheck, HardpointsUnreadableNotRigidOrNamedTwice) {
   std::vector<float> Stretched = Identity, Skewed = Identity;
-  Stretched[5] = 1.01f;             // the Y axis 1.01 long
+  Stretched[5] = 1.01f;                  // the Y axis 1.01 long
   Skewed[4] = 0.1f, Skewed[5] = 0.995f;  // Y leans towards X, still about unit length
   const TBytes Hard = Form("HARD", Hardpoint(Identity, "gun") + Hardpoint(Stretched, "gun") +
                                        Hardpoint(Skewed, "engine") + Chunk("HARD", TBytes(47, 0x11)));
@@ -287,7 +303,8 @@ TEST_F(ModelCheck, EveryLevelOrTheOneAsked) {
   TTriangle Bad;
   Bad.Vtnm = Floats({0, 0, 3});
   const TBytes Bytes = Form("DETA", Form("MESH", Level("0000", TTriangle().Chunks()) + Level("0001", Bad.Chunks()) +
-                                                     Level("0002", Bad.Chunks())) + Sphere(2));
+                                                     Level("0002", Bad.Chunks())) +
+                                        Sphere(2));
   WriteFileBytes(File, Bytes);
   auto Line = [&](const std::string& Lod) {
     return "warning UNNORMALISED_NORMAL lod " + Lod + " record 0 offset " + At({"MESH", Lod, "MESH", "0012"}, "VTNM") +
@@ -321,14 +338,15 @@ TEST_F(ModelCheck, DegeneracyWorkIsBoundedForOverlappingRuns) {
   M.Face.clear();
   for (int I = 0; I < 1500; ++I) M.Face = M.Face + FaceRecord(0, 0, 3);
   TLines Lines = Check(LodFile(M.Chunks()));
-  EXPECT_EQ(Lines, TLines{"error MESH_UNREADABLE lod 0000 offset " + MeshAt("FACE") + ": TZorvObject: The faces of " + File +
-                   " share corners beyond what its mesh holds (4500 corners, room for 2631)!"});
+  EXPECT_EQ(Lines, TLines{"error MESH_UNREADABLE lod 0000 offset " + MeshAt("FACE") + ": TZorvObject: The faces of " +
+                          File + " share corners beyond what its mesh holds (4500 corners, room for 2631)!"});
   // Vertices no face uses give the mesh room for the 4500 corners the
   // loader walks (one per 16 bytes of its chunks).
   M.Vert = M.Vert + TBytes(2500 * 12, 0);
   // 16 corners per face-vertex and 4096 more: 1381 faces of three corners.
   Lines = Check(LodFile(M.Chunks()));
-  EXPECT_EQ(Lines, TLines{"info CHECK_LIMITED lod 0000 offset " + MeshAt("FACE") +
+  EXPECT_EQ(Lines,
+            TLines{"info CHECK_LIMITED lod 0000 offset " + MeshAt("FACE") +
                    ": 119 faces were not tested for degeneracy: their corner runs overlap beyond the work bound"});
 }
 
@@ -341,8 +359,8 @@ TEST(CheckCodes, EveryCodeHasItsLineInTheReadmeTable) {
   std::stringstream Readme;
   Readme << In.rdbuf();
   for (const TCheckCode& Code : CheckCodes()) {
-    const std::string Row = "\n| `" + std::string(Code.Code) + "` | " + SeverityName(Code.Severity) + " | " +
-                            Code.Meaning + " |\n";
+    const std::string Row =
+        "\n| `" + std::string(Code.Code) + "` | " + SeverityName(Code.Severity) + " | " + Code.Meaning + " |\n";
     EXPECT_NE(Readme.str().find(Row), std::string::npos) << Row;
   }
 }
