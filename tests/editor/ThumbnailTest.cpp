@@ -13,24 +13,12 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PngPicture.h"
 #include "model/SampleModel.h"
+#include "tests/support/BoxMesh.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 constexpr int Side = 100;
-
-// The outline of a box from Lo to Hi, all six sides.
-TSampleMesh Box(TVector Lo, TVector Hi) {
-  TSampleMesh M;
-  auto P = [&](int X, int Y, int Z) { return TVector{X ? Hi.X : Lo.X, Y ? Hi.Y : Lo.Y, Z ? Hi.Z : Lo.Z}; };
-  M.AddPolygon({P(0, 0, 0), P(0, 1, 0), P(1, 1, 0), P(1, 0, 0)});
-  M.AddPolygon({P(0, 0, 1), P(1, 0, 1), P(1, 1, 1), P(0, 1, 1)});
-  M.AddPolygon({P(0, 0, 0), P(1, 0, 0), P(1, 0, 1), P(0, 0, 1)});
-  M.AddPolygon({P(0, 1, 0), P(0, 1, 1), P(1, 1, 1), P(1, 1, 0)});
-  M.AddPolygon({P(0, 0, 0), P(0, 0, 1), P(0, 1, 1), P(0, 1, 0)});
-  M.AddPolygon({P(1, 0, 0), P(1, 1, 0), P(1, 1, 1), P(1, 0, 1)});
-  return M;
-}
 
 // The bounding box of the lit pixels.
 struct TLit {

@@ -8,6 +8,8 @@
 #include <array>
 #include <vector>
 
+#include "tests/support/ErrorMessage.h"
+
 namespace {
 
 std::array<uint8_t, 4> PixelAt(const std::vector<uint8_t>& Rgba, int Width, int X, int Y) {
@@ -233,12 +235,7 @@ TEST(HeadlessGL, LeavesTheChosenBackEndAndTheOldHandlesInPlace) {
 }
 
 std::string HeadlessErrorOf(int Width, int Height, int Slot) {
-  try {
-    THeadlessGL Context(Width, Height, Slot);
-  } catch (const EHeadlessGL& Error) {
-    return Error.Message();
-  }
-  return "(nothing raised)";
+  return MessageOf<EHeadlessGL>([&] { THeadlessGL Context(Width, Height, Slot); });
 }
 
 TEST(HeadlessGL, RefusesSizesAndSlotsThatCannotBe) {

@@ -4,6 +4,7 @@
 
 #include "model/TZorvObject.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/ErrorMessage.h"
 
 using namespace ModelFixtures;
 
@@ -15,13 +16,17 @@ std::vector<uint8_t> HardChunk(const std::vector<float>& Rows, const std::string
   return FloatBytes(Rows) + NameBytes(Name);
 }
 
-// A level-of-detail file whose top form holds, after its "MESH" container,
-// whatever Extra writes.
-std::unique_ptr<TZorvObject> LoadWith(const TempDir& Dir, const TBody& Extra) {
+// Loads into Model a level-of-detail file whose top form holds, after its
+// "MESH" container, whatever Extra writes.
+void LoadInto(TZorvObject& Model, const TempDir& Dir, const TBody& Extra) {
   const std::string File = Dir.File("model.iff");
   WriteLevels(File, {Square(1)}, Extra);
+  Model.LoadFromFile(File);
+}
+
+std::unique_ptr<TZorvObject> LoadWith(const TempDir& Dir, const TBody& Extra) {
   auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  Model->LoadFromFile(File);
+  LoadInto(*Model, Dir, Extra);
   return Model;
 }
 
@@ -98,21 +103,17 @@ TEST(Hardpoints, SingleMeshFilesReadThemAsTheSecondSubFormToo) {
 
 TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAfter) {
   TempDir Dir;
-  const std::string File = Dir.File("short.iff");
-  WriteLevels(File, {Square(1)}, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, "Good"));
-      RawChunk(H, "HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));  // 44 bytes
-      RawChunk(H, "HARD", HardChunk(Identity567, "Never"));
-    });
-  });
   TZorvObject Model(TDisplayListPolicy::None);
-  try {
-    Model.LoadFromFile(File);
-    FAIL() << "the short chunk was accepted";
-  } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Read beyond end of chunk!");
-  }
+  EXPECT_EQ(MessageOf([&] {
+              LoadInto(Model, Dir, [](TIffWriter& W) {
+                Form(W, "HARD", [](TIffWriter& H) {
+                  RawChunk(H, "HARD", HardChunk(Identity567, "Good"));
+                  RawChunk(H, "HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));  // 44 bytes
+                  RawChunk(H, "HARD", HardChunk(Identity567, "Never"));
+                });
+              });
+            }),
+            "TIffReader: Read beyond end of chunk!");
   ASSERT_EQ(Model.HardpointCount(), 3);
   EXPECT_EQ(Model.GetHardpoint(0)->Name, "Good");
   EXPECT_EQ(Model.GetHardpoint(1), nullptr);
@@ -122,27 +123,20 @@ TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAf
 
 TEST(Hardpoints, ANameWithoutItsZeroByteIsAReadBeyondTheChunk) {
   TempDir Dir;
-  const std::string File = Dir.File("noname.iff");
-  WriteLevels(File, {Square(1)}, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'});
-    });
-  });
-  TZorvObject Model(TDisplayListPolicy::None);
-  try {
-    Model.LoadFromFile(File);
-    FAIL() << "the unterminated name was accepted";
-  } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Read beyond end of chunk!");
-  }
+  EXPECT_EQ(MessageOf([&] {
+              LoadWith(Dir, [](TIffWriter& W) {
+                Form(W, "HARD", [](TIffWriter& H) {
+                  RawChunk(H, "HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'});
+                });
+              });
+            }),
+            "TIffReader: Read beyond end of chunk!");
 }
 
 TEST(Hardpoints, GetHardpointGivesNothingOutsideTheList) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   EXPECT_EQ(Model.GetHardpoint(-1), nullptr);
   EXPECT_EQ(Model.GetHardpoint(Model.HardpointCount()), nullptr);
   EXPECT_NE(Model.GetHardpoint(Model.HardpointCount() - 1), nullptr);
@@ -150,10 +144,8 @@ TEST(Hardpoints, GetHardpointGivesNothingOutsideTheList) {
 
 TEST(Hardpoints, EveryLoadRebuildsTheListFromTheFile) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   Model.GetHardpoint(0)->Matrix[12] = 99;
   Model.SetLOD(2);
   EXPECT_EQ(Model.GetHardpoint(0)->Matrix[12], SampleCraftHardpoints()[0].Matrix[12]);

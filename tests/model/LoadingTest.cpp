@@ -28,6 +28,14 @@ struct TLoaded {
   }
 };
 
+// Loads Mesh into L from a single-mesh file and measures its bounds.
+void LoadBounds(TLoaded& L, const TSampleMesh& Mesh, TVector& Min, TVector& Max) {
+  TempDir Dir;
+  WriteSingleMeshModel(Dir.File("mesh.iff"), Mesh, {}, nullptr);
+  L.Model.LoadFromFile(Dir.File("mesh.iff"));
+  L.Model.GetBounds(Min, Max);
+}
+
 TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   TempDir Dir;
   const std::string File = Dir.File("lod.iff");
@@ -94,14 +102,10 @@ TEST(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
   const std::string File = Dir.File("big.iff");
   std::vector<float> Floats(600000 * 3 + 1);
   for (size_t I = 0; I < Floats.size(); ++I) Floats[I] = float(I);
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "0012", [&](TIffWriter& M) {
-      RawChunk(M, "VERT", FloatBytes(Floats));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-      RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
-    });
-  });
+  WriteRawMesh(File, {{"VERT", FloatBytes(Floats)},
+                      {"VTNM", FloatBytes({0, 0, 1})},
+                      {"FVRT", std::vector<uint8_t>(16, 0)},
+                      {"FACE", RecordBytes(MeshWithFaces(1).Faces)}});
   TLoaded L;
   for (int Load = 0; Load < 2; ++Load) {
     L.Model.LoadFromFile(File);
@@ -119,14 +123,12 @@ TEST(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
   TempDir Dir;
   const std::string File = Dir.File("order.iff");
   TStoredMesh Mesh = Square(1);
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "ABCD", [&](TIffWriter& M) {
-      RawChunk(M, "FACE", RecordBytes(Mesh.Faces));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", RecordBytes(Mesh.FaceVertices));
-      RawChunk(M, "VERT", FloatBytes({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
-    });
-  });
+  WriteRawMesh(File,
+               {{"FACE", RecordBytes(Mesh.Faces)},
+                {"VTNM", FloatBytes({0, 0, 1})},
+                {"FVRT", RecordBytes(Mesh.FaceVertices)},
+                {"VERT", FloatBytes({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0})}},
+               "ABCD");
   TLoaded L;
   L.Model.LoadFromFile(File);
   TVector Min, Max;
@@ -207,14 +209,7 @@ TEST(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
   std::vector<uint8_t> Vert40 = FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   std::vector<uint8_t> Vert35(Vert40.begin(), Vert40.begin() + 35);
   auto WriteWith = [&](const std::vector<uint8_t>& Vert) {
-    WriteFile(File, "MESH", [&](TIffWriter& W) {
-      Form(W, "0012", [&](TIffWriter& M) {
-        RawChunk(M, "VERT", Vert);
-        RawChunk(M, "VTNM", {});
-        RawChunk(M, "FVRT", {});
-        RawChunk(M, "FACE", {});
-      });
-    });
+    WriteRawMesh(File, {{"VERT", Vert}, {"VTNM", {}}, {"FVRT", {}}, {"FACE", {}}});
   };
   WriteWith(Vert40);
   TLoaded L;
@@ -239,11 +234,9 @@ TEST(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
 
 TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TLoaded L;
   L.Model.SetLOD(2);
-  L.Model.LoadFromFile(File);
+  L.Model.LoadFromFile(SampleFile(Dir));
   const std::string Saved = Dir.File("saved.iff");
   L.Model.SaveToFile(Saved);
 
@@ -271,10 +264,8 @@ TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
 
 TEST(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   Model.FreeData();
   Model.SaveToFile(Dir.File("saved.iff"));
   EXPECT_FALSE(Model.Mesh().Loaded);  // KeepData is off
@@ -284,16 +275,12 @@ TEST(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
 }
 
 TEST(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
-  TempDir Dir;
-  const std::string File = Dir.File("bounds.iff");
   TStoredMesh Mesh;
   Mesh.Face({{-3, -2, -1}, {-1, -5, -2}});
   Mesh.Vertices.push_back({-100, 100, 100});  // used by no face
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
   TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max, Size;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(L, Mesh, Min, Max);
   EXPECT_EQ(Min.X, -3.0f);
   EXPECT_EQ(Min.Y, -5.0f);
   EXPECT_EQ(Min.Z, -2.0f);
@@ -320,39 +307,28 @@ TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
 }
 
 TEST(ModelBounds, AFaceWhoseLastCornerIsBadLeavesItsGoodCornersUnmeasured) {
-  TempDir Dir;
-  const std::string File = Dir.File("late.iff");
   TStoredMesh Mesh;
   Mesh.Face({{1, 1, 1}, {2, 2, 2}});
   Mesh.Face({{-50, -50, -50}, {50, 50, 50}, {3, 3, 3}});
   Mesh.FaceVertices[size_t(Mesh.Faces[1].First) + 2].Vertex = 99;
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
   TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(L, Mesh, Min, Max);
   EXPECT_EQ(Min.X, 1.0f);
   EXPECT_EQ(Max.X, 2.0f);
 }
 
 TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
-  TempDir Dir;
-  const std::string File = Dir.File("bad.iff");
   TStoredMesh Mesh;
   Mesh.Face({{1, 1, 1}, {2, 2, 2}});
-  Mesh.Face({{50, 50, 50}});
-  Mesh.Face({{60, 60, 60}});
-  Mesh.Face({{70, 70, 70}});
-  Mesh.Face({{80, 80, 80}});
+  for (float V : {50, 60, 70, 80}) Mesh.Face({{V, V, V}});
   Mesh.Faces[1].Normal = 99;                           // no such normal
   Mesh.FaceVertices[Mesh.Faces[2].First].Vertex = -1;  // no such vertex
   Mesh.Faces[3].First = 0x7FFFFFFF;                    // First + Count overflows
   Mesh.Faces[4].Count = -1;
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
   TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(L, Mesh, Min, Max);
   EXPECT_EQ(Min.X, 1.0f);
   EXPECT_EQ(Max.X, 2.0f);
   EXPECT_EQ(L.Model.Mesh().FaceCount, 5);  // counted all the same
@@ -393,17 +369,11 @@ TEST(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
   TStoredMesh Mesh = MeshWithFaces(1);
   std::vector<uint8_t> Face = RecordBytes(Mesh.Faces) + std::vector<uint8_t>{7, 7, 7};
   // FACE is the last item of the file.
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "0012", [&](TIffWriter& M) {
-      RawChunk(M, "VERT", FloatBytes({0, 0, 0}));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-      RawChunk(M, "FACE", Face);
-    });
-  });
-  std::vector<uint8_t> Bytes = ReadFileBytes(File);
-  Bytes.pop_back();  // the pad byte
-  WriteFileBytes(File, Bytes);
+  WriteRawMesh(File, {{"VERT", FloatBytes({0, 0, 0})},
+                      {"VTNM", FloatBytes({0, 0, 1})},
+                      {"FVRT", std::vector<uint8_t>(16, 0)},
+                      {"FACE", Face}});
+  DropLastByte(File);  // the pad byte
   TLoaded L;
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
@@ -414,20 +384,15 @@ TEST(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMay
   // "VERT" is the file's last item; 35 bytes are counted as 36, three records.
   TempDir Dir;
   const std::string File = Dir.File("vert35.iff");
-  auto WriteEndingWithVert = [&](size_t VertBytes) {
-    WriteFile(File, "MESH", [&](TIffWriter& W) {
-      Form(W, "0012", [&](TIffWriter& M) {
-        RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-        RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-        RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
-        RawChunk(M, "VERT", std::vector<uint8_t>(VertBytes, 0x41));
-      });
-    });
+  // Written without its last byte.
+  auto WriteEndingWithVertCut = [&](size_t VertBytes) {
+    WriteRawMesh(File, {{"VTNM", FloatBytes({0, 0, 1})},
+                        {"FVRT", std::vector<uint8_t>(16, 0)},
+                        {"FACE", RecordBytes(MeshWithFaces(1).Faces)},
+                        {"VERT", std::vector<uint8_t>(VertBytes, 0x41)}});
+    DropLastByte(File);
   };
-  WriteEndingWithVert(35);
-  std::vector<uint8_t> Bytes = ReadFileBytes(File);
-  Bytes.pop_back();  // the pad byte
-  WriteFileBytes(File, Bytes);
+  WriteEndingWithVertCut(35);  // loses the pad byte
   TLoaded L;
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
@@ -435,10 +400,7 @@ TEST(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMay
   EXPECT_EQ(reinterpret_cast<const uint8_t*>(L.Model.Mesh().Vertices.Data())[35], 0);
 
   // 36 bytes of data cut by one: that byte is data, and the file is refused.
-  WriteEndingWithVert(36);
-  Bytes = ReadFileBytes(File);
-  Bytes.pop_back();
-  WriteFileBytes(File, Bytes);
+  WriteEndingWithVertCut(36);
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
             "TZorvObject: Chunk (VERT) runs past the end of " + File + " (36 bytes, 35 in the file)!");
 }
@@ -462,10 +424,8 @@ TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
 
 TEST(ModelSetters, KeepDataOffReleasesALoadedMeshAtOnce) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TLoaded L;
-  L.Model.LoadFromFile(File);
+  L.Model.LoadFromFile(SampleFile(Dir));
   L.Model.SetKeepData(true);
   EXPECT_TRUE(L.Model.Mesh().Loaded);
   L.Model.SetKeepData(false);
