@@ -324,7 +324,7 @@ TEST_F(ModelDrawing, TexturedFacesBindTheirTexturesFromTheProcessWideList) {
   TextureList.Path = Dir.Path().string() + "/";
   TPalette Palette{};
   WriteMatFile(TextureFileName(TextureList.Path, 21), 1, 1, Palette, {0});
-  EXPECT_EQ(MessageOf<Exception>([&] { Model->DrawDirect(); }), TextureFileName(TextureList.Path, 22) + " not found!");
+  EXPECT_EQ(MessageOf([&] { Model->DrawDirect(); }), TextureFileName(TextureList.Path, 22) + " not found!");
   EXPECT_EQ(TextureList.Numbers, (std::vector<int32_t>{21}));
   WriteMatFile(TextureFileName(TextureList.Path, 22), 1, 1, Palette, {0});
   Model->DrawDirect();
