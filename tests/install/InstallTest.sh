@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 version=$2
 with_window=$3
-. "$here/Checks.sh"
+. "$here/../support/Checks.sh"
 
 prefix=$dir/prefix
 cmake --install "$build" --prefix "$prefix" >"$dir/install.log" 2>&1 || { cat "$dir/install.log"; exit 1; }

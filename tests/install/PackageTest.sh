@@ -11,7 +11,7 @@ build=$1
 version=$2
 with_window=$3
 release=$4
-. "$(dirname "$0")/Checks.sh"
+. "$(dirname "$0")/../support/Checks.sh"
 
 if [ "$release" != ON ]; then
   if cpack -G DEB --config "$build/CPackConfig.cmake" -B "$dir" >"$dir/cpack.log" 2>&1; then

@@ -1,4 +1,4 @@
-# Sourced by the install scripts: a scratch folder removed on exit, in $dir,
+# Sourced by the shell tests: a scratch folder removed on exit, in $dir,
 # and check(), which counts each failed check in $failures and names it.
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
