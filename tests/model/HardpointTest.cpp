@@ -16,6 +16,15 @@ std::vector<uint8_t> HardChunk(const std::vector<float>& Rows, const std::string
   return FloatBytes(Rows) + NameBytes(Name);
 }
 
+// Writes FORM "HARD" holding Chunks in the order given.
+TBody HardForm(TRawChunks Chunks) {
+  return [Chunks = std::move(Chunks)](TIffWriter& W) {
+    Form(W, "HARD", [&](TIffWriter& H) {
+      for (const auto& [Tag, Data] : Chunks) RawChunk(H, Tag, Data);
+    });
+  };
+}
+
 // Loads into Model a level-of-detail file whose top form holds, after its
 // "MESH" container, whatever Extra writes.
 void LoadInto(TZorvObject& Model, const TempDir& Dir, const TBody& Extra) {
@@ -32,12 +41,8 @@ std::unique_ptr<TZorvObject> LoadWith(const TempDir& Dir, const TBody& Extra) {
 
 TEST(Hardpoints, FileRowsMapOntoTheColumnMajorMatrix) {
   TempDir Dir;
-  auto Model = LoadWith(Dir, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, "Gun"));
-      RawChunk(H, "HARD", HardChunk({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "Rows"));
-    });
-  });
+  auto Model = LoadWith(Dir, HardForm({{"HARD", HardChunk(Identity567, "Gun")},
+                                       {"HARD", HardChunk({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "Rows")}}));
   ASSERT_EQ(Model->HardpointCount(), 2);
   const THardpoint* Gun = Model->GetHardpoint(0);
   EXPECT_EQ(Gun->Name, "Gun");
@@ -51,12 +56,8 @@ TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {
   std::string Long(4 << 20, 'n');
   for (size_t I = 0; I < Long.size(); I += 4093) Long[I] = char('a' + I % 26);
   TempDir Dir;
-  auto Model = LoadWith(Dir, [&](TIffWriter& W) {
-    Form(W, "HARD", [&](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, Long) + std::vector<uint8_t>{'x', 0});
-      RawChunk(H, "HARD", HardChunk(Identity567, "Next"));
-    });
-  });
+  auto Model = LoadWith(Dir, HardForm({{"HARD", HardChunk(Identity567, Long) + std::vector<uint8_t>{'x', 0}},
+                                       {"HARD", HardChunk(Identity567, "Next")}}));
   ASSERT_EQ(Model->HardpointCount(), 2);
   EXPECT_TRUE(Model->GetHardpoint(0)->Name == Long);
   EXPECT_EQ(Model->GetHardpoint(1)->Name, "Next");
@@ -64,13 +65,10 @@ TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {
 
 TEST(Hardpoints, ChunksAreReadByIndexWhateverTheirTagWithNamesUpToTheZeroByte) {
   TempDir Dir;
-  auto Model = LoadWith(Dir, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "ABCD", HardChunk(Identity567, "First") + std::vector<uint8_t>{'x', 'y', 0, 'z'});
-      RawChunk(H, "HARD", HardChunk(Identity567, ""));
-      RawChunk(H, "ABCD", HardChunk(Identity567, "Third"));
-    });
-  });
+  auto Model =
+      LoadWith(Dir, HardForm({{"ABCD", HardChunk(Identity567, "First") + std::vector<uint8_t>{'x', 'y', 0, 'z'}},
+                              {"HARD", HardChunk(Identity567, "")},
+                              {"ABCD", HardChunk(Identity567, "Third")}}));
   ASSERT_EQ(Model->HardpointCount(), 3);
   EXPECT_EQ(Model->GetHardpoint(0)->Name, "First");  // bytes after the zero are ignored
   EXPECT_EQ(Model->GetHardpoint(1)->Name, "");
@@ -84,7 +82,7 @@ TEST(Hardpoints, OnlyTheTopFormsSecondSubFormIsRead) {
     Form(W, "HARD", [](TIffWriter& H) { RawChunk(H, "HARD", HardChunk(Identity567, "Gun")); });
   });
   EXPECT_EQ(Third->HardpointCount(), 0);
-  auto Empty = LoadWith(Dir, [](TIffWriter& W) { Form(W, "HARD", [](TIffWriter&) {}); });
+  auto Empty = LoadWith(Dir, HardForm({}));
   EXPECT_EQ(Empty->HardpointCount(), 0);
   auto None = LoadWith(Dir, nullptr);
   EXPECT_EQ(None->HardpointCount(), 0);
@@ -105,13 +103,10 @@ TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAf
   TempDir Dir;
   TZorvObject Model(TDisplayListPolicy::None);
   EXPECT_EQ(MessageOf([&] {
-              LoadInto(Model, Dir, [](TIffWriter& W) {
-                Form(W, "HARD", [](TIffWriter& H) {
-                  RawChunk(H, "HARD", HardChunk(Identity567, "Good"));
-                  RawChunk(H, "HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));  // 44 bytes
-                  RawChunk(H, "HARD", HardChunk(Identity567, "Never"));
-                });
-              });
+              LoadInto(Model, Dir,
+                       HardForm({{"HARD", HardChunk(Identity567, "Good")},
+                                 {"HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})},  // 44 bytes
+                                 {"HARD", HardChunk(Identity567, "Never")}}));
             }),
             "TIffReader: Read beyond end of chunk!");
   ASSERT_EQ(Model.HardpointCount(), 3);
@@ -124,11 +119,7 @@ TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAf
 TEST(Hardpoints, ANameWithoutItsZeroByteIsAReadBeyondTheChunk) {
   TempDir Dir;
   EXPECT_EQ(MessageOf([&] {
-              LoadWith(Dir, [](TIffWriter& W) {
-                Form(W, "HARD", [](TIffWriter& H) {
-                  RawChunk(H, "HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'});
-                });
-              });
+              LoadWith(Dir, HardForm({{"HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'}}}));
             }),
             "TIffReader: Read beyond end of chunk!");
 }
