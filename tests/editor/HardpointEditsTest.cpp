@@ -52,13 +52,11 @@ TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
   TGridTexts T = IdentityGridTexts();
   T[0] = "5";
   T[12] = "2";
-  T[15] = "1,5";
-  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'1,5' is not a valid floating point value");
-  EXPECT_EQ(M, IdentityMatrix());
-
-  T[15] = "";
-  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'' is not a valid floating point value");
-  EXPECT_EQ(M, IdentityMatrix());
+  for (const std::string Bad : {"1,5", ""}) {
+    T[15] = Bad;
+    EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'" + Bad + "' is not a valid floating point value");
+    EXPECT_EQ(M, IdentityMatrix());
+  }
 
   T[15] = " 1e0 ";
   StoreGrid(T, M);
