@@ -3,23 +3,9 @@
 #include <cmath>
 
 #include "tests/app/FormFixture.h"
+#include "tests/support/Rotation.h"
 
 namespace {
-
-// Rz(Z) * Ry(Y) * Rx(X), column-major.
-std::array<float, 16> ComposedRotation(double X, double Y, double Z) {
-  const double D = 3.14159265358979323846 / 180;
-  const double cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D), sy = std::sin(Y * D),
-               cz = std::cos(Z * D), sz = std::sin(Z * D);
-  const double R[3][3] = {{cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx},
-                          {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx},
-                          {-sy, cy * sx, cy * cx}};
-  std::array<float, 16> M{};
-  for (int Row = 0; Row < 3; ++Row)
-    for (int Col = 0; Col < 3; ++Col) M[4 * Col + Row] = float(R[Row][Col]);
-  M[15] = 1;
-  return M;
-}
 
 std::array<float, 16> RotationY(float Degrees) {
   const float R = Degrees * 3.14159265358979f / 180, C = std::cos(R), S = std::sin(R);
@@ -154,7 +140,7 @@ TEST_F(HardpointPanelTest, NormalisingWithoutASelectionStillRewritesTheBoxes) {
 TEST_F(HardpointPanelTest, RotationOffersTheStoredAnglesAndAcceptingThemKeepsTheMatrix) {
   // A combined rotation: accepting the three offered angles must give the
   // stored rotation back.
-  std::array<float, 16> M = ComposedRotation(20, 45, 30);
+  std::array<float, 16> M = RotationZYX(20, 45, 30);
   M[12] = 7;
   OpenWith({Hardpoint("turret", M)});
   const TGridTexts Shown = Form->GridTexts();

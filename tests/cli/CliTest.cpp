@@ -177,6 +177,16 @@ protected:
   TRun Run(const std::vector<std::string>& Args, const std::string& Redirect = "") {
     return Cli(Dir, Args, Prefix, Redirect);
   }
+  // Makes File read-only for everyone. The superuser may write any file, so
+  // then the tool runs as an ordinary user; false where it cannot.
+  bool MakeFileReadOnly() {
+    std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    if (::geteuid() != 0) return true;
+    if (std::system("setpriv --help >/dev/null 2>&1") != 0) return false;
+    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    return true;
+  }
   TempDir Dir;
   std::string File = Dir.File("model.iff");
   std::string Prefix;  // runs the tool under another user, for instance
@@ -350,13 +360,7 @@ TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
 TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
   const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
   WriteFileBytes(File, Before);
-  std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                         std::filesystem::perms::others_read);
-  if (::geteuid() == 0) {
-    // The superuser may write any file: run the tool as an ordinary user.
-    if (std::system("setpriv --help >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to drop privileges";
-    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-  }
+  if (!MakeFileReadOnly()) GTEST_SKIP() << "no setpriv to drop privileges";
   TRun R = Run({"sphere", File, "--set", "5", "6", "7", "8"});
   EXPECT_EQ(R.Err, "Cannot open file " + File + "\n");
   EXPECT_EQ(R.Code, 1);
@@ -368,12 +372,7 @@ TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
 
 TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
   WriteSampleModel(File);
-  std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                         std::filesystem::perms::others_read);
-  if (::geteuid() == 0) {
-    if (std::system("setpriv --help >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to drop privileges";
-    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-  }
+  if (!MakeFileReadOnly()) GTEST_SKIP() << "no setpriv to drop privileges";
   for (const char* Command : {"info", "script"}) {
     const TRun R = Run({Command, File});
     EXPECT_EQ(R.Code, 0) << Command << ": " << R.Err;

@@ -4,15 +4,30 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "editor/HardpointEdits.h"
 #include "gl/HeadlessContext.h"
 #include "runtime/NumberFormat.h"
 #include "tests/support/ErrorMessage.h"
+#include "tests/support/Rotation.h"
 
 namespace {
 
 std::array<float, 16> IdentityMatrix() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+
+using TTexts = std::vector<std::string>;
+
+// Types Texts into the boxes from First on.
+void Put(TGridTexts& T, size_t First, TTexts Texts) {
+  for (std::string& Text : Texts) T[First++] = std::move(Text);
+}
+
+// Count boxes from First on.
+TTexts Boxes(const TGridTexts& T, size_t First, size_t Count) {
+  return TTexts(T.begin() + long(First), T.begin() + long(First + Count));
+}
 
 }  // namespace
 
@@ -37,13 +52,11 @@ TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
   TGridTexts T = IdentityGridTexts();
   T[0] = "5";
   T[12] = "2";
-  T[15] = "1,5";
-  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'1,5' is not a valid floating point value");
-  EXPECT_EQ(M, IdentityMatrix());
-
-  T[15] = "";
-  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'' is not a valid floating point value");
-  EXPECT_EQ(M, IdentityMatrix());
+  for (const std::string Bad : {"1,5", ""}) {
+    T[15] = Bad;
+    EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'" + Bad + "' is not a valid floating point value");
+    EXPECT_EQ(M, IdentityMatrix());
+  }
 
   T[15] = " 1e0 ";
   StoreGrid(T, M);
@@ -54,27 +67,17 @@ TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
 
 TEST(HardpointGrid, NormalisingARowScalesItToUnitLength) {
   TGridTexts T = IdentityGridTexts();
-  T[0] = "3";
-  T[1] = "0";
-  T[2] = "4";
-  T[3] = "7";  // the grey box stays as it is
+  Put(T, 0, {"3", "0", "4", "7"});  // the grey box stays as it is
   NormaliseRow(T, 0);
-  EXPECT_EQ(T[0], "0.600");
-  EXPECT_EQ(T[1], "0.000");
-  EXPECT_EQ(T[2], "0.800");
-  EXPECT_EQ(T[3], "7");
+  EXPECT_EQ(Boxes(T, 0, 4), (TTexts{"0.600", "0.000", "0.800", "7"}));
 
   // Rows 2 and 3 use their own boxes only.
-  T[4] = "0";
-  T[5] = "-2";
-  T[6] = "0";
+  Put(T, 4, {"0", "-2", "0"});
   T[9] = "0.5";
   NormaliseRow(T, 1);
   EXPECT_EQ(T[5], "-1.000");
   EXPECT_EQ(T[9], "0.5");
-  T[8] = "1";
-  T[9] = "1";
-  T[10] = "1";
+  Put(T, 8, {"1", "1", "1"});
   NormaliseRow(T, 2);
   EXPECT_EQ(T[8], "0.577");
   EXPECT_EQ(T[10], "0.577");
@@ -84,23 +87,17 @@ TEST(HardpointGrid, NormalisingARowScalesItToUnitLength) {
 TEST(HardpointGrid, ARowOfUnitLengthIsOnlyReformatted) {
   TGridTexts T = IdentityGridTexts();
   // Within a millionth of unit length: the values stay, only reformatted.
-  T[0] = "0.6";
-  T[1] = "0.8";
-  T[2] = "0";
+  Put(T, 0, {"0.6", "0.8", "0"});
   NormaliseRow(T, 0);
-  EXPECT_EQ(T[0], "0.600");
-  EXPECT_EQ(T[1], "0.800");
-  T[0] = "1.0000004";
-  T[1] = "0";
+  EXPECT_EQ(Boxes(T, 0, 2), (TTexts{"0.600", "0.800"}));
+  Put(T, 0, {"1.0000004", "0"});
   NormaliseRow(T, 0);
   EXPECT_EQ(T[0], "1.000");
 }
 
 TEST(HardpointGrid, NormalisingFailuresChangeNoText) {
   TGridTexts T = IdentityGridTexts();
-  T[0] = "0";
-  T[1] = "0.0";
-  T[2] = "-0";
+  Put(T, 0, {"0", "0.0", "-0"});
   const TGridTexts Before = T;
   EXPECT_EQ(MessageOf([&] { NormaliseRow(T, 0); }), "Invalid floating point operation");
   EXPECT_EQ(T, Before);
@@ -147,25 +144,6 @@ protected:
 };
 std::unique_ptr<THeadlessGL> RotationBuilder::Context;
 std::string RotationBuilder::Problem;
-
-namespace {
-
-// Rz(z) * Ry(y) * Rx(x) in column-major order, in double precision.
-std::array<float, 16> RotationZYX(double X, double Y, double Z) {
-  const double D = M_PI / 180, cx = std::cos(X * D), sx = std::sin(X * D), cy = std::cos(Y * D), sy = std::sin(Y * D),
-               cz = std::cos(Z * D), sz = std::sin(Z * D);
-  // Rows of the rotation.
-  const double R[3][3] = {{cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx},
-                          {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx},
-                          {-sy, cy * sx, cy * cx}};
-  std::array<float, 16> M{};
-  for (int Col = 0; Col < 3; ++Col)
-    for (int Row = 0; Row < 3; ++Row) M[size_t(4 * Col + Row)] = float(R[Row][Col]);
-  M[15] = 1;
-  return M;
-}
-
-}  // namespace
 
 TEST_F(RotationBuilder, QuarterTurnAboutXFromTheIdentity) {
   TGridTexts T = IdentityGridTexts();

@@ -41,6 +41,13 @@ protected:
     WriteFileBytes(FileName, Content);
     return FileName;
   }
+  void Read(TFields& F, bool ReadOnly = false) { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent, ReadOnly); }
+  std::string ReadError(TFields& F) {
+    return MessageOf([&] { Read(F); });
+  }
+  std::string SaveError(const float (&Center)[3], float Diameter, const TFileIdentity* Fitted = nullptr) {
+    return MessageOf([&] { WriteSphere(FileName, Center, Diameter, Fitted); });
+  }
   TempDir Dir;
   std::string FileName = Dir.File("model.iff");
 };
@@ -50,7 +57,7 @@ protected:
 TEST_F(SphereFileTest, ReadsCentreDiameterAndTree) {
   Write(SphereFile(Floats({1.5f, 0, -2.25f, 3})));
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   EXPECT_EQ(F.Center[0], 1.5f);
   EXPECT_EQ(F.Center[1], 0.0f);
   EXPECT_EQ(F.Center[2], -2.25f);
@@ -61,12 +68,12 @@ TEST_F(SphereFileTest, ReadsCentreDiameterAndTree) {
 TEST_F(SphereFileTest, TreeCountsOnlyAnExtnFormDirectlyInsideColl) {
   Write(SphereFile(Floats({1, 2, 3, 4}), /*WithExtn=*/false));
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   EXPECT_FALSE(F.TreePresent);
 
   Write(Form("DETA", Form("COLL", Chunk("SPHR", Floats({1, 2, 3, 4})) + Form("DEEP", Form("EXTN"))) + Form("EXTN")));
   F.TreePresent = true;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   EXPECT_FALSE(F.TreePresent);
 }
 
@@ -77,7 +84,7 @@ TEST_F(SphereFileTest, KeepsTheStoredBitPatterns) {
   std::memcpy(Data.data(), Patterns, 16);
   Write(SphereFile(Data));
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   uint32_t Got[4];
   std::memcpy(Got, F.Center, 12);
   std::memcpy(Got + 3, &F.Diameter, 4);
@@ -99,13 +106,13 @@ TEST_F(SphereFileTest, MissingFormOrChunkFailsBeforeAnyFieldChanges) {
   for (const TCase& Case : Cases) {
     Write(Case.File);
     TFields F;
-    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }), Case.Message);
+    EXPECT_EQ(ReadError(F), Case.Message);
     EXPECT_EQ(F.Center[0], -7.0f);
     EXPECT_EQ(F.Diameter, -7.0f);
     EXPECT_TRUE(F.TreePresent);
     // A save of such a file stops before anything is written.
     const TBytes Before = ReadFileBytes(FileName);
-    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {1, 1, 1}, 1); }), Case.Message);
+    EXPECT_EQ(SaveError({1, 1, 1}, 1), Case.Message);
     EXPECT_EQ(ReadFileBytes(FileName), Before);
   }
 }
@@ -117,9 +124,7 @@ TEST_F(SphereFileTest, ShortChunkLeavesTheFinishedStepsOfARead) {
     Data.resize(Size, 0xAA);
     Write(SphereFile(Data));
     TFields F;
-    EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
-              "TIffReader: Read beyond end of chunk!")
-        << Size;
+    EXPECT_EQ(ReadError(F), "TIffReader: Read beyond end of chunk!") << Size;
     EXPECT_EQ(F.Center[0], 1.5f);
     EXPECT_EQ(F.Center[2], 3.5f);
     EXPECT_EQ(F.Diameter, -7.0f);
@@ -128,8 +133,7 @@ TEST_F(SphereFileTest, ShortChunkLeavesTheFinishedStepsOfARead) {
   // Fewer than 12: nothing is read.
   Write(SphereFile(Floats({1.5f, 2.5f})));
   TFields F;
-  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
-            "TIffReader: Read beyond end of chunk!");
+  EXPECT_EQ(ReadError(F), "TIffReader: Read beyond end of chunk!");
   EXPECT_EQ(F.Center[0], -7.0f);
 }
 
@@ -139,7 +143,7 @@ TEST_F(SphereFileTest, FifteenByteChunkUsesItsPadByteAsTheLastByte) {
   File[At + 15] = 0x40;  // the pad byte
   Write(File);
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   EXPECT_EQ(F.Center[0], 1.0f);
   EXPECT_EQ(F.Center[1], 2.0f);
   EXPECT_EQ(F.Center[2], 3.0f);
@@ -159,14 +163,10 @@ TEST_F(SphereFileTest, FileEndingInsideTheChunkIsAnError) {
   File.resize(DataOffset(File, "SPHR") + 10);  // the chunk claims 16 bytes, 10 exist
   Write(File);
   TFields F;
-  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
-            "ReadSphere: " + FileName + " ends inside the SPHR chunk!");
+  EXPECT_EQ(ReadError(F), "ReadSphere: " + FileName + " ends inside the SPHR chunk!");
   EXPECT_EQ(F.Center[0], -7.0f);
   // Saving into it must not grow the file.
-  EXPECT_EQ(MessageOf([&] {
-              WriteSphere(FileName, {1, 1, 1}, 1);
-            }),
-            "TIffReader: Write beyond end of file " + FileName + "!");
+  EXPECT_EQ(SaveError({1, 1, 1}, 1), "TIffReader: Write beyond end of file " + FileName + "!");
   EXPECT_EQ(ReadFileBytes(FileName), File);
 }
 
@@ -185,7 +185,7 @@ TEST_F(SphereFileTest, SaveChangesTheSixteenBytesOnly) {
   EXPECT_EQ(ReadFileBytes(FileName), Expected);
 
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   EXPECT_EQ(F.Center[2], 1e30f);
   EXPECT_EQ(F.Diameter, 7.5f);
   EXPECT_TRUE(F.TreePresent);
@@ -199,7 +199,7 @@ TEST_F(SphereFileTest, SaveWithoutEditsLeavesTheFileByteForByte) {
   const TBytes File = SphereFile(Data);
   Write(File);
   TFields F;
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent);
+  Read(F);
   WriteSphere(FileName, F.Center, F.Diameter);
   EXPECT_EQ(ReadFileBytes(FileName), File);
 }
@@ -236,7 +236,7 @@ TEST_F(SphereFileTest, AFittedSphereIsWrittenOnlyIntoTheFileItWasFittedTo) {
     const TFileIdentity Fitted = Identity(FileName);
     C.Apply();
     const TBytes Now = ReadFileBytes(FileName);
-    EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9, &Fitted); }), Refusal);
+    EXPECT_EQ(SaveError({9, 9, 9}, 9, &Fitted), Refusal);
     EXPECT_EQ(ReadFileBytes(FileName), Now);
   }
   Write(Original);
@@ -251,11 +251,7 @@ TEST_F(SphereFileTest, ChunkTooShortForTheSaveIsRefusedBeforeWriting) {
     Data.resize(Size, 0x55);
     const TBytes File = SphereFile(Data);
     Write(File);
-    EXPECT_EQ(MessageOf([&] {
-                WriteSphere(FileName, {9, 9, 9}, 9);
-              }),
-              "TIffReader: Write beyond end of chunk!")
-        << Size;
+    EXPECT_EQ(SaveError({9, 9, 9}, 9), "TIffReader: Write beyond end of chunk!") << Size;
     EXPECT_EQ(ReadFileBytes(FileName), File) << Size;
   }
 }
@@ -266,10 +262,9 @@ TEST_F(SphereFileTest, ReadOnlyFileCannotBeSavedOrLoadedButCanBeInspected) {
   Write(File);
   std::filesystem::permissions(FileName, std::filesystem::perms::owner_read);
   TFields F;
-  EXPECT_EQ(MessageOf([&] { WriteSphere(FileName, {9, 9, 9}, 9); }), "Cannot open file " + FileName);
-  EXPECT_EQ(MessageOf([&] { ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent); }),
-            "Cannot open file " + FileName);
-  ReadSphere(FileName, F.Center, F.Diameter, F.TreePresent, /*ReadOnly=*/true);
+  EXPECT_EQ(SaveError({9, 9, 9}, 9), "Cannot open file " + FileName);
+  EXPECT_EQ(ReadError(F), "Cannot open file " + FileName);
+  Read(F, /*ReadOnly=*/true);
   EXPECT_EQ(F.Diameter, 4.0f);
   EXPECT_EQ(ReadFileBytes(FileName), File);
 }
@@ -277,11 +272,9 @@ TEST_F(SphereFileTest, ReadOnlyFileCannotBeSavedOrLoadedButCanBeInspected) {
 // The disk failing under a save, through the file layer's system-call seam.
 namespace {
 
-int PwriteCalls = 0;
 int ShortWrites = 0;  // how many writes come up short before the disk recovers
 
 long PwriteShort(int Handle, const void* Buffer, unsigned long Count, long Offset) {
-  ++PwriteCalls;
   static bool Cut = false;  // after a cut write the disk takes nothing more of that write
   if (ShortWrites > 0) {
     if (Cut) {
@@ -296,7 +289,6 @@ long PwriteShort(int Handle, const void* Buffer, unsigned long Count, long Offse
 }
 
 long PwriteFails(int, const void*, unsigned long, long) {
-  ++PwriteCalls;
   errno = EIO;
   return -1;
 }
@@ -311,7 +303,6 @@ int FsyncFails(int) {
 class SphereSaveOnFailingDisk : public SphereFileTest {
 protected:
   void SetUp() override {
-    PwriteCalls = 0;
     Original = SphereFile(Floats({1, 2, 3, 4}));
     Write(Original);
     Saved = Original;
@@ -322,43 +313,35 @@ protected:
   TBytes Original, Saved;
 };
 
-TEST_F(SphereSaveOnFailingDisk, PartialWriteIsReportedAndTheOldBytesPutBack) {
-  ShortWrites = 1;
-  FileCalls().pwrite = PwriteShort;
-  EXPECT_EQ(MessageOf([&] {
-              WriteSphere(FileName, {5, 6, 7}, 8);
-            }),
-            "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!");
-  ResetFileCalls();
-  EXPECT_EQ(ReadFileBytes(FileName), Original);
-}
-
-TEST_F(SphereSaveOnFailingDisk, PartialWriteThatCannotBeUndoneSaysSo) {
-  ShortWrites = 2;
-  FileCalls().pwrite = PwriteShort;
+TEST_F(SphereSaveOnFailingDisk, EachFailureIsReportedAndLeavesTheFileAsItSays) {
   const std::string Short = "TIffReader: Only 5 of 16 bytes could be written to " + FileName + "!";
-  EXPECT_EQ(MessageOf([&] {
-              WriteSphere(FileName, {5, 6, 7}, 8);
-            }),
-            Short + " The previous sphere bytes could not be put back: " + Short);
-}
-
-TEST_F(SphereSaveOnFailingDisk, RefusedWriteIsReportedAndChangesNothing) {
-  FileCalls().pwrite = PwriteFails;
-  EXPECT_EQ(MessageOf([&] {
-              WriteSphere(FileName, {5, 6, 7}, 8);
-            }),
-            "Cannot write file " + FileName + ": " + std::strerror(EIO));
-  ResetFileCalls();
-  EXPECT_EQ(ReadFileBytes(FileName), Original);
-}
-
-TEST_F(SphereSaveOnFailingDisk, FailedFlushIsNotASave) {
-  FileCalls().fsync = FsyncFails;
-  EXPECT_EQ(MessageOf([&] {
-              WriteSphere(FileName, {5, 6, 7}, 8);
-            }),
-            "Cannot flush file " + FileName + ": " + std::strerror(EIO));
-  ResetFileCalls();
-  EXPECT_EQ(ReadFileBytes(FileName), Saved);
+  struct TCase {
+    const char* What;
+    int Cuts;  // short writes before the disk recovers
+    decltype(TFileCalls::pwrite) Pwrite;
+    decltype(TFileCalls::fsync) Fsync;
+    std::string Message;
+    const TBytes* After;  // the file after the failure; unchecked when null
+  };
+  const TCase Cases[] = {
+      {"a short write: the old bytes are put back", 1, PwriteShort, nullptr, Short, &Original},
+      {"a short write that cannot be undone", 2, PwriteShort, nullptr,
+       Short + " The previous sphere bytes could not be put back: " + Short, nullptr},
+      {"a refused write changes nothing", 0, PwriteFails, nullptr,
+       "Cannot write file " + FileName + ": " + std::strerror(EIO), &Original},
+      {"a failed flush is no save", 0, nullptr, FsyncFails, "Cannot flush file " + FileName + ": " + std::strerror(EIO),
+       &Saved},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.What);
+    Write(Original);
+    ShortWrites = Case.Cuts;
+    if (Case.Pwrite) FileCalls().pwrite = Case.Pwrite;
+    if (Case.Fsync) FileCalls().fsync = Case.Fsync;
+    EXPECT_EQ(SaveError({5, 6, 7}, 8), Case.Message);
+    ResetFileCalls();
+    if (Case.After) {
+      EXPECT_EQ(ReadFileBytes(FileName), *Case.After);
+    }
+  }
 }

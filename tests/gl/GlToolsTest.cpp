@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/FloatErrors.h"
+#include "tests/support/ErrorMessage.h"
 
 namespace {
 
@@ -79,43 +80,36 @@ TAngles AnglesOf(const TMatrix& Matrix) {
 
 constexpr float AngleTolerance = 1e-4f;
 
-TEST(MatrixToAngles, IdentityHasNoRotation) {
-  const TAngles A = AnglesOf(Identity());
-  EXPECT_EQ(A.X, 0);
-  EXPECT_EQ(A.Y, 0);
-  EXPECT_EQ(A.Z, 0);
-}
-
-TEST(MatrixToAngles, SingleAxisRotationsGiveTheirAngleOnly) {
-  TAngles A = AnglesOf(RotationX(30));
-  EXPECT_NEAR(A.X, 30, AngleTolerance);
-  EXPECT_NEAR(A.Y, 0, AngleTolerance);
-  EXPECT_NEAR(A.Z, 0, AngleTolerance);
-  A = AnglesOf(RotationY(30));
-  EXPECT_NEAR(A.X, 0, AngleTolerance);
-  EXPECT_NEAR(A.Y, 30, AngleTolerance);
-  EXPECT_NEAR(A.Z, 0, AngleTolerance);
-  A = AnglesOf(RotationZ(30));
-  EXPECT_NEAR(A.X, 0, AngleTolerance);
-  EXPECT_NEAR(A.Y, 0, AngleTolerance);
-  EXPECT_NEAR(A.Z, 30, AngleTolerance);
-  A = AnglesOf(RotationZ(-135));
-  EXPECT_NEAR(A.Z, -135, AngleTolerance);
-}
-
 TEST(MatrixToAngles, DecomposesZTimesYTimesX) {
-  const TAngles A = AnglesOf(Times(RotationZ(-50), Times(RotationY(20), RotationX(110))));
-  EXPECT_NEAR(A.X, 110, AngleTolerance);
-  EXPECT_NEAR(A.Y, 20, AngleTolerance);
-  EXPECT_NEAR(A.Z, -50, AngleTolerance);
-}
-
-TEST(MatrixToAngles, TranslationPlaysNoPart) {
   TMatrix Moved = RotationY(30);
   Moved[12] = 5;
   Moved[13] = -7;
   Moved[14] = 100;
-  EXPECT_NEAR(AnglesOf(Moved).Y, 30, AngleTolerance);
+  struct TCase {
+    const char* What;
+    TMatrix Matrix;
+    TAngles Expected;
+    float Tolerance;
+  };
+  const TCase Cases[] = {
+      {"the identity has no rotation", Identity(), {0, 0, 0}, 0},
+      {"about x alone", RotationX(30), {30, 0, 0}, AngleTolerance},
+      {"about y alone", RotationY(30), {0, 30, 0}, AngleTolerance},
+      {"about z alone", RotationZ(30), {0, 0, 30}, AngleTolerance},
+      {"about z alone, negative", RotationZ(-135), {0, 0, -135}, AngleTolerance},
+      {"z times y times x",
+       Times(RotationZ(-50), Times(RotationY(20), RotationX(110))),
+       {110, 20, -50},
+       AngleTolerance},
+      {"translation plays no part", Moved, {0, 30, 0}, AngleTolerance},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.What);
+    const TAngles A = AnglesOf(Case.Matrix);
+    EXPECT_NEAR(A.X, Case.Expected.X, Case.Tolerance);
+    EXPECT_NEAR(A.Y, Case.Expected.Y, Case.Tolerance);
+    EXPECT_NEAR(A.Z, Case.Expected.Z, Case.Tolerance);
+  }
 }
 
 TEST(MatrixToAngles, AtARightAngleAboutYAllTurnGoesToX) {
@@ -143,12 +137,8 @@ TEST(MatrixToAngles, AnE2OutsideMinusOneToOneIsAnInvalidOperation) {
     TMatrix M = Identity();
     M[2] = E2;
     float X = 7, Y = 7, Z = 7;
-    try {
-      MatrixToAngles(M.data(), X, Y, Z);
-      ADD_FAILURE() << E2 << " was accepted";
-    } catch (const EInvalidOp& Error) {
-      EXPECT_EQ(Error.Message(), "Invalid floating point operation");
-    }
+    EXPECT_EQ(MessageOf<EInvalidOp>([&] { MatrixToAngles(M.data(), X, Y, Z); }), "Invalid floating point operation")
+        << E2;
     EXPECT_EQ(X, 7);  // nothing is written before the failure
   }
 }
@@ -351,12 +341,8 @@ TEST_F(ContextSlots, WithoutABackEndASlotGetsZeroHandlesAndDoesNothing) {
 TEST_F(ContextSlots, ASlotOutsideTheTablesIsRefused) {
   SetContextBackend(&Backend);
   for (int Slot : {-1, 8, 1000}) {
-    try {
-      CreateRenderContext(Window, Slot);
-      ADD_FAILURE() << Slot << " was accepted";
-    } catch (const EContextSlot& Error) {
-      EXPECT_EQ(Error.Message(), "gltools: context slot " + std::to_string(Slot) + " is outside 0..7");
-    }
+    EXPECT_EQ(MessageOf<EContextSlot>([&] { CreateRenderContext(Window, Slot); }),
+              "gltools: context slot " + std::to_string(Slot) + " is outside 0..7");
   }
   EXPECT_THROW(ActivateRenderContext(8), EContextSlot);
   EXPECT_THROW(SwapRenderBuffers(-1), EContextSlot);

@@ -6,7 +6,10 @@
 #include <GL/glu.h>
 
 #include <array>
+#include <utility>
 #include <vector>
+
+#include "tests/support/ErrorMessage.h"
 
 namespace {
 
@@ -50,6 +53,13 @@ void ExpectGreenQuarterOnRed(THeadlessGL& Context) {
   EXPECT_EQ(PixelAt(Picture, W, W - 1, H - 1), Red);
 }
 
+// The width and height of the current context's viewport.
+std::pair<GLint, GLint> ViewportSize() {
+  GLint Viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, Viewport);
+  return {Viewport[2], Viewport[3]};
+}
+
 TEST(HeadlessGL, DrawsAndReadsBackTopRowFirst) {
   THeadlessGL Context(64, 32);
   DrawGreenQuarterOnRed(64, 32);
@@ -59,21 +69,14 @@ TEST(HeadlessGL, DrawsAndReadsBackTopRowFirst) {
 
 TEST(HeadlessGL, IsACompatibilityContextWithRgbaAndDepth) {
   THeadlessGL Context(16, 16);
-  GLint Bits[5] = {};
-  glGetIntegerv(GL_RED_BITS, &Bits[0]);
-  glGetIntegerv(GL_GREEN_BITS, &Bits[1]);
-  glGetIntegerv(GL_BLUE_BITS, &Bits[2]);
-  glGetIntegerv(GL_ALPHA_BITS, &Bits[3]);
-  glGetIntegerv(GL_DEPTH_BITS, &Bits[4]);
-  EXPECT_EQ(Bits[0], 8);
-  EXPECT_EQ(Bits[1], 8);
-  EXPECT_EQ(Bits[2], 8);
-  EXPECT_EQ(Bits[3], 8);
-  EXPECT_GE(Bits[4], 24);
-  GLint Viewport[4] = {};
-  glGetIntegerv(GL_VIEWPORT, Viewport);
-  EXPECT_EQ(Viewport[2], 16);
-  EXPECT_EQ(Viewport[3], 16);
+  GLint Bits = 0;
+  for (GLenum Channel : {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS}) {
+    glGetIntegerv(Channel, &Bits);
+    EXPECT_EQ(Bits, 8) << "channel 0x" << std::hex << Channel;
+  }
+  glGetIntegerv(GL_DEPTH_BITS, &Bits);
+  EXPECT_GE(Bits, 24);
+  EXPECT_EQ(ViewportSize(), std::make_pair(16, 16));
   // Immediate mode works: no error after a begin/end pair.
   glBegin(GL_LINES);
   glVertex3f(0, 0, 0);
@@ -156,10 +159,7 @@ TEST(HeadlessGL, DrawsWithoutASurfaceIntoAFramebufferObject) {
   {
     THeadlessGL Context(40, 20);
     Backend.SetUsePbuffer(true);
-    GLint Viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, Viewport);
-    EXPECT_EQ(Viewport[2], 40);
-    EXPECT_EQ(Viewport[3], 20);
+    EXPECT_EQ(ViewportSize(), std::make_pair(40, 20));
     DrawGreenQuarterOnRed(40, 20);
     Context.Swap();
     ExpectGreenQuarterOnRed(Context);
@@ -233,12 +233,7 @@ TEST(HeadlessGL, LeavesTheChosenBackEndAndTheOldHandlesInPlace) {
 }
 
 std::string HeadlessErrorOf(int Width, int Height, int Slot) {
-  try {
-    THeadlessGL Context(Width, Height, Slot);
-  } catch (const EHeadlessGL& Error) {
-    return Error.Message();
-  }
-  return "(nothing raised)";
+  return MessageOf<EHeadlessGL>([&] { THeadlessGL Context(Width, Height, Slot); });
 }
 
 TEST(HeadlessGL, RefusesSizesAndSlotsThatCannotBe) {

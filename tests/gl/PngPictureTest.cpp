@@ -10,18 +10,10 @@
 #include <functional>
 
 #include "runtime/FileLayer.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-std::string PngErrorOf(const std::function<void()>& Operation) {
-  try {
-    Operation();
-  } catch (const EPngPicture& Error) {
-    return Error.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST(PngPicture, RgbaPixelsReadBackUnchanged) {
   TempDir Dir;
@@ -53,36 +45,25 @@ TEST(PngPicture, WrittenFilesAreRealPngs) {
 TEST(PngPicture, RefusesPicturesThatCannotBe) {
   TempDir Dir;
   const std::string F = Dir.File("d.png");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 0, 2, 4, {}); }), "PngPicture: the picture size 0x2 is not positive");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 2, 2, 2, std::vector<uint8_t>(8)); }),
+  EXPECT_EQ(MessageOf<EPngPicture>([&] { WritePng(F, 0, 2, 4, {}); }),
+            "PngPicture: the picture size 0x2 is not positive");
+  EXPECT_EQ(MessageOf<EPngPicture>([&] { WritePng(F, 2, 2, 2, std::vector<uint8_t>(8)); }),
             "PngPicture: a picture has 3 or 4 channels, not 2");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 2, 2, 4, std::vector<uint8_t>(15)); }),
+  EXPECT_EQ(MessageOf<EPngPicture>([&] { WritePng(F, 2, 2, 4, std::vector<uint8_t>(15)); }),
             "PngPicture: the pixel buffer holds 15 bytes, 2x2x4 needs 16");
-  EXPECT_EQ(PngErrorOf([&] { WritePng(F, 0x40000000, 0x40000000, 4, {}); }), "PngPicture: the picture is too wide");
+  EXPECT_EQ(MessageOf<EPngPicture>([&] { WritePng(F, 0x40000000, 0x40000000, 4, {}); }),
+            "PngPicture: the picture is too wide");
   EXPECT_FALSE(std::filesystem::exists(F));
-}
-
-template <typename E>
-std::string FileErrorOf(const std::function<void()>& Operation) {
-  try {
-    Operation();
-  } catch (const E& Error) {
-    return Error.Message();
-  }
-  return "(nothing raised)";
 }
 
 TEST(PngPicture, FilesThatCannotBeMadeOrOpenedRaiseTheFileLayersErrors) {
   TempDir Dir;
   const std::string Missing = Dir.File("no/such/folder.png");
-  EXPECT_EQ(FileErrorOf<EFCreateError>([&] {
-              WritePng(Missing, 1, 1, 3, {1, 2, 3});
-            }),
-            "Cannot create file " + Missing);
-  EXPECT_EQ(FileErrorOf<EFOpenError>([&] { ReadPng(Missing); }), "Cannot open file " + Missing);
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { WritePng(Missing, 1, 1, 3, {1, 2, 3}); }), "Cannot create file " + Missing);
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadPng(Missing); }), "Cannot open file " + Missing);
   const std::string Text = Dir.File("text.png");
   WriteFileBytes(Text, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
-  const std::string Message = PngErrorOf([&] { ReadPng(Text); });
+  const std::string Message = MessageOf<EPngPicture>([&] { ReadPng(Text); });
   EXPECT_EQ(Message.rfind("PngPicture: " + Text + " is not a readable PNG file: ", 0), 0u) << Message;
 }
 
@@ -111,7 +92,7 @@ TEST_F(PngOnAFailingDisk, APictureTheDiskTakesOnlyInPartIsAnError) {
   const size_t Whole = ReadFileBytes(Dir.File("whole.png")).size();
   FileCalls().pwrite = TenBytesThenFull;
   WriteFileBytes(Dir.File("part.png"), {'o', 'l', 'd'});
-  EXPECT_EQ(FileErrorOf<EOutputFile>([&] { WritePng(Dir.File("part.png"), 4, 4, 4, Pixels); }),
+  EXPECT_EQ(MessageOf<EOutputFile>([&] { WritePng(Dir.File("part.png"), 4, 4, 4, Pixels); }),
             "Cannot write all of " + Dir.File("part.png") + " (10 of " + std::to_string(Whole) + " bytes)");
   // The old picture stays, and no part of the new one is left beside it.
   EXPECT_EQ(ReadFileBytes(Dir.File("part.png")), (std::vector<uint8_t>{'o', 'l', 'd'}));
@@ -120,7 +101,7 @@ TEST_F(PngOnAFailingDisk, APictureTheDiskTakesOnlyInPartIsAnError) {
 
 TEST_F(PngOnAFailingDisk, APictureThatCannotBeFlushedIsAnError) {
   FileCalls().fsync = FailingFsync;
-  EXPECT_EQ(FileErrorOf<EInOutError>([&] { WritePng(Dir.File("g.png"), 4, 4, 4, Pixels); }),
+  EXPECT_EQ(MessageOf<EInOutError>([&] { WritePng(Dir.File("g.png"), 4, 4, 4, Pixels); }),
             "Cannot flush file " + Dir.File("g.png") + ": Input/output error");
 }
 
@@ -130,7 +111,7 @@ TEST(PngPicture, ATruncatedFileIsNotReadable) {
   std::vector<uint8_t> Bytes = ReadFileBytes(Dir.File("e.png"));
   Bytes.resize(Bytes.size() / 2);
   WriteFileBytes(Dir.File("f.png"), Bytes);
-  const std::string Message = PngErrorOf([&] { ReadPng(Dir.File("f.png")); });
+  const std::string Message = MessageOf<EPngPicture>([&] { ReadPng(Dir.File("f.png")); });
   EXPECT_EQ(Message.rfind("PngPicture: " + Dir.File("f.png") + " is not a readable PNG file: ", 0), 0u) << Message;
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "tests/iff/IffBytes.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -26,19 +27,10 @@ TEST(FileLayer, OpenAndCreateFailuresNameTheFile) {
   TempDir Dir;
   const std::string Missing = Dir.File("missing.bin"), Nowhere = Dir.File("no/dir.bin");
   for (TFileMode Mode : {TFileMode::OpenRead, TFileMode::OpenReadWrite}) {
-    try {
-      TFileStream Stream(Missing, Mode);
-      FAIL();
-    } catch (const EFOpenError& E) {
-      EXPECT_EQ(E.Message(), "Cannot open file " + Missing);
-    }
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream Stream(Missing, Mode); }), "Cannot open file " + Missing);
   }
-  try {
-    TFileStream Stream(Nowhere, TFileMode::Create);
-    FAIL();
-  } catch (const EFCreateError& E) {
-    EXPECT_EQ(E.Message(), "Cannot create file " + Nowhere);
-  }
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { TFileStream Stream(Nowhere, TFileMode::Create); }),
+            "Cannot create file " + Nowhere);
 }
 
 TEST(FileLayer, ReadsAreShortOnlyAtTheEndAndCreateTruncates) {
@@ -101,12 +93,8 @@ TEST(FileLayer, SystemCallsAreRetriedOrReported) {
     return -1;
   };
   Stream.Seek(0);
-  try {
-    Stream.Read(Buffer, 1);
-    FAIL();
-  } catch (const EInOutError& E) {
-    EXPECT_EQ(E.Message(), "Cannot read file " + FileName + ": Input/output error");
-  }
+  EXPECT_EQ(MessageOf<EInOutError>([&] { Stream.Read(Buffer, 1); }),
+            "Cannot read file " + FileName + ": Input/output error");
 
   Calls = 0;
   FileCalls().pwrite = [](int Handle, const void* Buffer, unsigned long, long Offset) -> long {
@@ -120,12 +108,8 @@ TEST(FileLayer, SystemCallsAreRetriedOrReported) {
   EXPECT_EQ(Stream.Write("abcd", 4), 2);  // the disk filled up after two bytes
   EXPECT_EQ(Stream.Position(), 2);
   Calls = 2;
-  try {
-    Stream.Write("e", 1);
-    FAIL();
-  } catch (const EInOutError& E) {
-    EXPECT_EQ(E.Message(), "Cannot write file " + FileName + ": No space left on device");
-  }
+  EXPECT_EQ(MessageOf<EInOutError>([&] { Stream.Write("e", 1); }),
+            "Cannot write file " + FileName + ": No space left on device");
 
   Calls = 0;
   FileCalls().fsync = [](int Handle) -> int {

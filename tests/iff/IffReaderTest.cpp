@@ -10,6 +10,7 @@
 #include "iff/ScanSlots.h"
 #include "runtime/FileLayer.h"
 #include "tests/iff/IffBytes.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -24,13 +25,7 @@ protected:
   // The message of the EIffReader-family error opening Bytes raises.
   template <class TError>
   std::string OpenError(const TBytes& Bytes) {
-    const std::string FileName = Fixture(Bytes);
-    try {
-      TIffReader Reader(FileName);
-    } catch (const TError& E) {
-      return E.Message();
-    }
-    return "(opened)";
+    return MessageOf<TError>([&] { TIffReader Reader(Fixture(Bytes)); });
   }
   TempDir Dir;
 };
@@ -100,12 +95,7 @@ TEST_F(IffReaderTest, OddChunkReadsItsPadByteAndNothingBeyond) {
   for (int I = 0; I < 14; ++I) ASSERT_EQ(Reader.Read(&Byte, 1), 1);
   EXPECT_EQ(Byte, 0);  // the pad
   EXPECT_EQ(Reader.Position(), 8 + 14);
-  try {
-    Reader.Read(&Byte, 1);
-    FAIL() << "read past the chunk";
-  } catch (const EIffReader& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Read beyond end of chunk!");
-  }
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Read(&Byte, 1); }), "TIffReader: Read beyond end of chunk!");
   EXPECT_EQ(Reader.Position(), 8 + 14);  // a refused read moves nothing
   Reader.OpenChunk(TIffTag("ODDS"));     // opening again returns to the start
   EXPECT_EQ(Reader.Read(&Byte, 1), 1);
@@ -152,12 +142,8 @@ TEST_F(IffReaderTest, OpenChunkReplacesAnOpenChunkButOpenChunkByIndexRefuses) {
   Reader.OpenChunk(TIffTag("NAME"));
   EXPECT_EQ(Reader.CurrentTag(), TIffTag("NAME"));
   EXPECT_EQ(Reader.Position(), 8);
-  try {
-    Reader.OpenChunkByIndex(0);
-    FAIL();
-  } catch (const EIffReader& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Attempt to open new chunk, but chunk NAME is still open!");
-  }
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunkByIndex(0); }),
+            "TIffReader: Attempt to open new chunk, but chunk NAME is still open!");
   EXPECT_EQ(Reader.CurrentTag(), TIffTag("NAME"));
 }
 
@@ -168,61 +154,49 @@ TEST_F(IffReaderTest, FormQueriesWhileAChunkIsOpen) {
   EXPECT_EQ(Reader.GetForm(0)->Tag, TIffTag("MESH"));
   EXPECT_EQ(Reader.CurrentSize(), 4);
   for (auto Count : {&TIffReader::FormCount, &TIffReader::ChunkCount}) {
-    try {
-      (Reader.*Count)();
-      FAIL();
-    } catch (const EIffReader& E) {
-      EXPECT_EQ(E.Message(), "TIffReader: Must close chunk before reading parent form!");
-    }
+    EXPECT_EQ(MessageOf<EIffReader>([&] { (Reader.*Count)(); }),
+              "TIffReader: Must close chunk before reading parent form!");
   }
-}
-
-// Runs Call and returns the EIffReader message it raises.
-template <class TCall>
-std::string ReaderError(TCall Call) {
-  try {
-    Call();
-  } catch (const EIffReader& E) {
-    return E.Message();
-  }
-  return "(no error)";
 }
 
 TEST_F(IffReaderTest, RefusedOperationsGiveTheirMessages) {
   TIffReader Reader(Fixture(SampleFile()));
   uint8_t Byte;
   std::string S;
-  EXPECT_EQ(ReaderError([&] { Reader.OpenChunk(TIffTag("NONE")); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunk(TIffTag("NONE")); }),
             "TIffReader[Form: ROOT]: Chunk (NONE) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.OpenChunkByIndex(2); }), "TIffReader: Chunk (index = 2) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.OpenChunkByIndex(-1); }), "TIffReader: Chunk (index = -1) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.GetForm(1); }), "TIffReader: Form (index = 1) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.GetForm(-1); }), "TIffReader: Form (index = -1) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.CloseChunk(); }), "TIffReader: No chunk is open!");
-  EXPECT_EQ(ReaderError([&] { Reader.OpenForm(TIffTag("NONE")); }), "TIffReader: Form (NONE) doesn't exist!");
-  EXPECT_EQ(ReaderError([&] { Reader.CloseForm(); }), "TIffReader: Cannot close last form!");
-  EXPECT_EQ(ReaderError([&] { Reader.Read(&Byte, 1); }), "TIffReader: Must open chunk before reading!");
-  EXPECT_EQ(ReaderError([&] { Reader.ReadString(S); }), "TIffReader: Must open chunk before reading!");
-  EXPECT_EQ(ReaderError([&] { Reader.Write(&Byte, 1); }), "TIffReader: Must open chunk before writing!");
-  EXPECT_EQ(ReaderError([&] { Reader.Position(); }), "TIffReader: Must open chunk before seeking!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunkByIndex(2); }), "TIffReader: Chunk (index = 2) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunkByIndex(-1); }),
+            "TIffReader: Chunk (index = -1) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.GetForm(1); }), "TIffReader: Form (index = 1) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.GetForm(-1); }), "TIffReader: Form (index = -1) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.CloseChunk(); }), "TIffReader: No chunk is open!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenForm(TIffTag("NONE")); }), "TIffReader: Form (NONE) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.CloseForm(); }), "TIffReader: Cannot close last form!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Read(&Byte, 1); }), "TIffReader: Must open chunk before reading!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.ReadString(S); }), "TIffReader: Must open chunk before reading!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Write(&Byte, 1); }), "TIffReader: Must open chunk before writing!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Position(); }), "TIffReader: Must open chunk before seeking!");
   EXPECT_EQ(Reader.CurrentForm(), Reader.Root());
 
   Reader.OpenChunk(TIffTag("INFO"));
   // "still open" is checked before "doesn't exist"
-  EXPECT_EQ(ReaderError([&] { Reader.OpenForm(TIffTag("NONE")); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenForm(TIffTag("NONE")); }),
             "TIffReader: Attempt to open new form, but chunk INFO is still open!");
-  EXPECT_EQ(ReaderError([&] { Reader.CloseForm(); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.CloseForm(); }),
             "TIffReader: Attempt to close form, but chunk INFO is still open!");
-  EXPECT_EQ(ReaderError([&] { Reader.OpenChunk(TIffTag("NONE")); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunk(TIffTag("NONE")); }),
             "TIffReader[Form: ROOT]: Chunk (NONE) doesn't exist!");
   EXPECT_EQ(Reader.CurrentTag(), TIffTag("INFO"));  // a failed OpenChunk keeps the open one
 }
 
 TEST_F(IffReaderTest, TagsInMessagesEndAtTheirFirstZeroByte) {
   TIffReader Reader(Fixture(Form(std::string("AB\0D", 4), Chunk(std::string("X\0YZ", 4), 2))));
-  EXPECT_EQ(ReaderError([&] { Reader.OpenChunk(TIffTag("Q\0RS")); }), "TIffReader[Form: AB]: Chunk (Q) doesn't exist!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.OpenChunk(TIffTag("Q\0RS")); }),
+            "TIffReader[Form: AB]: Chunk (Q) doesn't exist!");
   Reader.OpenChunkByIndex(0);
-  EXPECT_EQ(ReaderError([&] { Reader.CloseForm(); }), "TIffReader: Attempt to close form, but chunk X is still open!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.CloseForm(); }),
+            "TIffReader: Attempt to close form, but chunk X is still open!");
 }
 
 TEST_F(IffReaderTest, WritesInPlaceWithinTheChunkOnly) {
@@ -236,7 +210,7 @@ TEST_F(IffReaderTest, WritesInPlaceWithinTheChunkOnly) {
     EXPECT_EQ(Reader.Write(Twelve, 12), 12);
     EXPECT_EQ(Reader.Write(Four, 4), 4);
     EXPECT_EQ(Reader.Position(), 24);
-    EXPECT_EQ(ReaderError([&] { Reader.Write(Four, 1); }), "TIffReader: Write beyond end of chunk!");
+    EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Write(Four, 1); }), "TIffReader: Write beyond end of chunk!");
     Reader.Flush();
   }
   TBytes Expected = Before;
@@ -255,7 +229,7 @@ TEST_F(IffReaderTest, ReadStringStopsAtZeroAndFailsAtChunkOrFileEnd) {
   EXPECT_EQ(Reader.Position(), 8 + 6);
   // "x", ended by the zero pad byte; then nothing is left before the chunk's end
   EXPECT_EQ(Reader.ReadString(S), 1);
-  EXPECT_EQ(ReaderError([&] { Reader.ReadString(S); }), "TIffReader: Read beyond end of chunk!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.ReadString(S); }), "TIffReader: Read beyond end of chunk!");
 
   // Strings longer than any block the reader reads at once, back to back.
   const std::string Long(70000, 'L');
@@ -271,14 +245,15 @@ TEST_F(IffReaderTest, ReadStringStopsAtZeroAndFailsAtChunkOrFileEnd) {
   const std::string Cut = Fixture(Form("ROOT", Header("STRS", 10) + Text("abc")), "cut.iff");
   TIffReader CutReader(Cut);
   CutReader.OpenChunk(TIffTag("STRS"));
-  EXPECT_EQ(ReaderError([&] { CutReader.ReadString(S); }), "TIffReader: " + Cut + " ends inside a string!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { CutReader.ReadString(S); }), "TIffReader: " + Cut + " ends inside a string!");
   CutReader.OpenChunk(TIffTag("STRS"));
   char Ten[10];
   EXPECT_EQ(CutReader.Read(Ten, 10), 3);  // the file delivers what it has
   EXPECT_EQ(CutReader.Position(), 11);
   // ... and the file is never grown by a write into that missing part.
   CutReader.OpenChunk(TIffTag("STRS"));
-  EXPECT_EQ(ReaderError([&] { CutReader.Write(Ten, 4); }), "TIffReader: Write beyond end of file " + Cut + "!");
+  EXPECT_EQ(MessageOf<EIffReader>([&] { CutReader.Write(Ten, 4); }),
+            "TIffReader: Write beyond end of file " + Cut + "!");
   EXPECT_EQ(std::filesystem::file_size(Cut), 12u + 8 + 3);
 }
 
@@ -343,12 +318,8 @@ TEST_F(IffReaderTest, MalformedSizesEndIndexingWithTheOffset) {
 TEST_F(IffReaderTest, FilesOfTwoGibibytesOrMoreAreRefused) {
   const std::string FileName = Fixture(Form("ROOT", Chunk("DATA", 2)));
   ASSERT_EQ(::truncate(FileName.c_str(), off_t(1) << 31), 0);  // sparse: no disk space used
-  try {
-    TIffReader Reader(FileName);
-    FAIL();
-  } catch (const EIffReader& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: " + FileName + ", file too large (2147483648 bytes, at most 2147483647)!");
-  }
+  EXPECT_EQ(MessageOf<EIffReader>([&] { TIffReader Reader(FileName); }),
+            "TIffReader: " + FileName + ", file too large (2147483648 bytes, at most 2147483647)!");
   ASSERT_EQ(::truncate(FileName.c_str(), (off_t(1) << 31) - 1), 0);
   TIffReader Reader(FileName);  // zeros after the root end the scan quietly
   EXPECT_EQ(Reader.ChunkCount(), 1);
@@ -356,29 +327,19 @@ TEST_F(IffReaderTest, FilesOfTwoGibibytesOrMoreAreRefused) {
 
 TEST_F(IffReaderTest, MissingFilesCannotBeOpened) {
   const std::string FileName = Dir.File("missing.iff");
-  try {
-    TIffReader Reader(FileName);
-    FAIL();
-  } catch (const EFOpenError& E) {
-    EXPECT_EQ(E.Message(), "Cannot open file " + FileName);
-  }
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { TIffReader Reader(FileName); }), "Cannot open file " + FileName);
 }
 
 TEST_F(IffReaderTest, ReadOnlyReadersOpenReadOnlyFilesAndRefuseToWrite) {
   const std::string FileName = Fixture(SampleFile());
   ASSERT_EQ(::chmod(FileName.c_str(), 0444), 0);
   if (::geteuid() != 0) {  // the superuser may write any file
-    try {
-      TIffReader Writable(FileName);
-      FAIL();
-    } catch (const EFOpenError& E) {
-      EXPECT_EQ(E.Message(), "Cannot open file " + FileName);
-    }
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { TIffReader Writable(FileName); }), "Cannot open file " + FileName);
   }
   TIffReader Reader(FileName, /*ReadOnly=*/true);
   Reader.OpenChunk(TIffTag("INFO"));
   uint8_t Byte = 0;
-  EXPECT_EQ(ReaderError([&] { Reader.Write(&Byte, 1); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Write(&Byte, 1); }),
             "TIffReader: Cannot write, " + FileName + " is open for reading only!");
   EXPECT_EQ(Reader.Read(&Byte, 1), 1);
 }
@@ -411,14 +372,9 @@ TEST_F(IffReaderTest, ShortOrFailedDiskWritesAreErrorsAndFlushSyncs) {
     static int Calls = 0;
     return ++Calls == 1 ? long(Count) - 1 : 0;
   };
-  EXPECT_EQ(ReaderError([&] { Reader.Write(Two, 2); }),
+  EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.Write(Two, 2); }),
             "TIffReader: Only 1 of 2 bytes could be written to " + FileName + "!");
-  try {
-    Reader.Flush();
-    FAIL();
-  } catch (const EInOutError& E) {
-    EXPECT_EQ(E.Message(), "Cannot flush file " + FileName + ": Input/output error");
-  }
+  EXPECT_EQ(MessageOf<EInOutError>([&] { Reader.Flush(); }), "Cannot flush file " + FileName + ": Input/output error");
 }
 
 TEST_F(IffReaderTest, IndexingReadsHeadersNotTheDataOfLargeChunks) {
@@ -483,12 +439,8 @@ TEST_F(IffReaderTest, IndexingNeedsAFreeScanSlot) {
   EXPECT_EQ(Held.back()->Number(), ScanSlotCount - 1);  // the lowest free slot is taken
   EXPECT_NO_THROW(TIffReader{FileName});                // the last slot is still free
   Held.push_back(std::make_unique<TScanSlotHold>(nullptr));
-  try {
-    TIffReader Reader(FileName);
-    FAIL();
-  } catch (const EIffReader_NoFreeFileHandles& E) {
-    EXPECT_EQ(E.Message(), "EIffReader_NoFreeFileHandles: No free file handles! Cannot open stream");
-  }
+  EXPECT_EQ(MessageOf<EIffReader_NoFreeFileHandles>([&] { TIffReader Reader(FileName); }),
+            "EIffReader_NoFreeFileHandles: No free file handles! Cannot open stream");
   Held.erase(Held.begin() + 4);  // slot 5 comes free
   Held.push_back(std::make_unique<TScanSlotHold>(nullptr));
   EXPECT_EQ(Held.back()->Number(), 5);

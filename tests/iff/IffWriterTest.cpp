@@ -11,19 +11,10 @@
 #include "iff/crc32.h"
 #include "runtime/FileLayer.h"
 #include "tests/iff/IffBytes.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-template <class TCall>
-std::string WriterError(TCall Call) {
-  try {
-    Call();
-  } catch (const EIffWriter& E) {
-    return E.Message();
-  }
-  return "(no error)";
-}
 
 class IffWriterTest : public ::testing::TestWithParam<TWriterMode> {
 protected:
@@ -84,26 +75,29 @@ TEST_P(IffWriterTest, TypedWritesAreLittleEndian) {
 
 TEST_P(IffWriterTest, RefusedCallsGiveTheirMessagesAndWriteNothing) {
   TIffWriter Writer(FileName, GetParam());
-  EXPECT_EQ(WriterError([&] { Writer.OpenChunk(TIffTag("CHNK")); }),
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.OpenChunk(TIffTag("CHNK")); }),
             "TIffWriter.OpenChunk (CHNK): Chunk outside form!");
-  EXPECT_EQ(WriterError([&] { Writer.CloseChunk(); }), "TIffWriter.CloseChunk: No open chunk!");
-  EXPECT_EQ(WriterError([&] { Writer.CloseForm(); }), "TIffWriter.CloseForm: No open form!");
-  EXPECT_EQ(WriterError([&] { Writer.Write("a", 1); }), "TIffWriter.Write: No open form!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.CloseChunk(); }), "TIffWriter.CloseChunk: No open chunk!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.CloseForm(); }), "TIffWriter.CloseForm: No open form!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.Write("a", 1); }), "TIffWriter.Write: No open form!");
   EXPECT_EQ(Writer.GetPosition(), 0);
   Writer.OpenForm(TIffTag("ROOT"));
   Writer.OpenChunk(TIffTag("OPEN"));
-  EXPECT_EQ(WriterError([&] { Writer.OpenChunk(TIffTag("AB\0D")); }), "TIffWriter.OpenChunk (AB): Chunk inside chunk!");
-  EXPECT_EQ(WriterError([&] { Writer.OpenForm(TIffTag("FRM2")); }), "TIffWriter.OpenForm (FRM2): Form inside chunk!");
-  EXPECT_EQ(WriterError([&] { Writer.WriteStringCRC(std::string(256, 'x')); }),
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.OpenChunk(TIffTag("AB\0D")); }),
+            "TIffWriter.OpenChunk (AB): Chunk inside chunk!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.OpenForm(TIffTag("FRM2")); }),
+            "TIffWriter.OpenForm (FRM2): Form inside chunk!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.WriteStringCRC(std::string(256, 'x')); }),
             "TBasicWriter.WriteStringCRC: String of 256 characters is longer than 255!");
   EXPECT_EQ(Writer.GetPosition(), 20);
   EXPECT_EQ(Writer.WriteStringCRC(std::string(255, 'x')), 4);
   Writer.CloseChunk();
-  EXPECT_EQ(WriterError([&] { Writer.Destroy(); }), "TIffWriter.Destroy: Form ROOT still open!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.Destroy(); }), "TIffWriter.Destroy: Form ROOT still open!");
   Writer.CloseForm();
   Writer.Destroy();
   EXPECT_EQ(ReadFileBytes(FileName).size(), 24u);  // header, chunk header, one checksum
-  EXPECT_EQ(WriterError([&] { Writer.OpenForm(TIffTag("LATE")); }), "TIffWriter: " + FileName + " is already closed!");
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.OpenForm(TIffTag("LATE")); }),
+            "TIffWriter: " + FileName + " is already closed!");
 }
 
 TEST_P(IffWriterTest, OutputReadsBackThroughTheReader) {
@@ -159,15 +153,13 @@ TEST_P(IffWriterTest, AbortDeletesTheFileOfThatName) {
 
 TEST_P(IffWriterTest, FilesThatCannotBeCreatedFailWithTheFileLayerMessage) {
   const std::string Nowhere = Dir.File("no/such/folder.iff");
-  try {
-    TIffWriter Writer(Nowhere, GetParam());
-    Writer.OpenForm(TIffTag("ROOT"));
-    Writer.CloseForm();
-    Writer.Destroy();
-    FAIL();
-  } catch (const EFCreateError& E) {
-    EXPECT_EQ(E.Message(), "Cannot create file " + Nowhere);
-  }
+  EXPECT_EQ(MessageOf<EFCreateError>([&] {
+              TIffWriter Writer(Nowhere, GetParam());
+              Writer.OpenForm(TIffTag("ROOT"));
+              Writer.CloseForm();
+              Writer.Destroy();
+            }),
+            "Cannot create file " + Nowhere);
 }
 
 TEST_P(IffWriterTest, CompressedBlocksAreCompleteZlibStreams) {
@@ -216,19 +208,20 @@ TEST(IffWriterModes, SeveralTopLevelFormsAreWrittenButTheReaderRefusesThem) {
     Writer.CloseForm();
   }
   Writer.Destroy();
-  try {
-    TIffReader Reader(FileName);
-    FAIL();
-  } catch (const EIffReader& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: " + FileName + ", error at offset 0000000C!");
-  }
+  EXPECT_EQ(MessageOf<EIffReader>([&] { TIffReader Reader(FileName); }),
+            "TIffReader: " + FileName + ", error at offset 0000000C!");
 }
 
-TEST(IffWriterDisk, ShortAndFailedWritesRaise) {
+// A file writer inside its root form, on a disk the tests make fail.
+class IffWriterDisk : public ::testing::Test {
+protected:
+  void SetUp() override { Writer.OpenForm(TIffTag("ROOT")); }
   TempDir Dir;
-  const std::string FileName = Dir.File("short.iff");
-  TIffWriter Writer(FileName, wmFile);
-  Writer.OpenForm(TIffTag("ROOT"));
+  const std::string FileName = Dir.File("disk.iff");
+  TIffWriter Writer{FileName, wmFile};
+};
+
+TEST_F(IffWriterDisk, ShortAndFailedWritesRaise) {
   Writer.OpenChunk(TIffTag("DATA"));
   TFileCallsGuard Guard;
   FileCalls().pwrite = [](int Handle, const void* Buffer, unsigned long Count, long Offset) -> long {
@@ -236,18 +229,14 @@ TEST(IffWriterDisk, ShortAndFailedWritesRaise) {
     if (++Calls > 1) return 0;  // the disk is full after the first call
     return ::pwrite(Handle, Buffer, Count / 2, Offset);
   };
-  EXPECT_EQ(WriterError([&] { Writer.Write("abcdefgh", 8); }),
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.Write("abcdefgh", 8); }),
             "TIffWriter.Write: Only 4 of 8 bytes could be written to " + FileName + "!");
   FileCalls().pwrite = [](int, const void*, unsigned long, long) -> long {
     errno = ENOSPC;
     return -1;
   };
-  try {
-    Writer.Write("ab", 2);
-    FAIL();
-  } catch (const EInOutError& E) {
-    EXPECT_EQ(E.Message(), "Cannot write file " + FileName + ": No space left on device");
-  }
+  EXPECT_EQ(MessageOf<EInOutError>([&] { Writer.Write("ab", 2); }),
+            "Cannot write file " + FileName + ": No space left on device");
   ResetFileCalls();
   // The four bytes that did land are counted: the sizes describe the file.
   Writer.CloseChunk();
@@ -256,11 +245,7 @@ TEST(IffWriterDisk, ShortAndFailedWritesRaise) {
   EXPECT_EQ(ReadFileBytes(FileName), Form("ROOT", Chunk("DATA", Text("abcd"))));
 }
 
-TEST(IffWriterDisk, AFileMayNotGrowPastTheLastOffsetTheFormatCanName) {
-  TempDir Dir;
-  const std::string FileName = Dir.File("huge.iff");
-  TIffWriter Writer(FileName, wmFile);
-  Writer.OpenForm(TIffTag("ROOT"));
+TEST_F(IffWriterDisk, AFileMayNotGrowPastTheLastOffsetTheFormatCanName) {
   Writer.OpenChunk(TIffTag("HUGE"));
   // A gibibyte that is never touched: the disk pretends to take it all.
   const size_t Gibibyte = size_t(1) << 30;
@@ -269,7 +254,7 @@ TEST(IffWriterDisk, AFileMayNotGrowPastTheLastOffsetTheFormatCanName) {
   TFileCallsGuard Guard;
   FileCalls().pwrite = [](int, const void*, unsigned long Count, long) -> long { return long(Count); };
   EXPECT_EQ(Writer.Write(Block, int32_t(Gibibyte)), int32_t(Gibibyte));
-  EXPECT_EQ(WriterError([&] { Writer.Write(Block, int32_t(Gibibyte)); }),
+  EXPECT_EQ(MessageOf<EIffWriter>([&] { Writer.Write(Block, int32_t(Gibibyte)); }),
             "TIffWriter: " + FileName + " would grow beyond 2147483647 bytes!");
   EXPECT_EQ(Writer.GetPosition(), int32_t(20 + Gibibyte));
   ::munmap(Block, Gibibyte);

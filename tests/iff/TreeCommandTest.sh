@@ -3,17 +3,7 @@
 # exit code 1, usage errors with exit code 2.
 set -u
 cli=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failures=0
-check() {  # description, condition...
-  what=$1
-  shift
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../support/Checks.sh"
 
 printf 'FORM\000\000\000\020DETAINFO\000\000\000\003abc\000' > "$dir/deta.iff"
 chmod 444 "$dir/deta.iff"

@@ -8,17 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 version=$2
 with_window=$3
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failures=0
-check() {  # description, command...
-  local what=$1
-  shift
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+. "$here/../support/Checks.sh"
 
 prefix=$dir/prefix
 cmake --install "$build" --prefix "$prefix" >"$dir/install.log" 2>&1 || { cat "$dir/install.log"; exit 1; }

@@ -11,17 +11,7 @@ build=$1
 version=$2
 with_window=$3
 release=$4
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failures=0
-check() {  # description, command...
-  local what=$1
-  shift
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../support/Checks.sh"
 
 if [ "$release" != ON ]; then
   if cpack -G DEB --config "$build/CPackConfig.cmake" -B "$dir" >"$dir/cpack.log" 2>&1; then

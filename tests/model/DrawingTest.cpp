@@ -11,6 +11,7 @@
 #include "model/TZorvObject.h"
 #include "tests/model/GlCapture.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/ErrorMessage.h"
 
 using namespace ModelFixtures;
 using GlCapture::Capture;
@@ -323,12 +324,7 @@ TEST_F(ModelDrawing, TexturedFacesBindTheirTexturesFromTheProcessWideList) {
   TextureList.Path = Dir.Path().string() + "/";
   TPalette Palette{};
   WriteMatFile(TextureFileName(TextureList.Path, 21), 1, 1, Palette, {0});
-  try {
-    Model->DrawDirect();
-    ADD_FAILURE() << "texture 22 has no file";
-  } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), TextureFileName(TextureList.Path, 22) + " not found!");
-  }
+  EXPECT_EQ(MessageOf([&] { Model->DrawDirect(); }), TextureFileName(TextureList.Path, 22) + " not found!");
   EXPECT_EQ(TextureList.Numbers, (std::vector<int32_t>{21}));
   WriteMatFile(TextureFileName(TextureList.Path, 22), 1, 1, Palette, {0});
   Model->DrawDirect();

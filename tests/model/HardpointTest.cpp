@@ -4,6 +4,7 @@
 
 #include "model/TZorvObject.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/ErrorMessage.h"
 
 using namespace ModelFixtures;
 
@@ -15,24 +16,33 @@ std::vector<uint8_t> HardChunk(const std::vector<float>& Rows, const std::string
   return FloatBytes(Rows) + NameBytes(Name);
 }
 
-// A level-of-detail file whose top form holds, after its "MESH" container,
-// whatever Extra writes.
-std::unique_ptr<TZorvObject> LoadWith(const TempDir& Dir, const TBody& Extra) {
+// Writes FORM "HARD" holding Chunks in the order given.
+TBody HardForm(TRawChunks Chunks) {
+  return [Chunks = std::move(Chunks)](TIffWriter& W) {
+    Form(W, "HARD", [&](TIffWriter& H) {
+      for (const auto& [Tag, Data] : Chunks) RawChunk(H, Tag, Data);
+    });
+  };
+}
+
+// Loads into Model a level-of-detail file whose top form holds, after its
+// "MESH" container, whatever Extra writes.
+void LoadInto(TZorvObject& Model, const TempDir& Dir, const TBody& Extra) {
   const std::string File = Dir.File("model.iff");
   WriteLevels(File, {Square(1)}, Extra);
+  Model.LoadFromFile(File);
+}
+
+std::unique_ptr<TZorvObject> LoadWith(const TempDir& Dir, const TBody& Extra) {
   auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  Model->LoadFromFile(File);
+  LoadInto(*Model, Dir, Extra);
   return Model;
 }
 
 TEST(Hardpoints, FileRowsMapOntoTheColumnMajorMatrix) {
   TempDir Dir;
-  auto Model = LoadWith(Dir, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, "Gun"));
-      RawChunk(H, "HARD", HardChunk({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "Rows"));
-    });
-  });
+  auto Model = LoadWith(Dir, HardForm({{"HARD", HardChunk(Identity567, "Gun")},
+                                       {"HARD", HardChunk({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "Rows")}}));
   ASSERT_EQ(Model->HardpointCount(), 2);
   const THardpoint* Gun = Model->GetHardpoint(0);
   EXPECT_EQ(Gun->Name, "Gun");
@@ -46,12 +56,8 @@ TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {
   std::string Long(4 << 20, 'n');
   for (size_t I = 0; I < Long.size(); I += 4093) Long[I] = char('a' + I % 26);
   TempDir Dir;
-  auto Model = LoadWith(Dir, [&](TIffWriter& W) {
-    Form(W, "HARD", [&](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, Long) + std::vector<uint8_t>{'x', 0});
-      RawChunk(H, "HARD", HardChunk(Identity567, "Next"));
-    });
-  });
+  auto Model = LoadWith(Dir, HardForm({{"HARD", HardChunk(Identity567, Long) + std::vector<uint8_t>{'x', 0}},
+                                       {"HARD", HardChunk(Identity567, "Next")}}));
   ASSERT_EQ(Model->HardpointCount(), 2);
   EXPECT_TRUE(Model->GetHardpoint(0)->Name == Long);
   EXPECT_EQ(Model->GetHardpoint(1)->Name, "Next");
@@ -59,13 +65,10 @@ TEST(Hardpoints, ANameOfMegabytesIsReadWholeAndWhatFollowsItIsIgnored) {
 
 TEST(Hardpoints, ChunksAreReadByIndexWhateverTheirTagWithNamesUpToTheZeroByte) {
   TempDir Dir;
-  auto Model = LoadWith(Dir, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "ABCD", HardChunk(Identity567, "First") + std::vector<uint8_t>{'x', 'y', 0, 'z'});
-      RawChunk(H, "HARD", HardChunk(Identity567, ""));
-      RawChunk(H, "ABCD", HardChunk(Identity567, "Third"));
-    });
-  });
+  auto Model =
+      LoadWith(Dir, HardForm({{"ABCD", HardChunk(Identity567, "First") + std::vector<uint8_t>{'x', 'y', 0, 'z'}},
+                              {"HARD", HardChunk(Identity567, "")},
+                              {"ABCD", HardChunk(Identity567, "Third")}}));
   ASSERT_EQ(Model->HardpointCount(), 3);
   EXPECT_EQ(Model->GetHardpoint(0)->Name, "First");  // bytes after the zero are ignored
   EXPECT_EQ(Model->GetHardpoint(1)->Name, "");
@@ -79,7 +82,7 @@ TEST(Hardpoints, OnlyTheTopFormsSecondSubFormIsRead) {
     Form(W, "HARD", [](TIffWriter& H) { RawChunk(H, "HARD", HardChunk(Identity567, "Gun")); });
   });
   EXPECT_EQ(Third->HardpointCount(), 0);
-  auto Empty = LoadWith(Dir, [](TIffWriter& W) { Form(W, "HARD", [](TIffWriter&) {}); });
+  auto Empty = LoadWith(Dir, HardForm({}));
   EXPECT_EQ(Empty->HardpointCount(), 0);
   auto None = LoadWith(Dir, nullptr);
   EXPECT_EQ(None->HardpointCount(), 0);
@@ -98,21 +101,14 @@ TEST(Hardpoints, SingleMeshFilesReadThemAsTheSecondSubFormToo) {
 
 TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAfter) {
   TempDir Dir;
-  const std::string File = Dir.File("short.iff");
-  WriteLevels(File, {Square(1)}, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", HardChunk(Identity567, "Good"));
-      RawChunk(H, "HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));  // 44 bytes
-      RawChunk(H, "HARD", HardChunk(Identity567, "Never"));
-    });
-  });
   TZorvObject Model(TDisplayListPolicy::None);
-  try {
-    Model.LoadFromFile(File);
-    FAIL() << "the short chunk was accepted";
-  } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Read beyond end of chunk!");
-  }
+  EXPECT_EQ(MessageOf([&] {
+              LoadInto(Model, Dir,
+                       HardForm({{"HARD", HardChunk(Identity567, "Good")},
+                                 {"HARD", FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})},  // 44 bytes
+                                 {"HARD", HardChunk(Identity567, "Never")}}));
+            }),
+            "TIffReader: Read beyond end of chunk!");
   ASSERT_EQ(Model.HardpointCount(), 3);
   EXPECT_EQ(Model.GetHardpoint(0)->Name, "Good");
   EXPECT_EQ(Model.GetHardpoint(1), nullptr);
@@ -122,27 +118,16 @@ TEST(Hardpoints, AShortChunkEndsTheLoadKeepingEarlierHardpointsAndEmptyEntriesAf
 
 TEST(Hardpoints, ANameWithoutItsZeroByteIsAReadBeyondTheChunk) {
   TempDir Dir;
-  const std::string File = Dir.File("noname.iff");
-  WriteLevels(File, {Square(1)}, [](TIffWriter& W) {
-    Form(W, "HARD", [](TIffWriter& H) {
-      RawChunk(H, "HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'});
-    });
-  });
-  TZorvObject Model(TDisplayListPolicy::None);
-  try {
-    Model.LoadFromFile(File);
-    FAIL() << "the unterminated name was accepted";
-  } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "TIffReader: Read beyond end of chunk!");
-  }
+  EXPECT_EQ(MessageOf([&] {
+              LoadWith(Dir, HardForm({{"HARD", FloatBytes(Identity567) + std::vector<uint8_t>{'G', 'u'}}}));
+            }),
+            "TIffReader: Read beyond end of chunk!");
 }
 
 TEST(Hardpoints, GetHardpointGivesNothingOutsideTheList) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   EXPECT_EQ(Model.GetHardpoint(-1), nullptr);
   EXPECT_EQ(Model.GetHardpoint(Model.HardpointCount()), nullptr);
   EXPECT_NE(Model.GetHardpoint(Model.HardpointCount() - 1), nullptr);
@@ -150,10 +135,8 @@ TEST(Hardpoints, GetHardpointGivesNothingOutsideTheList) {
 
 TEST(Hardpoints, EveryLoadRebuildsTheListFromTheFile) {
   TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   Model.GetHardpoint(0)->Matrix[12] = 99;
   Model.SetLOD(2);
   EXPECT_EQ(Model.GetHardpoint(0)->Matrix[12], SampleCraftHardpoints()[0].Matrix[12]);

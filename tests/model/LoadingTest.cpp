@@ -28,11 +28,27 @@ struct TLoaded {
   }
 };
 
-TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
+// A file name in a folder of its own, and a model to load it into.
+class ModelFile : public testing::Test {
+protected:
+  // Loads Mesh from a single-mesh file and measures its bounds.
+  void LoadBounds(const TSampleMesh& Mesh, TVector& Min, TVector& Max) {
+    WriteSingleMeshModel(File, Mesh, {}, nullptr);
+    L.Model.LoadFromFile(File);
+    L.Model.GetBounds(Min, Max);
+  }
   TempDir Dir;
-  const std::string File = Dir.File("lod.iff");
-  WriteLevels(File, {MeshWithFaces(3), MeshWithFaces(2), MeshWithFaces(1)});
+  const std::string File = Dir.File("model.iff");
   TLoaded L;
+};
+using ModelLoading = ModelFile;
+using ModelBounds = ModelFile;
+using ModelRefusal = ModelFile;
+using ModelSetters = ModelFile;
+using ModelReload = ModelFile;
+
+TEST_F(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
+  WriteLevels(File, {MeshWithFaces(3), MeshWithFaces(2), MeshWithFaces(1)});
   L.Model.SetLOD(1);
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Log.Messages, (TMessages{"", "LOD: 0000", "LOD: 0001", "LOD: 0002", "load LOD: 0001", "verts: 2",
@@ -44,9 +60,7 @@ TEST(ModelLoading, LevelOfDetailFileLoadsTheChosenLevelWithItsMessagesInOrder) {
   EXPECT_EQ(L.Model.FileName(), File);
 }
 
-TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) {
-  TempDir Dir;
-  const std::string File = Dir.File("lod.iff");
+TEST_F(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) {
   WriteFile(File, "DETA", [](TIffWriter& W) {
     Form(W, "MESH", [](TIffWriter& Levels) {
       Level(Levels, "0000", MeshWithFaces(3));
@@ -59,7 +73,6 @@ TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) 
     });
   });
   TIffReader Reader(File, true);
-  TLoaded L;
   L.Model.SetLOD(2);
   L.Model.LoadLevel(Reader);
   EXPECT_EQ(L.Log.Messages, (TMessages{"", "load LOD: 0002", "verts: 1", "norms: 1", "fvrts: 1", "faces: 1"}));
@@ -76,33 +89,23 @@ TEST(ModelLoading, LoadLevelReadsOneMeshThroughAnOpenReaderAndLeavesItAtTheTop) 
   EXPECT_EQ(L.Model.Mesh().FaceCount, 3);
 }
 
-TEST(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {
-  TempDir Dir;
-  const std::string File = Dir.File("single.iff");
+TEST_F(ModelLoading, SingleMeshFileLoadsItsOnlyMeshWithoutLevelMessages) {
   WriteSingleMeshModel(File, MeshWithFaces(4), {}, nullptr);
-  TLoaded L;
   L.Model.SetLOD(1);
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Log.Messages, (TMessages{"", "verts: 4", "norms: 4", "fvrts: 4", "faces: 4"}));
   EXPECT_EQ(L.Model.Mesh().FaceCount, 4);
 }
 
-TEST(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
+TEST_F(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
   // 600,000 vertices (7.2 MB) and a partial record: blocks this large are
   // held apart from the heap.
-  TempDir Dir;
-  const std::string File = Dir.File("big.iff");
   std::vector<float> Floats(600000 * 3 + 1);
   for (size_t I = 0; I < Floats.size(); ++I) Floats[I] = float(I);
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "0012", [&](TIffWriter& M) {
-      RawChunk(M, "VERT", FloatBytes(Floats));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-      RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
-    });
-  });
-  TLoaded L;
+  WriteRawMesh(File, {{"VERT", FloatBytes(Floats)},
+                      {"VTNM", FloatBytes({0, 0, 1})},
+                      {"FVRT", std::vector<uint8_t>(16, 0)},
+                      {"FACE", RecordBytes(MeshWithFaces(1).Faces)}});
   for (int Load = 0; Load < 2; ++Load) {
     L.Model.LoadFromFile(File);
     const TMeshData& Mesh = L.Model.Mesh();
@@ -115,19 +118,14 @@ TEST(ModelLoading, ChunksOfMegabytesArriveWholeAndLoadAgainAfterRelease) {
   EXPECT_FALSE(L.Model.Mesh().Vertices.Allocated());
 }
 
-TEST(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
-  TempDir Dir;
-  const std::string File = Dir.File("order.iff");
+TEST_F(ModelLoading, ChunksAreFoundByTagWhateverTheirOrderAndTheMeshFormsType) {
   TStoredMesh Mesh = Square(1);
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "ABCD", [&](TIffWriter& M) {
-      RawChunk(M, "FACE", RecordBytes(Mesh.Faces));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", RecordBytes(Mesh.FaceVertices));
-      RawChunk(M, "VERT", FloatBytes({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
-    });
-  });
-  TLoaded L;
+  WriteRawMesh(File,
+               {{"FACE", RecordBytes(Mesh.Faces)},
+                {"VTNM", FloatBytes({0, 0, 1})},
+                {"FVRT", RecordBytes(Mesh.FaceVertices)},
+                {"VERT", FloatBytes({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0})}},
+               "ABCD");
   L.Model.LoadFromFile(File);
   TVector Min, Max;
   L.Model.GetBounds(Min, Max);
@@ -160,28 +158,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelLevelClamp,
                          testing::Values(TClampCase{1, 1, "0000"}, TClampCase{-3, 3, "0000"}, TClampCase{5, 3, "0002"},
                                          TClampCase{2, 3, "0002"}));
 
-TEST(ModelLoading, TheLevelTagIsTheClampedNumberCutToFourCharacters) {
+TEST_F(ModelLoading, TheLevelTagIsTheClampedNumberCutToFourCharacters) {
   const TClampCase Cases[] = {{0, 0, "-000"}, {7, 0, "-000"}, {12345, 20000, "1234"}, {-3, 3, "0000"}, {5, 3, "0002"}};
   for (const TClampCase& Case : Cases) EXPECT_EQ(LevelTag(Case.LOD, Case.Levels), Case.Loaded) << Case.LOD;
 }
 
-TEST(ModelLoading, LevelsAreFoundByNameWhileTheClampCountsSubForms) {
+TEST_F(ModelLoading, LevelsAreFoundByNameWhileTheClampCountsSubForms) {
   // Levels "0000" and "0002": LOD 1 asks for "0001", which does not exist.
-  TempDir Dir;
-  const std::string File = Dir.File("gap.iff");
   WriteFile(File, "DETA", [&](TIffWriter& W) {
     Form(W, "MESH", [&](TIffWriter& C) {
       Level(C, "0000", MeshWithFaces(1));
       Level(C, "0002", MeshWithFaces(2));
     });
   });
-  TLoaded L;
   L.Model.SetLOD(1);
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }), "TIffReader: Form (0001) doesn't exist!");
 }
 
-TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
-  TempDir Dir;
+TEST_F(ModelLoading, MissingStructureRaisesTheReadersErrors) {
   const std::string NoLevels = Dir.File("nolevels.iff");
   WriteFile(NoLevels, "DETA", [](TIffWriter& W) { Form(W, "MESH", [](TIffWriter&) {}); });
   const std::string NoContainer = Dir.File("nocontainer.iff");
@@ -190,7 +184,6 @@ TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
   WriteFile(NoNormals, "MESH", [](TIffWriter& W) {
     Form(W, "0012", [](TIffWriter& M) { RawChunk(M, "VERT", FloatBytes({1, 2, 3})); });
   });
-  TLoaded L;
   // With no level at all the clamp gives index -1.
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoLevels); }), "TIffReader: Form (-000) doesn't exist!");
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(NoContainer); }), "TIffReader: Form (MESH) doesn't exist!");
@@ -201,23 +194,13 @@ TEST(ModelLoading, MissingStructureRaisesTheReadersErrors) {
   EXPECT_EQ(L.Model.Mesh().Vertices[0].Z, 3.0f);
 }
 
-TEST(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
-  TempDir Dir;
-  const std::string File = Dir.File("partial.iff");
+TEST_F(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
   std::vector<uint8_t> Vert40 = FloatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   std::vector<uint8_t> Vert35(Vert40.begin(), Vert40.begin() + 35);
   auto WriteWith = [&](const std::vector<uint8_t>& Vert) {
-    WriteFile(File, "MESH", [&](TIffWriter& W) {
-      Form(W, "0012", [&](TIffWriter& M) {
-        RawChunk(M, "VERT", Vert);
-        RawChunk(M, "VTNM", {});
-        RawChunk(M, "FVRT", {});
-        RawChunk(M, "FACE", {});
-      });
-    });
+    WriteRawMesh(File, {{"VERT", Vert}, {"VTNM", {}}, {"FVRT", {}}, {"FACE", {}}});
   };
   WriteWith(Vert40);
-  TLoaded L;
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
   EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 40u);
@@ -237,13 +220,9 @@ TEST(ModelLoading, TrailingPartialRecordsAreReadButNotCountedNorSaved) {
   EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 36u);
 }
 
-TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
-  TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
-  TLoaded L;
+TEST_F(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
   L.Model.SetLOD(2);
-  L.Model.LoadFromFile(File);
+  L.Model.LoadFromFile(SampleFile(Dir));
   const std::string Saved = Dir.File("saved.iff");
   L.Model.SaveToFile(Saved);
 
@@ -269,12 +248,9 @@ TEST(ModelLoading, SaveWritesTheLoadedLevelAloneAsLevelZeroWithoutHardpoints) {
   EXPECT_EQ(Again.Model.HardpointCount(), 0);
 }
 
-TEST(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
-  TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
+TEST_F(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
   TZorvObject Model(TDisplayListPolicy::None);
-  Model.LoadFromFile(File);
+  Model.LoadFromFile(SampleFile(Dir));
   Model.FreeData();
   Model.SaveToFile(Dir.File("saved.iff"));
   EXPECT_FALSE(Model.Mesh().Loaded);  // KeepData is off
@@ -283,17 +259,12 @@ TEST(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
   EXPECT_EQ(Saved.Mesh().FaceCount, SampleCraftMesh(0).Faces.size());
 }
 
-TEST(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
-  TempDir Dir;
-  const std::string File = Dir.File("bounds.iff");
+TEST_F(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
   TStoredMesh Mesh;
   Mesh.Face({{-3, -2, -1}, {-1, -5, -2}});
   Mesh.Vertices.push_back({-100, 100, 100});  // used by no face
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
-  TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max, Size;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(Mesh, Min, Max);
   EXPECT_EQ(Min.X, -3.0f);
   EXPECT_EQ(Min.Y, -5.0f);
   EXPECT_EQ(Min.Z, -2.0f);
@@ -308,7 +279,7 @@ TEST(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
   EXPECT_EQ(Largest, 5.0f);
 }
 
-TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
+TEST_F(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
   TZorvObject Model(TDisplayListPolicy::None);
   TVector Min, Max, Size;
   Model.GetBounds(Min, Max);
@@ -319,53 +290,37 @@ TEST(ModelBounds, AMeshWithoutFacesKeepsTheStartingValues) {
   EXPECT_EQ(Size.Z, -10000.0f);
 }
 
-TEST(ModelBounds, AFaceWhoseLastCornerIsBadLeavesItsGoodCornersUnmeasured) {
-  TempDir Dir;
-  const std::string File = Dir.File("late.iff");
+TEST_F(ModelBounds, AFaceWhoseLastCornerIsBadLeavesItsGoodCornersUnmeasured) {
   TStoredMesh Mesh;
   Mesh.Face({{1, 1, 1}, {2, 2, 2}});
   Mesh.Face({{-50, -50, -50}, {50, 50, 50}, {3, 3, 3}});
   Mesh.FaceVertices[size_t(Mesh.Faces[1].First) + 2].Vertex = 99;
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
-  TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(Mesh, Min, Max);
   EXPECT_EQ(Min.X, 1.0f);
   EXPECT_EQ(Max.X, 2.0f);
 }
 
-TEST(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
-  TempDir Dir;
-  const std::string File = Dir.File("bad.iff");
+TEST_F(ModelBounds, FacesWithIndicesOutsideTheArraysAreNotMeasured) {
   TStoredMesh Mesh;
   Mesh.Face({{1, 1, 1}, {2, 2, 2}});
-  Mesh.Face({{50, 50, 50}});
-  Mesh.Face({{60, 60, 60}});
-  Mesh.Face({{70, 70, 70}});
-  Mesh.Face({{80, 80, 80}});
+  for (float V : {50, 60, 70, 80}) Mesh.Face({{V, V, V}});
   Mesh.Faces[1].Normal = 99;                           // no such normal
   Mesh.FaceVertices[Mesh.Faces[2].First].Vertex = -1;  // no such vertex
   Mesh.Faces[3].First = 0x7FFFFFFF;                    // First + Count overflows
   Mesh.Faces[4].Count = -1;
-  WriteSingleMeshModel(File, Mesh, {}, nullptr);
-  TLoaded L;
-  L.Model.LoadFromFile(File);
   TVector Min, Max;
-  L.Model.GetBounds(Min, Max);
+  LoadBounds(Mesh, Min, Max);
   EXPECT_EQ(Min.X, 1.0f);
   EXPECT_EQ(Max.X, 2.0f);
   EXPECT_EQ(L.Model.Mesh().FaceCount, 5);  // counted all the same
 }
 
-TEST(ModelRefusal, AChunkSizeBeyondTheFileIsRefusedBeforeAnythingIsAllocated) {
-  TempDir Dir;
-  const std::string File = Dir.File("forged.iff");
+TEST_F(ModelRefusal, AChunkSizeBeyondTheFileIsRefusedBeforeAnythingIsAllocated) {
   WriteSingleMeshModel(File, Square(1), {}, nullptr);
   const int32_t Face = ChunkOffset(File, {"0012"}, "FACE");
   PatchBigEndian(File, Face + 4, 0x10000000);
   const int64_t InFile = int64_t(std::filesystem::file_size(File)) - (Face + 8);
-  TLoaded L;
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }), "TZorvObject: Chunk (FACE) runs past the end of " + File +
                                                                 " (268435456 bytes, " + std::to_string(InFile) +
                                                                 " in the file)!");
@@ -374,80 +329,54 @@ TEST(ModelRefusal, AChunkSizeBeyondTheFileIsRefusedBeforeAnythingIsAllocated) {
   EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 4);  // read before the refusal
 }
 
-TEST(ModelRefusal, AFileCutInsideAChunkRecordIsRefused) {
-  TempDir Dir;
-  const std::string File = Dir.File("cut.iff");
+TEST_F(ModelRefusal, AFileCutInsideAChunkRecordIsRefused) {
   WriteSingleMeshModel(File, MeshWithFaces(2), {}, nullptr);
   std::vector<uint8_t> Bytes = ReadFileBytes(File);
   Bytes.resize(Bytes.size() - 10);  // FACE is last: its second record loses 10 bytes
   WriteFileBytes(File, Bytes);
-  TLoaded L;
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
             "TZorvObject: Chunk (FACE) runs past the end of " + File + " (56 bytes, 46 in the file)!");
 }
 
-TEST(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
+TEST_F(ModelRefusal, AMissingPadByteAtTheEndOfTheFileReadsAsZeroAndIsNotCounted) {
   // "FACE" holds one record and 3 more bytes; the file ends without the pad.
-  TempDir Dir;
-  const std::string File = Dir.File("nopad.iff");
   TStoredMesh Mesh = MeshWithFaces(1);
   std::vector<uint8_t> Face = RecordBytes(Mesh.Faces) + std::vector<uint8_t>{7, 7, 7};
   // FACE is the last item of the file.
-  WriteFile(File, "MESH", [&](TIffWriter& W) {
-    Form(W, "0012", [&](TIffWriter& M) {
-      RawChunk(M, "VERT", FloatBytes({0, 0, 0}));
-      RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-      RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-      RawChunk(M, "FACE", Face);
-    });
-  });
-  std::vector<uint8_t> Bytes = ReadFileBytes(File);
-  Bytes.pop_back();  // the pad byte
-  WriteFileBytes(File, Bytes);
-  TLoaded L;
+  WriteRawMesh(File, {{"VERT", FloatBytes({0, 0, 0})},
+                      {"VTNM", FloatBytes({0, 0, 1})},
+                      {"FVRT", std::vector<uint8_t>(16, 0)},
+                      {"FACE", Face}});
+  DropLastByte(File);  // the pad byte
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
   EXPECT_EQ(L.Model.Mesh().Faces.Bytes(), 32u);
 }
 
-TEST(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMayNot) {
+TEST_F(ModelRefusal, AMissingPadByteMayCompleteTheLastRecordButAMissingDataByteMayNot) {
   // "VERT" is the file's last item; 35 bytes are counted as 36, three records.
-  TempDir Dir;
-  const std::string File = Dir.File("vert35.iff");
-  auto WriteEndingWithVert = [&](size_t VertBytes) {
-    WriteFile(File, "MESH", [&](TIffWriter& W) {
-      Form(W, "0012", [&](TIffWriter& M) {
-        RawChunk(M, "VTNM", FloatBytes({0, 0, 1}));
-        RawChunk(M, "FVRT", std::vector<uint8_t>(16, 0));
-        RawChunk(M, "FACE", RecordBytes(MeshWithFaces(1).Faces));
-        RawChunk(M, "VERT", std::vector<uint8_t>(VertBytes, 0x41));
-      });
-    });
+  // Written without its last byte.
+  auto WriteEndingWithVertCut = [&](size_t VertBytes) {
+    WriteRawMesh(File, {{"VTNM", FloatBytes({0, 0, 1})},
+                        {"FVRT", std::vector<uint8_t>(16, 0)},
+                        {"FACE", RecordBytes(MeshWithFaces(1).Faces)},
+                        {"VERT", std::vector<uint8_t>(VertBytes, 0x41)}});
+    DropLastByte(File);
   };
-  WriteEndingWithVert(35);
-  std::vector<uint8_t> Bytes = ReadFileBytes(File);
-  Bytes.pop_back();  // the pad byte
-  WriteFileBytes(File, Bytes);
-  TLoaded L;
+  WriteEndingWithVertCut(35);  // loses the pad byte
   L.Model.LoadFromFile(File);
   EXPECT_EQ(L.Model.Mesh().VertexCount, 3);
   EXPECT_EQ(L.Model.Mesh().Vertices.Bytes(), 36u);
   EXPECT_EQ(reinterpret_cast<const uint8_t*>(L.Model.Mesh().Vertices.Data())[35], 0);
 
   // 36 bytes of data cut by one: that byte is data, and the file is refused.
-  WriteEndingWithVert(36);
-  Bytes = ReadFileBytes(File);
-  Bytes.pop_back();
-  WriteFileBytes(File, Bytes);
+  WriteEndingWithVertCut(36);
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(File); }),
             "TZorvObject: Chunk (VERT) runs past the end of " + File + " (36 bytes, 35 in the file)!");
 }
 
-TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
-  TempDir Dir;
-  const std::string File = Dir.File("lod.iff");
+TEST_F(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
   WriteLevels(File, {MeshWithFaces(1), MeshWithFaces(2)});
-  TLoaded L;
   L.Model.SetLOD(1);  // no file yet: only stored
   EXPECT_TRUE(L.Log.Messages.empty());
   EXPECT_EQ(L.Model.LOD(), 1);
@@ -460,12 +389,8 @@ TEST(ModelSetters, SetLODReadsTheFileAgainOnlyForANewValueOnceAFileIsKnown) {
   EXPECT_EQ(L.Model.Mesh().FaceCount, 1);
 }
 
-TEST(ModelSetters, KeepDataOffReleasesALoadedMeshAtOnce) {
-  TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
-  WriteSampleModel(File);
-  TLoaded L;
-  L.Model.LoadFromFile(File);
+TEST_F(ModelSetters, KeepDataOffReleasesALoadedMeshAtOnce) {
+  L.Model.LoadFromFile(SampleFile(Dir));
   L.Model.SetKeepData(true);
   EXPECT_TRUE(L.Model.Mesh().Loaded);
   L.Model.SetKeepData(false);
@@ -475,7 +400,7 @@ TEST(ModelSetters, KeepDataOffReleasesALoadedMeshAtOnce) {
   EXPECT_EQ(L.Model.Mesh().VertexCount, 0);
 }
 
-TEST(ModelSetters, FlagsMarkTheListDirtyExceptUseList) {
+TEST_F(ModelSetters, FlagsMarkTheListDirtyExceptUseList) {
   TZorvObject Model(TDisplayListPolicy::None);
   EXPECT_TRUE(Model.ListDirty());
   EXPECT_EQ(Model.DisplayList(), 0u);
@@ -489,11 +414,8 @@ TEST(ModelSetters, FlagsMarkTheListDirtyExceptUseList) {
   EXPECT_EQ(Model.FitSize(), 0.4f);
 }
 
-TEST(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoad) {
-  TempDir Dir;
-  const std::string File = Dir.File("sample.iff");
+TEST_F(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoad) {
   WriteSampleModel(File);
-  TLoaded L;
   L.Model.LoadFromFile(File);
   ASSERT_GT(L.Model.HardpointCount(), 0);
   WriteFile(File, "MESH", [](TIffWriter& W) { Form(W, "0012", [](TIffWriter&) {}); });
@@ -504,9 +426,7 @@ TEST(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierLoa
   EXPECT_EQ(L.Model.HardpointCount(), 0);
 }
 
-TEST(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
-  TempDir Dir;
-  const std::string File = Dir.File("ro.iff");
+TEST_F(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
   WriteSampleModel(File);
   std::filesystem::permissions(File, std::filesystem::perms::owner_read);
   if (access(File.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
@@ -518,9 +438,7 @@ TEST(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
   EXPECT_EQ(Inspector.Model.HardpointCount(), 5);
 }
 
-TEST(ModelReload, AMissingFileRaisesTheFileLayersError) {
-  TempDir Dir;
-  TLoaded L;
+TEST_F(ModelReload, AMissingFileRaisesTheFileLayersError) {
   EXPECT_EQ(MessageOf([&] { L.Model.LoadFromFile(Dir.File("none.iff")); }), "Cannot open file " + Dir.File("none.iff"));
 }
 

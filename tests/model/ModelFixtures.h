@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "iff/IffReader.h"
@@ -149,6 +150,31 @@ inline void PatchBigEndian(const std::string& FileName, int32_t Offset, uint32_t
   Bytes[size_t(Offset) + 1] = uint8_t(Value >> 16);
   Bytes[size_t(Offset) + 2] = uint8_t(Value >> 8);
   Bytes[size_t(Offset) + 3] = uint8_t(Value);
+  WriteFileBytes(FileName, Bytes);
+}
+
+// The sample craft written to Dir's "sample.iff"; the file's name.
+inline std::string SampleFile(const TempDir& Dir) {
+  const std::string File = Dir.File("sample.iff");
+  WriteSampleModel(File);
+  return File;
+}
+
+using TRawChunks = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+
+// A single-mesh file, FORM "MESH" { FORM Type { Chunks in the order given } }.
+inline void WriteRawMesh(const std::string& FileName, const TRawChunks& Chunks, const std::string& Type = "0012") {
+  WriteFile(FileName, "MESH", [&](TIffWriter& W) {
+    Form(W, Type, [&](TIffWriter& M) {
+      for (const auto& [Tag, Data] : Chunks) RawChunk(M, Tag, Data);
+    });
+  });
+}
+
+// The file without its last byte, as a writer that skipped the pad leaves it.
+inline void DropLastByte(const std::string& FileName) {
+  std::vector<uint8_t> Bytes = ReadFileBytes(FileName);
+  Bytes.pop_back();
   WriteFileBytes(FileName, Bytes);
 }
 

@@ -8,6 +8,7 @@
 #include "model/SampleModel.h"
 #include "model/ZorvTextures.h"
 #include "tests/model/ModelFixtures.h"
+#include "tests/support/ErrorMessage.h"
 
 using namespace ModelFixtures;
 
@@ -47,12 +48,7 @@ protected:
   std::string MatFile(int32_t Number) { return TextureFileName(List.Path, Number); }
 
   std::string RefusalOf(int32_t Number) {
-    try {
-      List.GetTexture(Number);
-    } catch (const Exception& E) {
-      return E.Message();
-    }
-    return "(nothing raised)";
+    return MessageOf([&] { List.GetTexture(Number); });
   }
 
   // The texture bound on GL_TEXTURE_2D, as RGB bytes with packed rows.

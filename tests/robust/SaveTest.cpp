@@ -24,6 +24,7 @@
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
 
@@ -51,15 +52,6 @@ TBytes WithNewSphere(TBytes File) {
   const TBytes New = NewSphereBytes();
   std::copy(New.begin(), New.end(), File.begin() + long(SphereOffset(File)));
   return File;
-}
-
-std::string ErrorOf(const std::function<void()>& Work) {
-  try {
-    Work();
-  } catch (const Exception& E) {
-    return E.Message();
-  }
-  return "no error";
 }
 
 // The disk as the fault calls see it: how many more write calls succeed,
@@ -108,12 +100,17 @@ protected:
   }
   void TearDown() override { ResetFileCalls(); }
 
-  void InjectFaults() {
+  std::string SaveNew() {
+    return MessageOf([&] { WriteSphere(File, NewCenter, NewDiameter); });
+  }
+  // A save on a disk with these faults, the file calls put right after it.
+  std::string SaveNewWith(const TDiskFaults& With) {
+    Faults = With;
     FileCalls().pwrite = FaultyPwrite;
     FileCalls().fsync = FaultyFsync;
-  }
-  std::string SaveNew() {
-    return ErrorOf([&] { WriteSphere(File, NewCenter, NewDiameter); });
+    const std::string Message = SaveNew();
+    ResetFileCalls();
+    return Message;
   }
 
   // A fresh load of the sphere, as the window does after a save.
@@ -134,7 +131,7 @@ protected:
 };
 
 TEST_F(Save, ASuccessfulSaveChangesTheSixteenBytesAndReadsBack) {
-  EXPECT_EQ(SaveNew(), "no error");
+  EXPECT_EQ(SaveNew(), "(nothing raised)");
   EXPECT_EQ(ReadFileBytes(File), WithNewSphere(Original));
   EXPECT_EQ(LoadedSphere(), "new");
   TZorvObject Model(TDisplayListPolicy::None);
@@ -145,32 +142,22 @@ TEST_F(Save, ASuccessfulSaveChangesTheSixteenBytesAndReadsBack) {
 TEST_F(Save, AWriteTheDiskRefusesIsReportedAndChangesNothing) {
   for (int Code : {EIO, ENOSPC, EDQUOT}) {
     SCOPED_TRACE(Code);
-    InjectFaults();
-    Faults = TDiskFaults{};
-    Faults.Errno = Code;
-    EXPECT_EQ(SaveNew(), "Cannot write file " + File + ": " + std::strerror(Code));
-    ResetFileCalls();
+    EXPECT_EQ(SaveNewWith({.Errno = Code}), "Cannot write file " + File + ": " + std::strerror(Code));
     EXPECT_EQ(ReadFileBytes(File), Original);
   }
 }
 
 TEST_F(Save, AShortWriteIsReportedAndTheOldBytesPutBack) {
-  InjectFaults();
-  Faults.ShortBytes = 5;
-  Faults.Errno = ENOSPC;
-  EXPECT_EQ(SaveNew(), "TIffReader: Only 5 of 16 bytes could be written to " + File + "!");
-  ResetFileCalls();
+  EXPECT_EQ(SaveNewWith({.ShortBytes = 5, .Errno = ENOSPC}),
+            "TIffReader: Only 5 of 16 bytes could be written to " + File + "!");
   EXPECT_EQ(ReadFileBytes(File), Original);
 }
 
 TEST_F(Save, AShortWriteThatCannotBeUndoneSaysSo) {
-  InjectFaults();
-  Faults.ShortBytes = 5;
-  Faults.FaultyWrites = 1000;
-  EXPECT_EQ(SaveNew(), "TIffReader: Only 5 of 16 bytes could be written to " + File +
-                           "! The previous sphere bytes could not be put back: Cannot write file " + File +
-                           ": Input/output error");
-  ResetFileCalls();
+  EXPECT_EQ(SaveNewWith({.FaultyWrites = 1000, .ShortBytes = 5}),
+            "TIffReader: Only 5 of 16 bytes could be written to " + File +
+                "! The previous sphere bytes could not be put back: Cannot write file " + File +
+                ": Input/output error");
   // Only the first five of the sixteen bytes are new; nothing else moved.
   TBytes Expected = Original;
   const TBytes New = NewSphereBytes();
@@ -179,11 +166,7 @@ TEST_F(Save, AShortWriteThatCannotBeUndoneSaysSo) {
 }
 
 TEST_F(Save, AFailedFlushIsNotASave) {
-  InjectFaults();
-  Faults.FaultyWrites = 0;
-  Faults.FailFsync = true;
-  EXPECT_EQ(SaveNew(), "Cannot flush file " + File + ": Input/output error");
-  ResetFileCalls();
+  EXPECT_EQ(SaveNewWith({.FaultyWrites = 0, .FailFsync = true}), "Cannot flush file " + File + ": Input/output error");
   EXPECT_EQ(ReadFileBytes(File), WithNewSphere(Original));
 }
 
@@ -196,7 +179,7 @@ TEST_F(Save, AFileReplacedSinceTheLoadIsIndexedAgain) {
   WriteLodModel(File, {SampleCraftMesh(0)}, Hardpoints, &Sphere);
   const TBytes Replaced = ReadFileBytes(File);
   ASSERT_NE(SphereOffset(Replaced), SphereOffset(Original));
-  EXPECT_EQ(SaveNew(), "no error");
+  EXPECT_EQ(SaveNew(), "(nothing raised)");
   EXPECT_EQ(ReadFileBytes(File), WithNewSphere(Replaced));
   EXPECT_EQ(LoadedSphere(), "new");
 
@@ -274,7 +257,7 @@ TEST_F(Save, AReadOnlyFileIsNeitherSavedNorLoadedForEditing) {
     ~TUndo() { ClearImmutable(F); }
   } Undo{File};
   EXPECT_EQ(SaveNew(), "Cannot open file " + File);
-  EXPECT_EQ(ErrorOf([&] { LoadedSphere(); }), "Cannot open file " + File);
+  EXPECT_EQ(MessageOf([&] { LoadedSphere(); }), "Cannot open file " + File);
   EXPECT_EQ(ReadFileBytes(File), Original);
 }
 
@@ -303,7 +286,7 @@ TEST_F(Save, AFullDiskStillTakesTheInPlaceSave) {
     ASSERT_EQ(errno, ENOSPC);
     ::close(Filler);
   }
-  EXPECT_EQ(ErrorOf([&] { WriteSphere(OnDisk, NewCenter, NewDiameter); }), "no error");
+  EXPECT_EQ(MessageOf([&] { WriteSphere(OnDisk, NewCenter, NewDiameter); }), "(nothing raised)");
   EXPECT_EQ(ReadFileBytes(OnDisk), WithNewSphere(Original));
 }
 

@@ -7,20 +7,12 @@
 #include <limits>
 #include <type_traits>
 
+#include "tests/support/ErrorMessage.h"
+
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double Infinity = std::numeric_limits<double>::infinity();
-
-template <typename E, typename F>
-std::string MessageOf(F&& Operation) {
-  try {
-    Operation();
-  } catch (const E& Error) {
-    return Error.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST(FloatErrors, EachErrorIsItsOwnClassWithTheStandardText) {
   static_assert(std::is_base_of_v<Exception, EInvalidOp> && std::is_base_of_v<Exception, EZeroDivide> &&
