@@ -119,6 +119,7 @@ public:
                        " bytes could be saved to " + FileName + "!");
   }
   bool InMemory() const { return !FFile; }
+  const std::vector<uint8_t>& Memory() const { return FMemory; }
 
 private:
   std::unique_ptr<TFileStream> FFile;
@@ -251,6 +252,12 @@ int32_t TIffWriter::Write(const void* Buffer, int32_t Count) {
     throw EIffWriter("TIffWriter.Write: Only " + std::to_string(Written) + " of " + std::to_string(Count) +
                      " bytes could be written to " + FileName + "!");
   return Written;
+}
+
+const std::vector<uint8_t>& TIffWriter::MemoryBytes() const {
+  const TOutput& Out = Output();
+  if (!Out.InMemory()) throw EIffWriter("TIffWriter: " + FileName + " is written to the disk, not held in memory!");
+  return Out.Memory();
 }
 
 void TIffWriter::Destroy() {

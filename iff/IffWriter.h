@@ -59,6 +59,10 @@ public:
   // Refuses while a form is open; otherwise Flush, then closes the stream.
   // Call it to finish the file: the destructor alone saves nothing.
   void Destroy();
+  // In wmMemory, the bytes written so far, for a caller that puts the file
+  // on disk its own way (complete or absent) instead of through Destroy;
+  // raises in wmFile and once the writer is closed.
+  const std::vector<uint8_t>& MemoryBytes() const;
 
 private:
   struct TItemRecord {

@@ -6,6 +6,7 @@
 
 #include "iff/IffWriter.h"
 #include "model/THardpoint.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -149,9 +150,10 @@ void WriteCollForm(TBasicWriter& Writer, const TSampleSphere& Sphere) {
   Writer.CloseForm();
 }
 
-void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& Levels,
-                   const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  TIffWriter Writer(FileName, wmFile);
+namespace {
+
+void ComposeLodModel(TIffWriter& Writer, const std::vector<TSampleMesh>& Levels,
+                     const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
   Writer.OpenForm(TIffTag("DETA"));
   Writer.OpenForm(TIffTag("MESH"));
   for (size_t Level = 0; Level < Levels.size(); ++Level) {
@@ -169,12 +171,10 @@ void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& 
   if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
   if (Sphere) WriteCollForm(Writer, *Sphere);
   Writer.CloseForm();
-  Writer.Destroy();
 }
 
-void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
-                          const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  TIffWriter Writer(FileName, wmFile);
+void ComposeSingleMeshModel(TIffWriter& Writer, const TSampleMesh& Mesh,
+                            const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
   Writer.OpenForm(TIffTag("MESH"));
   Writer.OpenForm(TIffTag("0012"));
   WriteMeshChunks(Writer, Mesh);
@@ -182,7 +182,35 @@ void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
   if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
   if (Sphere) WriteCollForm(Writer, *Sphere);
   Writer.CloseForm();
+}
+
+}  // namespace
+
+void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& Levels,
+                   const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
+  TIffWriter Writer(FileName, wmFile);
+  ComposeLodModel(Writer, Levels, Hardpoints, Sphere);
   Writer.Destroy();
+}
+
+void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
+                          const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
+  TIffWriter Writer(FileName, wmFile);
+  ComposeSingleMeshModel(Writer, Mesh, Hardpoints, Sphere);
+  Writer.Destroy();
+}
+
+std::vector<uint8_t> SampleModelBytes(bool SingleMesh) {
+  TIffWriter Writer("", wmMemory);
+  const TSampleSphere Sphere = SampleCraftSphere();
+  if (SingleMesh) {
+    ComposeSingleMeshModel(Writer, SampleCraftMesh(0), SampleCraftHardpoints(), &Sphere);
+  } else {
+    std::vector<TSampleMesh> Levels;
+    for (int Level = 0; Level < 3; ++Level) Levels.push_back(SampleCraftMesh(Level));
+    ComposeLodModel(Writer, Levels, SampleCraftHardpoints(), &Sphere);
+  }
+  return Writer.MemoryBytes();
 }
 
 TSampleMesh SampleCraftMesh(int Level) {
@@ -256,16 +284,13 @@ TSampleSphere SampleCraftSphere() {
 }
 
 void WriteSampleModel(const std::string& FileName) {
-  TSampleSphere Sphere = SampleCraftSphere();
-  WriteLodModel(FileName, {SampleCraftMesh(0), SampleCraftMesh(1), SampleCraftMesh(2)}, SampleCraftHardpoints(),
-                &Sphere);
+  const std::vector<uint8_t> Bytes = SampleModelBytes(/*SingleMesh=*/false);
+  WriteOutputFile(FileName, Bytes.data(), Bytes.size());
 }
-
 void WriteSampleSingleMeshModel(const std::string& FileName) {
-  TSampleSphere Sphere = SampleCraftSphere();
-  WriteSingleMeshModel(FileName, SampleCraftMesh(0), SampleCraftHardpoints(), &Sphere);
+  const std::vector<uint8_t> Bytes = SampleModelBytes(/*SingleMesh=*/true);
+  WriteOutputFile(FileName, Bytes.data(), Bytes.size());
 }
-
 void WriteMatFile(const std::string& FileName, int32_t Width, int32_t Height, const TPalette& Palette,
                   const std::vector<uint8_t>& Pixels) {
   TIffWriter Writer(FileName, wmFile);

@@ -63,9 +63,13 @@ TSampleMesh SampleCraftMesh(int Level);
 std::vector<TSampleHardpoint> SampleCraftHardpoints();  // guns, engines, cockpit
 TSampleSphere SampleCraftSphere();                      // encloses every level
 
-// The whole sample: levels 0000..0002, hardpoints, sphere.
+// The whole sample (levels 0000..0002, hardpoints, sphere), or with
+// SingleMesh the single-mesh variant (level 0 only, hardpoints, sphere), as
+// the bytes of its file.
+std::vector<uint8_t> SampleModelBytes(bool SingleMesh);
+// Either, written complete or not at all (WriteOutputFile): a failure leaves
+// whatever file had that name as it was.
 void WriteSampleModel(const std::string& FileName);
-// The single-mesh variant: level 0 only, hardpoints, sphere.
 void WriteSampleSingleMeshModel(const std::string& FileName);
 
 // A ".mat" file: FORM "MATR" { FORM "FRAM" { "INFO" (Width, Height),

@@ -12,15 +12,8 @@
 #include <pthread.h>
 
 #include "runtime/FileLayer.h"
+#include "tests/support/FileCallsGuard.h"
 #include "tests/support/IffBytes.h"
-
-// Restores the real system calls when a test that replaced them ends.
-struct TFileCallsGuard {
-  TFileCallsGuard() = default;
-  ~TFileCallsGuard() { ResetFileCalls(); }
-  TFileCallsGuard(const TFileCallsGuard&) = delete;
-  TFileCallsGuard& operator=(const TFileCallsGuard&) = delete;
-};
 
 // Runs Work on a thread with a small stack, so that code which recursed once
 // per tree level would overflow it and crash the test.

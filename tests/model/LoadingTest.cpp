@@ -9,8 +9,10 @@
 
 #include "iff/IffReader.h"
 #include "model/TZorvObject.h"
+#include "runtime/FileLayer.h"
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/ErrorMessage.h"
+#include "tests/support/FileCallsGuard.h"
 
 using namespace ModelFixtures;
 
@@ -424,6 +426,22 @@ TEST_F(ModelReload, AReloadThatFailsEarlyLeavesNoCountsOrHardpointsOfTheEarlierL
   EXPECT_EQ(L.Model.Mesh().NormalCount, 0);
   EXPECT_EQ(L.Model.Mesh().FaceVertexCount, 0);
   EXPECT_EQ(L.Model.HardpointCount(), 0);
+}
+
+TEST_F(ModelLoading, TheSampleIsWrittenWholeOrNotAtAll) {
+  WriteFileBytes(File, {'o', 'l', 'd'});
+  {
+    TFileCallsGuard Guard;  // a disk that takes ten bytes and no more
+    FileCalls().pwrite = [](int Handle, const void* Buffer, unsigned long Count, long Offset) -> long {
+      return Offset < 10 ? ::pwrite(Handle, Buffer, std::min<unsigned long>(Count, 10 - Offset), Offset) : 0;
+    };
+    const std::string Size = std::to_string(SampleModelBytes(false).size());
+    EXPECT_EQ(MessageOf([&] { WriteSampleModel(File); }),
+              "Cannot write all of " + File + " (10 of " + Size + " bytes)");
+  }
+  EXPECT_EQ(ReadFileBytes(File), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  WriteSampleSingleMeshModel(File);
+  EXPECT_EQ(ReadFileBytes(File), SampleModelBytes(true));
 }
 
 TEST_F(ModelReload, AReadOnlyFileIsRefusedUnlessTheModelOpensItReadOnly) {
