@@ -111,7 +111,7 @@ void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& Pn
   // The output is checked before anything is painted: never the model file,
   // never a folder, pipe or device.
   CheckNotModelFile(PngFile, Request.ModelFile);
-  RequireRegularFile(PngFile);
+  RequireRegularFile(PngFile, TFileMode::OpenOrCreate);
   const TFramePixels Frame = RenderModelThumbnail(Request);
   const std::vector<uint8_t> Png = EncodePng(Frame.Width, Frame.Height, 3, RgbaToRgb(Frame.Rgba));
   // Into the named file itself: a thumbnail service creates it, runs this

@@ -17,14 +17,32 @@ long RealPwrite(int Handle, const void* Buffer, unsigned long Count, long Offset
   return ::pwrite(Handle, Buffer, Count, Offset);
 }
 int RealFsync(int Handle) { return ::fsync(Handle); }
+int RealRename(const char* From, const char* To) { return ::rename(From, To); }
+int RealLink(const char* From, const char* To) { return ::link(From, To); }
 
-constexpr TFileCalls RealCalls{RealPread, RealPwrite, RealFsync};
+constexpr TFileCalls RealCalls{RealPread, RealPwrite, RealFsync, RealRename, RealLink};
 TFileCalls CurrentCalls = RealCalls;
 
 std::string SystemError(int Code) { return std::strerror(Code); }
 
-// What `check` says of a pipe, a device or a folder, and every opener with it.
-ENotRegularFile NotRegular(const std::string& FileName) { return ENotRegularFile(FileName + " is not a regular file"); }
+bool IsCreating(TFileMode Mode) {
+  return Mode == TFileMode::Create || Mode == TFileMode::CreateNew || Mode == TFileMode::OpenOrCreate;
+}
+
+// What an open in Mode says of a name it cannot open: a folder among them.
+[[noreturn]] void CannotOpen(const std::string& FileName, TFileMode Mode) {
+  if (IsCreating(Mode)) throw EFCreateError("Cannot create file " + FileName);
+  throw EFOpenError("Cannot open file " + FileName);
+}
+
+// Refuses what Info describes when it is no regular file: a folder as an
+// open refuses it, a pipe or a device (what `check` says of them, and every
+// opener with it) as no file at all.
+void RequireRegular(const struct stat& Info, const std::string& FileName, TFileMode Mode) {
+  if (S_ISREG(Info.st_mode)) return;
+  if (S_ISDIR(Info.st_mode)) CannotOpen(FileName, Mode);
+  throw ENotRegularFile(FileName + " is not a regular file");
+}
 
 }  // namespace
 
@@ -43,21 +61,26 @@ bool NameExists(const std::string& FileName) {
 
 bool DeleteFile(const std::string& FileName) { return ::unlink(FileName.c_str()) == 0; }
 
-bool RenameFile(const std::string& From, const std::string& To) { return ::rename(From.c_str(), To.c_str()) == 0; }
+bool RenameFile(const std::string& From, const std::string& To) {
+  return FileCalls().rename(From.c_str(), To.c_str()) == 0;
+}
 
-void RequireRegularFile(const std::string& FileName) {
+bool LinkFile(const std::string& From, const std::string& To) {
+  return FileCalls().link(From.c_str(), To.c_str()) == 0;
+}
+
+void RequireRegularFile(const std::string& FileName, TFileMode Mode) {
   struct stat Info;
-  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode)) throw NotRegular(FileName);
+  if (::stat(FileName.c_str(), &Info) == 0) RequireRegular(Info, FileName, Mode);
 }
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName)
     : FFileName(ShownName.empty() ? FileName : ShownName) {
-  const bool Creating = Mode == TFileMode::Create || Mode == TFileMode::CreateNew || Mode == TFileMode::OpenOrCreate;
   // Refused before the open, which for a pipe would wait for a writer. The
   // open itself does not wait either (O_NONBLOCK), should a pipe take the
   // name in between; what it opened is then looked at again.
   struct stat Info;
-  if (::stat(FileName.c_str(), &Info) == 0 && !S_ISREG(Info.st_mode)) throw NotRegular(FFileName);
+  if (::stat(FileName.c_str(), &Info) == 0) RequireRegular(Info, FFileName, Mode);
   int Flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   switch (Mode) {
     case TFileMode::OpenReadWrite: Flags |= O_RDWR; break;
@@ -75,13 +98,10 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode, const std:
     if (!Regular) {
       ::close(FHandle);
       FHandle = -1;
-      throw NotRegular(FFileName);
+      RequireRegular(Info, FFileName, Mode);
     }
   }
-  if (FHandle < 0) {
-    if (Creating) throw EFCreateError("Cannot create file " + FFileName);
-    throw EFOpenError("Cannot open file " + FFileName);
-  }
+  if (FHandle < 0) CannotOpen(FFileName, Mode);
 }
 
 TFileStream::~TFileStream() {

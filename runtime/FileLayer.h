@@ -15,12 +15,22 @@ QUELBIR_EXCEPTION(EFCreateError);    // "Cannot create file %s"
 QUELBIR_EXCEPTION(EInOutError);      // a read, write, seek or flush the file refused
 QUELBIR_EXCEPTION(ENotRegularFile);  // "%s is not a regular file"
 
-// A folder, a pipe or a device is no file to read or write: a pipe would
-// block its opener for ever, a device never end. Raises ENotRegularFile
-// (FileName + " is not a regular file") for anything but a regular file (a
-// link is followed). A name that does not exist passes: an open says so in
-// its own words, and an output is created.
-void RequireRegularFile(const std::string& FileName);
+enum class TFileMode {
+  OpenReadWrite,  // existing file, read and write, others may read and write it too
+  OpenRead,       // existing file, read only
+  Create,         // create, or truncate an existing file, read and write
+  CreateNew,      // create a file no name holds yet, read and write
+  OpenOrCreate,   // an existing file as it is, or a new one, read and write
+};
+
+// A pipe or a device is no file to read or write: a pipe would block its
+// opener for ever, a device never end. Raises ENotRegularFile
+// (FileName + " is not a regular file") for them. A folder is refused as
+// opening it in Mode refuses it: EFOpenError ("Cannot open file " +
+// FileName) or, for the create modes, EFCreateError ("Cannot create file "
+// + FileName). A link is followed. A name that does not exist passes: an
+// open says so in its own words, and an output is created.
+void RequireRegularFile(const std::string& FileName, TFileMode Mode);
 
 // What tells one file on disk and its content apart: the same values mean
 // the same file, unchanged (as far as its size and time of change show).
@@ -37,21 +47,16 @@ bool DeleteFile(const std::string& FileName);  // true when the file was removed
 // reader of To sees the old file or the new one and never a part; true when
 // done. Both names must lie on the same file system.
 bool RenameFile(const std::string& From, const std::string& To);
-
-enum class TFileMode {
-  OpenReadWrite,  // existing file, read and write, others may read and write it too
-  OpenRead,       // existing file, read only
-  Create,         // create, or truncate an existing file, read and write
-  CreateNew,      // create a file no name holds yet, read and write
-  OpenOrCreate,   // an existing file as it is, or a new one, read and write
-};
+// Gives From's file the second name To, which no file may hold yet; true
+// when done. Not every file system keeps two names of one file.
+bool LinkFile(const std::string& From, const std::string& To);
 
 class TFileStream {
 public:
   // Raises EFOpenError ("Cannot open file " + FileName) for the open modes and
-  // EFCreateError ("Cannot create file " + FileName) for the create modes;
-  // ENotRegularFile (RequireRegularFile) before opening anything that is not
-  // a regular file. ShownName, when given, stands for FileName in every
+  // EFCreateError ("Cannot create file " + FileName) for the create modes,
+  // a folder included; ENotRegularFile (RequireRegularFile) before opening a
+  // pipe or a device. ShownName, when given, stands for FileName in every
   // message and in FileName() (a temporary file written for the user's).
   TFileStream(const std::string& FileName, TFileMode Mode, const std::string& ShownName = "");
   ~TFileStream();
@@ -90,6 +95,8 @@ struct TFileCalls {
   long (*pread)(int Handle, void* Buffer, unsigned long Count, long Offset);
   long (*pwrite)(int Handle, const void* Buffer, unsigned long Count, long Offset);
   int (*fsync)(int Handle);
+  int (*rename)(const char* From, const char* To);
+  int (*link)(const char* From, const char* To);
 };
 TFileCalls& FileCalls();
 void ResetFileCalls();

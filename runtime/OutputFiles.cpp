@@ -32,12 +32,14 @@ std::string FinalName(const std::string& Output) {
 }
 
 // A name beside Final that no file holds yet: hidden, and told apart by the
-// process and a count, so two writers of the same file never meet.
-std::string TemporaryName(const std::string& Final) {
+// process and a count, so two writers of the same file never meet. Kind
+// ends it: "part" for a new file being written, "old" for the file it
+// replaces while the set is put in place.
+std::string TemporaryName(const std::string& Final, const char* Kind = "part") {
   static std::atomic<unsigned> Count{0};
   const fs::path Path(Final);
   return (Path.parent_path() / ("." + Path.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                                std::to_string(Count.fetch_add(1)) + ".part"))
+                                std::to_string(Count.fetch_add(1)) + "." + Kind))
       .string();
 }
 
@@ -85,7 +87,7 @@ struct TOutputFiles::TEntry {
 TOutputFiles::TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile) {
   for (const std::string& Output : Outputs) {
     if (!ModelFile.empty()) CheckNotModelFile(Output, ModelFile);
-    RequireRegularFile(Output);
+    RequireRegularFile(Output, TFileMode::Create);
     auto Entry = std::make_unique<TEntry>();
     Entry->Output = Output;
     Entry->Final = FinalName(Output);
@@ -146,11 +148,61 @@ void TOutputFiles::Write(const std::string& Output, const void* Data, size_t Siz
 void TOutputFiles::Commit() {
   for (const auto& Entry : FEntries)
     if (!Entry->Finished) throw EOutputFile(Entry->Output + " was not written");
-  for (const auto& Entry : FEntries) {
-    if (!RenameFile(Entry->Temporary, Entry->Final))
-      throw EOutputFile("Cannot put " + Entry->Output + " in place: " + std::strerror(errno));
-    Entry->Temporary.clear();
+  // Each old file keeps a second, hidden name until every new one is in
+  // place, so a rename that fails midway can put the old ones back: the set
+  // takes effect whole or not at all.
+  struct TStep {
+    TEntry* Entry;
+    std::string Old;     // the old file's hidden name; empty when there was none
+    bool Moved = false;  // the old file left its name (no second name possible)
+  };
+  std::vector<TStep> Steps;
+  auto Failed = [](const TEntry& Entry) {
+    return EOutputFile("Cannot put " + Entry.Output + " in place: " + std::strerror(errno));
+  };
+  // Undoes the steps; says which old files could not get their names back.
+  auto Undo = [&Steps] {
+    std::string Kept;
+    for (auto Step = Steps.rbegin(); Step != Steps.rend(); ++Step) {
+      const bool Placed = Step->Entry->Temporary.empty();
+      if (Step->Old.empty()) {
+        if (Placed) DeleteFile(Step->Entry->Final);
+      } else if (Placed || Step->Moved) {
+        if (!RenameFile(Step->Old, Step->Entry->Final))
+          Kept += "; the old " + Step->Entry->Output + " is kept as " + Step->Old;
+      } else {
+        DeleteFile(Step->Old);  // a second name of the file still in place
+      }
+    }
+    return Kept;
+  };
+  try {
+    for (const auto& Entry : FEntries) {
+      TStep& Step = Steps.emplace_back(TStep{Entry.get(), "", false});
+      struct stat Info;
+      if (::lstat(Entry->Final.c_str(), &Info) == 0) {  // a link that leads nowhere is kept too
+        Step.Old = TemporaryName(Entry->Final, "old");
+        if (!LinkFile(Entry->Final, Step.Old)) {
+          Step.Moved = true;
+          if (!RenameFile(Entry->Final, Step.Old)) {
+            Step.Old.clear();
+            throw Failed(*Entry);
+          }
+        }
+      }
+      if (!RenameFile(Entry->Temporary, Entry->Final)) throw Failed(*Entry);
+      Entry->Temporary.clear();
+    }
+  } catch (const EOutputFile& E) {
+    const std::string Kept = Undo();
+    if (Kept.empty()) throw;
+    throw EOutputFile(E.Message() + Kept);
+  } catch (...) {
+    Undo();
+    throw;
   }
+  for (const TStep& Step : Steps)
+    if (!Step.Old.empty()) DeleteFile(Step.Old);
 }
 
 TOutputBuffer::TOutputBuffer(TOutputFiles& Files, std::string Output)
@@ -162,8 +214,8 @@ bool TOutputBuffer::Put(const char* Data, size_t Count) {
   if (FError) return false;
   try {
     FFiles.Append(FOutput, Data, Count);
-  } catch (const Exception& E) {
-    FError = std::make_unique<Exception>(E);
+  } catch (...) {
+    FError = std::current_exception();  // raised again by Close, its class kept
     return false;
   }
   return true;
@@ -195,7 +247,7 @@ std::streamsize TOutputBuffer::xsputn(const char* Data, std::streamsize Count) {
 
 void TOutputBuffer::Close() {
   sync();
-  if (FError) throw *FError;
+  if (FError) std::rethrow_exception(FError);
   FFiles.Finish(FOutput);
 }
 

@@ -8,6 +8,7 @@
 // failure removes what was started and leaves the old files as they were.
 // Messages name the user's file, never the temporary one.
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <streambuf>
 #include <string>
@@ -28,8 +29,9 @@ void CheckNotModelFile(const std::string& Output, const std::string& ModelFile);
 class TOutputFiles {
 public:
   // Checks every output before anything is written: none is ModelFile
-  // (CheckNotModelFile; an empty ModelFile skips that), none names a folder,
-  // a pipe or a device (the file layer's ENotRegularFile). An output that is
+  // (CheckNotModelFile; an empty ModelFile skips that), none names a folder
+  // (the file layer's "Cannot create file"), a pipe or a device (its
+  // ENotRegularFile). An output that is
   // a symbolic link to a file keeps its link: the file it names is replaced.
   explicit TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile = "");
   ~TOutputFiles();  // removes every temporary file not put in place
@@ -47,8 +49,11 @@ public:
   void Write(const std::string& Output, const void* Data, size_t Size);
   void Write(const std::string& Output, const std::string& Text) { Write(Output, Text.data(), Text.size()); }
 
-  // Puts every output in place, one rename after the other. Every output
-  // must have been finished; one that was not raises before any rename.
+  // Puts every output in place, all of them or none: should one rename
+  // fail, the outputs already put in place get their old files back (or go,
+  // where there was none) and EOutputFile ("Cannot put " + Output +
+  // " in place: " + the system's reason) is raised. Every output must have
+  // been finished; one that was not raises before any rename.
   void Commit();
 
 private:
@@ -59,7 +64,7 @@ private:
 
 // A stream onto one output of a set, for writers that produce through an
 // ostream: bytes go to the file in large blocks. A failure makes the stream
-// go bad; Close raises it, or finishes the output.
+// go bad; Close raises it (of its own class), or finishes the output.
 class TOutputBuffer : public std::streambuf {
 public:
   TOutputBuffer(TOutputFiles& Files, std::string Output);
@@ -75,7 +80,7 @@ private:
   TOutputFiles& FFiles;
   std::string FOutput;
   std::vector<char> FBlock;
-  std::unique_ptr<Exception> FError;
+  std::exception_ptr FError;
 };
 
 // A single output, complete or absent: Write on a set of one.

@@ -91,7 +91,7 @@ TEST(ThumbnailTest, AFailureLeavesTheTargetAsItWasAndNoPartBehind) {
   Request.ModelFile = Dir.File("model.iff");
   WriteSampleModel(Request.ModelFile);
   Request.Size = 16;
-  EXPECT_EQ(MessageOf([&] { WriteModelThumbnail(Request, Folder); }), Folder + " is not a regular file");
+  EXPECT_EQ(MessageOf([&] { WriteModelThumbnail(Request, Folder); }), "Cannot create file " + Folder);
   size_t Entries = 0;
   for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) ++Entries;
   EXPECT_EQ(Entries, 4u);  // thumb.png, broken.iff, model.iff, folder.png

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <ostream>
 
 #include "tests/iff/IffBytes.h"
 #include "tests/support/ErrorMessage.h"
@@ -112,8 +113,64 @@ TEST(OutputFiles, AFailureKeepsEveryOldFileAndLeavesNoPart) {
   EXPECT_EQ(ReadFileBytes(Outs[1]), Text("linked"));
 }
 
-// A folder, a pipe or a device is refused at once, by readers and writers
-// alike; a pipe would otherwise block its opener for ever.
+// A rename that fails midway through putting the set in place: the outputs
+// already in place get their old files back, one that had none goes.
+TEST(OutputFiles, ASetTakesEffectWholeOrNotAtAll) {
+  static std::string Refused;  // the name the new file's rename fails to take
+  static bool NoLinks;         // a file system that keeps one name per file
+  TempDir Dir;
+  const std::vector<std::string> Outs{Dir.File("a.gltf"), Dir.File("a.bin"), Dir.File("new.png")};
+  for (size_t I = 0; I < 2; ++I) WriteFileBytes(Outs[I], Text("old " + Outs[I]));
+  for (const std::string& Fails : Outs)
+    for (bool Links : {true, false}) {
+      SCOPED_TRACE(Fails + (Links ? "" : ", no links"));
+      TFileCallsGuard Guard;
+      Refused = Fails;
+      NoLinks = !Links;
+      FileCalls().rename = [](const char* From, const char* To) -> int {
+        if (To == Refused && std::string(From).ends_with(".part")) {
+          errno = EACCES;
+          return -1;
+        }
+        return ::rename(From, To);
+      };
+      FileCalls().link = [](const char* From, const char* To) -> int {
+        if (NoLinks) {
+          errno = EPERM;
+          return -1;
+        }
+        return ::link(From, To);
+      };
+      const std::string Message = MessageOf([&] {
+        TOutputFiles Files(Outs);
+        for (const std::string& Out : Outs) Files.Write(Out, "new", 3);
+        Files.Commit();
+      });
+      EXPECT_EQ(Message, "Cannot put " + Fails + " in place: Permission denied");
+      for (size_t I = 0; I < 2; ++I) EXPECT_EQ(ReadFileBytes(Outs[I]), Text("old " + Outs[I]));
+      EXPECT_EQ(Entries(Dir), (std::vector<std::string>{"a.bin", "a.gltf"}));
+    }
+}
+
+// A stream's failure reaches its caller as the class the file layer raised.
+TEST(OutputFiles, AStreamRaisesTheFailureOfItsOwnClass) {
+  TempDir Dir;
+  TFileCallsGuard Guard;
+  FileCalls().pwrite = [](int, const void*, unsigned long, long) -> long {
+    errno = ENOSPC;
+    return -1;
+  };
+  TOutputFiles Files({Dir.File("a.gltf")});
+  TOutputBuffer Buffer(Files, Dir.File("a.gltf"));
+  std::ostream Stream(&Buffer);
+  Stream << "text";
+  EXPECT_EQ(MessageOf<EInOutError>([&] { Buffer.Close(); }),
+            "Cannot write file " + Dir.File("a.gltf") + ": No space left on device");
+}
+
+// A pipe or a device is refused at once, by readers and writers alike (a
+// pipe would otherwise block its opener for ever); a folder as an open or a
+// create refuses it.
 TEST(OutputFiles, WhatIsNotARegularFileIsRefusedBeforeItIsOpened) {
   ::alarm(20);  // a blocked open ends the test instead of hanging it
   TempDir Dir;
@@ -122,12 +179,15 @@ TEST(OutputFiles, WhatIsNotARegularFileIsRefusedBeforeItIsOpened) {
   WriteFileBytes(Dir.File("keep.bin"), {7});
   for (const std::string& Name : {Fifo, Dir.Path().string(), std::string("/dev/null")}) {
     SCOPED_TRACE(Name);
-    const std::string Refusal = Name + " is not a regular file";
-    for (TFileMode Mode : {TFileMode::OpenRead, TFileMode::OpenReadWrite, TFileMode::Create})
-      EXPECT_EQ(MessageOf([&] { TFileStream Stream(Name, Mode); }), Refusal);
-    EXPECT_EQ(MessageOf([&] { WriteFileInPlace(Name, "x", 1, Dir.File("m.iff")); }), Refusal);
+    const bool Folder = Name == Dir.Path().string();
+    const std::string Open = Folder ? "Cannot open file " + Name : Name + " is not a regular file";
+    const std::string Create = Folder ? "Cannot create file " + Name : Name + " is not a regular file";
+    for (TFileMode Mode : {TFileMode::OpenRead, TFileMode::OpenReadWrite})
+      EXPECT_EQ(MessageOf([&] { TFileStream Stream(Name, Mode); }), Open);
+    EXPECT_EQ(MessageOf([&] { TFileStream Stream(Name, TFileMode::Create); }), Create);
+    EXPECT_EQ(MessageOf([&] { WriteFileInPlace(Name, "x", 1, Dir.File("m.iff")); }), Create);
     // Checked before any output of the set is written.
-    EXPECT_EQ(MessageOf([&] { TOutputFiles Files({Dir.File("keep.bin"), Name}); }), Refusal);
+    EXPECT_EQ(MessageOf([&] { TOutputFiles Files({Dir.File("keep.bin"), Name}); }), Create);
   }
   EXPECT_EQ(ReadFileBytes(Dir.File("keep.bin")), (TBytes{7}));
   EXPECT_EQ(Entries(Dir), (std::vector<std::string>{"f.iff", "keep.bin"}));
