@@ -8,6 +8,7 @@
 // has an error).
 #include <CLI/CLI.hpp>
 
+#include <climits>
 #include <functional>
 #include <string>
 
@@ -27,3 +28,11 @@ void AddExportCommand(CLI::App& App);     // cmd_export.cpp
 // ("m.iff: Floating point overflow"). Every other message, the reader's and
 // the loader's included, passes unchanged.
 std::function<void()> NamingModelFile(const std::string& File, std::function<void()> Work);
+
+// Whole-number options (NumberOptions.cpp). Text that is no whole number says
+// so ("'1e3' is not a valid integer value"), a number outside Min..Max
+// "Value N not in range Min to Max"; CLI11 puts the option's name in front.
+CLI::Validator WholeNumber(int Min = INT_MIN, int Max = INT_MAX);
+// --lod: levels count from 0 ("-1 is not a level of detail: levels count
+// from 0"); a number past the last level is the last, as the loader takes it.
+CLI::Validator LevelNumber();

@@ -32,8 +32,8 @@ void AddCheckCommand(CLI::App& App) {
       ->check(CLI::ExistingPath);
   Cmd->add_flag("--json", Options->Json, "print one JSON object");
   Cmd->add_option("--jobs", Options->Jobs, "files examined at once (the number of cores)")
-      ->check(CLI::Range(1, 1 << 16));
-  CLI::Option* Lod = Cmd->add_option("--lod", Options->Lod, "examine this level of detail only");
+      ->check(WholeNumber(1, 1 << 16));
+  CLI::Option* Lod = Cmd->add_option("--lod", Options->Lod, "examine this level of detail only")->check(LevelNumber());
   CLI::Option* AllLods = Cmd->add_flag("--all-lods", Options->AllLods, "examine every level of detail (the default)");
   Lod->excludes(AllLods);
   AllLods->excludes(Lod);

@@ -19,7 +19,8 @@ void AddExportCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand("export", "Export a model as glTF 2.0 (.glb, .gltf) or OBJ (.obj)");
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", Options->Out, "output file: .glb, .gltf or .obj")->required();
-  CLI::Option* Lod = Cmd->add_option("--lod", Options->Export.LOD, "level of detail to export (1)");
+  CLI::Option* Lod =
+      Cmd->add_option("--lod", Options->Export.LOD, "level of detail to export (1)")->check(LevelNumber());
   Cmd->add_flag("--all-lods", Options->Export.AllLODs, "export every level of detail")->excludes(Lod);
   Cmd->add_option("--textures", Options->Export.TexturesDir, "folder of the .mat files, to embed the textures");
   Cmd->callback(NamingModelFile(Options->File, [Options] {

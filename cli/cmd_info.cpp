@@ -153,7 +153,7 @@ void AddInfoCommand(CLI::App& App) {
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand("info", "Summarise a model file as the editor loads it");
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
-  Cmd->add_option("--lod", Options->LOD, "level of detail to load (1)");
+  Cmd->add_option("--lod", Options->LOD, "level of detail to load (1)")->check(LevelNumber());
   Cmd->add_flag("--json", Options->Json, "print one JSON object");
   Cmd->callback(NamingModelFile(Options->File, [Options] {
     TZorvObject Model(TDisplayListPolicy::None);

@@ -47,8 +47,9 @@ void AddRenderCommand(CLI::App& App) {
             return ParseSize(Text, W, H) ? std::string() : "expected WxH, e.g. 528x336";
           },
           "WxH"));
-  Cmd->add_option("--zoom", Options->Zoom, "zoom in percent, as the Scale box (100)");
-  Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it");
+  Cmd->add_option("--zoom", Options->Zoom, "zoom in percent, as the Scale box (100)")->check(WholeNumber());
+  Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it")
+      ->check(LevelNumber());
   Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
   Cmd->callback(NamingModelFile(Options->File, [Options] {
     TPictureRequest Request;

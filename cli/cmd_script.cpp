@@ -28,7 +28,8 @@ void AddScriptCommand(CLI::App& App) {
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand("script", "Print the hardpoint script the editor copies to the clipboard");
   CLI::Option* File = Cmd->add_option("FILE", Options->File, "model file (.iff)");
-  CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "level of detail to load, as the editor loads it (1)");
+  CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "level of detail to load, as the editor loads it (1)")
+                         ->check(LevelNumber());
   CLI::Option* FromGltf =
       Cmd->add_option("--from-gltf", Options->FromGltf,
                       "read the hardpoints from a glTF file (.glb, .gltf) instead; with FILE, the model's "

@@ -56,7 +56,8 @@ void AddSphereCommand(CLI::App& App) {
       Cmd->add_flag("--fit", Options->Fit,
                     "print the smallest sphere that encloses the vertices the faces use (every level unless --lod)");
   Fit->excludes("--set");
-  CLI::Option* Lod = Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it");
+  CLI::Option* Lod =
+      Cmd->add_option("--lod", Options->LOD, "fit the one level N, as the loader chooses it")->check(LevelNumber());
   Lod->needs(Fit);
   CLI::Option* FromGltf = Cmd->add_option("--from-gltf", Options->FromGltf,
                                           "print the sphere of a glTF file the export wrote, as another tool left it");

@@ -16,7 +16,7 @@ void AddThumbnailCommand(CLI::App& App) {
   Cmd->add_option("FILE", Request->ModelFile, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
   Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")
-      ->check(CLI::Range(1, MaxThumbnailSize));
+      ->check(WholeNumber(1, MaxThumbnailSize));
   Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
       ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
   Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View] {

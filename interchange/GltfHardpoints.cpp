@@ -94,26 +94,34 @@ std::string Listed(const TGltfDocument& Document, const std::vector<int>& Nodes)
 
 }  // namespace
 
+TBlenderName BlenderNameParts(const std::string& GltfName) {
+  TBlenderName Parts;
+  Parts.Base = GltfName;
+  const size_t Dot = GltfName.rfind('.');
+  if (Dot != std::string::npos && GltfName.size() - Dot >= 4 &&
+      std::all_of(GltfName.begin() + long(Dot) + 1, GltfName.end(), [](unsigned char C) { return std::isdigit(C); }))
+    Parts.Base = Parts.Base.substr(0, Dot);
+  // Cut to fit, on a character's boundary, the suffix's room included.
+  Parts.MayBeCut = GltfName.size() <= BlenderNameBytes && GltfName.size() + 4 >= BlenderNameBytes;
+  return Parts;
+}
+
 bool IsBlenderName(const std::string& GltfName, const std::string& Name) {
   if (GltfName == Name) return true;
-  std::string Base = GltfName;
-  const size_t Dot = Base.rfind('.');
-  if (Dot != std::string::npos && Base.size() - Dot >= 4 &&
-      std::all_of(Base.begin() + long(Dot) + 1, Base.end(), [](unsigned char C) { return std::isdigit(C); }))
-    Base.resize(Dot);
-  if (Base == Name) return true;
-  // Cut to fit, on a character's boundary, the suffix's room included.
-  return Name.size() > Base.size() && Name.compare(0, Base.size(), Base) == 0 && GltfName.size() <= BlenderNameBytes &&
-         GltfName.size() + 4 >= BlenderNameBytes;
+  const TBlenderName Parts = BlenderNameParts(GltfName);
+  if (Parts.Base == Name) return true;
+  return Parts.MayBeCut && Name.size() > Parts.Base.size() && Name.starts_with(Parts.Base);
 }
 
 int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName, const std::string& ModelName) {
   const size_t Count = Document.Nodes.size();
   std::vector<int> Candidates;
+  std::vector<bool> IsCandidate(Count, false);
   for (int Top : Document.Top)
-    if (size_t(Top) < Count && !Document.Nodes[size_t(Top)].IsCameraOrLight &&
-        std::find(Candidates.begin(), Candidates.end(), Top) == Candidates.end())
+    if (size_t(Top) < Count && !Document.Nodes[size_t(Top)].IsCameraOrLight && !IsCandidate[size_t(Top)]) {
+      IsCandidate[size_t(Top)] = true;
       Candidates.push_back(Top);
+    }
   if (Candidates.size() == 1) return Candidates[0];
 
   // What each top node holds, every node counted once.
@@ -124,15 +132,22 @@ int GltfHardpointRoot(const TGltfDocument& Document, const std::string& FileName
     const TGltfNode& Node = Document.Nodes[size_t(Top)];
     if (!ModelName.empty() && Node.Name == Latin1ToUtf8(ModelName)) Named.push_back(Top);
     bool HoldsMarks = false;
-    std::vector<int> Stack(Node.Children.rbegin(), Node.Children.rend());
+    // Only nodes not seen yet go on the stack, each once: no more entries
+    // than nodes, however often the lists name them.
+    std::vector<size_t> Stack;
+    auto Push = [&](const std::vector<int>& Children) {
+      for (int Child : Children)
+        if (size_t(Child) < Count && !Seen[size_t(Child)]) {
+          Seen[size_t(Child)] = true;
+          Stack.push_back(size_t(Child));
+        }
+    };
+    Push(Node.Children);
     while (!Stack.empty()) {
-      const size_t N = size_t(Stack.back());
+      const TGltfNode& Below = Document.Nodes[Stack.back()];
       Stack.pop_back();
-      if (N >= Count || Seen[N]) continue;
-      Seen[N] = true;
-      const TGltfNode& Below = Document.Nodes[N];
       HoldsMarks = HoldsMarks || Below.HardpointMark || IsGltfSphereNode(Below) || Below.HelperMark;
-      Stack.insert(Stack.end(), Below.Children.rbegin(), Below.Children.rend());
+      Push(Below.Children);
     }
     if (HoldsMarks) Marked.push_back(Top);
     size_t Loose = 0;
@@ -158,19 +173,28 @@ void WalkUnderRoot(const TGltfDocument& Document, int Root,
   std::vector<bool> Seen(Count, false);
   Seen[size_t(Root)] = true;  // the root's own transform is not part of any node's under it
   const TMatrix4 Identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  std::vector<std::pair<int, TMatrix4>> Stack;
-  const std::vector<int>& Top = Document.Nodes[size_t(Root)].Children;
-  for (auto It = Top.rbegin(); It != Top.rend(); ++It) Stack.emplace_back(*It, Identity);
-  while (!Stack.empty()) {
-    const auto [Index, Parent] = Stack.back();
-    Stack.pop_back();
+  // One frame per node on the path down, each with the next of its children
+  // to look at: a child list that names a node many times costs no memory,
+  // and the path is never longer than the nodes.
+  struct TFrame {
+    const std::vector<int>* Children;
+    size_t Next;
+    TMatrix4 World;
+  };
+  std::vector<TFrame> Path{{&Document.Nodes[size_t(Root)].Children, 0, Identity}};
+  while (!Path.empty()) {
+    TFrame& Frame = Path.back();
+    if (Frame.Next == Frame.Children->size()) {
+      Path.pop_back();
+      continue;
+    }
+    const int Index = (*Frame.Children)[Frame.Next++];
     if (Index < 0 || size_t(Index) >= Count || Seen[size_t(Index)]) continue;
     Seen[size_t(Index)] = true;
     const TGltfNode& Node = Document.Nodes[size_t(Index)];
     // The root's children as they are: a product would turn -0 into 0.
-    const TMatrix4 World = Parent == Identity ? Node.Local : Multiply(Parent, Node.Local);
-    if (!Visit(Node, World)) continue;
-    for (auto It = Node.Children.rbegin(); It != Node.Children.rend(); ++It) Stack.emplace_back(*It, World);
+    const TMatrix4 World = Frame.World == Identity ? Node.Local : Multiply(Frame.World, Node.Local);
+    if (Visit(Node, World)) Path.push_back({&Node.Children, 0, World});
   }
 }
 

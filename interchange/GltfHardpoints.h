@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interchange/GltfDocument.h"
@@ -59,3 +60,12 @@ std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ost
 // same, with a ".001"-style suffix of a duplicate, cut to its 63 bytes, or
 // both.
 bool IsBlenderName(const std::string& GltfName, const std::string& Name);
+
+// The same rule taken apart, for finding the names among many without
+// trying each: GltfName comes from GltfName itself, from Base, or, when
+// MayBeCut, from any name longer than Base that starts with it.
+struct TBlenderName {
+  std::string_view Base;  // GltfName without its ".001"-style suffix (a view into it)
+  bool MayBeCut = false;
+};
+TBlenderName BlenderNameParts(const std::string& GltfName);

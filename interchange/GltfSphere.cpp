@@ -19,12 +19,21 @@ std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::stri
                             World[size_t(4 * A + 1)] * World[size_t(4 * A + 1)] +
                             World[size_t(4 * A + 2)] * World[size_t(4 * A + 2)]);
       const double Radius = std::max({Axis[0], Axis[1], Axis[2]});
-      if (std::min({Axis[0], Axis[1], Axis[2]}) < Radius * (1 - 1e-4))
-        Warnings << "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n";
+      const double Least = std::min({Axis[0], Axis[1], Axis[2]});
       const std::array<float, 4> Sphere{float(World[12]), float(World[13]), float(World[14]), float(Radius)};
       for (float V : Sphere)
         if (!std::isfinite(V))
           throw EGltfHardpoints("GltfHardpoints: the collision sphere in " + FileName + " is not finite");
+      // A projection is no placement, and a sphere flattened to a disc, a
+      // line or a point is no sphere: either would be stored as if it were.
+      if (World[3] != 0 || World[7] != 0 || World[11] != 0 || World[15] != 1)
+        throw EGltfHardpoints("GltfHardpoints: the collision sphere in " + FileName +
+                              " is not a sphere: its transform is not affine (last row not 0 0 0 1)");
+      if (!(Least > Radius * 1e-6))
+        throw EGltfHardpoints("GltfHardpoints: the collision sphere in " + FileName +
+                              " is not a sphere: its scale is zero along an axis");
+      if (Least < Radius * (1 - 1e-4))
+        Warnings << "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n";
       Found = Sphere;
       return false;
     }

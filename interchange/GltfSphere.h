@@ -10,5 +10,6 @@
 // The centre (the node's position relative to the hardpoints' root) and
 // the "Diameter:" value (the node's scale; the largest of its three, said on
 // Warnings, when an artist stretched it unevenly). Raises EGltfHardpoints
-// when the root holds no sphere node or its numbers are not finite.
+// when the root holds no sphere node, its numbers are not finite, its scale
+// is zero along an axis or its transform is not affine.
 std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::string& ModelName, std::ostream& Warnings);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 #include "interchange/RigidTransform.h"
 #include "runtime/Latin1Text.h"
@@ -42,6 +44,30 @@ bool Unmoved(const TDifference& D, const std::array<float, 16>& Model) {
   return D.Distance <= 1e-4 * Reach && D.Degrees <= 0.01;
 }
 
+// Entries listed under one key, in ascending order, read from the front:
+// an entry taken (Used) is passed over once and for all, so all the reads
+// of a list together cost its length.
+struct TQueue {
+  std::vector<size_t> Entries;
+  size_t Next = 0;
+  std::optional<size_t> Front(const std::vector<bool>& Used) {
+    while (Next < Entries.size() && Used[Entries[Next]]) ++Next;
+    if (Next == Entries.size()) return std::nullopt;
+    return Entries[Next];
+  }
+};
+
+using TQueues = std::unordered_map<std::string_view, TQueue>;
+
+std::optional<size_t> FrontOf(TQueues& Queues, std::string_view Key, const std::vector<bool>& Used) {
+  auto It = Queues.find(Key);
+  return It == Queues.end() ? std::nullopt : It->second.Front(Used);
+}
+
+void Earliest(std::optional<size_t>& Best, std::optional<size_t> Candidate) {
+  if (Candidate && (!Best || *Candidate < *Best)) Best = Candidate;
+}
+
 }  // namespace
 
 std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>& Model,
@@ -50,6 +76,13 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
   std::vector<const THardpoint*> Listed;
   for (const THardpoint* H : Model)
     if (H) Listed.push_back(H);
+  // Every name is converted once, and names are found through tables: the
+  // cost grows with the hardpoints, not with their pairs.
+  std::vector<std::string> Utf8(Listed.size());
+  for (size_t M = 0; M < Listed.size(); ++M) Utf8[M] = Latin1ToUtf8(Listed[M]->Name);
+  std::vector<TBlenderName> Made(Gltf.size());
+  for (size_t G = 0; G < Gltf.size(); ++G) Made[G] = BlenderNameParts(Gltf[G].NodeName);
+
   std::vector<std::optional<size_t>> MatchOf(Listed.size());  // model entry -> glTF entry
   std::vector<bool> Used(Gltf.size(), false);
   auto Pair = [&](size_t M, size_t G) {
@@ -58,7 +91,7 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
   };
   auto NameFits = [&](size_t M, const TGltfHardpoint& G, bool Loosely) {
     if (G.Hardpoint.Name == Listed[M]->Name) return true;
-    return Loosely && IsBlenderName(G.NodeName, Latin1ToUtf8(Listed[M]->Name));
+    return Loosely && IsBlenderName(G.NodeName, Utf8[M]);
   };
   // By mark: the node whose name still fits first, then any other.
   for (bool Loosely : {false, true})
@@ -67,16 +100,62 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
       const size_t M = size_t(*Gltf[G].Mark);
       if (!MatchOf[M] && (Loosely || NameFits(M, Gltf[G], true))) Pair(M, G);
     }
-  // By name, the exact ones before the ones Blender made.
-  for (bool Loosely : {false, true})
-    for (size_t M = 0; M < Listed.size(); ++M)
-      for (size_t G = 0; G < Gltf.size() && !MatchOf[M]; ++G)
-        if (!Used[G] && NameFits(M, Gltf[G], Loosely)) Pair(M, G);
+
+  // By name, the exact ones before the ones Blender made: each of the
+  // model's hardpoints in turn takes the first free glTF entry whose name
+  // fits, found among the entries of that name, of that node name, made
+  // from that name with a suffix, or cut from a name it starts with.
+  TQueues ByName, ByNodeName, ByBase, ByCutBase;
+  std::vector<size_t> CutLengths;  // the lengths of the keys of ByCutBase
+  for (TQueues* Queues : {&ByName, &ByNodeName, &ByBase}) Queues->reserve(Gltf.size());
+  for (size_t G = 0; G < Gltf.size(); ++G) {
+    ByName[Gltf[G].Hardpoint.Name].Entries.push_back(G);
+    ByNodeName[Gltf[G].NodeName].Entries.push_back(G);
+    ByBase[Made[G].Base].Entries.push_back(G);
+    if (Made[G].MayBeCut) {
+      ByCutBase[Made[G].Base].Entries.push_back(G);
+      if (std::find(CutLengths.begin(), CutLengths.end(), Made[G].Base.size()) == CutLengths.end())
+        CutLengths.push_back(Made[G].Base.size());
+    }
+  }
+  for (size_t M = 0; M < Listed.size(); ++M)
+    if (!MatchOf[M])
+      if (const auto G = FrontOf(ByName, Listed[M]->Name, Used)) Pair(M, *G);
+  for (size_t M = 0; M < Listed.size(); ++M) {
+    if (MatchOf[M]) continue;
+    std::optional<size_t> G = FrontOf(ByName, Listed[M]->Name, Used);
+    Earliest(G, FrontOf(ByNodeName, Utf8[M], Used));
+    Earliest(G, FrontOf(ByBase, Utf8[M], Used));
+    for (size_t Length : CutLengths)
+      if (Length < Utf8[M].size()) Earliest(G, FrontOf(ByCutBase, std::string_view(Utf8[M]).substr(0, Length), Used));
+    if (G) Pair(M, *G);
+  }
 
   bool AnyMatched = false;
   for (const auto& Match : MatchOf) AnyMatched = AnyMatched || Match.has_value();
   if (!Listed.empty() && !AnyMatched)
     throw EGltfHardpoints("GltfHardpoints: none of the model's hardpoints is found in " + GltfFile);
+
+  // The first of the model's hardpoints by UTF-8 name, and by the first
+  // Length bytes of names longer than that (a table per length, made when
+  // first asked).
+  std::unordered_map<std::string_view, size_t> FirstByName;
+  FirstByName.reserve(Listed.size());
+  for (size_t M = 0; M < Listed.size(); ++M) FirstByName.try_emplace(Utf8[M], M);
+  auto FirstNamed = [&](std::string_view Name) -> std::optional<size_t> {
+    auto It = FirstByName.find(Name);
+    return It == FirstByName.end() ? std::nullopt : std::optional<size_t>(It->second);
+  };
+  std::unordered_map<size_t, std::unordered_map<std::string_view, size_t>> FirstByStart;
+  auto FirstStartingWith = [&](std::string_view Start) -> std::optional<size_t> {
+    auto [Table, New] = FirstByStart.try_emplace(Start.size());
+    if (New)
+      for (size_t M = 0; M < Listed.size(); ++M)
+        if (Utf8[M].size() > Start.size())
+          Table->second.try_emplace(std::string_view(Utf8[M]).substr(0, Start.size()), M);
+    auto It = Table->second.find(Start);
+    return It == Table->second.end() ? std::nullopt : std::optional<size_t>(It->second);
+  };
 
   std::vector<THardpoint> Result;
   for (size_t M = 0; M < Listed.size(); ++M) {
@@ -88,7 +167,7 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
       continue;
     }
     const TGltfHardpoint& G = Gltf[*MatchOf[M]];
-    if (G.Hardpoint.Name != Name && !IsBlenderName(G.NodeName, Latin1ToUtf8(Name))) {
+    if (G.Hardpoint.Name != Name && !IsBlenderName(G.NodeName, Utf8[M])) {
       Changes << Name << ": renamed " << G.Hardpoint.Name << "\n";
       Hardpoint.Name = G.Hardpoint.Name;
     }
@@ -118,12 +197,12 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
     }
     THardpoint Added = Gltf[G].Hardpoint;
     // A copy of one of the model's hardpoints takes its name back, as it
-    // does when Blender kept the name in the extras.
-    for (const THardpoint* M : Listed)
-      if (IsBlenderName(Gltf[G].NodeName, Latin1ToUtf8(M->Name))) {
-        Added.Name = M->Name;
-        break;
-      }
+    // does when Blender kept the name in the extras: the first of the
+    // model's whose name Blender could have made the node's from.
+    std::optional<size_t> From = FirstNamed(Gltf[G].NodeName);
+    Earliest(From, FirstNamed(Made[G].Base));
+    if (Made[G].MayBeCut) Earliest(From, FirstStartingWith(Made[G].Base));
+    if (From) Added.Name = Listed[*From]->Name;
     Changes << Added.Name << ": added\n";
     if (Gltf[G].Scaled)
       Changes << Added.Name

@@ -50,9 +50,12 @@ protected:
       if (Gltf["nodes"][I].value("name", "") == Wanted) return int(I);
     return -1;
   }
-  TRun Script(bool WithModel = true) {
+  void WriteEdited() {
     const std::string Text = Gltf.dump();
     WriteFileBytes(Dir.File("edited.gltf"), std::vector<uint8_t>(Text.begin(), Text.end()));
+  }
+  TRun Script(bool WithModel = true) {
+    WriteEdited();
     if (!WithModel) return Cli(Dir, {"script", "--from-gltf", Dir.File("edited.gltf")});
     return Cli(Dir, {"script", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf")});
   }
@@ -137,6 +140,38 @@ TEST_F(HardpointMatchTest, TheSphereComesBackMovedAndScaledAndIsWrittenAsSetWrit
   R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf"), "--write"});
   EXPECT_EQ(R.Code, 0);
   EXPECT_EQ(Cli(Dir, {"sphere", Dir.File("ship.iff")}).Out, "1 2 3 3\n");
+}
+
+// Flattened to a point or a disc, or put through a projection: no sphere
+// to store, and the model keeps its own.
+TEST_F(HardpointMatchTest, WhatIsNotASphereIsRefusedAndNothingIsWritten) {
+  const TSampleSphere Sphere{{0, 0.5f, 1}, 2, true};
+  WriteSingleMeshModel(Dir.File("ship.iff"), Square(1), ShipHardpoints(), &Sphere);
+  ASSERT_EQ(Cli(Dir, {"export", Dir.File("ship.iff"), "-o", Dir.File("ship.gltf")}).Code, 0);
+  const json Exported = json::parse(ReadFileBytes(Dir.File("ship.gltf")));
+  const std::vector<uint8_t> Before = ReadFileBytes(Dir.File("ship.iff"));
+  const std::string Refused =
+      "GltfHardpoints: the collision sphere in " + Dir.File("edited.gltf") + " is not a sphere: ";
+  const std::string Zero = Refused + "its scale is zero along an axis\n";
+  const std::string Projected = Refused + "its transform is not affine (last row not 0 0 0 1)\n";
+  const json Matrix0 = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 0};
+  const json Matrix2 = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 2};
+  for (const auto& [Key, Value, Message] :
+       std::vector<std::tuple<std::string, json, std::string>>{{"scale", {0, 0, 0}, Zero},
+                                                               {"scale", {2, 2, 0}, Zero},
+                                                               {"matrix", Matrix0, Projected},
+                                                               {"matrix", Matrix2, Projected}}) {
+    SCOPED_TRACE(Value.dump());
+    Gltf = Exported;
+    json& Node = Gltf["nodes"][NodeNamed("COLL SPHR")];
+    Node.erase("matrix"), Node.erase("scale");
+    Node[Key] = Value;
+    WriteEdited();
+    const TRun R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf"), "--write"});
+    EXPECT_EQ(R.Err, Message);
+    EXPECT_EQ(R.Code, 1);
+    EXPECT_EQ(ReadFileBytes(Dir.File("ship.iff")), Before);
+  }
 }
 
 TEST_F(HardpointMatchTest, WhatCannotBeMatchedOrToldApartIsAnError) {

@@ -1,0 +1,37 @@
+// The whole-number options of every subcommand, read as the zoom box reads
+// a number, each refusal in its own words.
+#include <string>
+
+#include "cli/Commands.h"
+#include "runtime/NumberFormat.h"
+
+namespace {
+
+// What a text that does not read as a 32-bit whole number is told, in the
+// words of "'%s' is not a valid floating point value".
+std::string NotWhole(const std::string& Text) { return "'" + Text + "' is not a valid integer value"; }
+
+}  // namespace
+
+CLI::Validator WholeNumber(int Min, int Max) {
+  return CLI::Validator(
+      [Min, Max](std::string& Text) -> std::string {
+        int Value = 0;
+        if (!TryStrToInt(Text, Value)) return NotWhole(Text);
+        if (Value < Min || Value > Max)
+          return "Value " + Text + " not in range " + std::to_string(Min) + " to " + std::to_string(Max);
+        return "";
+      },
+      "INT");
+}
+
+CLI::Validator LevelNumber() {
+  return CLI::Validator(
+      [](std::string& Text) -> std::string {
+        int Value = 0;
+        if (!TryStrToInt(Text, Value)) return NotWhole(Text);
+        if (Value < 0) return Text + " is not a level of detail: levels count from 0";
+        return "";
+      },
+      "N");
+}
