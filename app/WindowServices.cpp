@@ -146,11 +146,6 @@ void TQtWindowServices::SetClipboardText(const std::string& Text) {
 
 bool TQtWindowServices::FileExists(const std::string& FileName) { return ::NameExists(FileName); }
 
-std::string TQtWindowServices::ParamStr1() {
-  QStringList Arguments = QApplication::arguments();
-  return Arguments.size() > 1 ? Arguments.at(1).toStdString() : std::string();
-}
-
 namespace {
 
 // Records Question and gives the next prepared answer; nothing (Cancel)

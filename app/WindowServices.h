@@ -8,6 +8,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -54,13 +55,16 @@ public:
   // file and refuses anything else (a pipe, a device, a folder) with the
   // file layer's message, so a name is never ignored in silence.
   virtual bool FileExists(const std::string& FileName) = 0;
-  // The first command-line argument, empty if none.
+  // The model file the command line names (the first argument, or the one
+  // after "--"), as its bytes; empty if none.
   virtual std::string ParamStr1() = 0;
 };
 
 // The desktop itself, through Qt.
 class TQtWindowServices : public TWindowServices {
 public:
+  // ModelFile: the file the command line names, as its bytes (ParamStr1).
+  explicit TQtWindowServices(std::string ModelFile = "") : FModelFile(std::move(ModelFile)) {}
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
   std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
@@ -69,7 +73,10 @@ public:
   void ShowInformation(QWidget* Parent, const std::string& Text) override;
   void SetClipboardText(const std::string& Text) override;
   bool FileExists(const std::string& FileName) override;
-  std::string ParamStr1() override;
+  std::string ParamStr1() override { return FModelFile; }
+
+private:
+  std::string FModelFile;
 };
 
 // Answers prepared by a test, in order, and a record of every question.

@@ -1,11 +1,11 @@
 // The program: the application, its one window, and the message loop until
 // that window closes. Asked only for its help or version, it answers on
 // standard output and ends before any window system is touched.
-#include <cstring>
 #include <iostream>
 
 #include "app/QuelbirApplication.h"
 #include "app/Unit1.h"
+#include "app/WindowArguments.h"
 #include "app/WindowServices.h"
 #include "runtime/FileLayer.h"
 
@@ -24,36 +24,39 @@ const char* const HelpText =
     "\n"
     "Options:\n"
     "  -h,--help    Print this help message and exit\n"
-    "  --version    Print the version and exit\n";
+    "  --version    Print the version and exit\n"
+    "  --           End of options: the FILE after it may begin with \"-\"\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  // Help and version before any window system is touched; the rest once Qt
+  // has taken its own options (-platform, -style...) out of argv.
+  const TWindowArguments Early = ReadWindowArguments(argc, argv);
+  if (Early.Action == TWindowArguments::TAction::Help) {
     std::cout << HelpText;
     return 0;
   }
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+  if (Early.Action == TWindowArguments::TAction::Version) {
     std::cout << "quelbir " << QUELBIR_VERSION << '\n';
     return 0;
   }
   PrepareApplication();
   QApplication Application(argc, argv);
-  // Qt has taken its own options (-platform, -style...) out of the arguments;
-  // any other option is a mistake, which the window would otherwise hide.
-  const QStringList Arguments = QApplication::arguments();
-  if (Arguments.size() > 1) {
-    const std::string First = Arguments.at(1).toStdString();
-    if (First.size() > 1 && First[0] == '-') {
-      std::cerr << "quelbir: unknown option: " << First << "\n"
-                << UsageLine << "Run with --help for more information.\n";
-      return 2;
-    }
-    // A name that is there but no regular file reaches the load, which says so.
-    if (!NameExists(First)) std::cerr << "quelbir: " << First << ": no such file; the window opens empty\n";
+  // argv itself, not Qt's list of decoded strings: a name that is not valid
+  // UTF-8 reaches the load as the bytes that name the file.
+  const TWindowArguments Arguments = ReadWindowArguments(argc, argv);
+  if (Arguments.Action != TWindowArguments::TAction::Open) {
+    // Any other option is a mistake, which the window would otherwise hide.
+    std::cerr << "quelbir: unknown option: " << Arguments.Unknown << "\n"
+              << UsageLine << "Run with --help for more information.\n";
+    return 2;
   }
+  // A name that is there but no regular file reaches the load, which says so.
+  if (!Arguments.File.empty() && !NameExists(Arguments.File))
+    std::cerr << "quelbir: " << Arguments.File << ": no such file; the window opens empty\n";
   SetApplicationIcon();
-  TQtWindowServices Services;
+  TQtWindowServices Services(Arguments.File);
   TForm1 Form1(Services);
   Form1.show();
   return Application.exec();
