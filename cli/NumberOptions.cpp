@@ -22,7 +22,7 @@ CLI::Validator WholeNumber(int Min, int Max) {
           return "Value " + Text + " not in range " + std::to_string(Min) + " to " + std::to_string(Max);
         return "";
       },
-      "INT");
+      Min == INT_MIN && Max == INT_MAX ? "" : "INT in [" + std::to_string(Min) + " - " + std::to_string(Max) + "]");
 }
 
 CLI::Validator LevelNumber() {
@@ -33,5 +33,5 @@ CLI::Validator LevelNumber() {
         if (Value < 0) return Text + " is not a level of detail: levels count from 0";
         return "";
       },
-      "N");
+      "");
 }
