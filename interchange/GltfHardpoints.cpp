@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "interchange/RigidTransform.h"
+#include "model/HardpointName.h"
 #include "runtime/Latin1Text.h"
 
 namespace {
@@ -61,8 +62,10 @@ TGltfHardpoint MakeHardpoint(const TGltfNode& Node, const TMatrix4& World, const
   }
   Found.Hardpoint.Name = Name;
   if (Latin1) Utf8ToLatin1(Name, Found.Hardpoint.Name);
-  if (Found.Hardpoint.Name.find_first_of(std::string("\0\r\n", 3)) != std::string::npos)
-    Fail("a hardpoint's name in " + FileName + " holds a zero byte or a line break");
+  // A name the model file or the script cannot carry is refused here,
+  // where it enters, with the rule's reason.
+  if (const std::string Problem = HardpointNameProblem(Found.Hardpoint.Name); !Problem.empty())
+    Fail("hardpoint \"" + EscapeControlBytes(Node.Name) + "\" in " + FileName + ": " + Problem);
 
   for (double E : World) Found.Finite = Found.Finite && std::isfinite(E) && std::fabs(E) <= 3.4028234663852886e38;
   if (!Found.Finite) {
@@ -194,9 +197,9 @@ std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ost
   const int Root = GltfHardpointRoot(Document, FileName, "");
   std::vector<THardpoint> Hardpoints;
   for (TGltfHardpoint& Found : FindGltfHardpoints(Document, Root, FileName)) {
-    if (!Found.Finite) Fail("the transform of hardpoint " + Found.NodeName + " is not finite");
+    if (!Found.Finite) Fail("the transform of hardpoint " + EscapeControlBytes(Found.NodeName) + " is not finite");
     if (Found.Scaled)
-      Warnings << Found.NodeName
+      Warnings << EscapeControlBytes(Found.NodeName)
                << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Hardpoints.push_back(std::move(Found.Hardpoint));
   }

@@ -46,8 +46,8 @@ void WalkUnderRoot(const TGltfDocument& Document, int Root,
 // Every node under the root that has no mesh, is no camera or light and is
 // neither the sphere nor one of the export's markers (nor under them): the
 // marked ones in the order of their marks, then the others depth first in
-// file order. Raises EGltfHardpoints for a name holding a zero byte or a
-// line break, which no model's name can.
+// file order. Raises EGltfHardpoints for a name the hardpoint name rule
+// refuses (model/HardpointName.h).
 std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName);
 
 // The hardpoints of the file alone, in the order above; a transform that
