@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -19,6 +20,7 @@
 #include "interchange/GltfHardpoints.h"
 #include "interchange/HardpointMatch.h"
 #include "model/EditorModel.h"
+#include "model/HardpointName.h"
 #include "model/ModelWriter.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
@@ -116,6 +118,15 @@ void AddApplyCommand(CLI::App& App) {
       for (THardpoint& Matched : MatchGltfHardpoints(Listed, FindGltfHardpoints(Document, Root, Options->FromGltf),
                                                      Options->FromGltf, Changes, Options->DropMissing))
         Hardpoints.push_back({std::move(Matched.Name), Matched.Matrix});
+      // Names other than the model's own enter the file here: they obey the
+      // rule, whatever the glTF's marks claim.
+      std::unordered_set<std::string> Own;
+      for (const THardpoint* Hardpoint : Listed) Own.insert(Hardpoint->Name);
+      for (const TModelHardpoint& Hardpoint : Hardpoints)
+        if (!Own.count(Hardpoint.Name))
+          if (const std::string Problem = HardpointNameProblem(Hardpoint.Name); !Problem.empty())
+            throw EHardpointName(Options->FromGltf + ": hardpoint \"" + EscapeControlBytes(Hardpoint.Name) +
+                                 "\": " + Problem);
     }
     WriteModelFileWithHardpoints(Options->File, Options->Out, Hardpoints, /*Sphere=*/nullptr);
     std::cerr << Changes.str() << std::flush;

@@ -54,17 +54,18 @@ TGltfHardpoint MakeHardpoint(const TGltfNode& Node, const TMatrix4& World, const
   // gave, or one Blender made from it.
   std::string Name = Node.Name;
   bool Latin1 = Node.Latin1Name;
-  if (Node.OriginalName) {
-    if (IsBlenderName(Node.Name, *Node.OriginalName))
-      Name = *Node.OriginalName;
-    else
-      Latin1 = false;  // renamed by the artist: kept as typed
-  }
+  const bool ModelsOwn = Node.OriginalName && IsBlenderName(Node.Name, *Node.OriginalName);
+  if (ModelsOwn)
+    Name = *Node.OriginalName;
+  else if (Node.OriginalName)
+    Latin1 = false;  // renamed by the artist: kept as typed
   Found.Hardpoint.Name = Name;
   if (Latin1) Utf8ToLatin1(Name, Found.Hardpoint.Name);
-  // A name the model file or the script cannot carry is refused here,
-  // where it enters, with the rule's reason.
-  if (const std::string Problem = HardpointNameProblem(Found.Hardpoint.Name); !Problem.empty())
+  // A name the model file or the script cannot carry is refused here, where
+  // it enters, with the rule's reason; the model's own names stay as they
+  // are, and a node without a name gets a fresh one (FindGltfHardpoints).
+  if (const std::string Problem = HardpointNameProblem(Found.Hardpoint.Name);
+      !Problem.empty() && !ModelsOwn && !Found.Hardpoint.Name.empty())
     Fail("hardpoint \"" + EscapeControlBytes(Node.Name) + "\" in " + FileName + ": " + Problem);
 
   for (double E : World) Found.Finite = Found.Finite && std::isfinite(E) && std::fabs(E) <= 3.4028234663852886e38;
@@ -189,6 +190,11 @@ std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, in
   });
   std::stable_sort(Marked.begin(), Marked.end(), [](const auto& A, const auto& B) { return *A.Mark < *B.Mark; });
   for (TGltfHardpoint& H : Unmarked) Marked.push_back(std::move(H));
+  std::vector<std::string> Names;
+  for (const TGltfHardpoint& H : Marked) Names.push_back(H.Hardpoint.Name);
+  TFreshHardpointNames Fresh(Names);
+  for (TGltfHardpoint& H : Marked)
+    if (H.Hardpoint.Name.empty()) H.Hardpoint.Name = Fresh.Next();
   return Marked;
 }
 

@@ -62,7 +62,16 @@ std::string HardpointNameFromText(const std::string& Utf8) {
   return Name;
 }
 
-std::string FreshHardpointName(const std::vector<std::string>& Used) { return FirstUnused("Hardpoint", 1, Used); }
+TFreshHardpointNames::TFreshHardpointNames(const std::vector<std::string>& Used) : FTaken(Used.begin(), Used.end()) {}
+
+std::string TFreshHardpointNames::Next() {
+  for (;; ++FNumber) {
+    std::string Name = "Hardpoint" + std::to_string(FNumber);
+    if (FTaken.insert(Name).second) return Name;
+  }
+}
+
+std::string FreshHardpointName(const std::vector<std::string>& Used) { return TFreshHardpointNames(Used).Next(); }
 
 std::string DuplicateHardpointName(const std::string& Original, const std::vector<std::string>& Used) {
   if (!HardpointNameProblem(Original).empty()) return FreshHardpointName(Used);

@@ -8,6 +8,7 @@
 // a model file already holds are kept as they are; the rule holds for every
 // name that enters (typed, read from a script or from a glTF file).
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "runtime/Exception.h"
@@ -27,12 +28,26 @@ void CheckHardpointName(const std::string& Name);
 // what HardpointNameProblem refuses.
 std::string HardpointNameFromText(const std::string& Utf8);
 
+// Fresh names one after another: "Hardpoint1", "Hardpoint2", ..., each
+// unused by the names given and by the ones made before, in time linear in
+// the names given and made.
+class TFreshHardpointNames {
+public:
+  explicit TFreshHardpointNames(const std::vector<std::string>& Used);
+  std::string Next();
+
+private:
+  std::unordered_set<std::string> FTaken;
+  unsigned long long FNumber = 1;
+};
+
 // The name Add Hardpoint gives: "Hardpoint1", "Hardpoint2", ..., the first
 // that no name in Used is.
 std::string FreshHardpointName(const std::vector<std::string>& Used);
 
 // The name Duplicate Hardpoint gives a copy of Original: Original with its
-// trailing number counted on ("Gun1" -> "Gun2"), or with 2, 3, ... appended
-// when it ends in none ("GunLeft" -> "GunLeft2"), the first that no name in
+// trailing number counted on ("Gun1" -> "Gun2", "Gun007" -> "Gun008"), or
+// with 2, 3, ... appended when it ends in none ("GunLeft" -> "GunLeft2"),
+// the first that no name in
 // Used is. An Original the rule refuses gives FreshHardpointName's.
 std::string DuplicateHardpointName(const std::string& Original, const std::vector<std::string>& Used);

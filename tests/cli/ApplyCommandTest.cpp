@@ -87,7 +87,7 @@ TEST_F(ApplyCommandTest, AGltfGivesItsHardpointsAtFullPrecision) {
   ASSERT_EQ(Run({"export", File, "-o", Gltf}).Code, 0);
   nlohmann::json G = nlohmann::json::parse(ReadFileBytes(Gltf));
   for (auto& Node : G["nodes"]) {
-    if (Node.value("name", "") == "GunLeft") Node["translation"] = {-1.2345678, -0.1, 1.0};
+    if (Node.value("name", "") == "GunLeft") Node["matrix"][12] = -1.2345678;
     if (Node.value("name", "") == "EngineRight") Node["name"] = "Gone";
   }
   const std::string Edited = Put("edited.gltf", G.dump());

@@ -153,7 +153,7 @@ TEST(HardpointScriptReading, GivesBackWhatTheScriptHoldsWithEitherLineEnd) {
   const std::string Text = HardpointScriptText({&A, &B});
   std::string Lf = Text;
   for (size_t At; (At = Lf.find('\r')) != std::string::npos;) Lf.erase(At, 1);
-  for (const std::string& Script : {Text, Lf, "\tFORM \"HARD\"\n{\n}\n}"}) {
+  for (const std::string& Script : {Text, Lf, std::string("\tFORM \"HARD\"\n{\n}\n}")}) {
     const std::vector<TModelHardpoint> Read = ReadHardpointScript(Script, "s.txt");
     std::vector<const THardpoint*> Back;
     std::vector<THardpoint> Held;

@@ -93,6 +93,7 @@ TEST_F(GltfReadTest, AChainOfSixtyThousandNodesIsWalkedWithoutRecursion) {
   const std::vector<THardpoint> Back = Read(Put("chain.gltf", Text));
   ASSERT_EQ(Back.size(), size_t(Count - 1));  // the first is the root
   EXPECT_EQ(Back.back().Matrix[14], float(Count - 1));
+  EXPECT_EQ(Back.back().Name, "Hardpoint" + std::to_string(Count - 1));  // unnamed: named afresh
 }
 
 }  // namespace
