@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/SphereFile.h"
 #include "iff/IffReader.h"
+#include "model/SphereFile.h"
 #include "runtime/NumberFormat.h"
 
 std::optional<TDrawnSphere> CheckSphere(const std::string& FileName, const TIffReader& Reader, TFindings& Findings) {

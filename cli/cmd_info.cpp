@@ -20,8 +20,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
-#include "editor/EditorModel.h"
-#include "editor/SphereFile.h"
+#include "model/EditorModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/Latin1Text.h"

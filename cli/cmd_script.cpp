@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "editor/EditorModel.h"
 #include "editor/HardpointScript.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/HardpointMatch.h"
+#include "model/EditorModel.h"
+#include "model/HardpointName.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
+#include "runtime/Latin1Text.h"
 
 void AddScriptCommand(CLI::App& App) {
   struct TOptions {
@@ -63,6 +65,12 @@ void AddScriptCommand(CLI::App& App) {
     } else {
       Text = HardpointScriptText(Model);
     }
+    // The script is written as the editor copies it, names as they are; a
+    // name it cannot carry is said, made safe, on standard error.
+    for (int32_t I = 0; I < Model.HardpointCount() && FromGltf->count() == 0; ++I)
+      if (const THardpoint* Hardpoint = Model.GetHardpoint(I))
+        if (const std::string Problem = HardpointNameProblem(Hardpoint->Name); !Problem.empty())
+          Changes << EscapeControlBytes(Hardpoint->Name) << ": " << Problem << "; the script holds it as it is\n";
     std::cerr << Changes.str() << std::flush;
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
       throw EInOutError("Cannot write the script to standard output");

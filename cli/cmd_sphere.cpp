@@ -11,9 +11,9 @@
 
 #include "cli/Commands.h"
 #include "editor/SphereEdits.h"
-#include "editor/SphereFile.h"
 #include "editor/SphereFit.h"
 #include "interchange/GltfSphere.h"
+#include "model/SphereFile.h"
 #include "runtime/FileLayer.h"
 #include "runtime/NumberFormat.h"
 

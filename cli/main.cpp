@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   AddThumbnailCommand(App);
   AddCheckCommand(App);
   AddExportCommand(App);
+  AddApplyCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::RequiredError& E) {

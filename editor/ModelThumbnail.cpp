@@ -6,11 +6,11 @@
 #include <cmath>
 #include <memory>
 
-#include "editor/EditorModel.h"
 #include "editor/Scene.h"
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/EditorModel.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/OutputFiles.h"

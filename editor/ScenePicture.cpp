@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "editor/EditorModel.h"
 #include "editor/Scene.h"
-#include "editor/SphereFile.h"
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/EditorModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
 

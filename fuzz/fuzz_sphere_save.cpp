@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "editor/SphereFile.h"
 #include "fuzz/FuzzFile.h"
+#include "model/SphereFile.h"
 
 namespace {
 

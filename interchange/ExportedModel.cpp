@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <map>
 
-#include "editor/EditorModel.h"
-#include "editor/SphereFile.h"
 #include "iff/IffReader.h"
+#include "model/EditorModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 
 namespace {

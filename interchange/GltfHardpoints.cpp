@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "interchange/RigidTransform.h"
+#include "model/HardpointName.h"
 #include "runtime/Latin1Text.h"
 
 namespace {
@@ -53,16 +54,19 @@ TGltfHardpoint MakeHardpoint(const TGltfNode& Node, const TMatrix4& World, const
   // gave, or one Blender made from it.
   std::string Name = Node.Name;
   bool Latin1 = Node.Latin1Name;
-  if (Node.OriginalName) {
-    if (IsBlenderName(Node.Name, *Node.OriginalName))
-      Name = *Node.OriginalName;
-    else
-      Latin1 = false;  // renamed by the artist: kept as typed
-  }
+  const bool ModelsOwn = Node.OriginalName && IsBlenderName(Node.Name, *Node.OriginalName);
+  if (ModelsOwn)
+    Name = *Node.OriginalName;
+  else if (Node.OriginalName)
+    Latin1 = false;  // renamed by the artist: kept as typed
   Found.Hardpoint.Name = Name;
   if (Latin1) Utf8ToLatin1(Name, Found.Hardpoint.Name);
-  if (Found.Hardpoint.Name.find_first_of(std::string("\0\r\n", 3)) != std::string::npos)
-    Fail("a hardpoint's name in " + FileName + " holds a zero byte or a line break");
+  // A name the model file or the script cannot carry is refused here, where
+  // it enters, with the rule's reason; the model's own names stay as they
+  // are, and a node without a name gets a fresh one (FindGltfHardpoints).
+  if (const std::string Problem = HardpointNameProblem(Found.Hardpoint.Name);
+      !Problem.empty() && !ModelsOwn && !Found.Hardpoint.Name.empty())
+    Fail("hardpoint \"" + EscapeControlBytes(Node.Name) + "\" in " + FileName + ": " + Problem);
 
   for (double E : World) Found.Finite = Found.Finite && std::isfinite(E) && std::fabs(E) <= 3.4028234663852886e38;
   if (!Found.Finite) {
@@ -210,6 +214,11 @@ std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, in
   });
   std::stable_sort(Marked.begin(), Marked.end(), [](const auto& A, const auto& B) { return *A.Mark < *B.Mark; });
   for (TGltfHardpoint& H : Unmarked) Marked.push_back(std::move(H));
+  std::vector<std::string> Names;
+  for (const TGltfHardpoint& H : Marked) Names.push_back(H.Hardpoint.Name);
+  TFreshHardpointNames Fresh(Names);
+  for (TGltfHardpoint& H : Marked)
+    if (H.Hardpoint.Name.empty()) H.Hardpoint.Name = Fresh.Next();
   return Marked;
 }
 
@@ -218,9 +227,9 @@ std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ost
   const int Root = GltfHardpointRoot(Document, FileName, "");
   std::vector<THardpoint> Hardpoints;
   for (TGltfHardpoint& Found : FindGltfHardpoints(Document, Root, FileName)) {
-    if (!Found.Finite) Fail("the transform of hardpoint " + Found.NodeName + " is not finite");
+    if (!Found.Finite) Fail("the transform of hardpoint " + EscapeControlBytes(Found.NodeName) + " is not finite");
     if (Found.Scaled)
-      Warnings << Found.NodeName
+      Warnings << EscapeControlBytes(Found.NodeName)
                << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Hardpoints.push_back(std::move(Found.Hardpoint));
   }

@@ -47,8 +47,10 @@ void WalkUnderRoot(const TGltfDocument& Document, int Root,
 // Every node under the root that has no mesh, is no camera or light and is
 // neither the sphere nor one of the export's markers (nor under them): the
 // marked ones in the order of their marks, then the others depth first in
-// file order. Raises EGltfHardpoints for a name holding a zero byte or a
-// line break, which no model's name can.
+// file order. A node without a name is given a fresh one ("Hardpoint1",
+// ...). Raises EGltfHardpoints for a name the hardpoint name rule refuses
+// (model/HardpointName.h), unless it is the model's own as the export wrote
+// it.
 std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName);
 
 // The hardpoints of the file alone, in the order above; a transform that

@@ -72,7 +72,7 @@ void Earliest(std::optional<size_t>& Best, std::optional<size_t> Candidate) {
 
 std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>& Model,
                                             const std::vector<TGltfHardpoint>& Gltf, const std::string& GltfFile,
-                                            std::ostream& Changes) {
+                                            std::ostream& Changes, bool DropMissing) {
   std::vector<const THardpoint*> Listed;
   for (const THardpoint* H : Model)
     if (H) Listed.push_back(H);
@@ -160,15 +160,16 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
   std::vector<THardpoint> Result;
   for (size_t M = 0; M < Listed.size(); ++M) {
     THardpoint Hardpoint = *Listed[M];
-    const std::string& Name = Listed[M]->Name;
+    const std::string Name = EscapeControlBytes(Listed[M]->Name);
     if (!MatchOf[M]) {
-      Changes << Name << ": missing from " << GltfFile << "; kept as the model has it\n";
-      Result.push_back(std::move(Hardpoint));
+      Changes << Name << ": missing from " << GltfFile
+              << (DropMissing ? "; left out\n" : "; kept as the model has it\n");
+      if (!DropMissing) Result.push_back(std::move(Hardpoint));
       continue;
     }
     const TGltfHardpoint& G = Gltf[*MatchOf[M]];
-    if (G.Hardpoint.Name != Name && !IsBlenderName(G.NodeName, Utf8[M])) {
-      Changes << Name << ": renamed " << G.Hardpoint.Name << "\n";
+    if (G.Hardpoint.Name != Listed[M]->Name && !IsBlenderName(G.NodeName, Utf8[M])) {
+      Changes << Name << ": renamed " << EscapeControlBytes(G.Hardpoint.Name) << "\n";
       Hardpoint.Name = G.Hardpoint.Name;
     }
     if (!G.Finite) {
@@ -192,7 +193,8 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
   for (size_t G = 0; G < Gltf.size(); ++G) {
     if (Used[G]) continue;
     if (!Gltf[G].Finite) {
-      Changes << Gltf[G].Hardpoint.Name << ": its transform holds a number that is not finite; left out\n";
+      Changes << EscapeControlBytes(Gltf[G].Hardpoint.Name)
+              << ": its transform holds a number that is not finite; left out\n";
       continue;
     }
     THardpoint Added = Gltf[G].Hardpoint;
@@ -203,10 +205,10 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
     Earliest(From, FirstNamed(Made[G].Base));
     if (Made[G].MayBeCut) Earliest(From, FirstStartingWith(Made[G].Base));
     if (From) Added.Name = Listed[*From]->Name;
-    Changes << Added.Name << ": added\n";
+    const std::string Shown = EscapeControlBytes(Added.Name);
+    Changes << Shown << ": added\n";
     if (Gltf[G].Scaled)
-      Changes << Added.Name
-              << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+      Changes << Shown << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Result.push_back(std::move(Added));
   }
   return Result;

@@ -18,7 +18,10 @@
 // turned, was added, is missing or was renamed, and one per transform that
 // carried a scale or shear or a number that is not finite (such a
 // hardpoint keeps the model's numbers). Raises EGltfHardpoints when the
-// model has hardpoints and none of them is found in the glTF.
+// model has hardpoints and none of them is found in the glTF. With
+// DropMissing, a hardpoint missing from the glTF is left out instead of
+// kept. Names reach Changes with their control bytes escaped
+// (EscapeControlBytes), so no name can break a line.
 std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>& Model,
                                             const std::vector<TGltfHardpoint>& Gltf, const std::string& GltfFile,
-                                            std::ostream& Changes);
+                                            std::ostream& Changes, bool DropMissing = false);

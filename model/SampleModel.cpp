@@ -5,36 +5,9 @@
 #include <cstdio>
 
 #include "iff/IffWriter.h"
-#include "model/THardpoint.h"
 #include "runtime/OutputFiles.h"
 
 namespace {
-
-TVector Minus(const TVector& A, const TVector& B) { return {A.X - B.X, A.Y - B.Y, A.Z - B.Z}; }
-
-TVector Cross(const TVector& A, const TVector& B) {
-  return {A.Y * B.Z - A.Z * B.Y, A.Z * B.X - A.X * B.Z, A.X * B.Y - A.Y * B.X};
-}
-
-TVector Normalised(const TVector& V) {
-  float Length = std::sqrt(V.X * V.X + V.Y * V.Y + V.Z * V.Z);
-  if (Length == 0) return {0, 0, 1};
-  return {V.X / Length, V.Y / Length, V.Z / Length};
-}
-
-int32_t FindOrAdd(std::vector<TVector>& List, const TVector& V) {
-  for (size_t I = 0; I < List.size(); ++I)
-    if (List[I].X == V.X && List[I].Y == V.Y && List[I].Z == V.Z) return int32_t(I);
-  List.push_back(V);
-  return int32_t(List.size() - 1);
-}
-
-template <class T>
-void WriteRecords(TBasicWriter& Writer, const char (&Tag)[5], const std::vector<T>& Records) {
-  Writer.OpenChunk(TIffTag(Tag));
-  Writer.Write(Records.data(), int32_t(Records.size() * sizeof(T)));
-  Writer.CloseChunk();
-}
 
 // A ring of four corners around the Z axis, counter-clockwise seen from +Z.
 using TRing = std::array<TVector, 4>;
@@ -98,119 +71,12 @@ std::array<float, 16> Placement(const TVector& XAxis, const TVector& YAxis, cons
 
 }  // namespace
 
-void TSampleMesh::AddPolygon(const std::vector<TVector>& Corners, int32_t Texture) {
-  TFace Face;
-  Face.Texture = Texture;
-  Face.Normal = FindOrAdd(Normals, Normalised(Cross(Minus(Corners[1], Corners[0]), Minus(Corners[2], Corners[0]))));
-  Face.First = int32_t(FaceVertices.size());
-  Face.Count = int32_t(Corners.size());
-  // Stored clockwise as seen from outside: drawing sends the corners in
-  // reverse, so OpenGL sees them counter-clockwise, as a front face.
-  static const float S[4] = {0, 1, 1, 0}, T[4] = {0, 0, 1, 1};
-  for (size_t I = Corners.size(); I-- > 0;) {
-    TFaceVertex Corner;
-    Corner.Vertex = FindOrAdd(Vertices, Corners[I]);
-    Corner.S = S[I % 4];
-    Corner.T = T[I % 4];
-    FaceVertices.push_back(Corner);
-  }
-  Faces.push_back(Face);
-}
-
-void WriteMeshChunks(TBasicWriter& Writer, const TSampleMesh& Mesh) {
-  WriteRecords(Writer, "VERT", Mesh.Vertices);
-  WriteRecords(Writer, "VTNM", Mesh.Normals);
-  WriteRecords(Writer, "FVRT", Mesh.FaceVertices);
-  WriteRecords(Writer, "FACE", Mesh.Faces);
-}
-
-void WriteHardForm(TBasicWriter& Writer, const std::vector<TSampleHardpoint>& Hardpoints) {
-  Writer.OpenForm(TIffTag("HARD"));
-  for (const TSampleHardpoint& Hardpoint : Hardpoints) {
-    Writer.OpenChunk(TIffTag("HARD"));
-    for (int Element : THardpoint::FileToMatrix) Writer.WriteSingle(Hardpoint.Matrix[size_t(Element)]);
-    Writer.WriteString(Hardpoint.Name);
-    Writer.CloseChunk();
-  }
-  Writer.CloseForm();
-}
-
-void WriteCollForm(TBasicWriter& Writer, const TSampleSphere& Sphere) {
-  Writer.OpenForm(TIffTag("COLL"));
-  Writer.OpenChunk(TIffTag("SPHR"));
-  Writer.WriteSingle(Sphere.Center.X);
-  Writer.WriteSingle(Sphere.Center.Y);
-  Writer.WriteSingle(Sphere.Center.Z);
-  Writer.WriteSingle(Sphere.Value);
-  Writer.CloseChunk();
-  if (Sphere.WithExtn) {
-    Writer.OpenForm(TIffTag("EXTN"));
-    Writer.CloseForm();
-  }
-  Writer.CloseForm();
-}
-
-namespace {
-
-void ComposeLodModel(TIffWriter& Writer, const std::vector<TSampleMesh>& Levels,
-                     const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  Writer.OpenForm(TIffTag("DETA"));
-  Writer.OpenForm(TIffTag("MESH"));
-  for (size_t Level = 0; Level < Levels.size(); ++Level) {
-    char Tag[16];
-    std::snprintf(Tag, sizeof Tag, "%04u", unsigned(Level));
-    Writer.OpenForm(TIffTag::FromBytes(Tag));
-    Writer.OpenForm(TIffTag("MESH"));
-    Writer.OpenForm(TIffTag("0012"));
-    WriteMeshChunks(Writer, Levels[Level]);
-    Writer.CloseForm();
-    Writer.CloseForm();
-    Writer.CloseForm();
-  }
-  Writer.CloseForm();
-  if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
-  if (Sphere) WriteCollForm(Writer, *Sphere);
-  Writer.CloseForm();
-}
-
-void ComposeSingleMeshModel(TIffWriter& Writer, const TSampleMesh& Mesh,
-                            const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  Writer.OpenForm(TIffTag("MESH"));
-  Writer.OpenForm(TIffTag("0012"));
-  WriteMeshChunks(Writer, Mesh);
-  Writer.CloseForm();
-  if (!Hardpoints.empty()) WriteHardForm(Writer, Hardpoints);
-  if (Sphere) WriteCollForm(Writer, *Sphere);
-  Writer.CloseForm();
-}
-
-}  // namespace
-
-void WriteLodModel(const std::string& FileName, const std::vector<TSampleMesh>& Levels,
-                   const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  TIffWriter Writer(FileName, wmFile);
-  ComposeLodModel(Writer, Levels, Hardpoints, Sphere);
-  Writer.Destroy();
-}
-
-void WriteSingleMeshModel(const std::string& FileName, const TSampleMesh& Mesh,
-                          const std::vector<TSampleHardpoint>& Hardpoints, const TSampleSphere* Sphere) {
-  TIffWriter Writer(FileName, wmFile);
-  ComposeSingleMeshModel(Writer, Mesh, Hardpoints, Sphere);
-  Writer.Destroy();
-}
-
 std::vector<uint8_t> SampleModelBytes(bool SingleMesh) {
-  TIffWriter Writer("", wmMemory);
   const TSampleSphere Sphere = SampleCraftSphere();
-  if (SingleMesh) {
-    ComposeSingleMeshModel(Writer, SampleCraftMesh(0), SampleCraftHardpoints(), &Sphere);
-  } else {
-    std::vector<TSampleMesh> Levels;
-    for (int Level = 0; Level < 3; ++Level) Levels.push_back(SampleCraftMesh(Level));
-    ComposeLodModel(Writer, Levels, SampleCraftHardpoints(), &Sphere);
-  }
-  return Writer.MemoryBytes();
+  if (SingleMesh) return SingleMeshModelBytes(SampleCraftMesh(0), SampleCraftHardpoints(), &Sphere);
+  std::vector<TSampleMesh> Levels;
+  for (int Level = 0; Level < 3; ++Level) Levels.push_back(SampleCraftMesh(Level));
+  return LodModelBytes(Levels, SampleCraftHardpoints(), &Sphere);
 }
 
 TSampleMesh SampleCraftMesh(int Level) {
@@ -275,7 +141,7 @@ TSampleSphere SampleCraftSphere() {
   Sphere.Center = {(Min.X + Max.X) / 2, (Min.Y + Max.Y) / 2, (Min.Z + Max.Z) / 2};
   float Reach = 0;
   for (const TVector& V : Mesh.Vertices) {
-    TVector D = Minus(V, Sphere.Center);
+    const TVector D{V.X - Sphere.Center.X, V.Y - Sphere.Center.Y, V.Z - Sphere.Center.Z};
     Reach = std::fmax(Reach, std::sqrt(D.X * D.X + D.Y * D.Y + D.Z * D.Z));
   }
   Sphere.Value = std::ceil(Reach * 10) / 10;

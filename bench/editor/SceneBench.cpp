@@ -11,9 +11,9 @@
 #include <string>
 
 #include "bench/editor/GridMesh.h"
-#include "editor/EditorModel.h"
 #include "editor/Scene.h"
 #include "gl/HeadlessContext.h"
+#include "model/EditorModel.h"
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "bench/model/BigModel.h"
-#include "editor/EditorModel.h"
 #include "editor/SphereFit.h"
 #include "geometry/SmallestSphere.h"
+#include "model/EditorModel.h"
 #include "model/TZorvObject.h"
 
 namespace {

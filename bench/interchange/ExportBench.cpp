@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "bench/model/BigModel.h"
-#include "editor/EditorModel.h"
 #include "interchange/ModelExport.h"
+#include "model/EditorModel.h"
 #include "model/TZorvObject.h"
 
 namespace {

@@ -42,6 +42,9 @@ void OneGun(const std::string& F) {
   WriteLodModel(F, {SampleCraftMesh(2)}, {Gun}, nullptr);
 }
 
+// A name the script cannot carry: written as it is, said on standard error.
+void TabbedName(const std::string& F) { WriteLodModel(F, {SampleCraftMesh(2)}, {{"a\tb", {}}}, nullptr); }
+
 // Extent 1e-39: the fit scale 2 / (E / 0.4) overflows; loading completes.
 void Tiny(const std::string& F) {
   TSampleMesh Mesh;
@@ -111,6 +114,12 @@ const TCliCase Cases[] = {
      "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n",
      Any,
      Any},
+    {"ScriptSaysANameItCannotCarry",
+     TabbedName,
+     {"script", "{file}"},
+     Any,
+     "a\\x09b: A hardpoint's name cannot hold the control character 0x09; the script holds it as it is\n",
+     0},
     {"ScriptOfAFileWithoutMesh", PlainSphere, {"script", "{file}"}, Any, "TIffReader: Form (MESH) doesn't exist!\n", 1},
     {"RenderKnowsItsViews", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--view", "Front View"}, Any, Any, 2},
     {"RenderSizeNeedsAHeight", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "64"}, Any, Any, 2},

@@ -1,7 +1,7 @@
 // The model as the editor loads it.
 #include <gtest/gtest.h>
 
-#include "editor/EditorModel.h"
+#include "model/EditorModel.h"
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "tests/support/TempDir.h"

@@ -1,12 +1,13 @@
 // The hardpoint script, to the byte.
 #include <gtest/gtest.h>
 
-#include "editor/EditorModel.h"
 #include "editor/HardpointScript.h"
 #include "iff/IffWriter.h"
+#include "model/EditorModel.h"
 #include "model/SampleModel.h"
 #include "model/THardpoint.h"
 #include "model/TZorvObject.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -143,4 +144,59 @@ TEST(HardpointScript, ALoadThatStoppedPartWayGivesTheHardpointsRead) {
   ASSERT_EQ(Model.HardpointCount(), 2);
   EXPECT_EQ(Model.GetHardpoint(1), nullptr);
   EXPECT_EQ(HardpointScriptText(Model), std::string(Head) + Gun1Chunk + Tail);
+}
+
+TEST(HardpointScriptReading, GivesBackWhatTheScriptHoldsWithEitherLineEnd) {
+  const THardpoint A = Gun1();
+  THardpoint B = Hardpoint("Gun \xE9 2", Identity);
+  B.Matrix[0] = -0.0625f;
+  const std::string Text = HardpointScriptText({&A, &B});
+  std::string Lf = Text;
+  for (size_t At; (At = Lf.find('\r')) != std::string::npos;) Lf.erase(At, 1);
+  for (const std::string& Script : {Text, Lf, std::string("\tFORM \"HARD\"\n{\n}\n}")}) {
+    const std::vector<TModelHardpoint> Read = ReadHardpointScript(Script, "s.txt");
+    std::vector<const THardpoint*> Back;
+    std::vector<THardpoint> Held;
+    for (const TModelHardpoint& H : Read) Held.push_back(Hardpoint(H.Name, H.Matrix));
+    for (const THardpoint& H : Held) Back.push_back(&H);
+    EXPECT_EQ(HardpointScriptText(Back), Script == Text || Script == Lf ? Text : std::string(Head) + Tail);
+    if (!Read.empty()) {
+      EXPECT_EQ(Read[0].Matrix, Gun1().Matrix);
+    }
+  }
+}
+
+TEST(HardpointScriptReading, RefusesWhatIsNoScriptNamingTheLine) {
+  const std::string Good = std::string(Head) + Gun1Chunk + Tail;
+  auto Replaced = [&](const std::string& From, const std::string& To) {
+    std::string Text = Good;
+    return Text.replace(Text.find(From), From.size(), To);
+  };
+  const std::string Long(1 << 20, '7');
+  const std::pair<std::string, std::string> Cases[] = {
+      {"", "s.txt, line 1: expected FORM \"HARD\", but the text ends"},
+      {Replaced("    {\r\n      CHUNK", "      CHUNK"), "s.txt, line 2: expected \"{\", found \"CHUNK \"HARD\"\""},
+      {Replaced("float 0.250", "float 0,25"), "s.txt, line 16: \"0,25\" is not a number"},
+      {Replaced("float 0.250", "float 1e39"), "s.txt, line 16: \"1e39\" is beyond the range of a float"},
+      {Replaced("float 0.250", "flaot 0.250"),
+       "s.txt, line 16: expected \"float\" and a number, found \"flaot 0.250\""},
+      {Replaced("float 0.250", "float " + Long),
+       "s.txt, line 16: \"" + Long.substr(0, 60) + "...\" is beyond the range of a float"},
+      {Replaced("\"gun1\"", "\"gu\"n1\""),
+       "s.txt, line 17: A hardpoint's name cannot hold a double quotation mark: the hardpoint script writes the name "
+       "between two and has no escapes"},
+      {Replaced("\"gun1\"", "\"gun1"),
+       "s.txt, line 17: expected \"cstring\" and a name in double quotation marks, found \"cstring \"gun1\""},
+      {Good.substr(0, Good.size() - 5), "s.txt, line 20: expected \"}\", but the text ends"},
+      {Good + "\r\nFORM", "s.txt, line 22: expected nothing after the last brace, found \"FORM\""},
+  };
+  for (const auto& [Text, Message] : Cases)
+    EXPECT_EQ(MessageOf([&] { ReadHardpointScript(Text, "s.txt"); }), Message) << Text.substr(0, 200);
+}
+
+TEST(HardpointScriptReading, AHundredThousandHardpointsAreRead) {
+  std::string Text = Head;
+  for (int I = 0; I < 100000; ++I) Text += Gun1Chunk;
+  Text += Tail;
+  EXPECT_EQ(ReadHardpointScript(Text, "s.txt").size(), 100000u);
 }

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "editor/EditorModel.h"
 #include "editor/Scene.h"
 #include "editor/ScenePicture.h"
 #include "gl/HeadlessContext.h"
+#include "model/EditorModel.h"
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "tests/support/BoxMesh.h"

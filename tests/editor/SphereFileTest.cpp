@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "editor/SphereFile.h"
+#include "model/SphereFile.h"
 #include "runtime/FileLayer.h"
 #include "tests/support/ErrorMessage.h"
 #include "tests/support/IffBytes.h"

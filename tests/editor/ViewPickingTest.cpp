@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "editor/EditorModel.h"
 #include "editor/ViewPicking.h"
+#include "model/EditorModel.h"
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
 #include "tests/support/TempDir.h"

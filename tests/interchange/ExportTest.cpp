@@ -12,10 +12,10 @@
 #include <nlohmann/json.hpp>
 
 #include "editor/HardpointScript.h"
-#include "editor/SphereFile.h"
 #include "gl/PngPicture.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/ModelExport.h"
+#include "model/SphereFile.h"
 #include "runtime/FileLayer.h"
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/ErrorMessage.h"

@@ -60,9 +60,13 @@ TEST_F(GltfReadTest, HostileDocumentsAreRefusedWithAMessage) {
       {"too many nodes", Many, "FILE holds more than 65536 nodes"},
       {"too many arrays", Wide, "FILE holds more than 524288 JSON arrays and objects"},
       {"a NUL in a name", "{" + Asset + R"(,"nodes":[{"children":[1]},{"name":"a\u0000b"}]})",
-       "a hardpoint's name in FILE holds a zero byte or a line break"},
+       "hardpoint \"a\\x00b\" in FILE: A hardpoint's name cannot hold a zero byte: the model file ends the name there"},
       {"CR LF in a name", "{" + Asset + R"(,"nodes":[{"children":[1]},{"name":"a\r\nb"}]})",
-       "a hardpoint's name in FILE holds a zero byte or a line break"},
+       "hardpoint \"a\\x0D\\x0Ab\" in FILE: A hardpoint's name cannot hold a line break"},
+      {"a name that would end the script's string",
+       "{" + Asset + R"(,"nodes":[{"children":[1]},{"name":"X\" float 9 cstring \"Y"}]})",
+       "hardpoint \"X\" float 9 cstring \"Y\" in FILE: A hardpoint's name cannot hold a double quotation mark: the "
+       "hardpoint script writes the name between two and has no escapes"},
       {"a short binary container", std::string("glTF\2\0\0\0\x40\0\0\0\xff\xff\0\0JSON{}", 22),
        "FILE is not a glTF file I can read: its JSON chunk runs past the end of the file"},
       {"a node that is no object", "{" + Asset + R"(,"nodes":[{"children":[1]},7]})", "FILE: a node is not an object"},
@@ -89,6 +93,7 @@ TEST_F(GltfReadTest, AChainOfSixtyThousandNodesIsWalkedWithoutRecursion) {
   const std::vector<THardpoint> Back = Read(Put("chain.gltf", Text));
   ASSERT_EQ(Back.size(), size_t(Count - 1));  // the first is the root
   EXPECT_EQ(Back.back().Matrix[14], float(Count - 1));
+  EXPECT_EQ(Back.back().Name, "Hardpoint" + std::to_string(Count - 1));  // unnamed: named afresh
 }
 
 }  // namespace

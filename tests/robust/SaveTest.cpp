@@ -19,8 +19,8 @@
 #include <filesystem>
 #include <string>
 
-#include "editor/SphereFile.h"
 #include "model/SampleModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "tests/support/CliRun.h"

@@ -1,4 +1,4 @@
-#include "editor/SphereFile.h"
+#include "model/SphereFile.h"
 
 #include <cstdint>
 #include <cstring>

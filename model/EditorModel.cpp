@@ -1,4 +1,4 @@
-#include "editor/EditorModel.h"
+#include "model/EditorModel.h"
 
 #include "model/TZorvObject.h"
 #include "runtime/FloatErrors.h"
