@@ -27,3 +27,9 @@ void AddExportCommand(CLI::App& App);     // cmd_export.cpp
 // ("m.iff: Floating point overflow"). Every other message, the reader's and
 // the loader's included, passes unchanged.
 std::function<void()> NamingModelFile(const std::string& File, std::function<void()> Work);
+
+// The display-mode options of render and thumbnail: --shading, one of
+// "outlines", "solid", "textured" (Default tells what an absent option
+// means), and --textures DIR, the folder of the ".mat" files (the model's own
+// folder when absent). Defined with render, in cmd_render.cpp.
+void AddShadingOptions(CLI::App& Cmd, std::string& Shading, std::string& TexturesDir, const std::string& Default);

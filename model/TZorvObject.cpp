@@ -244,6 +244,11 @@ void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, floa
 
 void TZorvObject::DrawDirect() {
   DrawFaces();
+  DrawHardpointAxes();
+  FreeDataUnlessKept();
+}
+
+void TZorvObject::DrawHardpointAxes() {
   float Length = 0;
   GetMaxSize(Length);
   for (const auto& Hardpoint : FHardpoints)
@@ -251,7 +256,6 @@ void TZorvObject::DrawDirect() {
   if (SelectedHardpoint != -1)
     if (THardpoint* Selected = GetHardpoint(SelectedHardpoint)) DrawHardpointAxis(*Selected, 1, 1, Length);
   glLineWidth(1);
-  FreeDataUnlessKept();
 }
 
 void TZorvObject::DrawBoundingBox() {

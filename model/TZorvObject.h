@@ -26,6 +26,10 @@ public:
   // Faces, then each hardpoint's Z axis in red and the selected one again in
   // yellow; FreeData (KeepData off) only after the axes.
   void DrawDirect() override;
+  // The hardpoints' axes alone, as DrawDirect draws them after the faces
+  // (on the current matrix, the fit scale already applied), then
+  // glLineWidth(1).
+  void DrawHardpointAxes();
   // Reads the chosen level's mesh and the hardpoints. The mesh is marked
   // loaded before anything is read, so a load that fails part-way leaves
   // whatever was read (empty hardpoint entries included). A chunk whose size
