@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
@@ -83,39 +85,58 @@ void SetTexturing(bool& Current, bool On) {
   Current = On;
 }
 
-// Each usable face as one polygon, last to first with its corners last to
-// first, as the model's own drawing sends them, so the same faces face the
-// viewer. The fill passes send the face's normal (and its texture and
-// corners' coordinates when textured); the edge pass only the corners.
+// The texture a face wears in the textured pass, its colour in its place
+// when there is none or it cannot be drawn.
+void WearTexture(TFaceTextures& Textures, int32_t Number, bool& Texturing) {
+  switch (Textures.Bind(Number)) {
+    case TFaceTextures::TBinding::Bound:
+      SetTexturing(Texturing, true);
+      glColor3f(1, 1, 1);  // the texture's own colours where lit full on
+      break;
+    case TFaceTextures::TBinding::NoTexture:
+      SetTexturing(Texturing, false);
+      glColor3f(SolidGrey, SolidGrey, SolidGrey);
+      break;
+    case TFaceTextures::TBinding::Unavailable:
+      SetTexturing(Texturing, false);
+      glColor3f(MissingGrey, MissingGrey, MissingGrey);
+      break;
+  }
+}
+
+// The usable faces in the order they are sent: last to first, as the
+// model's own drawing sends them; for the textured pass grouped by texture
+// (in that order within a group), so that each texture is bound once per
+// drawing and not once per face.
+std::vector<int32_t> FaceOrder(const TMeshData& Mesh, bool ByTexture) {
+  std::vector<int32_t> Order;
+  Order.reserve(size_t(Mesh.FaceCount));
+  for (int32_t F = Mesh.FaceCount - 1; F >= 0; --F)
+    if (FaceIsUsable(Mesh, Mesh.Faces[size_t(F)])) Order.push_back(F);
+  if (ByTexture)
+    std::stable_sort(Order.begin(), Order.end(), [&](int32_t A, int32_t B) {
+      return Mesh.Faces[size_t(A)].Texture < Mesh.Faces[size_t(B)].Texture;
+    });
+  return Order;
+}
+
+// Each usable face as one polygon with its corners last to first, as the
+// model's own drawing sends them, so the same faces face the viewer. The
+// fill passes send the face's normal (and its texture and corners'
+// coordinates when textured); the edge pass only the corners.
 void SendFaces(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
   const TVector* Vertices = Mesh.Vertices.Data();
   const TVector* Normals = Mesh.Normals.Data();
   const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
   bool Texturing = false;
-  // The texture in effect, so that runs of faces with the same one bind it
-  // once.
   bool HaveLast = false;
   int32_t Last = 0;
-  for (int32_t F = Mesh.FaceCount - 1; F >= 0; --F) {
+  for (int32_t F : FaceOrder(Mesh, Pass == TPass::Textured)) {
     const TFace& Face = Mesh.Faces[size_t(F)];
-    if (!FaceIsUsable(Mesh, Face)) continue;
     if (Pass == TPass::Textured && (!HaveLast || Face.Texture != Last)) {
       HaveLast = true;
       Last = Face.Texture;
-      switch (Textures->Bind(Face.Texture)) {
-        case TFaceTextures::TBinding::Bound:
-          SetTexturing(Texturing, true);
-          glColor3f(1, 1, 1);  // the texture's own colours where lit full on
-          break;
-        case TFaceTextures::TBinding::NoTexture:
-          SetTexturing(Texturing, false);
-          glColor3f(SolidGrey, SolidGrey, SolidGrey);
-          break;
-        case TFaceTextures::TBinding::Unavailable:
-          SetTexturing(Texturing, false);
-          glColor3f(MissingGrey, MissingGrey, MissingGrey);
-          break;
-      }
+      WearTexture(*Textures, Face.Texture, Texturing);
     }
     glBegin(GL_POLYGON);
     if (Pass != TPass::Edges) {
