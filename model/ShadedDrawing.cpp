@@ -30,7 +30,16 @@ TFaceTextures::TBinding TFaceTextures::Bind(int32_t Number) {
     return TBinding::Unavailable;
   }
   try {
-    FList.GetTexture(Number);
+    const TZorvTexture* Texture = FList.GetTexture(Number);
+    // A size OpenGL does not take leaves the texture without an image; it
+    // would draw as if untextured, so it is refused like a damaged file.
+    GLint Width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &Width);
+    if (Width == 0) {
+      FRefused.emplace(Number, "TFaceTextures: " + Texture->FileName + " is " + std::to_string(Texture->Width) + " x " +
+                                   std::to_string(Texture->Height) + " pixels, more than OpenGL takes!");
+      return TBinding::Unavailable;
+    }
     return TBinding::Bound;
   } catch (const Exception& E) {
     FRefused.emplace(Number, E.Message());
@@ -185,6 +194,17 @@ void SetViewerLight() {
   glShadeModel(GL_FLAT);
 }
 
+// True when the model-view matrix mirrors (its 3 x 3 part has a negative
+// determinant).
+bool MirrorsFaces() {
+  GLfloat M[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, M);
+  const double Determinant = double(M[0]) * (double(M[5]) * M[10] - double(M[9]) * M[6]) -
+                             double(M[4]) * (double(M[1]) * M[10] - double(M[9]) * M[2]) +
+                             double(M[8]) * (double(M[1]) * M[6] - double(M[5]) * M[2]);
+  return Determinant < 0;
+}
+
 void ApplyFitScale(TZorvObject& Model) {
   if (Model.FitSize() != 0) Model.FitScale(Model.FitSize());
 }
@@ -225,6 +245,9 @@ void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
     glPolygonOffset(1, 1);
   }
   ApplyFitScale(Model);
+  // A mirroring zoom turns every face's corners the other way round on the
+  // screen: the faces towards the viewer must still be the ones kept.
+  if (MirrorsFaces()) glFrontFace(GL_CW);
 
   const bool Textured = Options.Shading == TShading::Textured && Options.Textures != nullptr;
   glColor3f(SolidGrey, SolidGrey, SolidGrey);

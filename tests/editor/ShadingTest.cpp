@@ -60,6 +60,8 @@ protected:
     WriteMatFile(Dir.File("00000005.mat"), 2, 2, Palette, {0, 0, 0, 0});
     // Forged: two pixels where the size names four.
     WriteMatFile(Dir.File("00000007.mat"), 2, 2, Palette, {0, 0});
+    // Wider than any OpenGL takes.
+    WriteMatFile(Dir.File("00000008.mat"), 100000, 1, Palette, std::vector<uint8_t>(100000, 0));
   }
   // The back view of Mesh, in Shading, with its textures beside it.
   TFramePixels Paint(const TSampleMesh& Mesh, TShading Shading) {
@@ -69,6 +71,7 @@ protected:
     Request.Layout = FindViewLayout("Back View");
     Request.Width = Request.Height = Side;
     Request.Shading = Shading;
+    Request.ZoomPercent = Zoom;
     Request.ShowSphere = ShowSphere;
     Request.Sphere = std::array<float, 4>{0, 0, 0, 0.5f};
     Request.Notes = &Notes;
@@ -81,6 +84,7 @@ protected:
   std::string File = Dir.File("model.iff");
   std::vector<TSampleHardpoint> Hardpoints;
   bool ShowSphere = false;
+  int Zoom = 100;
   std::ostringstream Notes;
 };
 
@@ -93,6 +97,7 @@ TEST_F(ShadingTest, EachModeShowsTheFaceInItsColour) {
     TShading Shading;
     uint32_t Centre;
     std::string Note;
+    int Zoom = 100;
   };
   const std::string Folder = Dir.Path().string();
   const TCase Cases[] = {
@@ -101,6 +106,8 @@ TEST_F(ShadingTest, EachModeShowsTheFaceInItsColour) {
       {"solid, turned 60 degrees", Square(5, 60), TShading::Solid,
        Grey(SolidGrey * (AmbientShare + (1 - AmbientShare) * 0.5f)), ""},
       {"solid, a back face is culled", Square(5, 0, true), TShading::Solid, Black, ""},
+      {"solid, mirrored: what faces the viewer is kept", Square(5, 0, true), TShading::Solid, Grey(SolidGrey), "",
+       -100},
       {"textured, facing the light", Square(5), TShading::Textured, Texel, ""},
       {"textured, turned 60 degrees", Square(5, 60), TShading::Textured,
        Lit(Texel, AmbientShare + (1 - AmbientShare) * 0.5), ""},
@@ -109,11 +116,14 @@ TEST_F(ShadingTest, EachModeShowsTheFaceInItsColour) {
        "Textures not found in " + Folder + ", drawn in grey: 00000006\n"},
       {"textured, the texture forged", Square(7), TShading::Textured, Grey(MissingGrey),
        "TZorvTexture: " + Folder + "/00000007.mat holds 2 pixels, fewer than 2 x 2!\n"},
+      {"textured, the texture too wide", Square(8), TShading::Textured, Grey(MissingGrey),
+       "TFaceTextures: " + Folder + "/00000008.mat is 100000 x 1 pixels, more than OpenGL takes!\n"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.What);
     TFramePixels F;
     try {
+      Zoom = C.Zoom;
       F = Paint(C.Mesh, C.Shading);
     } catch (const EHeadlessGL& E) {
       GTEST_SKIP() << E.Message();
