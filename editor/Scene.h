@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class TModelOutline;
 class TZorvObject;
 struct GLUquadric;
 
@@ -35,6 +36,9 @@ struct TSceneState {
   float SphereDiameter = 0;           // drawn as the sphere's radius
   bool HideSphere = true;             // chkHideSphere
   TZorvObject* Model = nullptr;       // none: only the black background
+  // The model's outlines drawn each edge once (ModelOutline.h), the same
+  // pixels at a fraction of the cost; none: the model's own Draw.
+  TModelOutline* Outline = nullptr;
 };
 
 // One view of a layout: where its origin sits in the -1..1 square and the
@@ -78,5 +82,8 @@ void PaintScene(const TSceneState& State);
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
 
 // One view's model: view angles about x, y, z, white, the zoom, the model's
-// Draw.
+// Draw (through the state's Outline when it has one).
 void DrawModel(const TSceneState& State);
+// DrawModel's matrix and colour around Draw in place of the model's Draw,
+// for drawing the model in parts (KeptScene.h).
+void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw);
