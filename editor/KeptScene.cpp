@@ -177,3 +177,9 @@ void TKeptScene::Release() {
   FKeptScene.clear();
   FLastPaint = TPaint::None;
 }
+
+void TKeptScene::Forget() {
+  FPicture.Forget();
+  FKeptScene.clear();
+  FLastPaint = TPaint::None;
+}

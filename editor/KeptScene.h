@@ -37,6 +37,8 @@ public:
   // Forgets the kept picture and deletes its texture; the context it was
   // kept in must be current. The next Paint draws everything.
   void Release();
+  // The same for a context that is gone: no call to OpenGL.
+  void Forget();
   TPaint LastPaint() const { return FLastPaint; }
 
 private:

@@ -11,6 +11,7 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/OutputFiles.h"
@@ -103,6 +104,8 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   TSceneState State;
   State.Layout = Request.Layout;
   State.Model = Model.get();
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
   return GrabFrame(Size, Size);
 }

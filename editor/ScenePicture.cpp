@@ -11,6 +11,7 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
 
@@ -71,6 +72,8 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // starts from it. The window shows its first frame for one tick only: a
   // picture shows what it shows from then on.
   Model->SetFaceState();
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Frame = GrabFrame(Width, Height);
   Model.reset();  // its display list belongs to this context

@@ -90,6 +90,10 @@ void TKeptPicture::Release() {
     GLuint Name = FTexture;
     glDeleteTextures(1, &Name);
   }
+  Forget();
+}
+
+void TKeptPicture::Forget() {
   FTexture = 0;
   FTextureWidth = FTextureHeight = 0;
   FHeld = false;

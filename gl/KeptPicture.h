@@ -23,6 +23,9 @@ public:
   int Height() const { return FHeight; }
   // Forgets the picture and deletes the texture.
   void Release();
+  // Forgets the picture and the texture's name without a call to OpenGL: for
+  // a context that is gone.
+  void Forget();
 
 private:
   uint32_t FTexture = 0;
