@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <cmath>
 #include <filesystem>
@@ -82,8 +83,12 @@ std::unique_ptr<TForm1> OpenWindow(TScriptedWindowServices& Services, const std:
   Services.CommandLineArgument = File;
   auto Form = std::make_unique<TForm1>(Services);
   Form->show();
-  // The first frame; the timer draws again only what changed.
+  // The first frame, and the window settled on the screen (the timer draws
+  // again only what changed, so no later frame is waited for).
   while (Form->PaintCount() < 1) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  QElapsedTimer Settle;
+  Settle.start();
+  while (Settle.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   Form->Timer1->stop();  // only the steps paint
   return Form;
 }

@@ -122,6 +122,22 @@ int Differing(const TFramePixels& A, const TFramePixels& B) {
 
 }  // namespace
 
+TEST_F(OutlineSceneTest, TheEdgeListHoldsEachDrawnEdgeOncePerDirectionInDrawingOrder) {
+  TSampleMesh M;
+  M.Vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}};  // 4 at the place of 1
+  M.Normals = {{0, 0, 1}};
+  for (int32_t V : {0, 1, 2, 4, 3, 2, 0, 1, 2, 0, 9, 0, 1}) M.FaceVertices.push_back({V, 0, 0, 0});
+  M.Faces = {{0, 0, 10000000, 0, 3, 0, 0},    // drawn last: nothing new
+             {0, 0, 10000000, 3, 3, 0, 0},    // 2 -> 3, 3 -> 1, and 1 -> 2 the other way round
+             {0, 0, 10000000, 6, 3, 0, 0},    // drawn first: 2 -> 1, 1 -> 0, 0 -> 2
+             {0, 0, 10000000, 9, 2, 0, 0},    // a vertex beyond the mesh: not drawn
+             {0, 0, 10000000, 11, 2, 0, 0}};  // two corners: no outline
+  WriteLodModel(File, {M, M}, {}, nullptr);
+  Model = std::make_unique<TZorvObject>();
+  SetUpEditorModel(*Model, File);
+  EXPECT_EQ(OutlineEdges(Model->Mesh()), (std::vector<uint32_t>{2, 1, 1, 0, 0, 2, 2, 3, 3, 1, 1, 2}));
+}
+
 TEST_F(OutlineSceneTest, EachEdgeOncePaintsTheFacesPixels) {
   for (const TModelCase& Case : Models) {
     Load(Case);
