@@ -36,7 +36,7 @@ struct TSceneState {
   float SphereDiameter = 0;           // drawn as the sphere's radius
   bool HideSphere = true;             // chkHideSphere
   TZorvObject* Model = nullptr;       // none: only the black background
-  // The model's outlines drawn each edge once (ModelOutline.h), the same
+  // The model's outlines drawn from their edge list (ModelOutline.h), the same
   // pixels at a fraction of the cost; none: the model's own Draw.
   TModelOutline* Outline = nullptr;
 };
