@@ -11,6 +11,7 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/OutputFiles.h"
@@ -113,6 +114,8 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   State.Model = Model.get();
   State.Shading = ThumbnailShading(Request, *Model, Folder);
   State.Textures = &Textures;
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Pixels = GrabFrame(Size, Size);
   if (Request.Notes) *Request.Notes << Textures.Note();

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
 
@@ -135,15 +136,23 @@ void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
 }
 
 void DrawModel(const TSceneState& State) {
+  DrawModelWith(State, [&State](TZorvObject& Model) {
+    if (State.Shading != TShading::Outlines)
+      DrawMarkersOverFaces(Model);
+    else if (State.Outline != nullptr)
+      State.Outline->Draw(Model);
+    else
+      Model.Draw();
+  });
+}
+
+void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw) {
   if (State.Model == nullptr) return;
   glPushMatrix();
   RotateByViewAngles(State);
   glColor3f(1, 1, 1);
   glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
-  if (State.Shading == TShading::Outlines)
-    State.Model->Draw();
-  else
-    DrawMarkersOverFaces(*State.Model);
+  Draw(*State.Model);
   glPopMatrix();
 }
 

@@ -10,6 +10,7 @@
 
 #include "model/ShadedDrawing.h"
 
+class TModelOutline;
 class TZorvObject;
 struct GLUquadric;
 
@@ -43,6 +44,9 @@ struct TSceneState {
   TShading Shading = TShading::Outlines;
   TFaceTextures* Textures = nullptr;  // Textured's textures; none: drawn as Solid
   bool SurfaceEdges = true;
+  // Outlines drawn from their edge list (ModelOutline.h), the same pixels at
+  // a fraction of the cost; none: the model's own Draw.
+  TModelOutline* Outline = nullptr;
 };
 
 // One view of a layout: where its origin sits in the -1..1 square and the
@@ -87,8 +91,12 @@ void PaintScene(const TSceneState& State);
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
 
 // One view's model: view angles about x, y, z, white, the zoom, the model's
-// Draw. In Solid and Textured only the hardpoint markers, over the surfaces.
+// Draw (through the state's Outline when it has one). In Solid and Textured
+// only the hardpoint markers, over the surfaces.
 void DrawModel(const TSceneState& State);
+// DrawModel's matrix and colour around Draw in place of the model's Draw,
+// for drawing the model in parts (KeptScene.h).
+void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw);
 
 // One view's surfaces in Solid and Textured (DrawShadedFaces) under the same
 // view angles and zoom as the model; nothing in Outlines or without a model.

@@ -11,6 +11,7 @@
 #include "gl/HeadlessContext.h"
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
 
@@ -75,6 +76,8 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // Its textures belong to this context too.
   TFaceTextures Textures(Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir);
   State.Textures = &Textures;
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Frame = GrabFrame(Width, Height);
   if (Request.Notes) *Request.Notes << Textures.Note();

@@ -266,6 +266,6 @@ void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
 void DrawMarkersOverFaces(TZorvObject& Model) {
   glPushMatrix();
   ApplyFitScale(Model);
-  Model.DrawHardpointAxes();
+  Model.DrawHardpoints();
   glPopMatrix();
 }

@@ -244,13 +244,17 @@ void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, floa
 
 void TZorvObject::DrawDirect() {
   DrawFaces();
-  DrawHardpointAxes();
+  DrawHardpoints();
   FreeDataUnlessKept();
 }
 
-void TZorvObject::DrawHardpointAxes() {
+void TZorvObject::DrawHardpoints() {
   float Length = 0;
   GetMaxSize(Length);
+  DrawHardpoints(Length);
+}
+
+void TZorvObject::DrawHardpoints(float Length) {
   for (const auto& Hardpoint : FHardpoints)
     if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
   if (SelectedHardpoint != -1)
