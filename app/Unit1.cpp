@@ -302,6 +302,8 @@ void TForm1::AttachViewHandlers() {
   // The fixed state goes into the view's context as soon as Qt has made it,
   // and again should Qt ever make it anew.
   GLView->OnContextCreated = [this] {
+    // A picture kept in a context Qt replaced is gone with it.
+    FScene.Forget();
     if (FContextLive) HandleDeferred([] { SetupFixedGLState(); });
   };
   Timer1->start();
@@ -391,7 +393,7 @@ void TForm1::FormResize(int DeviceWidth, int DeviceHeight) {
 void TForm1::FormPaint() {
   ++FPaintCount;
   ActivateRenderContext(0);
-  PaintScene(SceneState(), {[this](GLUquadric* Quadric) { DrawSphere(Quadric); }, [this] { DrawModel(); }});
+  FScene.Paint(SceneState(), GLView->DeviceWidth(), GLView->DeviceHeight());
   SwapRenderBuffers(0);
 }
 
@@ -403,6 +405,9 @@ void TForm1::Timer1Timer() {
   // A tick never runs inside another handler (one waiting for a dialog), nor
   // while an error is being reported.
   if (FHandlerDepth > 1 || FReporting) return;
+  // A frame that would show what the last one shows is not drawn again: an
+  // idle window costs nothing, however big its model.
+  if (!FScene.Changed(SceneState(), GLView->DeviceWidth(), GLView->DeviceHeight())) return;
   Paint();
 }
 
@@ -410,6 +415,10 @@ void TForm1::FormClose() {
   GLView->OnPaint = nullptr;
   GLView->OnResize = nullptr;
   GLView->OnContextCreated = nullptr;
+  if (FContextLive) {
+    ActivateRenderContext(0);
+    FScene.Release();
+  }
   DestroyRenderContext(WindowHandleOf(GLView), 0);
   FContextLive = false;
 }

@@ -30,6 +30,7 @@
 #include "app/WindowServices.h"
 #include "editor/EditHistory.h"
 #include "editor/HardpointEdits.h"
+#include "editor/KeptScene.h"
 #include "editor/SameModelFile.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
@@ -226,6 +227,9 @@ private:
   int FHandlerDepth = 0;
   bool FReporting = false;
   int FPaintCount = 0;
+  // The drawing: its edge list and its kept picture (what the timer asks
+  // whether to repaint).
+  TKeptScene FScene;
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
   std::string FModelLODFile;  // the file ModelLOD was chosen for

@@ -37,3 +37,9 @@ CLI::Validator WholeNumber(int Min = INT_MIN, int Max = INT_MAX);
 // --lod: levels count from 0 ("-1 is not a level of detail: levels count
 // from 0"); a number past the last level is the last, as the loader takes it.
 CLI::Validator LevelNumber();
+
+// The display-mode options of render and thumbnail: --shading, one of
+// "outlines", "solid", "textured" (Default tells what an absent option
+// means), and --textures DIR, the folder of the ".mat" files (the model's own
+// folder when absent). Defined with render, in cmd_render.cpp.
+void AddShadingOptions(CLI::App& Cmd, std::string& Shading, std::string& TexturesDir, const std::string& Default);

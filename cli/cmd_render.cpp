@@ -1,6 +1,8 @@
 // quelbir-cli render FILE -o OUT.png [--view NAME] [--size WxH]
-// [--zoom PERCENT] [--lod N] [--sphere]: the scene the window paints, painted on the
-// headless context into a PNG.
+// [--zoom PERCENT] [--lod N] [--sphere] [--shading MODE] [--textures DIR]:
+// the scene the window paints, painted on the headless context into a PNG.
+// Textures that could not be drawn are named on standard error.
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -25,12 +27,19 @@ bool ParseSize(const std::string& Text, int& Width, int& Height) {
 
 }  // namespace
 
+void AddShadingOptions(CLI::App& Cmd, std::string& Shading, std::string& TexturesDir, const std::string& Default) {
+  Cmd.add_option("--shading", Shading, "display mode: outlines, solid or textured; " + Default)
+      ->check(CLI::IsMember({ShadingOptionNames[0], ShadingOptionNames[1], ShadingOptionNames[2]}));
+  Cmd.add_option("--textures", TexturesDir, "folder of the .mat files (the model's own folder)");
+}
+
 void AddRenderCommand(CLI::App& App) {
   struct TOptions {
     std::string File, Out, View = ViewLayoutNames[0], Size;
     int Zoom = 100;
     int LOD = 1;
     bool Sphere = false;
+    std::string Shading = ShadingOptionNames[0], Textures;
   };
   auto Options = std::make_shared<TOptions>();
   CLI::App* Cmd = App.add_subcommand("render", "Paint the editor's views of a model into a PNG");
@@ -51,6 +60,7 @@ void AddRenderCommand(CLI::App& App) {
   Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it")
       ->check(LevelNumber());
   Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
+  AddShadingOptions(*Cmd, Options->Shading, Options->Textures, "outlines (default)");
   Cmd->callback(NamingModelFile(Options->File, [Options] {
     TPictureRequest Request;
     Request.ModelFile = Options->File;
@@ -59,6 +69,9 @@ void AddRenderCommand(CLI::App& App) {
     Request.ZoomPercent = Options->Zoom;
     Request.ShowSphere = Options->Sphere;
     Request.LOD = Options->LOD;
+    Request.Shading = *FindShading(Options->Shading);
+    Request.TexturesDir = Options->Textures;
+    Request.Notes = &std::cerr;
     RenderModelPicture(Request, Options->Out);
   }));
 }

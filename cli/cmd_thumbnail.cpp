@@ -1,6 +1,9 @@
-// quelbir-cli thumbnail FILE -o OUT.png [--size N] [--view NAME]: a square
-// picture of one view with the model centred and filling it, for file
-// managers' thumbnails. A file that does not load leaves no picture behind.
+// quelbir-cli thumbnail FILE -o OUT.png [--size N] [--view NAME]
+// [--shading MODE] [--textures DIR]: a square picture of one view with the
+// model centred and filling it, for file managers' thumbnails; Solid unless
+// the model's textures lie beside it. A file that does not load leaves no
+// picture behind.
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -19,8 +22,13 @@ void AddThumbnailCommand(CLI::App& App) {
       ->check(WholeNumber(1, MaxThumbnailSize));
   Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
       ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
-  Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View] {
+  auto Shading = std::make_shared<std::string>();
+  AddShadingOptions(*Cmd, *Shading, Request->TexturesDir,
+                    "solid, or textured when the textures folder holds the model's textures (default)");
+  Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View, Shading] {
     Request->Layout = FindViewLayout(*View);
+    if (!Shading->empty()) Request->Shading = FindShading(*Shading);
+    Request->Notes = &std::cerr;
     WriteModelThumbnail(*Request, *Out);
   }));
 }

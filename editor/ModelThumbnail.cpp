@@ -11,6 +11,7 @@
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
 #include "model/EditorModel.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/OutputFiles.h"
@@ -73,9 +74,15 @@ TThumbnailFrame MeasureThumbnailFrame(const TZorvObject& Model, int Layout) {
   const double Extent = std::max(MaxX - MinX, MaxY - MinY);
   Frame.HalfSide = Extent > 0 ? Extent * (0.5 + Margin) : 1;
   // The hardpoints' axes may stand out of the mesh a little; a deeper volume
-  // costs nothing, as outlines are drawn without the depth test.
+  // costs nothing: outlines are drawn without the depth test, and the
+  // surfaces' depth test only compares them among themselves.
   Frame.Depth = 2 * Deepest + 1;
   return Frame;
+}
+
+TShading ThumbnailShading(const TThumbnailRequest& Request, const TZorvObject& Model, const std::string& Folder) {
+  if (Request.Shading) return *Request.Shading;
+  return FolderHoldsTextures(Model, Folder) ? TShading::Textured : TShading::Solid;
 }
 
 TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
@@ -100,11 +107,19 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
+  const std::string Folder = Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir;
+  TFaceTextures Textures(Folder);  // belongs to this context
   TSceneState State;
   State.Layout = Request.Layout;
   State.Model = Model.get();
+  State.Shading = ThumbnailShading(Request, *Model, Folder);
+  State.Textures = &Textures;
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
-  return GrabFrame(Size, Size);
+  TFramePixels Pixels = GrabFrame(Size, Size);
+  if (Request.Notes) *Request.Notes << Textures.Note();
+  return Pixels;
 }
 
 void WriteModelThumbnail(const TThumbnailRequest& Request, const std::string& PngFile) {

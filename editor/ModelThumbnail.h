@@ -2,6 +2,8 @@
 // A model file as a small square picture for file managers: one view of the
 // editor's drawing, with the model's outline centred and filling the square
 // instead of sitting at the window's fixed place and zoom.
+#include <optional>
+#include <ostream>
 #include <string>
 
 #include "editor/ScenePicture.h"
@@ -22,7 +24,16 @@ struct TThumbnailRequest {
   int Size = 256;                       // pixels per side
   int Layout = DefaultThumbnailLayout;  // a single view: 1, 2 or 3 of ViewLayoutNames
   int LOD = 1;                          // as the window loads it
+  // Unset: Solid, or Textured when the textures folder holds every texture
+  // the model's faces name (ThumbnailShading).
+  std::optional<TShading> Shading;
+  std::string TexturesDir;        // empty: the model's own folder
+  std::ostream* Notes = nullptr;  // the note on textures not drawn, as for pictures
 };
+
+// The mode a thumbnail is painted in: the one asked for, else Textured when
+// Folder holds the model's textures (FolderHoldsTextures), else Solid.
+TShading ThumbnailShading(const TThumbnailRequest& Request, const TZorvObject& Model, const std::string& Folder);
 
 // What a view of the thumbnail shows, in the view's screen units (the fit
 // scale included): the square's centre and half side, and how deep the

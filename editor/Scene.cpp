@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
 
@@ -33,10 +34,11 @@ constexpr TLayoutView TopView = {0, 0, 90, 1, 0, 0, false};
 constexpr TLayoutView SideView = {0, 0, 90, 0, 1, 0, false};
 constexpr TLayoutView BackView = {0, 0, 0, 0, 0, 0, false};
 
-void DrawView(const TViewDrawing& Drawing, GLUquadric* Quadric, const TLayoutView& View) {
+void DrawView(const TSceneState& State, const TViewDrawing& Drawing, GLUquadric* Quadric, const TLayoutView& View) {
   glPushMatrix();
   if (View.Translate) glTranslatef(View.X, View.Y, 0);
   if (View.Angle != 0) glRotatef(View.Angle, View.AxisX, View.AxisY, View.AxisZ);
+  DrawSurfaces(State);
   Drawing.Sphere(Quadric);
   Drawing.Model();
   glPopMatrix();
@@ -87,7 +89,7 @@ void PaintScene(const TSceneState& State, const TViewDrawing& Drawing) {
     // The quadric is deleted however the views end: a load the drawing
     // triggers may raise.
     try {
-      for (const TLayoutView& View : LayoutViews(State.Layout)) DrawView(Drawing, Quadric, View);
+      for (const TLayoutView& View : LayoutViews(State.Layout)) DrawView(State, Drawing, Quadric, View);
     } catch (...) {
       gluDeleteQuadric(Quadric);
       throw;
@@ -134,11 +136,36 @@ void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
 }
 
 void DrawModel(const TSceneState& State) {
+  DrawModelWith(State, [&State](TZorvObject& Model) {
+    if (State.Shading != TShading::Outlines)
+      DrawMarkersOverFaces(Model);
+    else if (State.Outline != nullptr)
+      State.Outline->Draw(Model);
+    else
+      Model.Draw();
+  });
+}
+
+void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw) {
   if (State.Model == nullptr) return;
   glPushMatrix();
   RotateByViewAngles(State);
   glColor3f(1, 1, 1);
   glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
-  State.Model->Draw();
+  Draw(*State.Model);
+  glPopMatrix();
+}
+
+void DrawSurfaces(const TSceneState& State) {
+  if (State.Model == nullptr || State.Shading == TShading::Outlines) return;
+  glPushMatrix();
+  RotateByViewAngles(State);
+  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  try {
+    DrawShadedFaces(*State.Model, {State.Shading, State.Textures, State.SurfaceEdges});
+  } catch (...) {
+    glPopMatrix();
+    throw;
+  }
   glPopMatrix();
 }

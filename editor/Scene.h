@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "model/ShadedDrawing.h"
+
+class TModelOutline;
 class TZorvObject;
 struct GLUquadric;
 
@@ -35,6 +38,15 @@ struct TSceneState {
   float SphereDiameter = 0;           // drawn as the sphere's radius
   bool HideSphere = true;             // chkHideSphere
   TZorvObject* Model = nullptr;       // none: only the black background
+  // The display mode. Solid and Textured draw the surfaces first in each
+  // view, then the sphere and the markers over them (the outlines become the
+  // surfaces' visible edges, in a darker line, when SurfaceEdges).
+  TShading Shading = TShading::Outlines;
+  TFaceTextures* Textures = nullptr;  // Textured's textures; none: drawn as Solid
+  bool SurfaceEdges = true;
+  // Outlines drawn from their edge list (ModelOutline.h), the same pixels at
+  // a fraction of the cost; none: the model's own Draw.
+  TModelOutline* Outline = nullptr;
 };
 
 // One view of a layout: where its origin sits in the -1..1 square and the
@@ -64,7 +76,8 @@ struct TViewDrawing {
 
 // FormPaint, less making the context current and the swap: a new quadric,
 // the model-view matrix reset, the buffers cleared, each view of the layout
-// drawn by Drawing (sphere first, then the model), the quadric deleted.
+// drawn by Drawing (sphere first, then the model; in Solid and Textured the
+// surfaces before both), the quadric deleted.
 // Without a model only the background is cleared.
 void PaintScene(const TSceneState& State, const TViewDrawing& Drawing);
 // The same with the state's own sphere and model (DrawSphere, DrawModel).
@@ -78,5 +91,13 @@ void PaintScene(const TSceneState& State);
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
 
 // One view's model: view angles about x, y, z, white, the zoom, the model's
-// Draw.
+// Draw (through the state's Outline when it has one). In Solid and Textured
+// only the hardpoint markers, over the surfaces.
 void DrawModel(const TSceneState& State);
+// DrawModel's matrix and colour around Draw in place of the model's Draw,
+// for drawing the model in parts (KeptScene.h).
+void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw);
+
+// One view's surfaces in Solid and Textured (DrawShadedFaces) under the same
+// view angles and zoom as the model; nothing in Outlines or without a model.
+void DrawSurfaces(const TSceneState& State);

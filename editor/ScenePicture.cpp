@@ -11,6 +11,7 @@
 #include "gl/PngPicture.h"
 #include "model/EditorModel.h"
 #include "model/SphereFile.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
 
@@ -71,8 +72,15 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // starts from it. The window shows its first frame for one tick only: a
   // picture shows what it shows from then on.
   Model->SetFaceState();
+  State.Shading = Request.Shading;
+  // Its textures belong to this context too.
+  TFaceTextures Textures(Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir);
+  State.Textures = &Textures;
+  TModelOutline Outline;
+  State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Frame = GrabFrame(Width, Height);
+  if (Request.Notes) *Request.Notes << Textures.Note();
   Model.reset();  // its display list belongs to this context
   return Frame;
 }

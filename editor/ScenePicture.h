@@ -5,9 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "model/ShadedDrawing.h"
 #include "runtime/Exception.h"
 
 // The colour buffer of the current context, RGBA, top row first.
@@ -33,6 +35,9 @@ struct TPictureRequest {
   // / 100 and the sphere stored in the file.
   std::optional<float> ViewScale;
   std::optional<std::array<float, 4>> Sphere;  // X, Y, Z, the "Diameter:" value
+  TShading Shading = TShading::Outlines;
+  std::string TexturesDir;        // Textured's folder; empty: the model's own
+  std::ostream* Notes = nullptr;  // receives the note on textures not drawn
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere
@@ -41,7 +46,8 @@ struct TPictureRequest {
 // paint's face state in place) on a headless context of the requested size
 // (context slot 7, so a window's or a caller's slot stays untouched) and
 // returns its pixels. Raises the load's errors, and a clear error when no
-// headless OpenGL is available.
+// headless OpenGL is available. In Textured, the note on the textures that
+// could not be drawn (TFaceTextures::Note) goes to Notes, when there is one.
 TFramePixels RenderModelFrame(const TPictureRequest& Request);
 
 // RenderModelFrame, written to PngFile as an opaque RGB picture.

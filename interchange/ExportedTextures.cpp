@@ -19,7 +19,7 @@ std::map<int32_t, TTextureImage> ReadTextureImages(const TExportedModel& Model, 
   for (const TExportedLevel& Level : Model.Levels)
     for (const TTextureGroup& Group : Level.Groups)
       if (Group.Texture < FirstNoTexture) Numbers.insert(Group.Texture);
-  const std::string Path = Dir.back() == '/' ? Dir : Dir + "/";
+  const std::string Path = TexturePath(Dir);
   for (int32_t Number : Numbers) {
     const std::string File = TextureFileName(Path, Number);
     try {

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "iff/IffWriter.h"
+#include "model/SampleTextures.h"
+#include "model/THardpoint.h"
 #include "runtime/OutputFiles.h"
 
 namespace {
@@ -111,6 +113,7 @@ TSampleMesh SampleCraftMesh(int Level) {
   } else {
     AddFin(Mesh, Fin, -0.04f, 0.04f, Level == 1);
   }
+  AssignSampleTextures(Mesh);
   return Mesh;
 }
 
@@ -159,22 +162,6 @@ void WriteSampleSingleMeshModel(const std::string& FileName) {
 }
 void WriteMatFile(const std::string& FileName, int32_t Width, int32_t Height, const TPalette& Palette,
                   const std::vector<uint8_t>& Pixels) {
-  TIffWriter Writer(FileName, wmFile);
-  Writer.OpenForm(TIffTag("MATR"));
-  Writer.OpenForm(TIffTag("FRAM"));
-  Writer.OpenChunk(TIffTag("INFO"));
-  Writer.WriteInteger(Width);
-  Writer.WriteInteger(Height);
-  Writer.CloseChunk();
-  Writer.OpenForm(TIffTag("PAL "));
-  Writer.OpenChunk(TIffTag("CMAP"));
-  Writer.Write(Palette.data(), int32_t(Palette.size()));
-  Writer.CloseChunk();
-  Writer.CloseForm();
-  Writer.OpenChunk(TIffTag("PXLS"));
-  Writer.Write(Pixels.data(), int32_t(Pixels.size()));
-  Writer.CloseChunk();
-  Writer.CloseForm();
-  Writer.CloseForm();
-  Writer.Destroy();
+  const std::vector<uint8_t> Bytes = MatFileBytes(Width, Height, Palette, Pixels);
+  WriteOutputFile(FileName, Bytes.data(), Bytes.size());
 }

@@ -5,6 +5,15 @@
 #include "model/ZorvTextures.h"
 #include "runtime/FloatErrors.h"
 
+namespace {
+
+uint64_t NewMeshVersion() {
+  static uint64_t Last = 0;
+  return ++Last;
+}
+
+}  // namespace
+
 T3DObject::T3DObject(TDisplayListPolicy Policy) {
   if (Policy == TDisplayListPolicy::Generate) FDisplayList = glGenLists(1);
 }
@@ -65,6 +74,7 @@ void T3DObject::BuildDisplayList() {
 }
 
 void T3DObject::FreeData() {
+  FMeshVersion = NewMeshVersion();
   FMesh.Loaded = false;
   FMesh.Vertices.Release();
   FMesh.Normals.Release();
@@ -99,6 +109,7 @@ void T3DObject::AssignTo(T3DObject& Target) {
 
 void T3DObject::LoadFromFile(const std::string& FileName) {
   FreeData();
+  FMeshVersion = NewMeshVersion();
   FListDirty = true;
   FFileName = FileName;
   FMesh.Loaded = true;

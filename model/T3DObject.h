@@ -89,6 +89,10 @@ public:
   bool KeepData() const { return FKeepData; }
   float FitSize() const { return FFitSize; }
   float Scale() const { return FScale; }
+  // Changes whenever the mesh arrays may have changed (every load, every
+  // FreeData), and is never the same for two meshes of the process: what is
+  // built from a mesh once (its outline's edges) is keyed on it.
+  uint64_t MeshVersion() const { return FMeshVersion; }
 
   // Receives the loader's progress messages; unset by default.
   TLogEvent OnLog;
@@ -112,4 +116,5 @@ protected:
   bool FKeepData = false;
   float FFitSize = 0;
   float FScale = 0;
+  uint64_t FMeshVersion = 0;
 };

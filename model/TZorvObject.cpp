@@ -244,14 +244,22 @@ void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, floa
 
 void TZorvObject::DrawDirect() {
   DrawFaces();
+  DrawHardpoints();
+  FreeDataUnlessKept();
+}
+
+void TZorvObject::DrawHardpoints() {
   float Length = 0;
   GetMaxSize(Length);
+  DrawHardpoints(Length);
+}
+
+void TZorvObject::DrawHardpoints(float Length) {
   for (const auto& Hardpoint : FHardpoints)
     if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
   if (SelectedHardpoint != -1)
     if (THardpoint* Selected = GetHardpoint(SelectedHardpoint)) DrawHardpointAxis(*Selected, 1, 1, Length);
   glLineWidth(1);
-  FreeDataUnlessKept();
 }
 
 void TZorvObject::DrawBoundingBox() {

@@ -43,6 +43,12 @@ public:
   // Writes the mesh in memory (whole records only) as a level-of-detail file
   // with the single level "0000" and nothing else; loads first when needed.
   void SaveToFile(const std::string& FileName) override;
+  // Each hardpoint's Z axis in red and the selected one again in yellow, as
+  // DrawDirect draws them after the faces; the line width is 1 afterwards.
+  // The axes are a tenth of the model's largest extent long (GetMaxSize,
+  // which walks the mesh); a caller that knows it already passes it.
+  void DrawHardpoints();
+  void DrawHardpoints(float MaxSize);
   // An outline box of the model's size, centred on the model's origin.
   virtual void DrawBoundingBox();
 

@@ -32,6 +32,11 @@ std::string TextureFileName(const std::string& Path, int32_t Number) {
   return Path + Digits + ".mat";
 }
 
+std::string TexturePath(const std::string& Folder) {
+  if (Folder.empty() || Folder.back() == '/') return Folder;
+  return Folder + "/";
+}
+
 namespace {
 
 void ReadExactly(TIffReader& Reader, void* Buffer, int32_t Count) {
@@ -108,7 +113,7 @@ void TZorvTexture::Upload(const uint8_t* Pixels) {
 }
 
 TZorvTexture* TZorvTextures::GetTexture(int32_t Number) {
-  if (Number > 9999999) return nullptr;
+  if (!NamesTexture(Number)) return nullptr;
   TZorvTexture* Texture = nullptr;
   auto Found = std::find(Numbers.begin(), Numbers.end(), Number);
   if (Found != Numbers.end()) {

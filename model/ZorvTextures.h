@@ -23,6 +23,12 @@ std::vector<uint8_t> PaletteToRGB(const TPalette& Palette, const uint8_t* Indice
 // with at least 8 digits, zero-padded ("00001234.mat"; a negative number
 // keeps its minus sign in front of its 8 digits, "-00000005.mat").
 std::string TextureFileName(const std::string& Path, int32_t Number);
+// The Path of a folder's textures: the folder ending in "/" (empty stays
+// empty: the current folder).
+std::string TexturePath(const std::string& Folder);
+
+// False for the numbers that mean no texture (10000000 and above).
+inline bool NamesTexture(int32_t Number) { return Number <= 9999999; }
 
 class TZorvTexture {
 public:

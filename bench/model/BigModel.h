@@ -9,6 +9,7 @@
 
 #include "iff/IffWriter.h"
 #include "model/MeshData.h"
+#include "model/SampleModel.h"
 
 namespace BigModel {
 
@@ -19,7 +20,10 @@ inline int64_t MeshBytes(int Columns, int Rows) {
   return Vertices * 12 + 12 + Quads * 4 * 16 + Quads * 28;
 }
 
-inline void Write(const std::string& FileName, int Columns, int Rows) {
+// With a hardpoint, the file also holds, as the window expects them, a FORM
+// "HARD" (the top form's second sub-form) with one hardpoint "origin" at the
+// grid's centre and a FORM "COLL" with a sphere.
+inline void Write(const std::string& FileName, int Columns, int Rows, bool WithHardpoint = false) {
   TIffWriter Writer(FileName, wmFile);
   Writer.OpenForm(TIffTag("MESH"));
   Writer.OpenForm(TIffTag("0012"));
@@ -67,6 +71,12 @@ inline void Write(const std::string& FileName, int Columns, int Rows) {
   Writer.CloseChunk();
 
   Writer.CloseForm();
+  if (WithHardpoint) {
+    WriteHardForm(Writer, {{"origin", {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}});
+    TSampleSphere Sphere;
+    Sphere.Value = 0.5f;
+    WriteCollForm(Writer, Sphere);
+  }
   Writer.CloseForm();
   Writer.Destroy();
 }

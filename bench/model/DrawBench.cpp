@@ -8,11 +8,13 @@
 
 #include <GL/gl.h>
 
+#include <chrono>
 #include <filesystem>
 #include <vector>
 
 #include "bench/model/BigModel.h"
 #include "gl/HeadlessContext.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 
 namespace {
@@ -88,6 +90,32 @@ void OneDrawArraysOfAllQuads(benchmark::State& State) {
   });
 }
 BENCHMARK(OneDrawArraysOfAllQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The editor's drawing since: each outline edge once from vertex arrays
+// (ModelOutline.h), the same pixels as DrawDirect; "ratio" is its time over
+// DrawDirect's, both measured here in the same run.
+void OutlineEdgesHundredThousandQuads(benchmark::State& State) {
+  TDrawSetup Setup;
+  TModelOutline Outline;
+  Outline.Draw(Setup.Model);  // the edge list, built once per mesh
+  auto Time = [&](auto Draw) {
+    const auto Start = std::chrono::steady_clock::now();
+    for (int I = 0; I < 5; ++I) {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glPushMatrix();
+      Draw();
+      glPopMatrix();
+      glFinish();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+  };
+  const double Direct = Time([&] { Setup.Model.DrawDirect(); });
+  const double Edges = Time([&] { Outline.Draw(Setup.Model); });
+  Repeat(State, Setup, [&] { Outline.Draw(Setup.Model); });
+  State.counters["edges"] = double(Outline.EdgeCount());
+  State.counters["ratio"] = Edges / Direct;
+}
+BENCHMARK(OutlineEdgesHundredThousandQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

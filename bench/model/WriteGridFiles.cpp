@@ -1,7 +1,9 @@
 // Writes the same grid of quadrilaterals twice: as a model file (the one the
 // model benchmarks load) and as a binary PLY file, for comparing the
 // command-line tool with other programs on the same mesh (bench/peers.sh).
-//   write_grid_files OUT.iff OUT.ply [COLUMNS ROWS]   (default 1000 x 1000)
+//   write_grid_files OUT.iff OUT.ply [COLUMNS ROWS [window]]   (default 1000 x 1000)
+// With "window", the model file also holds a hardpoint and a sphere, so the
+// editor's window opens it without a message.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -54,16 +56,16 @@ void WritePly(const std::string& FileName, int Columns, int Rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: write_grid_files OUT.iff OUT.ply [COLUMNS ROWS]\n");
+  if (argc != 3 && argc != 5 && !(argc == 6 && std::string(argv[5]) == "window")) {
+    std::fprintf(stderr, "usage: write_grid_files OUT.iff OUT.ply [COLUMNS ROWS [window]]\n");
     return 2;
   }
-  const int Columns = argc == 5 ? std::atoi(argv[3]) : 1000, Rows = argc == 5 ? std::atoi(argv[4]) : 1000;
+  const int Columns = argc >= 5 ? std::atoi(argv[3]) : 1000, Rows = argc >= 5 ? std::atoi(argv[4]) : 1000;
   if (Columns <= 0 || Rows <= 0 || int64_t(Columns) * Rows > 4000000) {
     std::fprintf(stderr, "COLUMNS and ROWS must be positive, at most 4,000,000 quadrilaterals\n");
     return 2;
   }
-  BigModel::Write(argv[1], Columns, Rows);
+  BigModel::Write(argv[1], Columns, Rows, /*WithHardpoint=*/argc == 6);
   WritePly(argv[2], Columns, Rows);
   return 0;
 }

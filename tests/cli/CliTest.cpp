@@ -125,6 +125,7 @@ const TCliCase Cases[] = {
     {"RenderSizeNeedsAHeight", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "64"}, Any, Any, 2},
     {"RenderSizeIsNotEmpty", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "0x10"}, Any, Any, 2},
     {"RenderNeedsAnOutput", Sample, {"render", "{file}"}, Any, Any, 2},
+    {"RenderKnowsItsShadings", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--shading", "shaded"}, Any, Any, 2},
     {"AFitBeyondTheFloatRangeStillInforms", Tiny, {"info", "{file}"}, Any, Any, 0},
     {"AFitBeyondTheFloatRangeStillScripts", Tiny, {"script", "{file}"}, Any, Any, 0},
     {"AFitBeyondTheFloatRangeStillPrintsTheSphere", Tiny, {"sphere", "{file}"}, "0 0 0 2\n", Any, Any},
@@ -298,6 +299,39 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   P = ReadPng(Png);
   EXPECT_EQ(P.Width, 64);
   EXPECT_EQ(P.Height, 48);
+}
+
+TEST_F(CliTest, ShadingPaintsTheSurfacesAndNamesTheTexturesNotFound) {
+  WriteSampleModel(File);
+  const TRun Outlines = Run({"render", File, "-o", Dir.File("default.png")});
+  if (Outlines.Code == 1 && Outlines.Err.rfind("THeadlessGL: ", 0) == 0) GTEST_SKIP() << Outlines.Err;
+  ASSERT_EQ(Run({"render", File, "-o", Dir.File("outlines.png"), "--shading", "outlines"}).Code, 0);
+  EXPECT_EQ(ReadFileBytes(Dir.File("outlines.png")), ReadFileBytes(Dir.File("default.png")));
+
+  // The pixels of a thumbnail in one colour.
+  auto Count = [&](const std::string& Png, uint8_t R, uint8_t G, uint8_t B) {
+    const TPngPicture P = ReadPng(Png);
+    size_t N = 0;
+    for (size_t I = 0; I < P.Rgba.size(); I += 4) N += P.Rgba[I] == R && P.Rgba[I + 1] == G && P.Rgba[I + 2] == B;
+    return N;
+  };
+  // Without its textures beside it the sample's thumbnail is Solid: its top
+  // faces the light in the top view.
+  ASSERT_EQ(Run({"thumbnail", File, "-o", Dir.File("solid.png")}).Code, 0);
+  EXPECT_GT(Count(Dir.File("solid.png"), 204, 204, 204), 1000u);
+  const TRun Missing = Run({"render", File, "-o", Dir.File("grey.png"), "--shading", "textured"});
+  EXPECT_EQ(Missing.Err, "Textures not found in " + Dir.Path().string() +
+                             ", drawn in grey: 00000001, 00000002, 00000003, 00000004\n");
+  EXPECT_EQ(Missing.Code, 0);
+
+  // With them, Textured: the top's plates.
+  const std::string Ship = Dir.File("ship/ship.iff");
+  ASSERT_EQ(Run({"sample", Ship, "--textures", Dir.File("ship")}).Code, 0);
+  for (const char* Mat : {"00000001.mat", "00000002.mat", "00000003.mat", "00000004.mat"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(Dir.File("ship/") + Mat)) << Mat;
+  const TRun Textured = Run({"thumbnail", Ship, "-o", Dir.File("textured.png")});
+  EXPECT_EQ(Textured.Err, "");
+  EXPECT_GT(Count(Dir.File("textured.png"), 176, 190, 206), 1000u);
 }
 
 TEST_F(CliTest, AFitBeyondTheFloatRangeFailsOnlyWhatDraws) {

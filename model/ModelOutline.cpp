@@ -1,0 +1,123 @@
+#include "model/ModelOutline.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "model/TZorvObject.h"
+
+namespace {
+
+// An open-addressing table with room for at least twice Count keys.
+size_t TableSize(size_t Count) { return std::bit_ceil(std::max<size_t>(16, Count * 2)); }
+
+uint64_t Mix(uint64_t Key) {
+  Key ^= Key >> 33;
+  Key *= 0xff51afd7ed558ccdULL;
+  Key ^= Key >> 33;
+  Key *= 0xc4ceb9fe1a85ec53ULL;
+  return Key ^ (Key >> 33);
+}
+
+// For each vertex, the first vertex at the same place (bit for bit).
+std::vector<uint32_t> SamePlaceVertices(const TMeshData& Mesh) {
+  const size_t Count = size_t(Mesh.VertexCount);
+  std::vector<uint32_t> First(Count);
+  const size_t Size = TableSize(Count), Mask = Size - 1;
+  constexpr uint32_t Empty = UINT32_MAX;
+  std::vector<uint32_t> Table(Size, Empty);
+  const TVector* Vertices = Mesh.Vertices.Data();
+  for (size_t V = 0; V < Count; ++V) {
+    uint32_t Bits[3];
+    std::memcpy(Bits, &Vertices[V], sizeof Bits);
+    size_t Slot = Mix((uint64_t(Bits[0]) << 32 | Bits[1]) ^ Mix(Bits[2])) & Mask;
+    while (true) {
+      const uint32_t Held = Table[Slot];
+      if (Held == Empty) {
+        Table[Slot] = uint32_t(V);
+        First[V] = uint32_t(V);
+        break;
+      }
+      if (std::memcmp(&Vertices[Held], &Vertices[V], sizeof(TVector)) == 0) {
+        First[V] = Held;
+        break;
+      }
+      Slot = (Slot + 1) & Mask;
+    }
+  }
+  return First;
+}
+
+// Draws at most this many indices per call, well inside GLsizei.
+constexpr size_t DrawBatch = size_t(1) << 24;
+
+}  // namespace
+
+std::vector<uint32_t> OutlineEdges(const TMeshData& Mesh) {
+  const std::vector<uint32_t> Place = SamePlaceVertices(Mesh);
+  const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
+  const TFace* Faces = Mesh.Faces.Data();
+  size_t Corners = 0;
+  for (int32_t F = 0; F < Mesh.FaceCount; ++F)
+    if (Faces[F].Count >= 3 && FaceIsUsable(Mesh, Faces[F])) Corners += size_t(Faces[F].Count);
+
+  // The edges met so far, by their two places in order.
+  const size_t Size = TableSize(Corners), Mask = Size - 1;
+  constexpr uint64_t Empty = UINT64_MAX;
+  std::vector<uint64_t> Seen(Size, Empty);
+  std::vector<uint32_t> Indices;
+  auto Add = [&](uint32_t From, uint32_t To) {
+    const uint64_t Key = uint64_t(From) << 32 | To;
+    size_t Slot = Mix(Key) & Mask;
+    while (Seen[Slot] != Empty) {
+      if (Seen[Slot] == Key) return;
+      Slot = (Slot + 1) & Mask;
+    }
+    Seen[Slot] = Key;
+    Indices.push_back(From);
+    Indices.push_back(To);
+  };
+  for (int32_t F = Mesh.FaceCount - 1; F >= 0; --F) {
+    const TFace& Face = Faces[F];
+    if (Face.Count < 3 || !FaceIsUsable(Mesh, Face)) continue;
+    // The polygon receives the corners last to first and outlines each
+    // corner to the next it received, the last back to the first.
+    const int32_t Last = Face.First + Face.Count - 1;
+    for (int32_t I = Last; I > Face.First; --I)
+      Add(Place[size_t(FaceVertices[I].Vertex)], Place[size_t(FaceVertices[I - 1].Vertex)]);
+    Add(Place[size_t(FaceVertices[Face.First].Vertex)], Place[size_t(FaceVertices[Last].Vertex)]);
+  }
+  return Indices;
+}
+
+bool TModelOutline::Applies(const TZorvObject& Model) {
+  return Model.Wireframe() && !Model.Textured() && !Model.UseList() && Model.KeepData() && Model.Mesh().Loaded;
+}
+
+void TModelOutline::DrawMesh(TZorvObject& Model) {
+  if (!Applies(Model)) return;
+  Model.SetFaceState();
+  if (Model.FitSize() != 0) Model.FitScale(Model.FitSize());
+  if (FMeshVersion != Model.MeshVersion()) {
+    FIndices = OutlineEdges(Model.Mesh());
+    FMeshVersion = Model.MeshVersion();
+  }
+  if (FIndices.empty()) return;
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(TVector), Model.Mesh().Vertices.Data());
+  for (size_t Start = 0; Start < FIndices.size(); Start += DrawBatch)
+    glDrawElements(GL_LINES, GLsizei(std::min(DrawBatch, FIndices.size() - Start)), GL_UNSIGNED_INT,
+                   FIndices.data() + Start);
+  glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void TModelOutline::Draw(TZorvObject& Model) {
+  if (!Applies(Model)) {
+    Model.Draw();
+    return;
+  }
+  DrawMesh(Model);
+  Model.DrawHardpoints();
+}

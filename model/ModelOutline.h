@@ -1,0 +1,49 @@
+#pragma once
+// The editor's outlines drawn at the renderer's pace: the faces' edges from
+// vertex arrays in one glDrawElements(GL_LINES) pass, each once per
+// direction, instead of one polygon per face in outline mode, which pays
+// immediate mode's price per corner and draws an edge again for every face
+// that shares it. It lights the very pixels the polygons light: a face
+// outlines its corners in the order its polygon receives them, and only an
+// edge already drawn between the same two places in the same direction is
+// left out. (An edge drawn the other way is kept: a line's end pixels depend
+// on its direction, so one direction alone can miss a pixel the polygons
+// light.) Plain OpenGL 1.1; the edge list is built once per mesh
+// (MeshVersion).
+#include <cstdint>
+#include <vector>
+
+#include "model/MeshData.h"
+
+class TZorvObject;
+
+// The edges the outlines of Mesh's faces draw, as pairs of vertex indices
+// (from, to), in the order the faces are drawn (last face first, each face's
+// corners last to first, the closing edge last). Faces the drawing skips
+// (FaceIsUsable) and faces of fewer than three corners, which a polygon does
+// not outline, give none. Vertices at the same place (the same bits) count
+// as one, so an edge two faces draw the same way is listed once, whichever
+// of its vertices each face names. The work is
+// bounded by the corners the faces name, which the load bounds by the file.
+std::vector<uint32_t> OutlineEdges(const TMeshData& Mesh);
+
+class TModelOutline {
+public:
+  // Model as its Draw draws it in the editor's set-up (outlines, untextured,
+  // no display list, mesh kept): face state, fit scale, the edges, the
+  // hardpoint markers. A model in any other set-up is drawn by its Draw.
+  void Draw(TZorvObject& Model);
+  // The first half of Draw: face state, fit scale and edges, no markers. The
+  // model-view matrix is left as the markers are drawn under (the fit scale
+  // applied); the caller brackets it. Falls back to nothing for a model not
+  // in the editor's set-up: check Applies first.
+  void DrawMesh(TZorvObject& Model);
+  // The editor's set-up, with the mesh in memory.
+  static bool Applies(const TZorvObject& Model);
+  // Edges listed for the mesh last drawn.
+  size_t EdgeCount() const { return FIndices.size() / 2; }
+
+private:
+  uint64_t FMeshVersion = 0;  // 0: nothing built
+  std::vector<uint32_t> FIndices;
+};
