@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/THardpoint.h"
 #include "runtime/Exception.h"
 
 // The colour buffer of the current context, RGBA, top row first.
@@ -33,6 +34,12 @@ struct TPictureRequest {
   // / 100 and the sphere stored in the file.
   std::optional<float> ViewScale;
   std::optional<std::array<float, 4>> Sphere;  // X, Y, Z, the "Diameter:" value
+  // The window's hardpoints as edited, drawn instead of the file's, with the
+  // one at SelectedHardpoint in yellow (-1: none); unset: the file's, the
+  // first one yellow.
+  std::optional<std::vector<THardpoint>> Hardpoints;
+  int SelectedHardpoint = 0;
+  bool KeepProportions = false;  // the window's "Keep Proportions"
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

@@ -155,6 +155,8 @@ protected:
   }
 
   void TearDown() override {
+    // Unsaved work is discarded without a question left open.
+    Services.AskAnswers = {"Discard"};
     if (Form) Form->close();
     Form.reset();
   }
@@ -202,6 +204,12 @@ protected:
     return Entries;
   }
   std::string Caption() { return Form->windowTitle().toStdString(); }
+  // The sphere's "Diameter:" value changed as one step of the document.
+  void SetSphereDiameter(float Diameter) {
+    TSphereValues Values = Form->Document.Sphere();
+    Values[3] = Diameter;
+    Form->Document.ChangeSphere(Values, "Sphere Values");
+  }
 };
 
 // The message a model load of FileName raises, as the model itself gives it.
