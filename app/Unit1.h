@@ -37,7 +37,6 @@
 
 class QMenu;
 class TQtGLView;
-class THardpoint;
 class TZorvObject;
 struct GLUquadric;
 
