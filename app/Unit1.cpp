@@ -24,12 +24,12 @@
 #include <QWheelEvent>
 
 #include "app/FormFont.h"
-#include "editor/EditorModel.h"
+#include "model/EditorModel.h"
 #include "editor/HardpointScript.h"
 #include "editor/ScenePicture.h"
-#include "editor/SphereEdits.h"
-#include "editor/SphereFile.h"
+#include "model/SphereFile.h"
 #include "editor/SphereFit.h"
+#include "editor/WorkQuestions.h"
 #include "gl/gltools.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
@@ -273,6 +273,9 @@ void TForm1::ConnectHandlers() {
   connect(edScale, &TKeyPressEdit::Changed, this, [this] { Handle([this] { edScaleChange(); }); });
   connect(lbHards, &TTwoColumnListBox::Clicked, this, [this] { Handle([this] { lbHardsClick(); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
+  connect(cbView, &QComboBox::currentIndexChanged, this, [this](int Index) { View.Layout = std::max(Index, 0); });
+  connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.HideSphere = Ticked; });
+  Document.Observe([this](unsigned Changes) { DocumentChanged(Changes); });
   // Undo and redo of the window's values; inside an edit box its own undo
   // comes first.
   for (const char* Keys : {"Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+Y"}) {
@@ -379,7 +382,6 @@ void TForm1::FormCreate() {
   // state is set the moment it exists (AttachViewHandlers), or here when it
   // already does.
   if (FContextLive && GLView->context() != nullptr) SetupFixedGLState();
-  Model.reset();
   cbView->setCurrentIndex(0);
   const std::string Argument = FServices.ParamStr1();
   if (!Argument.empty() && FServices.FileExists(Argument)) LoadMesh(Argument);
@@ -387,7 +389,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormResize(int DeviceWidth, int DeviceHeight) {
   ActivateRenderContext(0);
-  SetupProjection(DeviceWidth, DeviceHeight);
+  SetupProjection(DeviceWidth, DeviceHeight, View.KeepProportions);
 }
 
 void TForm1::FormPaint() {
@@ -423,23 +425,50 @@ void TForm1::FormClose() {
   FContextLive = false;
 }
 
-TSceneState TForm1::SceneState() const {
-  TSceneState State;
-  State.Layout = cbView->currentIndex() < 0 ? 0 : cbView->currentIndex();
-  for (int I = 0; I < 3; ++I) {
-    State.ViewAngles[I] = ViewAngles[I];
-    State.SphereCenter[I] = SphereCenter[I];
-  }
-  State.ViewScale = ViewScale;
-  State.SphereDiameter = SphereDiameter;
-  State.HideSphere = chkHideSphere->isChecked();
-  State.Model = Model.get();
-  return State;
-}
+TSceneState TForm1::SceneState() const { return MakeSceneState(Document, View); }
 
 void TForm1::DrawSphere(GLUquadric* Quadric) { ::DrawSphere(SceneState(), Quadric); }
 
 void TForm1::DrawModel() { ::DrawModel(SceneState()); }
+
+// ---- what the document's changes show ----
+
+void TForm1::DocumentChanged(unsigned Changes) {
+  if (Changes & TModelDocument::ModelChanged) {
+    FCaption = Document.FileName().empty() ? "QUELBIR Editor" : EditorCaption(Document.FileName());
+    if (!Tools.Turning()) setWindowTitle(Text(FCaption));
+    FPaintFailureShown = false;
+  }
+  if (Changes & TModelDocument::SphereChanged) {
+    if (!FKeepSphereTexts) ShowSphereBoxes();
+    CheckBoxTree->setChecked(Document.TreePresent());
+    Button2->setEnabled(!Document.SphereFile().empty());
+  }
+  if (Changes & (TModelDocument::HardpointsChanged | TModelDocument::SelectionChanged)) {
+    ShowHardpointList();
+    if (!FKeepGridTexts) ShowSelectedMatrix();
+  }
+}
+
+void TForm1::ShowHardpointList() {
+  const auto& Hardpoints = Document.Hardpoints();
+  bool Same = lbHards->Count() == int(Hardpoints.size());
+  for (int I = 0; Same && I < lbHards->Count(); ++I) Same = lbHards->Item(I) == Hardpoints[size_t(I)].Name;
+  if (!Same) {
+    lbHards->Clear();
+    for (const TDocumentHardpoint& Hardpoint : Hardpoints) lbHards->Add(Hardpoint.Name);
+  }
+  if (Document.Selected() >= 0 && lbHards->ItemIndex() != Document.Selected())
+    lbHards->SetItemIndex(Document.Selected());
+}
+
+void TForm1::ShowSelectedMatrix() {
+  const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
+  if (Selected == nullptr) return;  // the grid keeps its texts
+  TGridTexts Texts = GridTexts();
+  ShowMatrix(Selected->Matrix, Texts);
+  SetGridTexts(Texts);
+}
 
 // ---- loading ----
 
@@ -448,57 +477,17 @@ void TForm1::Button1Click() {
   Options.InitialFolder = DialogFolder();
   std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
   if (Chosen) RememberDialogFolder(*Chosen);
-  if (Chosen && FServices.FileExists(*Chosen)) LoadMesh(*Chosen);
+  if (Chosen && FServices.FileExists(*Chosen) && MayDiscardWork()) LoadMesh(*Chosen);
 }
 
 void TForm1::LoadMesh(const std::string& FileName) {
-  ModelFileName = FileName;
-  // A load replaces the model: nothing before it can be taken back.
-  History.Clear();
-  if (!SameModelFile(FileName, FModelLODFile)) {
-    // Another file starts at the level the window always shows first.
-    ModelLOD = 1;
-    FModelLODFile = FileName;
-  }
-  FPaintFailureShown = false;
-  FMovingHardpoint = false;
-  Dragging = false;
-  Model.reset();
-  // The model is drawn without a display list (SetUseList false), so it
-  // takes no list name: loading needs no OpenGL, even before the window's
-  // context exists.
-  Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  SetUpEditorModel(*Model, FileName, ModelLOD);
-  FCaption = EditorCaption(FileName);
-  setWindowTitle(Text(FCaption));
-  ReadSphere();
-  lbHards->Clear();
-  for (int32_t I = 0; I < Model->HardpointCount(); ++I) {
-    const THardpoint* Hardpoint = Model->GetHardpoint(I);
-    lbHards->Add(Hardpoint ? Hardpoint->Name : std::string());
-  }
-  lbHards->SetItemIndex(0);
-  lbHardsClick();
+  // The document loads the file whole or not at all.
+  Document.Load(FileName);
 }
 
-void TForm1::edScaleChange() { ViewScale = ViewScaleFromText(edScale->text().toStdString()); }
+void TForm1::edScaleChange() { View.Scale = ViewScaleFromText(edScale->text().toStdString()); }
 
 // ---- the collision sphere ----
-
-void TForm1::ReadSphere() {
-  // Read whole or not at all: a sphere read that fails part-way must not
-  // leave the fields holding one file's centre and another's diameter.
-  float Center[3] = {0, 0, 0};
-  float Diameter = 0;
-  bool TreePresent = CheckBoxTree->isChecked();
-  ::ReadSphere(ModelFileName, Center, Diameter, TreePresent);
-  for (int I = 0; I < 3; ++I) SphereCenter[I] = Center[I];
-  SphereDiameter = Diameter;
-  CheckBoxTree->setChecked(TreePresent);
-  SphereFileName = ModelFileName;
-  Button2->setEnabled(true);
-  ShowSphereBoxes();
-}
 
 void TForm1::ShowSphereBoxes() {
   EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
@@ -510,23 +499,43 @@ void TForm1::ShowSphereBoxes() {
 void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
   if (Key != u'\r') return;
   Key = 0;
-  Changing("Sphere Values", [this] {
-    StoreSphereTexts(EditPosX->text().toStdString(), EditPosY->text().toStdString(), EditPosZ->text().toStdString(),
-                     EditDiameter->text().toStdString(), SphereCenter, SphereDiameter);
-  });
+  // The boxes keep the texts as typed.
+  FKeepSphereTexts = true;
+  try {
+    Document.EnterSphereTexts(EditPosX->text().toStdString(), EditPosY->text().toStdString(),
+                              EditPosZ->text().toStdString(), EditDiameter->text().toStdString());
+  } catch (...) {
+    FKeepSphereTexts = false;
+    throw;
+  }
+  FKeepSphereTexts = false;
 }
 
-void TForm1::Button2Click() {
-  // The sphere shown goes into the file it was read from, whatever load
-  // failed since.
-  if (SphereFileName.empty()) return;
-  const std::string FileName = SphereFileName;
-  WriteSphere(FileName, SphereCenter, SphereDiameter);
-  // Saving is no edit: what was undoable before it stays so, and the values
-  // before it can be brought back and saved again.
-  TEditHistory Kept = History;
-  LoadMesh(FileName);
-  History = std::move(Kept);
+void TForm1::Button2Click() { SaveSphere(); }
+
+bool TForm1::SaveSphere() {
+  if (Document.SphereFile().empty()) return false;
+  if (Document.SphereFileReplaced()) {
+    // Another file by the name, or this one changed by another program: the
+    // sphere shown was not read from what is on disk now.
+    const TWorkQuestion Question = ReplacedFileQuestion(Document);
+    const int Answer = FServices.Ask(this, Question.Caption, Question.Text, Question.Buttons);
+    if (Answer == 0) LoadMesh(Document.SphereFile());
+    if (Answer != 1) return false;
+    Document.SaveSphere(/*EvenIfReplaced=*/true);
+    return true;
+  }
+  Document.SaveSphere();
+  return true;
+}
+
+bool TForm1::MayDiscardWork() {
+  const std::optional<TWorkQuestion> Question = UnsavedWorkQuestion(Document);
+  if (!Question) return true;
+  const int Answer = FServices.Ask(this, Question->Caption, Question->Text, Question->Buttons);
+  const std::string& Chosen = Question->Buttons[size_t(std::clamp(Answer, 0, int(Question->Buttons.size()) - 1))];
+  if (Chosen == "Save") return SaveSphere();
+  return Chosen == "Discard";
 }
 
 // ---- the drawing's context menu ----
@@ -558,11 +567,14 @@ QMenu* TForm1::DrawingMenu() {
   }
   // A single-mesh file names no levels.
   Levels->setEnabled(Loaded && !Found.Tags.empty());
-  // The fit is the shown model's: offered only while the sphere shown is
-  // that file's too, so that Save never writes it into another file.
-  AddMenuItem(Menu, "Fit Sphere to Model", Loaded && SphereFileName == ModelFileName, [this] { FitSphereClick(); });
+  AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
   AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
   AddMenuItem(Menu, "Export...", Loaded, [this] { ExportClick(); });
+  Menu->addSeparator();
+  AddMenuItem(Menu, "Reset View", Loaded, [this] { ResetViewClick(); });
+  AddMenuItem(Menu, "Keep Proportions", Loaded, [this] { KeepProportionsClick(); });
+  Menu->actions().back()->setCheckable(true);
+  Menu->actions().back()->setChecked(View.KeepProportions);
   return Menu;
 }
 
@@ -571,63 +583,38 @@ void TForm1::FormContextMenu(const QPoint& GlobalPosition) {
   Menu->exec(GlobalPosition);
 }
 
-void TForm1::LevelOfDetailClick(int Level) {
-  if (!Model || ModelFileName.empty()) return;
-  // Only the mesh is the level's: the sphere, the hardpoints, the selection
-  // and the history are the file's and stay as they are. A level that fails
-  // to load changes nothing; its message is the loader's.
-  auto Switched = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  SetUpEditorModel(*Switched, ModelFileName, Level);
-  for (int32_t I = 0; I < std::min(Model->HardpointCount(), Switched->HardpointCount()); ++I) {
-    const THardpoint* Kept = Model->GetHardpoint(I);
-    THardpoint* Into = Switched->GetHardpoint(I);
-    if (Kept && Into) Into->Matrix = Kept->Matrix;
-  }
-  Switched->SelectedHardpoint = Model->SelectedHardpoint;
-  FMovingHardpoint = false;
-  Model = std::move(Switched);
-  ModelLOD = Level;
-  FPaintFailureShown = false;
-}
+void TForm1::LevelOfDetailClick(int Level) { Document.SwitchLevel(Level); }
 
 const TModelLevels& TForm1::ModelLevels() const {
   static const TModelLevels None;
   return Model ? Model->Levels() : None;
 }
 
-void TForm1::UndoClick() { RestoreHistory(false); }
-void TForm1::RedoClick() { RestoreHistory(true); }
-
-void TForm1::RestoreHistory(bool Forward) {
-  TEditorValues Values = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
-  if (!(Forward ? History.Redo(Values) : History.Undo(Values))) return;
-  ApplyEditorValues(Values, SphereCenter, SphereDiameter, Model.get());
-  ShowRestoredValues(History.LastHardpoint());
+// A drag under way is cancelled first (by the document), its caption too.
+void TForm1::UndoClick() {
+  Document.Undo();
+  setWindowTitle(Text(FCaption));
+}
+void TForm1::RedoClick() {
+  Document.Redo();
+  setWindowTitle(Text(FCaption));
 }
 
-void TForm1::ShowRestoredValues(int ChangedHardpoint) {
-  ShowSphereBoxes();
-  if (ChangedHardpoint >= 0 && ChangedHardpoint < lbHards->Count()) lbHards->SetItemIndex(ChangedHardpoint);
-  lbHardsClick();
+void TForm1::ResetViewClick() {
+  // The views' turn is how the user looks, not the file's content: no step.
+  Tools.Cancel();
+  for (float& Angle : View.Angles) Angle = 0;
+  setWindowTitle(Text(FCaption));
+  Paint();
 }
 
-void TForm1::Changing(const std::string& What, const std::function<void()>& Step, const std::string& MergeKey) {
-  // A change made inside another (the store at the end of "u") is part of it.
-  if (FChangeDepth > 0) {
-    Step();
-    return;
+void TForm1::KeepProportionsClick() {
+  View.KeepProportions = !View.KeepProportions;
+  if (FContextLive) {
+    const qreal Ratio = GLView->devicePixelRatioF();
+    FormResize(int(GLView->width() * Ratio), int(GLView->height() * Ratio));
   }
-  const TEditorValues Before = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
-  ++FChangeDepth;
-  try {
-    Step();
-  } catch (...) {
-    --FChangeDepth;
-    History.Record(What, Before, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()), MergeKey);
-    throw;
-  }
-  --FChangeDepth;
-  History.Record(What, Before, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()), MergeKey);
+  Paint();
 }
 
 std::string TForm1::DialogFolder() const {
@@ -649,15 +636,11 @@ std::optional<std::string> TForm1::ChooseSaveFile(TSaveDialogOptions Options) {
 }
 
 void TForm1::FitSphereClick() {
-  if (!Model || SphereFileName != ModelFileName) return;
+  if (!Model) return;
   const TFittedSphere Fitted = FitModelSphere(ModelFileName, std::nullopt);
-  // The exact fitted floats go into the fields: the boxes' three decimals
+  // The exact fitted floats go into the values: the boxes' three decimals
   // could make the sphere smaller than the model.
-  Changing("Fit Sphere to Model", [&] {
-    for (int I = 0; I < 3; ++I) SphereCenter[I] = Fitted.Center[I];
-    SphereDiameter = Fitted.Radius;
-  });
-  ShowSphereBoxes();
+  Document.ChangeSphere({Fitted.Center[0], Fitted.Center[1], Fitted.Center[2], Fitted.Radius}, "Fit Sphere to Model");
 }
 
 void TForm1::SavePictureClick() {
@@ -678,7 +661,12 @@ void TForm1::SavePictureClick() {
   Request.ViewScale = State.ViewScale;
   for (int I = 0; I < 3; ++I) Request.ViewAngles[I] = State.ViewAngles[I];
   Request.ShowSphere = !State.HideSphere;
-  Request.Sphere = std::array<float, 4>{SphereCenter[0], SphereCenter[1], SphereCenter[2], SphereDiameter};
+  Request.KeepProportions = View.KeepProportions;
+  // What the window shows: the sphere values, the hardpoints as edited and
+  // the selected one yellow.
+  Request.Sphere = Document.Sphere();
+  Request.Hardpoints = ModelHardpoints(Document.Hardpoints());
+  Request.SelectedHardpoint = Document.Selected();
   // The picture is painted on a context of its own, which the system's GL
   // dispatch lets a thread make current only while no window context is.
   TSlotContextReleased WindowContext(0, FContextLive);
@@ -694,21 +682,22 @@ void TForm1::ExportClick() {
   if (!Chosen) return;
   TExportOptions Export;
   Export.LOD = ModelLOD;  // the level shown
+  // The hardpoints as edited and the sphere shown, which may differ from the
+  // file's.
+  Export.Sphere = Document.Sphere();
+  Export.Hardpoints = ModelHardpoints(Document.Hardpoints());
   std::ostringstream Warnings;
   ExportModel(ModelFileName, *Chosen, Export, Warnings);
+  const bool EditedHardpoints = Document.HardpointsDifferFromFile();
+  Document.HardpointsCopied();
   // What the export left out is said, as the command line says it on
   // standard error; the file is written all the same.
-  std::string Said = Warnings.str();
+  std::string Said = Warnings.str() + ExportDifferenceNote(Document.SphereUnsaved(), EditedHardpoints);
   while (!Said.empty() && Said.back() == '\n') Said.pop_back();
   if (!Said.empty()) FServices.ShowInformation(this, Said);
 }
 
 // ---- the hardpoints ----
-
-THardpoint* TForm1::SelectedHardpoint() const {
-  if (!Model) return nullptr;
-  return Model->GetHardpoint(lbHards->ItemIndex());
-}
 
 TGridTexts TForm1::GridTexts() const {
   TGridTexts Texts;
@@ -722,56 +711,46 @@ void TForm1::SetGridTexts(const TGridTexts& Texts) {
 }
 
 void TForm1::lbHardsClick() {
-  THardpoint* Hardpoint = SelectedHardpoint();
-  if (Hardpoint == nullptr) return;
-  Model->SelectedHardpoint = lbHards->ItemIndex();
-  TGridTexts Texts = GridTexts();
-  ShowMatrix(Hardpoint->Matrix, Texts);
-  SetGridTexts(Texts);
+  const int Index = lbHards->ItemIndex();
+  if (Index < 0 || Index >= int(Document.Hardpoints().size())) return;
+  Document.Select(Index);
 }
 
 void TForm1::edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key) {
   // Typing one number into one box is one change, until Enter ends it.
   const int Box = int(std::find(edH.begin(), edH.end(), Sender) - edH.begin());
-  Changing(
-      "Hardpoint Edit", [this] { StoreGridNow(); },
-      "grid " + std::to_string(lbHards->ItemIndex()) + " " + std::to_string(Box));
-  if (Key == u'\r') History.Seal();
+  if (const TDocumentHardpoint* Selected = Document.SelectedHardpoint())
+    StoreGrid("Hardpoint Edit", TMergeKey{TMergeKey::TKind::GridBox, Selected->Id, Box});
+  if (Key == u'\r') Document.SealHistory();
 }
 
-void TForm1::StoreGridNow() {
-  THardpoint* Hardpoint = SelectedHardpoint();
-  if (Hardpoint == nullptr) return;
-  StoreGrid(GridTexts(), Hardpoint->Matrix);
+void TForm1::StoreGrid(const std::string& StepName, std::optional<TMergeKey> Merge) {
+  const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
+  if (Selected == nullptr) return;
+  THardpointMatrix Matrix = Selected->Matrix;
+  ::StoreGrid(GridTexts(), Matrix);
+  // The boxes keep the texts as typed.
+  FKeepGridTexts = true;
+  Document.ChangeMatrix(Selected->Id, Matrix, StepName, Merge);
+  FKeepGridTexts = false;
 }
 
 void TForm1::NormaliseRowClick(int Row) {
   TGridTexts Texts = GridTexts();
   NormaliseRow(Texts, Row);
   SetGridTexts(Texts);
-  char16_t Key = 0;
-  edH1KeyPress(nullptr, Key);
+  StoreGrid("Unit Row");
 }
 
-void TForm1::Button3Click() {
-  Changing("Unit Row", [this] { NormaliseRowClick(0); });
-}
-void TForm1::Button4Click() {
-  Changing("Unit Row", [this] { NormaliseRowClick(1); });
-}
-void TForm1::Button5Click() {
-  Changing("Unit Row", [this] { NormaliseRowClick(2); });
-}
+void TForm1::Button3Click() { NormaliseRowClick(0); }
+void TForm1::Button4Click() { NormaliseRowClick(1); }
+void TForm1::Button5Click() { NormaliseRowClick(2); }
 
 void TForm1::Button6Click() {
-  Changing("Rotation", [this] { CreateRotationNow(); });
-}
-
-void TForm1::CreateRotationNow() {
-  THardpoint* Hardpoint = SelectedHardpoint();
-  if (Hardpoint == nullptr) return;
+  const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
+  if (Selected == nullptr) return;
   TGridTexts Texts = GridTexts();
-  CreateRotation(Hardpoint->Matrix, Texts,
+  CreateRotation(Selected->Matrix, Texts,
                  [this](const std::string& Caption, const std::string& Prompt, const std::string& DefaultText) {
                    std::string Answer = FServices.InputBox(this, Caption, Prompt, DefaultText);
                    // The dialog's own drawing may have left another context
@@ -780,91 +759,37 @@ void TForm1::CreateRotationNow() {
                    return Answer;
                  });
   SetGridTexts(Texts);
-  char16_t Key = 0;
-  edH1KeyPress(nullptr, Key);
+  StoreGrid("Rotation");
 }
 
 void TForm1::Button7Click() {
   // Without a model there is nothing to copy; the clipboard keeps its text.
   if (!Model) return;
   FServices.SetClipboardText(HardpointScriptText(*Model));
+  Document.HardpointsCopied();
 }
 
-// ---- the mouse: a left-button press on the selected hardpoint's marker
-// moves it, anywhere else it turns the views; a click picks a marker ----
+// ---- the mouse: the drawing's tools ----
 
 void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
-  EndHardpointMove();
-  if (Button != Qt::LeftButton) {
-    Dragging = false;
-    return;
-  }
-  DragStartX = FPressX = X;
-  DragStartY = FPressY = Y;
-  FPressMoved = false;
-  Dragging = true;
-  const TSceneState State = SceneState();
-  const THardpoint* Selected = SelectedHardpoint();
-  if (Selected == nullptr) return;
-  const auto Pick = PickHardpoint(State, GLView->width(), GLView->height(), X, Y, MarkerReach, lbHards->ItemIndex());
-  if (!Pick) return;
-  FMovingHardpoint = true;
-  FDragView = ViewTransforms(State)[size_t(Pick->View)];
-  FDragOrigin = HardpointOrigin(Selected->Matrix);
-  FDragBefore = CaptureEditorValues(SphereCenter, SphereDiameter, Model.get());
+  Tools.SetDrawingSize(GLView->width(), GLView->height());
+  Tools.Press({X, Y, FSnapHeld}, Button == Qt::LeftButton);
 }
 
 void TForm1::FormMouseMove(int X, int Y) {
-  if (!Dragging) return;
-  if (std::abs(X - FPressX) + std::abs(Y - FPressY) > 2) FPressMoved = true;
-  if (FMovingHardpoint) {
-    MoveDraggedHardpoint(X, Y, FSnapHeld);
-  } else {
-    ViewAngles[0] = float(DragStartX - X);
-    ViewAngles[1] = float(DragStartY - Y);
+  if (!Tools.Dragging()) return;
+  Tools.Move({X, Y, FSnapHeld});
+  if (Tools.Turning())
     setWindowTitle(
         Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " + FormatFixed2(ViewAngles[2])));
-  }
   // The drawing follows the hand at once, not at the next tick.
   Paint();
 }
 
-void TForm1::EndHardpointMove() {
-  // However the move ends (release, another button), it is one step.
-  if (!FMovingHardpoint) return;
-  FMovingHardpoint = false;
-  History.Record("Move Hardpoint", FDragBefore, CaptureEditorValues(SphereCenter, SphereDiameter, Model.get()));
-  History.Seal();
-}
-
-void TForm1::MoveDraggedHardpoint(int X, int Y, bool Snap) {
-  THardpoint* Hardpoint = SelectedHardpoint();
-  if (Hardpoint == nullptr) return;
-  TModelPoint To = MoveInViewPlane(FDragView, FDragOrigin, X - FPressX, Y - FPressY, GLView->width(), GLView->height());
-  if (Snap)
-    if (auto Vertex = NearestVertexOnScreen(FDragView, Model->Mesh(), GLView->width(), GLView->height(), X, Y))
-      To = *Vertex;
-  for (int I = 0; I < 3; ++I) Hardpoint->Matrix[size_t(12 + I)] = To[size_t(I)];
-  // The grid shows the new numbers as they come; the script copies them.
-  TGridTexts Texts = GridTexts();
-  ShowMatrix(Hardpoint->Matrix, Texts);
-  SetGridTexts(Texts);
-}
-
 void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
-  const bool WasDragging = Dragging, WasMoving = FMovingHardpoint;
-  Dragging = false;
-  EndHardpointMove();
-  if (!WasMoving && WasDragging) {
-    // The angles stay; the caption names the file again.
-    setWindowTitle(Text(FCaption));
-  }
-  if (Button != Qt::LeftButton || !WasDragging || FPressMoved || !Model) return;
-  // A click: the marker under it is selected as a pick in the list would.
-  const auto Pick = PickHardpoint(SceneState(), GLView->width(), GLView->height(), X, Y, MarkerReach);
-  if (!Pick || Pick->Hardpoint == lbHards->ItemIndex()) return;
-  lbHards->SetItemIndex(Pick->Hardpoint);
-  lbHardsClick();
+  Tools.Release({X, Y, FSnapHeld}, Button == Qt::LeftButton);
+  // The angles stay; the caption names the file again.
+  setWindowTitle(Text(FCaption));
 }
 
 // ---- Qt's events ----
@@ -885,6 +810,14 @@ void TForm1::resizeEvent(QResizeEvent* Event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* Event) {
+  // Unsaved work is not closed away without asking; a save that fails keeps
+  // the window open with its message.
+  bool MayClose = false;
+  Handle([&] { MayClose = MayDiscardWork(); });
+  if (!MayClose) {
+    Event->ignore();
+    return;
+  }
   if (FContextLive) Handle([this] { FormClose(); });
   Event->accept();
 }
@@ -908,7 +841,7 @@ void TForm1::dropEvent(QDropEvent* Event) {
   Event->acceptProposedAction();
   // As the load command: an existing file only.
   Handle([this, FileName] {
-    if (FServices.FileExists(FileName)) LoadMesh(FileName);
+    if (FServices.FileExists(FileName) && MayDiscardWork()) LoadMesh(FileName);
   });
 }
 
@@ -942,6 +875,19 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
       }
       case QEvent::KeyPress: {
         auto* Key = static_cast<QKeyEvent*>(Event);
+        if (Key->key() == Qt::Key_Escape && Tools.Dragging()) {
+          // The drag under way goes back; nothing of it is kept.
+          Handle([this] {
+            Tools.Cancel();
+            setWindowTitle(Text(FCaption));
+            Paint();
+          });
+          return true;
+        }
+        if (Key->key() == Qt::Key_Home && Key->modifiers() == Qt::NoModifier) {
+          Handle([this] { ResetViewClick(); });
+          return true;
+        }
         if (Key->key() == Qt::Key_Menu || (Key->key() == Qt::Key_F10 && Key->modifiers() == Qt::ShiftModifier)) {
           FormContextMenu(GLView->mapToGlobal(QPoint(GLView->width() / 2, GLView->height() / 2)));
           return true;

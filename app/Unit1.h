@@ -28,9 +28,10 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
-#include "editor/EditHistory.h"
+#include "editor/DrawingTools.h"
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
+#include "editor/ModelDocument.h"
 #include "editor/SameModelFile.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
@@ -38,7 +39,6 @@
 
 class QMenu;
 class TQtGLView;
-class THardpoint;
 class TZorvObject;
 struct GLUquadric;
 
@@ -82,27 +82,28 @@ public:
   QTimer* Timer1;
   TOpenDialogOptions OpenDialog1;
 
-  // State.
-  std::unique_ptr<TZorvObject> Model;
-  std::string ModelFileName;
-  // The file whose sphere the fields and boxes hold, which is the file Save
-  // writes: set only by a sphere read that completed, so that one file's
-  // values never go into another; empty (and Save disabled) until then.
-  std::string SphereFileName;
-  float ViewAngles[3] = {0, 0, 0};
-  float ViewScale = 0;
-  float SphereCenter[3] = {0, 0, 0};
-  float SphereDiameter = 0;
-  int DragStartX = 0, DragStartY = 0;
-  bool Dragging = false;
-  // The level of detail LoadMesh reads: 1 for every newly chosen file; a
-  // level picked in the drawing's menu stays for reloads of the same file.
-  int ModelLOD = 1;
+  // The document: the model, its file, the level, the sphere, the
+  // hardpoints, the selection and the history. The window shows it and turns
+  // the user's actions into calls on it.
+  TModelDocument Document;
+  // The views' layout, turn, zoom and "Hide", and the drawing's mouse.
+  TViewState View;
+  TDrawingTools Tools{Document, View};
+
+  // The window's values by their names: views of the document's and the
+  // views' state, holding nothing of their own.
+  const std::unique_ptr<TZorvObject>& Model = Document.ModelOwner();
+  const std::string& ModelFileName = Document.FileName();
+  const std::string& SphereFileName = Document.SphereFile();
+  float (&ViewAngles)[3] = View.Angles;
+  const float& ViewScale = View.Scale;
+  const float (&SphereCenter)[3] = Document.SphereCenter();
+  const float& SphereDiameter = Document.SphereDiameter();
+  const int& ModelLOD = Document.Level();
+  const TEditHistory& History = Document.History();
   // The levels the shown model's load found, and the one it read; none
   // before a model is loaded.
   const TModelLevels& ModelLevels() const;
-  // The user's changes to the sphere and the hardpoints since the last load.
-  TEditHistory History;
 
   // Handlers and their steps.
   void FormCreate();
@@ -125,7 +126,6 @@ public:
   void FormMouseDown(Qt::MouseButton Button, int X, int Y);
   void FormMouseMove(int X, int Y);
   void FormMouseUp(Qt::MouseButton Button, int X, int Y);
-  void ReadSphere();
   // The sphere's four values in its boxes, as "0.000".
   void ShowSphereBoxes();
   // The drawing's context menu (right button): built afresh from the
@@ -138,6 +138,13 @@ public:
   void FitSphereClick();
   void SavePictureClick();
   void ExportClick();
+  // "Reset View" (and Home on the drawing): the views' turn back to none.
+  void ResetViewClick();
+  // "Keep Proportions": one model unit as many pixels across as up.
+  void KeepProportionsClick();
+  // Asks before work would be lost (closing, another load): true when the
+  // user saved it, discarded it, or there was none; false for Cancel.
+  bool MayDiscardWork();
   // What each view of FormPaint draws: the editor's sphere and model on the
   // window's state.
   void DrawSphere(GLUquadric* Quadric);
@@ -148,17 +155,10 @@ public:
   void Paint();
   // What one repaint draws.
   TSceneState SceneState() const;
-  // The hardpoint at the list's current index, or nullptr.
-  THardpoint* SelectedHardpoint() const;
+  // The selected hardpoint, or nullptr.
+  const TDocumentHardpoint* SelectedHardpoint() const { return Document.SelectedHardpoint(); }
   TGridTexts GridTexts() const;
   void SetGridTexts(const TGridTexts& Texts);
-  // The drawing's mouse: how near (pixels) a press must come to a marker's
-  // origin to pick or drag it.
-  static constexpr double MarkerReach = 6;
-  // Runs Step as one change the user makes, recorded in History as What
-  // when it changed a value (also when it failed part-way). Steps with the
-  // same non-empty MergeKey in a row are one change.
-  void Changing(const std::string& What, const std::function<void()>& Step, const std::string& MergeKey = {});
   // How many times FormPaint has run.
   int PaintCount() const { return FPaintCount; }
 
@@ -197,18 +197,19 @@ private:
   void ConnectHandlers();
   void AttachViewHandlers();
   void NormaliseRowClick(int Row);
-  void CreateRotationNow();
-  // Shows the values History put back: the sphere's boxes, and the changed
-  // (else the selected) hardpoint selected and in the grid.
-  void ShowRestoredValues(int ChangedHardpoint);
-  void RestoreHistory(bool Forward);
+  // Stores the grid's sixteen texts into the selected hardpoint as the step
+  // StepName (merged with the typing before it under Merge).
+  void StoreGrid(const std::string& StepName, std::optional<TMergeKey> Merge = std::nullopt);
+  // Shows what the document's change touched.
+  void DocumentChanged(unsigned Changes);
+  void ShowHardpointList();
+  void ShowSelectedMatrix();
+  // Save as the button does it; true when the sphere reached the file.
+  bool SaveSphere();
   // The folder a file dialog starts in: the last one used, else the model's.
   std::string DialogFolder() const;
   void RememberDialogFolder(const std::string& ChosenFile);
   std::optional<std::string> ChooseSaveFile(TSaveDialogOptions Options);
-  void MoveDraggedHardpoint(int X, int Y, bool Snap);
-  void EndHardpointMove();
-  void StoreGridNow();
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
   void HandleDeferred(const std::function<void()>& Handler);
@@ -232,16 +233,9 @@ private:
   TKeptScene FScene;
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
-  std::string FModelLODFile;  // the file ModelLOD was chosen for
-  int FChangeDepth = 0;
   std::string FLastDialogFolder;
-  // A left press on the drawing: where, and whether it moves the selected
-  // hardpoint (in the plane of FDragView, from FDragOrigin) or turns the views.
-  int FPressX = 0, FPressY = 0;
-  bool FPressMoved = false;
-  bool FMovingHardpoint = false;
   bool FSnapHeld = false;  // Ctrl held at the last move: snap to a vertex
-  TViewTransform FDragView;
-  TModelPoint FDragOrigin{};
-  TEditorValues FDragBefore;
+  // While typed texts are being stored, their boxes keep them as typed.
+  bool FKeepSphereTexts = false;
+  bool FKeepGridTexts = false;
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "runtime/FileLayer.h"
 
@@ -140,6 +141,23 @@ void TQtWindowServices::ShowInformation(QWidget* Parent, const std::string& Text
   ShowBox(QMessageBox::Information, Parent, Text);
 }
 
+int TQtWindowServices::Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,
+                           const std::vector<std::string>& Buttons) {
+  QMessageBox Box(QMessageBox::Question, Latin1(Caption), Latin1(Text), QMessageBox::NoButton, Parent);
+  std::vector<QPushButton*> Added;
+  for (size_t I = 0; I < Buttons.size(); ++I)
+    Added.push_back(
+        Box.addButton(Latin1(Buttons[I]), I + 1 == Buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+  if (!Added.empty()) {
+    Box.setDefaultButton(Added.front());
+    Box.setEscapeButton(Added.back());
+  }
+  Box.exec();
+  for (size_t I = 0; I < Added.size(); ++I)
+    if (Box.clickedButton() == Added[I]) return int(I);
+  return int(Buttons.size()) - 1;
+}
+
 void TQtWindowServices::SetClipboardText(const std::string& Text) {
   QApplication::clipboard()->setText(Latin1(Text), QClipboard::Clipboard);
 }
@@ -178,6 +196,19 @@ std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Capti
 void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { Messages.push_back(Text); }
 
 void TScriptedWindowServices::ShowInformation(QWidget*, const std::string& Text) { Information.push_back(Text); }
+
+int TScriptedWindowServices::Ask(QWidget*, const std::string& Caption, const std::string& Text,
+                                 const std::vector<std::string>& Buttons) {
+  Questions.push_back({Caption, Text, Buttons});
+  std::string Answer;
+  if (!AskAnswers.empty()) {
+    Answer = AskAnswers.front();
+    AskAnswers.pop_front();
+  }
+  for (size_t I = 0; I < Buttons.size(); ++I)
+    if (Buttons[I] == Answer) return int(I);
+  return int(Buttons.size()) - 1;
+}
 
 void TScriptedWindowServices::SetClipboardText(const std::string& Text) { Clipboard = Text; }
 

@@ -48,6 +48,11 @@ public:
   // The same for a note on what was done (what an export left out), with
   // the information icon.
   virtual void ShowInformation(QWidget* Parent, const std::string& Text) = 0;
+  // A modal question with Caption and Text, answered by one of Buttons (in
+  // the order given; the last one is what Escape or closing the box
+  // chooses): the index of the button chosen.
+  virtual int Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,
+                  const std::vector<std::string>& Buttons) = 0;
   // Replaces the clipboard's content with Text as plain text; each byte of
   // Text is one character.
   virtual void SetClipboardText(const std::string& Text) = 0;
@@ -71,6 +76,8 @@ public:
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
   void ShowInformation(QWidget* Parent, const std::string& Text) override;
+  int Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,
+          const std::vector<std::string>& Buttons) override;
   void SetClipboardText(const std::string& Text) override;
   bool FileExists(const std::string& FileName) override;
   std::string ParamStr1() override { return FModelFile; }
@@ -94,6 +101,14 @@ public:
   // Answers of the input box: a text for OK, nothing for Cancel. With no
   // answer left the box is cancelled.
   std::deque<std::optional<std::string>> InputAnswers;
+  // Answers of the questions, by a button's caption. With no answer left,
+  // or one that names no button, the last button is chosen.
+  std::deque<std::string> AskAnswers;
+  struct TQuestion {
+    std::string Caption, Text;
+    std::vector<std::string> Buttons;
+  };
+  std::vector<TQuestion> Questions;
   std::string CommandLineArgument;
 
   std::vector<TOpenDialogOptions> OpenQuestions;
@@ -109,6 +124,8 @@ public:
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
   void ShowInformation(QWidget* Parent, const std::string& Text) override;
+  int Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,
+          const std::vector<std::string>& Buttons) override;
   void SetClipboardText(const std::string& Text) override;
   bool FileExists(const std::string& FileName) override;
   std::string ParamStr1() override { return CommandLineArgument; }

@@ -1,71 +1,93 @@
 #pragma once
-// The window's undo and redo, without a toolkit. What the user edits are the
-// file's values held in memory: the collision sphere (centre and "Diameter:"
-// value) and the hardpoints' matrices. Each change is kept as one step holding
-// only the values it changed, before and after, so that taking it back after
-// a save's reload touches nothing the step did not change.
+// The document's undo and redo, without a toolkit. Each step the user takes
+// is kept as the commands that made it, each holding what it changed before
+// and after. Hardpoints are named by their identity, which survives
+// reordering, adding and deleting, never by their place in the list, so a
+// step taken back after a hardpoint was added or removed still finds the one
+// it changed.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
-class TZorvObject;
-
 using THardpointMatrix = std::array<float, 16>;
+using TSphereValues = std::array<float, 4>;  // centre X, Y, Z, then the "Diameter:" value
+using THardpointId = uint64_t;               // 0 names no hardpoint
 
-// The editable values at one moment. A hardpoint slot the model holds
-// nothing in is empty.
-struct TEditorValues {
-  std::array<float, 4> Sphere{};  // centre X, Y, Z, then the "Diameter:" value
-  std::vector<std::optional<THardpointMatrix>> Hardpoints;
+struct TDocumentHardpoint {
+  THardpointId Id = 0;
+  std::string Name;
+  THardpointMatrix Matrix{};
+  bool operator==(const TDocumentHardpoint&) const = default;
 };
 
-// The window's fields and the model's hardpoints as values (no model: none).
-TEditorValues CaptureEditorValues(const float (&Center)[3], float Diameter, const TZorvObject* Model);
-// Puts Values back into the fields and into the model's hardpoints (slots the
-// model does not have are left out).
-void ApplyEditorValues(const TEditorValues& Values, float (&Center)[3], float& Diameter, TZorvObject* Model);
+// The sphere's four values went from Before to After.
+struct TSphereCommand {
+  TSphereValues Before{}, After{};
+};
+// One hardpoint's matrix went from Before to After.
+struct TMatrixCommand {
+  THardpointId Id = 0;
+  THardpointMatrix Before{}, After{};
+};
+// One hardpoint's name went from Before to After.
+struct TRenameCommand {
+  THardpointId Id = 0;
+  std::string Before, After;
+};
+// Hardpoint came into the list at Index (Added) or left it from there.
+struct TListCommand {
+  size_t Index = 0;
+  TDocumentHardpoint Hardpoint;
+  bool Added = true;
+};
+using TEditCommand = std::variant<TSphereCommand, TMatrixCommand, TRenameCommand, TListCommand>;
+
+// Steps with equal keys in a row are one step, until the history is sealed:
+// typing one number into one box of the grid is one change, not one per key.
+struct TMergeKey {
+  enum class TKind { GridBox, SphereBoxes };
+  TKind Kind = TKind::GridBox;
+  THardpointId Hardpoint = 0;
+  int Box = -1;
+  bool operator==(const TMergeKey&) const = default;
+};
+
+struct THistoryStep {
+  std::string Name;  // "Move Hardpoint", "Fit Sphere to Model", ...
+  std::optional<TMergeKey> Merge;
+  std::vector<TEditCommand> Commands;
+};
 
 class TEditHistory {
 public:
-  // Records the change from Before to After as one step named What ("Fit
-  // Sphere to Model", ...), unless nothing changed (values compared bit for
-  // bit). A new step drops whatever could be redone. A step with a non-empty
-  // MergeKey equal to the last step's joins it, so that typing one number
-  // into a box is one step and not one per key.
-  void Record(const std::string& What, const TEditorValues& Before, const TEditorValues& After,
-              const std::string& MergeKey = {});
+  // Records Step, unless its commands change nothing (values compared bit
+  // for bit). A new step drops whatever could be redone; one whose merge key
+  // equals the last step's joins it, keeping the first Before and the last
+  // After of each value.
+  void Record(THistoryStep Step);
   bool CanUndo() const { return FDone > 0; }
   bool CanRedo() const { return FDone < FSteps.size(); }
   // The name of the step Undo or Redo would take; empty when none.
   std::string UndoName() const;
   std::string RedoName() const;
-  // Takes the last step back in Values (its changed values return to what
-  // they were before it); false when there is nothing to take back.
-  bool Undo(TEditorValues& Values);
-  // Puts the last step taken back into Values again.
-  bool Redo(TEditorValues& Values);
+  // The step to take back (its commands to run backwards, last first) or to
+  // put back (forwards, first first); nullptr when there is none. Either
+  // ends any merging.
+  const THistoryStep* TakeUndo();
+  const THistoryStep* TakeRedo();
   // Ends any merging: the next step stands on its own.
   void Seal() { FMergeOpen = false; }
   void Clear();
-  // The hardpoint the step Undo or Redo took last changed, or -1.
-  int LastHardpoint() const { return FLastHardpoint; }
 
 private:
-  struct THardpointChange {
-    size_t Index;
-    std::optional<THardpointMatrix> Before, After;
-  };
-  struct TStep {
-    std::string What, MergeKey;
-    std::optional<std::array<float, 4>> SphereBefore, SphereAfter;
-    std::vector<THardpointChange> Hardpoints;
-  };
-  void Apply(const TStep& Step, bool Forward, TEditorValues& Values);
-
-  std::vector<TStep> FSteps;
+  std::vector<THistoryStep> FSteps;
   size_t FDone = 0;  // steps [0, FDone) are in effect
   bool FMergeOpen = false;
-  int FLastHardpoint = -1;
 };
+
+// Whether Command changes anything.
+bool ChangesSomething(const TEditCommand& Command);

@@ -27,6 +27,7 @@ std::string SceneKey(const TSceneState& State, int Width, int Height) {
   Append(Key, State.SphereCenter);
   Append(Key, State.SphereDiameter);
   Append(Key, State.HideSphere);
+  Append(Key, State.KeepProportions);
   Append(Key, State.Model);
   Append(Key, State.Shading);
   Append(Key, State.SurfaceEdges);

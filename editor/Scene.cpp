@@ -71,11 +71,18 @@ void SetupFixedGLState() {
   glCullFace(GL_BACK);
 }
 
-void SetupProjection(int Width, int Height) {
+std::array<double, 2> ProportionSqueeze(int Width, int Height, bool KeepProportions) {
+  if (!KeepProportions || Width <= 0 || Height <= 0) return {1, 1};
+  if (Width >= Height) return {double(Height) / Width, 1};
+  return {1, double(Width) / Height};
+}
+
+void SetupProjection(int Width, int Height, bool KeepProportions) {
+  const std::array<double, 2> Squeeze = ProportionSqueeze(Width, Height, KeepProportions);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glViewport(0, 0, Width, Height);
-  glOrtho(-1, 1, -1, 1, -1, 1);
+  glOrtho(-1 / Squeeze[0], 1 / Squeeze[0], -1 / Squeeze[1], 1 / Squeeze[1], -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }

@@ -4,6 +4,7 @@
 // the headless picture (ScenePicture.h) call the same code. Every call needs
 // a current OpenGL context; making it current and swapping the buffers is the
 // caller's part.
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ struct TSceneState {
   float SphereCenter[3] = {0, 0, 0};  // model units
   float SphereDiameter = 0;           // drawn as the sphere's radius
   bool HideSphere = true;             // chkHideSphere
+  bool KeepProportions = false;       // "Keep Proportions": the square is not stretched
   TZorvObject* Model = nullptr;       // none: only the black background
   // The display mode. Solid and Textured draw the surfaces first in each
   // view, then the sphere and the markers over them (the outlines become the
@@ -64,8 +66,13 @@ std::vector<TLayoutView> LayoutViews(int Layout);
 void SetupFixedGLState();
 
 // FormResize's projection: the viewport covers Width x Height (device pixels)
-// and the fixed -1..1 orthographic volume is stretched over it.
-void SetupProjection(int Width, int Height);
+// and the fixed -1..1 orthographic volume is stretched over it; with
+// KeepProportions the volume is widened along the longer side instead, so
+// that one unit is as many pixels across as up.
+void SetupProjection(int Width, int Height, bool KeepProportions = false);
+// How much of the -1..1 square each screen axis shows per unit: 1 and 1 when
+// stretched, else the shorter side over the longer for the longer one.
+std::array<double, 2> ProportionSqueeze(int Width, int Height, bool KeepProportions);
 
 // What each view draws once its place and quarter turn are set: the sphere,
 // then the model. The window hands its TForm1::DrawSphere and DrawModel.

@@ -50,10 +50,15 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   State.ViewScale = Request.ViewScale ? *Request.ViewScale : static_cast<float>(Request.ZoomPercent / 100.0);
   for (int I = 0; I < 3; ++I) State.ViewAngles[I] = Request.ViewAngles[I];
   State.HideSphere = !Request.ShowSphere;
+  State.KeepProportions = Request.KeepProportions;
 
   auto Model = std::make_unique<TZorvObject>();
   Model->OpenReadOnly = true;  // a picture only inspects the file
   SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
+  if (Request.Hardpoints) {
+    Model->SetHardpoints(*Request.Hardpoints);
+    Model->SelectedHardpoint = Request.SelectedHardpoint;
+  }
   State.Model = Model.get();
   // The sphere is read only when it is drawn, so a model without one still
   // gives its picture. Reading never needs write access here.
@@ -66,7 +71,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   }
 
   Context.Activate();
-  SetupProjection(Width, Height);
+  SetupProjection(Width, Height, Request.KeepProportions);
   // The window's first paint leaves the model's face state behind (for the
   // editor's outlines: no depth test, no culling), and every later paint
   // starts from it. The window shows its first frame for one tick only: a

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/ShadedDrawing.h"
+#include "model/THardpoint.h"
 #include "runtime/Exception.h"
 
 // The colour buffer of the current context, RGBA, top row first.
@@ -38,6 +39,12 @@ struct TPictureRequest {
   TShading Shading = TShading::Outlines;
   std::string TexturesDir;        // Textured's folder; empty: the model's own
   std::ostream* Notes = nullptr;  // receives the note on textures not drawn
+  // The window's hardpoints as edited, drawn instead of the file's, with the
+  // one at SelectedHardpoint in yellow (-1: none); unset: the file's, the
+  // first one yellow.
+  std::optional<std::vector<THardpoint>> Hardpoints;
+  int SelectedHardpoint = 0;
+  bool KeepProportions = false;  // the window's "Keep Proportions"
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

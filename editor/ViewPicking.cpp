@@ -53,6 +53,7 @@ std::vector<TViewTransform> ViewTransforms(const TSceneState& State) {
       MultiplyBy(View.Rotation, R);
     }
     View.Scale = double(State.ViewScale) * FitScale;
+    View.KeepProportions = State.KeepProportions;
     Views.push_back(View);
   }
   return Views;
@@ -63,7 +64,8 @@ TPixel ProjectToPixel(const TViewTransform& View, const TModelPoint& Point, int 
   for (int I = 0; I < 2; ++I)
     Square[I] = View.Offset[I] + View.Scale * (View.Rotation[I][0] * Point[0] + View.Rotation[I][1] * Point[1] +
                                                View.Rotation[I][2] * Point[2]);
-  return {(Square[0] + 1) / 2 * Width, (1 - Square[1]) / 2 * Height};
+  const std::array<double, 2> Squeeze = ProportionSqueeze(Width, Height, View.KeepProportions);
+  return {(Square[0] * Squeeze[0] + 1) / 2 * Width, (1 - Square[1] * Squeeze[1]) / 2 * Height};
 }
 
 TModelPoint HardpointOrigin(const std::array<float, 16>& Matrix) { return {Matrix[12], Matrix[13], Matrix[14]}; }
@@ -90,7 +92,8 @@ TModelPoint MoveInViewPlane(const TViewTransform& View, const TModelPoint& Start
   if (View.Scale == 0 || Width <= 0 || Height <= 0) return Start;
   // The pointer's step in the -1..1 square, with no depth, turned back by
   // the view's rotation (whose inverse is its transpose).
-  const double Step[2] = {2 * DX / Width, -2 * DY / Height};
+  const std::array<double, 2> Squeeze = ProportionSqueeze(Width, Height, View.KeepProportions);
+  const double Step[2] = {2 * DX / Width / Squeeze[0], -2 * DY / Height / Squeeze[1]};
   TModelPoint Moved = Start;
   for (int I = 0; I < 3; ++I)
     Moved[size_t(I)] =

@@ -22,7 +22,8 @@ using TModelPoint = std::array<float, 3>;
 struct TViewTransform {
   double Rotation[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   double Offset[2] = {0, 0};
-  double Scale = 0;  // zoom times the model's fit Scale
+  double Scale = 0;              // zoom times the model's fit Scale
+  bool KeepProportions = false;  // the square widened, not stretched (ProportionSqueeze)
 };
 
 // The views State draws, in drawing order; none without a model or while the

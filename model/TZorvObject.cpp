@@ -86,6 +86,11 @@ TZorvObject::~TZorvObject() { ClearHardpoints(); }
 
 void TZorvObject::ClearHardpoints() { FHardpoints.clear(); }
 
+void TZorvObject::SetHardpoints(const std::vector<THardpoint>& Hardpoints) {
+  FHardpoints.clear();
+  for (const THardpoint& Hardpoint : Hardpoints) FHardpoints.push_back(std::make_unique<THardpoint>(Hardpoint));
+}
+
 void TZorvObject::LoadFromFile(const std::string& FileName) {
   T3DObject::LoadFromFile(FileName);
   // The hardpoints of an earlier load never outlive a load that fails before

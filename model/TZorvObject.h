@@ -69,6 +69,10 @@ public:
   // The hardpoint at Index; nullptr outside 0..HardpointCount - 1 and for an
   // entry a failed load left empty.
   THardpoint* GetHardpoint(int32_t Index) const;
+  // Replaces the whole list with Hardpoints, in their order: the editor's
+  // document keeps the hardpoints as the user edits them and has the model
+  // draw those.
+  void SetHardpoints(const std::vector<THardpoint>& Hardpoints);
 
   // The hardpoint drawn highlighted; -1 for none. A plain field.
   int32_t SelectedHardpoint = 0;

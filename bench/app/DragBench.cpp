@@ -110,7 +110,7 @@ void DragStep(benchmark::State& Bench, const std::string& File, Qt::KeyboardModi
   }
   const QPointF Press = File.empty() ? QPointF(300, 250) : MarkerOf(*Form);
   Send(*Form, QEvent::MouseButtonPress, Press);
-  if (!File.empty() && !Form->Dragging) Bench.SkipWithError("the press did not hold the marker");
+  if (!File.empty() && !Form->Tools.MovingHardpoint()) Bench.SkipWithError("the press did not hold the marker");
   int Step = 0;
   for (auto _ : Bench) {
     ++Step;
@@ -120,6 +120,7 @@ void DragStep(benchmark::State& Bench, const std::string& File, Qt::KeyboardModi
   }
   Send(*Form, QEvent::MouseButtonRelease, Press);
   Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Services.AskAnswers = {"Discard"};  // the moved hardpoint is in no file
   Form->close();
 }
 

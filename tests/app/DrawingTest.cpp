@@ -181,19 +181,33 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
   Send(QEvent::MouseMove, Qt::NoButton, {10, 10});
   EXPECT_EQ(Form->ViewAngles[0], 0.0f);
   Send(QEvent::MouseButtonPress, Qt::LeftButton, {100, 100});
-  EXPECT_TRUE(Form->Dragging);
+  EXPECT_TRUE(Form->Tools.Dragging());
   Send(QEvent::MouseMove, Qt::NoButton, {130, 55});
   EXPECT_EQ(Form->ViewAngles[0], -30.0f);
   EXPECT_EQ(Form->ViewAngles[1], 45.0f);
   EXPECT_EQ(Caption(), "-30.00, 45.00, 0.00");
   EXPECT_NE(Frame(), Before);
   Send(QEvent::MouseButtonRelease, Qt::LeftButton, {130, 55});
-  EXPECT_FALSE(Form->Dragging);
+  EXPECT_FALSE(Form->Tools.Dragging());
   EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
   EXPECT_EQ(Form->ViewAngles[0], -30.0f);
   // Another button ends a drag without starting one.
   Send(QEvent::MouseButtonPress, Qt::RightButton, {0, 0});
-  EXPECT_FALSE(Form->Dragging);
+  EXPECT_FALSE(Form->Tools.Dragging());
+  // Escape during a drag turns the views back to where it started; Home
+  // turns them back to none.
+  Send(QEvent::MouseButtonPress, Qt::LeftButton, {100, 100});
+  Send(QEvent::MouseMove, Qt::NoButton, {110, 100});
+  EXPECT_EQ(Form->ViewAngles[0], -10.0f);
+  QTest::keyClick(Form->GLView, Qt::Key_Escape);
+  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
+  Send(QEvent::MouseButtonRelease, Qt::LeftButton, {110, 100});
+  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
+  QTest::keyClick(Form->GLView, Qt::Key_Home);
+  EXPECT_EQ(Form->ViewAngles[0], 0.0f);
+  EXPECT_EQ(Form->ViewAngles[1], 0.0f);
+  EXPECT_FALSE(Form->History.CanUndo());  // the views' turn is no step
 }
 
 TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {

@@ -5,9 +5,17 @@
 #include <QMenu>
 #include <QScreen>
 
+#include <filesystem>
+#include <sstream>
+
 #include "editor/HardpointScript.h"
-#include "editor/SphereFile.h"
+#include "editor/ScenePicture.h"
+#include "model/SphereFile.h"
 #include "editor/ViewPicking.h"
+#include "gl/gltools.h"
+#include "interchange/GltfHardpoints.h"
+#include "interchange/GltfSphere.h"
+#include "interchange/ModelExport.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
 
@@ -55,7 +63,7 @@ protected:
     for (float V : {Form->SphereCenter[0], Form->SphereCenter[1], Form->SphereCenter[2], Form->SphereDiameter})
       All += FormatFixed3(V) + " ";
     All += std::to_string(Form->lbHards->ItemIndex()) + ":";
-    if (const THardpoint* Selected = Form->SelectedHardpoint())
+    if (const TDocumentHardpoint* Selected = Form->SelectedHardpoint())
       for (float V : Selected->Matrix) All += " " + FormatFixed3(V);
     return All;
   }
@@ -285,6 +293,153 @@ TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHis
   EXPECT_EQ(SphereBoxes(), FileSphere);
   EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, FileMatrix);
   EXPECT_FALSE(Form->History.CanUndo());
+}
+
+TEST_F(EditingTest, CtrlZDuringADragCancelsTheDragFirstAndTheHistoryStaysWhole) {
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Retype(Form->EditDiameter, "2");
+  PressEnter(Form->EditDiameter);
+  const QPoint From = PixelOf(0.2, 0.1);
+  Form->GLView->setFocus();
+  Mouse(QEvent::MouseButtonPress, From);
+  Mouse(QEvent::MouseMove, From + QPoint(30, 0));
+  ASSERT_NE(Position(0)[0], 0.2f);
+  Keys(Qt::Key_Z, Qt::ControlModifier);  // the button still down
+  EXPECT_EQ(Position(0)[0], 0.2f);
+  EXPECT_EQ(Form->SphereDiameter, 0.5f);
+  Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 0));
+  EXPECT_EQ(Position(0)[0], 0.2f);
+  Keys(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->SphereDiameter, 0.5f);
+  Keys(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Form->SphereDiameter, 2.0f);
+  EXPECT_EQ(Form->EditDiameter->text(), "2.000");
+  EXPECT_FALSE(Form->History.CanRedo());
+
+  // Escape during a drag puts the hardpoint back and keeps no step.
+  Mouse(QEvent::MouseButtonPress, From);
+  Mouse(QEvent::MouseMove, From + QPoint(30, 0));
+  QTest::keyClick(Form->GLView, Qt::Key_Escape);
+  EXPECT_EQ(Position(0)[0], 0.2f);
+  EXPECT_EQ(Form->edH[12]->text(), "0.200");
+  Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 0));
+  EXPECT_EQ(Form->History.UndoName(), "Sphere Values");
+}
+
+TEST_F(EditingTest, SaveAsksBeforeWritingAFileReplacedSinceItsSphereWasRead) {
+  Retype(Form->EditDiameter, "2");
+  PressEnter(Form->EditDiameter);
+  Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(0, 30));
+  const std::string Other = Dir.File("other.iff");
+  WriteModel(Other, AxisBoxesMesh(), {Hardpoint("nose", Translation(0, 0, 1))}, std::array<float, 4>{0, 0, 0, 9});
+  std::filesystem::rename(Other, File);
+  const auto Replaced = ReadFileBytes(File);
+
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);  // no answer: Cancel
+  ASSERT_EQ(Services.Questions.size(), 1u);
+  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Reload", "Save Anyway", "Cancel"}));
+  EXPECT_EQ(Services.Questions[0].Text,
+            "edit.iff was replaced or changed on disk since its sphere was read.\nReload it (losing the unsaved "
+            "changes), save the sphere into it anyway, or cancel?");
+  EXPECT_EQ(ReadFileBytes(File), Replaced);
+  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
+
+  Services.AskAnswers = {"Reload"};
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(File), Replaced);
+  EXPECT_EQ(ListEntries(), std::vector<std::string>{"nose"});
+  EXPECT_EQ(Form->EditDiameter->text(), "9.000");
+  EXPECT_FALSE(Form->History.CanUndo());
+
+  Retype(Form->EditDiameter, "3");
+  PressEnter(Form->EditDiameter);
+  WriteModel(Other, AxisBoxesMesh(), {}, std::array<float, 4>{0, 0, 0, 9});
+  std::filesystem::rename(Other, File);
+  Services.AskAnswers = {"Save Anyway"};
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(File, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 3.0f);
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(EditingTest, PictureAndExportAreWhatTheWindowShows) {
+  Form->chkHideSphere->setChecked(false);
+  Retype(Form->EditDiameter, "0.3");
+  PressEnter(Form->EditDiameter);
+  Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(20, 20));
+  Click(PixelOf(-0.2, -0.3));  // the engine selected
+  const std::vector<THardpoint> Shown = ModelHardpoints(Form->Document.Hardpoints());
+
+  // The markers' local z axes show in the top view.
+  Form->cbView->setCurrentIndex(1);
+  Services.SaveAnswers.push_back(Dir.File("shown.png"));
+  Form->Handle([&] { Form->SavePictureClick(); });
+  if (NoHeadlessGL()) GTEST_SKIP() << Services.Messages[0];
+  ASSERT_TRUE(Services.Messages.empty()) << Services.Messages[0];
+  TPictureRequest Request;
+  Request.ModelFile = File;
+  Request.Layout = 1;
+  Request.Width = Form->GLView->width();
+  Request.Height = Form->GLView->height();
+  Request.ShowSphere = true;
+  Request.Sphere = std::array<float, 4>{0, 0, 0, 0.3f};
+  Request.Hardpoints = Shown;
+  Request.SelectedHardpoint = 1;
+  RenderBesideTheWindow(Request, Dir.File("expected.png"));
+  Request.Hardpoints.reset();  // the file's, the first one yellow
+  Request.SelectedHardpoint = 0;
+  RenderBesideTheWindow(Request, Dir.File("file.png"));
+  EXPECT_EQ(ReadFileBytes(Dir.File("shown.png")), ReadFileBytes(Dir.File("expected.png")));
+  EXPECT_NE(ReadFileBytes(Dir.File("shown.png")), ReadFileBytes(Dir.File("file.png")));
+
+  const std::string Out = Dir.File("shown.gltf");
+  Services.SaveAnswers.push_back(Out);
+  Form->Handle([&] { Form->ExportClick(); });
+  std::ostringstream Warnings;
+  const std::vector<THardpoint> Exported = ReadGltfHardpoints(Out, Warnings);
+  ASSERT_EQ(Exported.size(), 2u);
+  EXPECT_NEAR(Exported[0].Matrix[12], Shown[0].Matrix[12], 1e-6);
+  EXPECT_EQ(ReadGltfSphere(Out, "edit.iff", Warnings)[3], 0.3f);
+  EXPECT_EQ(Services.Information,
+            std::vector<std::string>{"The sphere exported is the one shown, which differs from the file's (not "
+                                     "saved).\nThe hardpoints exported are the ones shown, which differ from the "
+                                     "file's."});
+}
+
+TEST_F(EditingTest, WorkThatWouldBeLostIsNotLostWithoutAsking) {
+  const std::string Other = Dir.File("other.iff");
+  WriteModel(Other, AxisBoxesMesh(), {}, std::array<float, 4>{0, 0, 0, 1});
+  // Hardpoint edits alone: Discard or Cancel, naming them.
+  Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(0, 30));
+  LoadThroughDialog(Other);  // no answer: Cancel
+  ASSERT_EQ(Services.Questions.size(), 1u);
+  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Discard", "Cancel"}));
+  EXPECT_EQ(Services.Questions[0].Text,
+            "edit.iff has unsaved changes:\n- hardpoint edits, which are in no file and were not copied or "
+            "exported\nDiscard them, or cancel?");
+  EXPECT_EQ(Form->ModelFileName, File);
+  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
+  // Copied, they are no longer lost by a load.
+  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+
+  // The sphere: Save writes it, then the window closes.
+  Retype(Form->EditDiameter, "2");
+  PressEnter(Form->EditDiameter);
+  Form->close();  // no answer: Cancel
+  ASSERT_EQ(Services.Questions.size(), 2u);
+  EXPECT_EQ(Services.Questions[1].Buttons, (std::vector<std::string>{"Save", "Discard", "Cancel"}));
+  EXPECT_TRUE(Form->isVisible());
+  Services.AskAnswers = {"Save"};
+  Form->close();
+  EXPECT_FALSE(Form->isVisible());
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(File, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 2.0f);
+  EXPECT_TRUE(Services.Messages.empty());
 }
 
 }  // namespace

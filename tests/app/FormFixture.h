@@ -15,6 +15,8 @@
 
 #include "app/Unit1.h"
 #include "app/WindowServices.h"
+#include "editor/ScenePicture.h"
+#include "gl/gltools.h"
 #include "gl/qt/QtGLView.h"
 #include "iff/IffWriter.h"
 #include "model/SampleModel.h"
@@ -155,6 +157,8 @@ protected:
   }
 
   void TearDown() override {
+    // Unsaved work is discarded without a question left open.
+    Services.AskAnswers = {"Discard"};
     if (Form) Form->close();
     Form.reset();
   }
@@ -202,6 +206,24 @@ protected:
     return Entries;
   }
   std::string Caption() { return Form->windowTitle().toStdString(); }
+  // Whether the window's picture failed for want of headless OpenGL (a test
+  // of pictures is then skipped).
+  bool NoHeadlessGL() const {
+    return !Services.Messages.empty() && Services.Messages[0].rfind("THeadlessGL: ", 0) == 0;
+  }
+  // The picture `quelbir-cli render` paints for Request, painted beside the
+  // window, which lets go of its context meanwhile as it does to paint one.
+  void RenderBesideTheWindow(const TPictureRequest& Request, const std::string& Png) {
+    SlotBackend(0)->MakeCurrent(nullptr, nullptr);
+    RenderModelPicture(Request, Png);
+    ActivateRenderContext(0);
+  }
+  // The sphere's "Diameter:" value changed as one step of the document.
+  void SetSphereDiameter(float Diameter) {
+    TSphereValues Values = Form->Document.Sphere();
+    Values[3] = Diameter;
+    Form->Document.ChangeSphere(Values, "Sphere Values");
+  }
 };
 
 // The message a model load of FileName raises, as the model itself gives it.

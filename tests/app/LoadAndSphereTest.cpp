@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "editor/SphereFile.h"
+#include "model/SphereFile.h"
 #include "tests/app/FormFixture.h"
 
 namespace {
@@ -95,49 +95,48 @@ TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
   EXPECT_EQ(Form->ViewScale, 2.4f);
 }
 
-TEST_F(FormTest, AModelErrorLeavesCaptionSphereAndListOfThePreviousLoad) {
-  Open(StandardModel("first.iff"));
-  const std::string Broken = Dir.File("broken.iff");
+// A load is whole or nothing: one that fails, in its mesh or its sphere,
+// leaves the window on the file shown (its name, model, sphere, hardpoints
+// and history), and Save goes on writing that file.
+TEST_F(FormTest, ALoadThatFailsLeavesTheWindowWhollyOnTheFileShown) {
+  const std::string First = StandardModel("first.iff");
+  Open(First);
+  const std::string Broken = Dir.File("broken.iff"), NoSphere = Dir.File("nosphere.iff");
   WriteFileBytes(Broken, {'N', 'O', 'T', ' ', 'I', 'F', 'F', '!', 0, 0, 0, 0});
-  const std::string Expected = ModelLoadError(Broken);
-  ASSERT_FALSE(Expected.empty());
+  WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
+  ASSERT_FALSE(ModelLoadError(Broken).empty());
+  Retype(Form->edH[12], "4");
+  PressEnter(Form->edH[12]);
+  const TZorvObject* Shown = Form->Model.get();
 
-  LoadThroughDialog(Broken);
-  EXPECT_EQ(Services.Messages, std::vector<std::string>{Expected});
-  // The steps before the failure stay done...
-  EXPECT_EQ(Form->ModelFileName, Broken);
-  EXPECT_TRUE(Form->Button2->isEnabled());
-  EXPECT_NE(Form->Model, nullptr);
-  // ...the later ones did not happen.
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
-  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
-  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+  for (const auto& [File, Message] : {std::pair{Broken, ModelLoadError(Broken)},
+                                      std::pair{NoSphere, std::string("TIffReader: Form (COLL) doesn't exist!")}}) {
+    Services.Messages.clear();
+    Services.AskAnswers = {"Discard"};  // the hardpoint edit
+    LoadThroughDialog(File);
+    EXPECT_EQ(Services.Messages, std::vector<std::string>{Message});
+    EXPECT_EQ(Form->ModelFileName, First);
+    EXPECT_EQ(Form->Model.get(), Shown);
+    EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+    EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+    EXPECT_TRUE(Form->CheckBoxTree->isChecked());
+    EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+    EXPECT_EQ(Form->Model->HardpointCount(), 2);
+    EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 4.0f);
+    EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  }
+  // Save writes the sphere shown into its own file, never into another.
+  const auto Before = ReadFileBytes(NoSphere);
+  SetSphereDiameter(6);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(NoSphere), Before);
+  EXPECT_EQ(Form->EditDiameter->text(), "6.000");
+  float Center[3], Diameter;
+  bool Tree;
+  ReadSphere(First, Center, Diameter, Tree);
+  EXPECT_EQ(Diameter, 6.0f);
   // The window goes on: it still paints.
   EXPECT_FALSE(Frame().isNull());
-}
-
-TEST_F(FormTest, ASphereErrorNamesTheNewFileButKeepsTheOldSphereAndList) {
-  Open(StandardModel("first.iff"));
-  const std::string NoSphere = Dir.File("nosphere.iff");
-  WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
-  LoadThroughDialog(NoSphere);
-  EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Form (COLL) doesn't exist!"});
-  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff]");
-  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
-  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
-  EXPECT_TRUE(Form->CheckBoxTree->isChecked());
-  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
-  EXPECT_EQ(Form->Model->HardpointCount(), 1);
-
-  // Save writes the sphere shown into the file it came from, never into
-  // the new one.
-  const auto Before = ReadFileBytes(NoSphere);
-  Form->SphereDiameter = 6;
-  QTest::mouseClick(Form->Button2, Qt::LeftButton);
-  EXPECT_EQ(Services.Messages.size(), 1u);
-  EXPECT_EQ(ReadFileBytes(NoSphere), Before);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
-  EXPECT_EQ(Form->EditDiameter->text(), "6.000");
 }
 
 TEST_F(FormTest, AShortSphereChunkChangesNoFieldAndSaveKeepsToTheFileShown) {
@@ -176,6 +175,7 @@ TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
   LoadThroughDialog(First);
   Retype(Form->EditDiameter, "8");
   PressEnter(Form->EditDiameter);
+  Services.AskAnswers = {"Discard"};
   LoadThroughDialog(Broken);
   EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
   EXPECT_TRUE(Form->Button2->isEnabled());
@@ -185,18 +185,18 @@ TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
   bool Tree;
   ReadSphere(First, Center, Diameter, Tree);
   EXPECT_EQ(Diameter, 8.0f);
-  EXPECT_EQ(Form->ModelFileName, First);  // the save's reload
+  EXPECT_EQ(Form->ModelFileName, First);
 }
 
 TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {
   Open(StandardModel());
   for (TKeyPressEdit* Box : {Form->EditPosX, Form->EditPosY, Form->EditPosZ, Form->EditDiameter}) {
     const std::string Name = Box->objectName().toStdString();
+    Form->Document.ChangeSphere({0, 0, 0, 0}, "Sphere Values");
     Form->EditPosX->setText("0.12345");
     Form->EditPosY->setText(" -4e1 ");
     Form->EditPosZ->setText("+2.5");
     Form->EditDiameter->setText("9");
-    Form->SphereCenter[0] = Form->SphereCenter[1] = Form->SphereCenter[2] = Form->SphereDiameter = 0;
     const QString Typed = Box->text();
     Box->setFocus();
     PressEnter(Box);
@@ -232,7 +232,7 @@ TEST_F(FormTest, ABadSphereTextStopsTheStoreWhereItIsRead) {
   EXPECT_EQ(Form->EditPosY->text(), "11");
 }
 
-TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndReloads) {
+TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndKeepsTheWork) {
   const std::string File = StandardModel();
   Open(File);
   // A save without edits leaves the file byte for byte as it was.
@@ -243,7 +243,7 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndReloads) {
   Form->EditPosY->setText("0.5");
   Form->EditDiameter->setText("4.25");
   PressEnter(Form->EditPosY);
-  // A typed hardpoint edit is lost by the reload that follows a save.
+  // A typed hardpoint edit, the selection and the history survive a save.
   Retype(Form->edH[12], "9");
   PressEnter(Form->edH[12]);
   ASSERT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 9.0f);
@@ -257,8 +257,9 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndReloads) {
   std::copy(Sphere.begin(), Sphere.end(), Expected.begin() + long(At));
   EXPECT_EQ(ReadFileBytes(File), Expected);
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.500", "-2.250", "4.250"}));
-  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 1.5f);
-  EXPECT_EQ(Form->edH[12]->text(), "1.500");
+  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 9.0f);
+  EXPECT_EQ(Form->edH[12]->text(), "9");
+  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
 }
 
 TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
@@ -267,7 +268,7 @@ TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
   ASSERT_EQ(chmod(File.c_str(), 0444), 0);
   if (access(File.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
   const auto Before = ReadFileBytes(File);
-  Form->SphereDiameter = 99;
+  SetSphereDiameter(99);
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"Cannot open file " + File});
   EXPECT_EQ(ReadFileBytes(File), Before);

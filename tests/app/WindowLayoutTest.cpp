@@ -132,10 +132,11 @@ TEST_F(FormTest, AltLOpensTheLoadDialogWithItsOptionsAndAltSSavesOnceEnabled) {
   QTest::keyClick(Form->EditPosX, Qt::Key_L, Qt::AltModifier);
   ASSERT_TRUE(WaitUntil([&] { return Form->Model != nullptr; }));
   // Alt+S saves: the sphere edited in the fields reaches the file.
-  Form->SphereDiameter = 7;
+  SetSphereDiameter(7);
   Form->EditPosX->setFocus();
   QTest::keyClick(Form->EditPosX, Qt::Key_S, Qt::AltModifier);
-  EXPECT_TRUE(WaitUntil([&] { return Form->EditDiameter->text() == "7.000"; }));
+  EXPECT_TRUE(WaitUntil([&] { return !Form->Document.SphereUnsaved(); }));
+  EXPECT_EQ(Form->EditDiameter->text(), "7.000");
   EXPECT_EQ(Form->EditPosX->text(), "1.500");  // the keys typed nothing
   EXPECT_TRUE(Services.Messages.empty());
 }

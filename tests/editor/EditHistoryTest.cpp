@@ -1,5 +1,6 @@
-// Undo and redo over the editable values: one step per change, only what a
-// step changed comes back, typing merges, a new step drops what was undone.
+// The history's own rules: steps that change nothing are not kept, a new step
+// drops what was undone, and steps with one typed key in a row are one until
+// the history is sealed.
 #include <gtest/gtest.h>
 
 #include "editor/EditHistory.h"
@@ -8,87 +9,50 @@ namespace {
 
 THardpointMatrix At(float X) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, X, 0, 0, 1}; }
 
-TEditorValues Values(float Diameter, std::vector<float> Xs) {
-  TEditorValues V;
-  V.Sphere = {0, 0, 0, Diameter};
-  for (float X : Xs) V.Hardpoints.push_back(At(X));
-  return V;
+THistoryStep Move(THardpointId Id, float From, float To, std::optional<TMergeKey> Key = std::nullopt) {
+  return {"Hardpoint Edit", Key, {TMatrixCommand{Id, At(From), At(To)}}};
 }
 
-TEST(EditHistory, UndoAndRedoWalkTheStepsAndNameThem) {
+TEST(EditHistory, WalksItsStepsByNameAndANewStepDropsWhatWasUndone) {
   TEditHistory History;
-  History.Record("Nothing", Values(1, {0}), Values(1, {0}));  // no change, no step
+  History.Record({"Nothing", std::nullopt, {TSphereCommand{{0, 0, 0, 1}, {0, 0, 0, 1}}}});
   EXPECT_FALSE(History.CanUndo());
-  EXPECT_EQ(History.UndoName(), "");
-
-  History.Record("Sphere Values", Values(1, {0}), Values(2, {0}));
-  History.Record("Move Hardpoint", Values(2, {0}), Values(2, {5}));
-  EXPECT_EQ(History.UndoName(), "Move Hardpoint");
-
-  TEditorValues Now = Values(2, {5});
-  ASSERT_TRUE(History.Undo(Now));
-  EXPECT_EQ(Now.Hardpoints[0], At(0));
-  EXPECT_EQ(History.LastHardpoint(), 0);
-  ASSERT_TRUE(History.Undo(Now));
-  EXPECT_EQ(Now.Sphere[3], 1.0f);
-  EXPECT_EQ(History.LastHardpoint(), -1);
-  EXPECT_FALSE(History.Undo(Now));
-  EXPECT_EQ(History.RedoName(), "Sphere Values");
-
-  ASSERT_TRUE(History.Redo(Now));
-  EXPECT_EQ(Now.Sphere[3], 2.0f);
-  // A new step drops what could be redone.
-  History.Record("Fit Sphere to Model", Values(2, {0}), Values(3, {0}));
+  History.Record({"Sphere Values", std::nullopt, {TSphereCommand{{0, 0, 0, 1}, {0, 0, 0, 2}}}});
+  History.Record(Move(7, 0, 5));
+  EXPECT_EQ(History.UndoName(), "Hardpoint Edit");
+  ASSERT_NE(History.TakeUndo(), nullptr);
+  EXPECT_EQ(History.UndoName(), "Sphere Values");
+  EXPECT_EQ(History.RedoName(), "Hardpoint Edit");
+  History.Record({"Fit Sphere to Model", std::nullopt, {TSphereCommand{{0, 0, 0, 2}, {0, 0, 0, 3}}}});
   EXPECT_FALSE(History.CanRedo());
-  EXPECT_EQ(History.UndoName(), "Fit Sphere to Model");
+  EXPECT_EQ(History.TakeRedo(), nullptr);
   History.Clear();
   EXPECT_FALSE(History.CanUndo());
+  EXPECT_EQ(History.TakeUndo(), nullptr);
 }
 
-TEST(EditHistory, AStepPutsBackOnlyWhatItChanged) {
+TEST(EditHistory, StepsWithOneKeyInARowAreOneFromTheFirstBeforeToTheLastAfter) {
   TEditHistory History;
-  History.Record("Sphere Values", Values(1, {0, 0}), Values(2, {0, 0}));
-  // Since then a reload put the hardpoints back to other values: taking the
-  // sphere step back leaves them alone.
-  TEditorValues Now = Values(2, {7, 8});
-  ASSERT_TRUE(History.Undo(Now));
-  EXPECT_EQ(Now.Sphere[3], 1.0f);
-  EXPECT_EQ(Now.Hardpoints[1], At(8));
-  // A step on a slot the values no longer have is skipped, not a crash.
-  History.Record("Move Hardpoint", Values(1, {0, 0, 0}), Values(1, {0, 0, 4}));
-  TEditorValues Fewer = Values(1, {0});
-  EXPECT_TRUE(History.Undo(Fewer));
-  EXPECT_EQ(Fewer.Hardpoints.size(), 1u);
-}
-
-TEST(EditHistory, StepsWithOneMergeKeyInARowAreOneUntilSealed) {
-  TEditHistory History;
-  History.Record("Hardpoint Edit", Values(1, {0}), Values(1, {2}), "grid 0 12");
-  History.Record("Hardpoint Edit", Values(1, {2}), Values(1, {25}), "grid 0 12");
-  TEditorValues Now = Values(1, {25});
-  ASSERT_TRUE(History.Undo(Now));
-  EXPECT_EQ(Now.Hardpoints[0], At(0));
+  const TMergeKey Box{TMergeKey::TKind::GridBox, 7, 12};
+  History.Record(Move(7, 0, 2, Box));
+  History.Record(Move(7, 2, 25, Box));
+  History.Record(Move(7, 25, 3, TMergeKey{TMergeKey::TKind::GridBox, 7, 13}));  // another box
+  const THistoryStep* Last = History.TakeUndo();
+  ASSERT_NE(Last, nullptr);
+  EXPECT_EQ(std::get<TMatrixCommand>(Last->Commands[0]).Before, At(25));
+  const THistoryStep* Typed = History.TakeUndo();
+  ASSERT_NE(Typed, nullptr);
+  ASSERT_EQ(Typed->Commands.size(), 1u);
+  EXPECT_EQ(std::get<TMatrixCommand>(Typed->Commands[0]).Before, At(0));
+  EXPECT_EQ(std::get<TMatrixCommand>(Typed->Commands[0]).After, At(25));
   EXPECT_FALSE(History.CanUndo());
 
-  ASSERT_TRUE(History.Redo(Now));
-  History.Record("Hardpoint Edit", Values(1, {25}), Values(1, {3}), "grid 0 12");  // redo sealed it
+  // Sealed (Enter), the same key starts a step of its own.
+  History.Record(Move(7, 0, 1, Box));
   History.Seal();
-  History.Record("Hardpoint Edit", Values(1, {3}), Values(1, {4}), "grid 0 12");
-  History.Record("Hardpoint Edit", Values(1, {4}), Values(1, {5}), "grid 0 13");
-  int Steps = 0;
-  while (History.Undo(Now)) ++Steps;
-  EXPECT_EQ(Steps, 4);
-}
-
-TEST(EditHistory, ValuesComeFromAndGoBackToTheFields) {
-  const float Center[3] = {1, 2, 3};
-  const TEditorValues V = CaptureEditorValues(Center, 4, nullptr);
-  EXPECT_EQ(V.Sphere, (std::array<float, 4>{1, 2, 3, 4}));
-  EXPECT_TRUE(V.Hardpoints.empty());
-  float Into[3] = {0, 0, 0};
-  float Diameter = 0;
-  ApplyEditorValues(Values(9, {1}), Into, Diameter, nullptr);
-  EXPECT_EQ(Diameter, 9.0f);
+  History.Record(Move(7, 1, 2, Box));
+  History.TakeUndo();
+  EXPECT_TRUE(History.CanUndo());
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#pragma once
+// What the mouse does on the drawing, without a toolkit: a left-button press
+// on the selected hardpoint's marker moves that hardpoint in the plane of the
+// view, anywhere else it turns the views; a press and release without moving
+// is a click, which picks the marker under it. Each drag has press, move,
+// release and cancel: cancel (Escape, or an undo during the drag) puts the
+// hardpoint or the views back and leaves nothing in the history. Positions
+// are the drawing's pixels, x to the right and y down.
+#include "editor/ModelDocument.h"
+#include "editor/Scene.h"
+#include "editor/ViewPicking.h"
+
+// The views' own state beside the document: what a repaint needs besides
+// the model, the sphere and the selection.
+struct TViewState {
+  int Layout = 0;                // index into ViewLayoutNames
+  float Angles[3] = {0, 0, 0};   // the views' turn, degrees about x, y, z
+  float Scale = 0;               // zoom / 100
+  bool HideSphere = true;        // "Hide"
+  bool KeepProportions = false;  // one model unit as many pixels across as up
+};
+
+// Everything one repaint of Document under View reads.
+TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View);
+
+struct TPointer {
+  int X = 0, Y = 0;
+  bool Snap = false;  // Ctrl held: a moved hardpoint snaps to the nearest vertex
+};
+
+class TDrawingTools {
+public:
+  TDrawingTools(TModelDocument& Document, TViewState& View) : FDocument(Document), FView(View) {}
+  TDrawingTools(const TDrawingTools&) = delete;
+  TDrawingTools& operator=(const TDrawingTools&) = delete;
+
+  // How near (pixels) a press must come to a marker's origin to pick or drag it.
+  static constexpr double MarkerReach = 6;
+
+  // The drawing's size in pixels, as the picking needs it.
+  void SetDrawingSize(int Width, int Height) { FWidth = Width, FHeight = Height; }
+
+  // A press of the left button starts a drag; any other button ends the one
+  // under way (a moved hardpoint keeps its place, as one step).
+  void Press(const TPointer& At, bool LeftButton);
+  void Move(const TPointer& At);
+  // Ends the drag (a moved hardpoint is one step); a release where the press
+  // was is a click, which selects the marker under it.
+  void Release(const TPointer& At, bool LeftButton);
+  // Puts back what the drag under way changed; nothing enters the history.
+  void Cancel();
+
+  bool Dragging() const { return FDragging; }
+  bool MovingHardpoint() const { return FMoving != 0; }
+  bool Turning() const { return FDragging && FMoving == 0; }
+  int DragStartX() const { return FPressX; }
+  int DragStartY() const { return FPressY; }
+
+private:
+  void EndMove();
+
+  TModelDocument& FDocument;
+  TViewState& FView;
+  int FWidth = 1, FHeight = 1;
+  bool FDragging = false;
+  bool FPressMoved = false;
+  int FPressX = 0, FPressY = 0;
+  float FAnglesBefore[3] = {0, 0, 0};
+  THardpointId FMoving = 0;
+  TViewTransform FDragView;
+  TModelPoint FDragOrigin{};
+};

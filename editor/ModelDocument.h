@@ -1,0 +1,158 @@
+#pragma once
+// The editor's document, without a toolkit: the model shown and the file it
+// came from, the level shown, the collision sphere's values and the file they
+// belong to, the hardpoints (each with an identity that survives reordering,
+// adding and deleting), the selection and the history. Only the document
+// changes them; every change is told to its observers, so that the panels and
+// the drawing show it.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/EditHistory.h"
+#include "model/THardpoint.h"
+#include "runtime/FileLayer.h"
+
+class TZorvObject;
+
+// The hardpoints as the model and the outputs take them: names and matrices,
+// in list order.
+std::vector<THardpoint> ModelHardpoints(const std::vector<TDocumentHardpoint>& Hardpoints);
+
+class TModelDocument {
+public:
+  // What a change touched, as bits of the observers' argument.
+  enum TChange : unsigned {
+    ModelChanged = 1,       // another model (a load) or another level
+    SphereChanged = 2,      // the sphere's values, its file or "tree present"
+    HardpointsChanged = 4,  // the list: names, matrices, order, count
+    SelectionChanged = 8,
+    HistoryChanged = 16,
+    Everything = 31,
+  };
+  using TObserver = std::function<void(unsigned Changes)>;
+
+  TModelDocument();
+  ~TModelDocument();
+  TModelDocument(const TModelDocument&) = delete;
+  TModelDocument& operator=(const TModelDocument&) = delete;
+
+  void Observe(TObserver Observer) { FObservers.push_back(std::move(Observer)); }
+
+  // The model shown, drawing the document's hardpoints with the selected one
+  // highlighted; none before the first load.
+  TZorvObject* Model() const { return FModel.get(); }
+  const std::unique_ptr<TZorvObject>& ModelOwner() const { return FModel; }
+  // The file the model shown was loaded from; empty before the first load.
+  const std::string& FileName() const { return FFileName; }
+  // The level of detail shown: 1 for every newly chosen file; a level chosen
+  // stays for loads of the same file, however its name is spelled.
+  const int& Level() const { return FLevel; }
+
+  const float (&SphereCenter() const)[3] { return FSphereCenter; }
+  const float& SphereDiameter() const { return FSphereDiameter; }
+  TSphereValues Sphere() const;
+  // The file whose sphere the values are and which Save writes; empty (and
+  // nothing to save) before the first load.
+  const std::string& SphereFile() const { return FSphereFile; }
+  bool TreePresent() const { return FTreePresent; }
+
+  const std::vector<TDocumentHardpoint>& Hardpoints() const { return FHardpoints; }
+  // The selected hardpoint's index in the list, -1 for none.
+  int Selected() const { return FSelected; }
+  const TDocumentHardpoint* SelectedHardpoint() const;
+  // The index of the hardpoint Id names, -1 when the list holds none.
+  int IndexOf(THardpointId Id) const;
+
+  const TEditHistory& History() const { return FHistory; }
+
+  // Loads FileName whole: the model at its level, the sphere and the
+  // hardpoints; the first hardpoint is selected and the history starts
+  // empty. A load that fails at any step changes nothing and raises the
+  // step's error.
+  void Load(const std::string& FileName);
+  // The mesh of another level of the file shown; everything else stays.
+  void SwitchLevel(int Level);
+
+  // Whether the sphere's file on disk is no longer the one its values were
+  // read from (replaced, or changed since). Raises the file layer's error
+  // when it cannot be looked at.
+  bool SphereFileReplaced() const;
+  // Writes the sphere's values into its file, in place, and reads back what
+  // the file then holds of the sphere. The hardpoints, the selection and the
+  // history stay. Unless EvenIfReplaced, a file replaced or changed since it
+  // was read is refused before anything is written.
+  void SaveSphere(bool EvenIfReplaced = false);
+
+  // Enter in the sphere's boxes: the four texts are read Diameter first, then
+  // X, Y, Z, each stored as soon as it is read; a text that is not a number
+  // raises and leaves it and the later ones as they were. One step.
+  void EnterSphereTexts(const std::string& X, const std::string& Y, const std::string& Z, const std::string& Diameter);
+  void ChangeSphere(const TSphereValues& Values, const std::string& StepName);
+  void ChangeMatrix(THardpointId Id, const THardpointMatrix& Matrix, const std::string& StepName,
+                    std::optional<TMergeKey> Merge = std::nullopt);
+  // A new hardpoint at Index (clamped to the list), selected; its identity.
+  THardpointId AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
+                            const std::string& StepName);
+  void RemoveHardpoint(THardpointId Id, const std::string& StepName);
+  void RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName);
+  // Selects the hardpoint at Index; an index outside the list changes nothing.
+  void Select(int Index);
+  // Ends the merging of typed steps (Enter).
+  void SealHistory();
+
+  // Takes the last step back, or puts the last one taken back again; a drag
+  // under way is cancelled first. The hardpoint the step changed is
+  // selected. False when there was no step.
+  bool Undo();
+  bool Redo();
+
+  // A matrix shown while a drag is under way: no step until CommitPreview
+  // makes one of the whole drag; CancelPreview puts the matrix back.
+  void PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix);
+  void CommitPreview(const std::string& StepName);
+  void CancelPreview();
+  // The drag under way, which Cancel puts back: undo, redo, a load or a
+  // level switch cancel it before they run. Empty when none runs.
+  void SetGesture(std::function<void()> Cancel) { FGestureCancel = std::move(Cancel); }
+  void CancelGesture();
+
+  // Unsaved work: sphere values that differ from the file's, and hardpoints
+  // that differ from the file's and were not copied or exported since.
+  bool SphereUnsaved() const;
+  bool HardpointsUnsaved() const;
+  bool HardpointsDifferFromFile() const;
+  // The hardpoints as they are now have left the program (the script copied,
+  // an export written).
+  void HardpointsCopied();
+
+private:
+  void Apply(const TEditCommand& Command, bool Forward);
+  void Record(THistoryStep Step);
+  void ShowStep(const THistoryStep& Step);
+  void SyncModel();
+  void Notify(unsigned Changes);
+  TDocumentHardpoint* Find(THardpointId Id);
+
+  std::unique_ptr<TZorvObject> FModel;
+  std::string FFileName;
+  int FLevel = 1;
+  std::string FLevelFile;  // the file FLevel was chosen for
+  float FSphereCenter[3] = {0, 0, 0};
+  float FSphereDiameter = 0;
+  TSphereValues FSphereInFile{};
+  std::string FSphereFile;
+  TFileIdentity FSphereIdentity;
+  bool FTreePresent = false;
+  std::vector<TDocumentHardpoint> FHardpoints;
+  std::vector<TDocumentHardpoint> FHardpointsInFile;  // as loaded
+  std::vector<TDocumentHardpoint> FHardpointsKept;    // as loaded, or as last copied
+  THardpointId FNextId = 1;
+  int FSelected = -1;
+  TEditHistory FHistory;
+  std::optional<TMatrixCommand> FPreview;
+  std::function<void()> FGestureCancel;
+  std::vector<TObserver> FObservers;
+};

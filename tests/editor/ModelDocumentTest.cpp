@@ -1,0 +1,267 @@
+// The document behind the window, and the drawing's tools on it, without a
+// display: loads are whole or nothing, the history names hardpoints by their
+// identity, Save keeps the work and writes only the file it read, a drag is
+// one step that Escape or an undo puts back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor/DrawingTools.h"
+#include "editor/ModelDocument.h"
+#include "editor/SphereFile.h"
+#include "editor/WorkQuestions.h"
+#include "model/TZorvObject.h"
+#include "tests/support/BoxMesh.h"
+#include "tests/support/ErrorMessage.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+THardpointMatrix At(float X, float Y, float Z) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, X, Y, Z, 1}; }
+
+class ModelDocumentTest : public ::testing::Test {
+protected:
+  TempDir Dir;
+  std::string File = Dir.File("doc.iff");
+  TModelDocument Document;
+  std::vector<unsigned> Told;
+
+  // A box of extent 0.8 (fit Scale 1), hardpoints "gun" and "engine", and
+  // the sphere (0, 0, 0, Radius).
+  void WriteModel(const std::string& Name, float Radius, const std::string& FirstName = "gun") {
+    const TSampleSphere Sphere{{0, 0, 0}, Radius, false};
+    WriteLodModel(Name, {Box({-0.4f, -0.4f, -0.4f}, {0.4f, 0.4f, 0.4f})},
+                  {{FirstName, At(0.2f, 0.1f, 0)}, {"engine", At(-0.2f, -0.3f, 0.3f)}}, &Sphere);
+  }
+  void SetUp() override {
+    WriteModel(File, 0.5f);
+    Document.Observe([this](unsigned Changes) { Told.push_back(Changes); });
+    Document.Load(File);
+  }
+  THardpointId Id(int Index) { return Document.Hardpoints()[size_t(Index)].Id; }
+  float X(int Index) { return Document.Hardpoints()[size_t(Index)].Matrix[12]; }
+  float FileDiameter() {
+    float Center[3], Diameter;
+    bool Tree;
+    ReadSphere(File, Center, Diameter, Tree);
+    return Diameter;
+  }
+};
+
+TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneThatFailsChangesNothing) {
+  EXPECT_EQ(Told, std::vector<unsigned>{TModelDocument::Everything});
+  EXPECT_EQ(Document.FileName(), File);
+  EXPECT_EQ(Document.SphereFile(), File);
+  EXPECT_EQ(Document.SphereDiameter(), 0.5f);
+  ASSERT_EQ(Document.Hardpoints().size(), 2u);
+  EXPECT_EQ(Document.Selected(), 0);
+  EXPECT_EQ(Document.Model()->SelectedHardpoint, 0);
+  Document.ChangeMatrix(Id(1), At(1, 1, 1), "Hardpoint Edit");
+
+  const std::string Broken = Dir.File("broken.iff");
+  WriteLodModel(Broken, {Box({0, 0, 0}, {1, 1, 1})}, {{"other", At(0, 0, 0)}}, nullptr);  // no sphere
+  EXPECT_EQ(MessageOf([&] { Document.Load(Broken); }), "TIffReader: Form (COLL) doesn't exist!");
+  EXPECT_EQ(Document.FileName(), File);
+  EXPECT_EQ(Document.Hardpoints()[1].Matrix, At(1, 1, 1));
+  EXPECT_EQ(Document.Model()->HardpointCount(), 2);
+  EXPECT_EQ(Document.History().UndoName(), "Hardpoint Edit");
+}
+
+TEST_F(ModelDocumentTest, StepsFindTheirHardpointByIdentityWhateverWasAddedOrRemoved) {
+  const THardpointId Engine = Id(1), Gun = Id(0);
+  Document.ChangeMatrix(Engine, At(9, 0, 0), "Hardpoint Edit");
+  Document.RemoveHardpoint(Gun, "Delete Hardpoint");
+  EXPECT_EQ(Document.IndexOf(Engine), 0);
+  const THardpointId Added = Document.AddHardpoint(0, "new", At(5, 5, 5), "Add Hardpoint");
+  EXPECT_EQ(Document.Selected(), 0);
+  EXPECT_EQ(Document.Model()->HardpointCount(), 2);  // the model draws what the document holds
+  Document.RenameHardpoint(Engine, "thruster", "Rename Hardpoint");
+
+  ASSERT_TRUE(Document.Undo());  // the name
+  EXPECT_EQ(Document.Hardpoints()[1].Name, "engine");
+  ASSERT_TRUE(Document.Undo());  // the added one
+  EXPECT_EQ(Document.IndexOf(Added), -1);
+  ASSERT_TRUE(Document.Undo());  // the removed one comes back at its place
+  EXPECT_EQ(Document.IndexOf(Gun), 0);
+  EXPECT_EQ(Document.Hardpoints()[0].Name, "gun");
+  ASSERT_TRUE(Document.Undo());  // the engine's matrix, found by identity
+  EXPECT_EQ(Document.Hardpoints()[1].Matrix, At(-0.2f, -0.3f, 0.3f));
+  EXPECT_EQ(Document.Selected(), 1);  // the changed hardpoint is shown
+  EXPECT_FALSE(Document.Undo());
+
+  for (int I = 0; I < 4; ++I) ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Document.Hardpoints().size(), 2u);
+  EXPECT_EQ(Document.Hardpoints()[0].Name, "new");
+  EXPECT_EQ(Document.Hardpoints()[1].Name, "thruster");
+  EXPECT_EQ(Document.Hardpoints()[1].Matrix, At(9, 0, 0));
+}
+
+TEST_F(ModelDocumentTest, SaveWritesTheSphereAndKeepsHardpointsSelectionAndHistory) {
+  Document.Select(1);
+  Document.ChangeMatrix(Id(1), At(2, 0, 0), "Hardpoint Edit");
+  Document.EnterSphereTexts("0", "0", "0", "2");
+  EXPECT_TRUE(Document.SphereUnsaved());
+  Document.SaveSphere();
+  EXPECT_EQ(FileDiameter(), 2.0f);
+  EXPECT_FALSE(Document.SphereUnsaved());
+  EXPECT_EQ(X(1), 2.0f);
+  EXPECT_EQ(Document.Selected(), 1);
+  EXPECT_EQ(Document.History().UndoName(), "Sphere Values");
+  EXPECT_TRUE(Document.HardpointsUnsaved());  // the file holds no hardpoint edit
+  // The values before it come back and can be saved again.
+  Document.Undo();
+  Document.SaveSphere();
+  EXPECT_EQ(FileDiameter(), 0.5f);
+  Document.HardpointsCopied();
+  EXPECT_FALSE(Document.HardpointsUnsaved());
+  EXPECT_TRUE(Document.HardpointsDifferFromFile());
+}
+
+TEST_F(ModelDocumentTest, AFileReplacedSinceItWasReadIsNotWrittenUnlessAskedAndItsReloadClearsTheHistory) {
+  Document.ChangeMatrix(Id(0), At(3, 0, 0), "Hardpoint Edit");
+  EXPECT_FALSE(Document.SphereFileReplaced());
+  const std::string Other = Dir.File("other.iff");
+  WriteModel(Other, 7, "nose");
+  std::filesystem::rename(Other, File);
+  EXPECT_TRUE(Document.SphereFileReplaced());
+  const auto Before = ReadFileBytes(File);
+  EXPECT_NE(MessageOf([&] { Document.SaveSphere(); }), "(nothing raised)");
+  EXPECT_EQ(ReadFileBytes(File), Before);
+
+  Document.Load(File);  // "Reload"
+  EXPECT_FALSE(Document.History().CanUndo());
+  EXPECT_EQ(Document.Hardpoints()[0].Name, "nose");
+  EXPECT_EQ(Document.SphereDiameter(), 7.0f);
+  EXPECT_FALSE(Document.SphereFileReplaced());
+
+  // "Save Anyway" writes whatever file is there now.
+  Document.ChangeSphere({0, 0, 0, 4}, "Sphere Values");
+  WriteModel(Other, 7, "tail");
+  std::filesystem::rename(Other, File);
+  Document.SaveSphere(/*EvenIfReplaced=*/true);
+  EXPECT_EQ(FileDiameter(), 4.0f);
+  EXPECT_FALSE(Document.SphereFileReplaced());
+}
+
+TEST_F(ModelDocumentTest, ALevelSwitchKeepsEverythingButTheMesh) {
+  Document.ChangeMatrix(Id(1), At(2, 0, 0), "Hardpoint Edit");
+  Document.Select(1);
+  Document.SwitchLevel(0);
+  EXPECT_EQ(Document.Level(), 0);
+  EXPECT_EQ(Document.Model()->GetHardpoint(1)->Matrix, At(2, 0, 0));
+  EXPECT_EQ(Document.Model()->SelectedHardpoint, 1);
+  EXPECT_TRUE(Document.History().CanUndo());
+  Document.Load(File);  // the same file keeps its level
+  EXPECT_EQ(Document.Level(), 0);
+}
+
+TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersSaveOnlyForTheSphere) {
+  EXPECT_FALSE(UnsavedWorkQuestion(Document));
+  const std::string Head = "doc.iff has unsaved changes:";
+  const std::string Sphere = "\n- the sphere values, which differ from the file's";
+  const std::string Hardpoints = "\n- hardpoint edits, which are in no file and were not copied or exported";
+  struct {
+    bool EditSphere, EditHardpoint;
+    std::string Text;
+    std::vector<std::string> Buttons;
+  } const Cases[] = {
+      {true, false, Head + Sphere + "\nSave them, discard them, or cancel?", {"Save", "Discard", "Cancel"}},
+      {false, true, Head + Hardpoints + "\nDiscard them, or cancel?", {"Discard", "Cancel"}},
+      {true,
+       true,
+       Head + Sphere + Hardpoints +
+           "\nSave the sphere values (hardpoint edits cannot be saved), discard the changes, or cancel?",
+       {"Save", "Discard", "Cancel"}},
+  };
+  for (const auto& Case : Cases) {
+    Document.Load(File);
+    if (Case.EditSphere) Document.ChangeSphere({0, 0, 0, 2}, "Sphere Values");
+    if (Case.EditHardpoint) Document.ChangeMatrix(Id(0), At(1, 1, 1), "Hardpoint Edit");
+    const auto Question = UnsavedWorkQuestion(Document);
+    ASSERT_TRUE(Question);
+    EXPECT_EQ(Question->Caption, "Unsaved Changes");
+    EXPECT_EQ(Question->Text, Case.Text);
+    EXPECT_EQ(Question->Buttons, Case.Buttons);
+  }
+  // Changed back by hand, nothing is lost.
+  Document.ChangeSphere({0, 0, 0, 0.5f}, "Sphere Values");
+  Document.ChangeMatrix(Id(0), At(0.2f, 0.1f, 0), "Hardpoint Edit");
+  EXPECT_FALSE(UnsavedWorkQuestion(Document));
+}
+
+class DrawingToolsTest : public ModelDocumentTest {
+protected:
+  TViewState View;
+  TDrawingTools Tools{Document, View};
+  void SetUp() override {
+    ModelDocumentTest::SetUp();
+    View.Layout = 3;  // back view: x right, y up
+    View.Scale = 1;
+    Tools.SetDrawingSize(200, 200);
+  }
+  void Drag(TPointer From, TPointer To, bool Release = true) {
+    Tools.Press(From, true);
+    Tools.Move({(From.X + To.X) / 2, (From.Y + To.Y) / 2, To.Snap});
+    Tools.Move(To);
+    if (Release) Tools.Release(To, true);
+  }
+};
+
+TEST_F(DrawingToolsTest, ADragOnTheSelectedMarkerIsOneStepAndEscapePutsItBack) {
+  Drag({120, 90}, {140, 70});  // the gun at (0.2, 0.1)
+  EXPECT_FLOAT_EQ(X(0), 0.4f);
+  EXPECT_FLOAT_EQ(Document.Hardpoints()[0].Matrix[13], 0.3f);
+  EXPECT_EQ(Document.History().UndoName(), "Move Hardpoint");
+  Document.Undo();
+  EXPECT_FLOAT_EQ(X(0), 0.2f);
+  EXPECT_FALSE(Document.History().CanUndo());
+
+  Drag({120, 90}, {160, 90}, /*Release=*/false);
+  EXPECT_FLOAT_EQ(X(0), 0.6f);
+  Tools.Cancel();  // Escape
+  EXPECT_FLOAT_EQ(X(0), 0.2f);
+  Tools.Release({160, 90}, true);
+  EXPECT_FALSE(Document.History().CanUndo());
+  EXPECT_EQ(View.Angles[0], 0.0f);
+
+  // Away from the marker the views turn; Escape turns them back.
+  Drag({20, 20}, {30, 25}, false);
+  EXPECT_EQ(View.Angles[0], -10.0f);
+  EXPECT_EQ(View.Angles[1], -5.0f);
+  Tools.Cancel();
+  EXPECT_EQ(View.Angles[0], 0.0f);
+  EXPECT_FALSE(Tools.Dragging());
+}
+
+TEST_F(DrawingToolsTest, AnUndoDuringADragCancelsTheDragFirstAndNothingIsLost) {
+  Document.EnterSphereTexts("0", "0", "0", "2");
+  Drag({120, 90}, {160, 90}, /*Release=*/false);
+  ASSERT_TRUE(Document.Undo());  // Ctrl+Z with the button down
+  EXPECT_FLOAT_EQ(X(0), 0.2f);
+  EXPECT_EQ(Document.SphereDiameter(), 0.5f);
+  Tools.Release({160, 90}, true);
+  EXPECT_FALSE(Document.Undo());
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Document.SphereDiameter(), 2.0f);
+  EXPECT_FLOAT_EQ(X(0), 0.2f);
+  EXPECT_FALSE(Document.Redo());
+}
+
+TEST_F(DrawingToolsTest, AClickPicksTheMarkerUnderItAndElsewhereChangesNothing) {
+  Tools.Press({80, 130}, true);  // the engine at (-0.2, -0.3)
+  Tools.Release({80, 130}, true);
+  EXPECT_EQ(Document.Selected(), 1);
+  Tools.Press({10, 10}, true);
+  Tools.Release({10, 10}, true);
+  EXPECT_EQ(Document.Selected(), 1);
+  EXPECT_FALSE(Document.History().CanUndo());
+}
+
+TEST_F(DrawingToolsTest, KeptProportionsPlaceAndMoveByTheSameUnitAcrossAndUp) {
+  View.KeepProportions = true;
+  Tools.SetDrawingSize(400, 200);  // one unit: 100 pixels either way
+  Drag({220, 90}, {240, 90});      // the gun at (0.2, 0.1): x = 200 + 0.2 * 100
+  EXPECT_FLOAT_EQ(X(0), 0.4f);
+}
+
+}  // namespace
