@@ -24,16 +24,16 @@
 #include <QWheelEvent>
 
 #include "app/FormFont.h"
-#include "model/EditorModel.h"
 #include "editor/HardpointScript.h"
 #include "editor/ScenePicture.h"
-#include "model/SphereFile.h"
 #include "editor/SphereFit.h"
 #include "editor/WorkQuestions.h"
 #include "gl/gltools.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
 #include "interchange/ModelExport.h"
+#include "model/EditorModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
 

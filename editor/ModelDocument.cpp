@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "editor/EditorModel.h"
 #include "editor/SameModelFile.h"
 #include "editor/SphereEdits.h"
-#include "editor/SphereFile.h"
+#include "model/EditorModel.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <sstream>
 
 #include "editor/ScenePicture.h"
-#include "model/SphereFile.h"
 #include "editor/SphereFit.h"
 #include "gl/gltools.h"
 #include "interchange/ModelExport.h"
+#include "model/SphereFile.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
 

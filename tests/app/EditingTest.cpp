@@ -10,12 +10,12 @@
 
 #include "editor/HardpointScript.h"
 #include "editor/ScenePicture.h"
-#include "model/SphereFile.h"
 #include "editor/ViewPicking.h"
 #include "gl/gltools.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/GltfSphere.h"
 #include "interchange/ModelExport.h"
+#include "model/SphereFile.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
 

@@ -8,8 +8,8 @@
 
 #include "editor/DrawingTools.h"
 #include "editor/ModelDocument.h"
-#include "editor/SphereFile.h"
 #include "editor/WorkQuestions.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "tests/support/BoxMesh.h"
 #include "tests/support/ErrorMessage.h"
