@@ -13,7 +13,7 @@ build=${1:-"$here/build"}
 if [ -f "$build/data/CPackProject.cmake" ]; then
   cmake -P "$build/data/CPackProject.cmake" || exit 1
 fi
-"$here/scripts/setup.sh" "$build"
+"$here/scripts/setup.sh" test "$build"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$build/package" >"$build/package.log" 2>&1 ||
   { cat "$build/package.log"; exit 1; }
 rm -rf "$build/package/_CPack_Packages"

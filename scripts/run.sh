@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds the editor, makes the bundled sample model and opens the editor on
-# it. Without a display it says so and paints the sample's "3-Views" picture
-# into a PNG instead, printing where.
+# Installs what building and running the two programs needs, builds only them
+# (quelbir and quelbir-cli), makes the bundled sample model and opens the
+# editor on it. Without a display it says so and paints the sample's
+# "3-Views" picture into a PNG instead, printing where.
 # Usage: scripts/run.sh [BUILD_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$here/build"}
-"$here/scripts/setup.sh" "$build"
+"$here/scripts/setup.sh" run "$build"
 
 cli="$build/cli/quelbir-cli"
 sample="$build/sample/sample.iff"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the whole test suite: set-up, build, CTest. Then, in CI (CI=true)
+# Runs the whole test suite: set-up (every package the project needs), build,
+# CTest; in CI (CI=true) a compiler warning fails the build. Then, in CI
 # always and locally unless QUELBIR_QUICK=1:
 #   - the whole suite again, built with AddressSanitizer and UBSan (build-asan);
 #     leaks count as failures, except those inside the system's graphics,
@@ -19,7 +20,11 @@ run_ctest() {
   fi
 }
 
-"$here/scripts/setup.sh" "$here/build"
+# CI's builds take a warning for an error, so that the builds stay free of them.
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+"$here/scripts/setup.sh" test "$here/build" -DQUELBIR_TESTS=ON -DQUELBIR_BENCH=ON -DQUELBIR_WERROR=$werror
 run_ctest "$here/build"
 
 if [ "${CI:-}" != "true" ] && [ "${QUELBIR_QUICK:-0}" = "1" ]; then
@@ -28,7 +33,8 @@ if [ "${CI:-}" != "true" ] && [ "${QUELBIR_QUICK:-0}" = "1" ]; then
 fi
 
 echo "test: sanitizer build (build-asan)"
-"$here/scripts/setup.sh" "$here/build-asan" -DQUELBIR_SANITIZE=ON -DQUELBIR_BENCH=OFF
+"$here/scripts/setup.sh" test "$here/build-asan" -DQUELBIR_SANITIZE=ON -DQUELBIR_TESTS=ON -DQUELBIR_BENCH=OFF \
+  -DQUELBIR_WERROR=$werror
 # The leak check stops every thread of a test at its exit; the software
 # renderer's worker threads, parked in the driver, have crashed its tracer
 # ("Tracer caught signal 11") once in a while. Here the renderer draws on the
@@ -49,7 +55,9 @@ echo "test: fuzzing harnesses (build-fuzz)"
 fuzz_build="$here/build-fuzz"
 if [ ! -f "$fuzz_build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$here" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUELBIR_FUZZ=ON -DQUELBIR_APP=OFF -DQUELBIR_BENCH=OFF
+    -DQUELBIR_FUZZ=ON -DQUELBIR_APP=OFF -DQUELBIR_BENCH=OFF -DQUELBIR_WERROR=$werror
+else
+  cmake -S "$here" -B "$fuzz_build" -DQUELBIR_WERROR=$werror
 fi
 cmake --build "$fuzz_build" --target fuzz_all
 seconds=${QUELBIR_FUZZ_SECONDS:-20}

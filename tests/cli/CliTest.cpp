@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -215,21 +217,42 @@ INSTANTIATE_TEST_SUITE_P(Rows, CliCase, ::testing::ValuesIn(Cases),
 class CliTest : public ::testing::Test {
 protected:
   TRun Run(const std::vector<std::string>& Args, const std::string& Redirect = "") {
-    return Cli(Dir, Args, Prefix, Redirect);
+    return Cli(Dir, Args, Prefix, Redirect, Program);
   }
   // Makes File read-only for everyone. The superuser may write any file, so
-  // then the tool runs as an ordinary user; false where it cannot.
-  bool MakeFileReadOnly() {
-    std::filesystem::permissions(File, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                           std::filesystem::perms::others_read);
-    if (::geteuid() != 0) return true;
-    if (std::system("setpriv --help >/dev/null 2>&1") != 0) return false;
-    Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    return true;
+  // then the tool runs as an ordinary user, from a copy in the test's folder:
+  // the build may lie where no other user can enter (a clone in the root
+  // user's home folder, mode 0700). Returns why it cannot, else "".
+  std::string MakeFileReadOnly() {
+    namespace fs = std::filesystem;
+    fs::permissions(File, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() != 0) return "";
+    if (std::system("setpriv --help >/dev/null 2>&1") != 0) return "no setpriv to drop privileges";
+    fs::permissions(Dir.Path(),
+                    fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::add);
+    Program = Dir.File("quelbir-cli");
+    fs::copy_file(QUELBIR_CLI, Program);
+    // A sanitizer build reads its leak suppressions as it starts: a copy too.
+    if (const char* Options = std::getenv("LSAN_OPTIONS")) {
+      std::string Text = Options;
+      if (const size_t At = Text.find("suppressions="); At != std::string::npos) {
+        const size_t From = At + 13, To = std::min(Text.find(':', From), Text.size());
+        fs::copy_file(Text.substr(From, To - From), Dir.File("lsan.supp"));
+        Text.replace(From, To - From, Dir.File("lsan.supp"));
+        Prefix = "LSAN_OPTIONS=" + Quoted(Text) + " ";
+      }
+    }
+    const std::string Reader = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (std::system((Reader + "test -x " + Quoted(Program) + " -a -r " + Quoted(File)).c_str()) != 0)
+      return "user 65534 cannot run a copy of the tool in " + Dir.Path().string();
+    Prefix += Reader;
+    return "";
   }
   TempDir Dir;
   std::string File = Dir.File("model.iff");
   std::string Prefix;  // runs the tool under another user, for instance
+  std::string Program = QUELBIR_CLI;
 };
 
 }  // namespace
@@ -434,7 +457,7 @@ TEST_F(CliTest, InfoJsonCarriesTheSphereAsThePanelReadsIt) {
 TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
   const TBytes Before = SphereOnlyFile(Floats({1, 2, 3, 4}));
   WriteFileBytes(File, Before);
-  if (!MakeFileReadOnly()) GTEST_SKIP() << "no setpriv to drop privileges";
+  if (const std::string Why = MakeFileReadOnly(); !Why.empty()) GTEST_SKIP() << Why;
   TRun R = Run({"sphere", File, "--set", "5", "6", "7", "8"});
   EXPECT_EQ(R.Err, "Cannot open file " + File + "\n");
   EXPECT_EQ(R.Code, 1);
@@ -446,7 +469,7 @@ TEST_F(CliTest, ReadOnlyFileIsRefusedForSavingButCanBeInspected) {
 
 TEST_F(CliTest, InspectingSubcommandsReadModelsTheyMayNotWrite) {
   WriteSampleModel(File);
-  if (!MakeFileReadOnly()) GTEST_SKIP() << "no setpriv to drop privileges";
+  if (const std::string Why = MakeFileReadOnly(); !Why.empty()) GTEST_SKIP() << Why;
   for (const char* Command : {"info", "script"}) {
     const TRun R = Run({Command, File});
     EXPECT_EQ(R.Code, 0) << Command << ": " << R.Err;

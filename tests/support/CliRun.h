@@ -21,12 +21,13 @@ inline std::string Quoted(const std::string& Text) {
   return Q + "'";
 }
 
-// QUELBIR_CLI is the tool's path, defined by the test's build. Prefix runs
-// the tool under another command (a time bound, another user); Redirect is
-// shell text appended last, so " >/dev/full" takes standard output's place.
+// QUELBIR_CLI is the tool's path, defined by the test's build; Program runs
+// a copy instead. Prefix runs the tool under another command (a time bound,
+// another user); Redirect is shell text appended last, so " >/dev/full" takes
+// standard output's place.
 inline TRun Cli(const TempDir& Dir, const std::vector<std::string>& Args, const std::string& Prefix = "",
-                const std::string& Redirect = "") {
-  std::string Command = Prefix + "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(QUELBIR_CLI);
+                const std::string& Redirect = "", const std::string& Program = QUELBIR_CLI) {
+  std::string Command = Prefix + "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(Program);
   for (const std::string& A : Args) Command += " " + Quoted(A);
   Command += " >" + Quoted(Dir.File("out.txt")) + " 2>" + Quoted(Dir.File("err.txt")) + Redirect;
   TRun Run;
