@@ -20,7 +20,8 @@ run_ctest() {
   fi
 }
 
-# CI's builds take a warning for an error, so that the builds stay free of them.
+# CI's builds take a warning for an error (the release build and the fuzzing
+# build), so that they stay free of them.
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 
@@ -33,8 +34,11 @@ if [ "${CI:-}" != "true" ] && [ "${QUELBIR_QUICK:-0}" = "1" ]; then
 fi
 
 echo "test: sanitizer build (build-asan)"
+# With GCC, the sanitizers' checks are woven in before its own analyses of
+# bounds and initialisation, which may then warn about paths the code never
+# takes: this build reports its warnings and goes on.
 "$here/scripts/setup.sh" test "$here/build-asan" -DQUELBIR_SANITIZE=ON -DQUELBIR_TESTS=ON -DQUELBIR_BENCH=OFF \
-  -DQUELBIR_WERROR=$werror
+  -DQUELBIR_WERROR=OFF
 # The leak check stops every thread of a test at its exit; the software
 # renderer's worker threads, parked in the driver, have crashed its tracer
 # ("Tracer caught signal 11") once in a while. Here the renderer draws on the
