@@ -10,8 +10,8 @@
 #include "gl/PixelReadback.h"
 #include "gl/PngPicture.h"
 #include "model/EditorModel.h"
-#include "model/SphereFile.h"
 #include "model/ModelOutline.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/OutputFiles.h"
 

@@ -11,11 +11,11 @@
 
 #include "bench/editor/GridMesh.h"
 #include "bench/model/BigModel.h"
-#include "model/EditorModel.h"
 #include "editor/KeptScene.h"
 #include "editor/Scene.h"
 #include "editor/ScenePicture.h"
 #include "gl/HeadlessContext.h"
+#include "model/EditorModel.h"
 #include "model/ModelOutline.h"
 #include "model/SampleModel.h"
 #include "model/TZorvObject.h"
