@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "editor/SameModelFile.h"
 #include "editor/SphereEdits.h"
@@ -86,7 +87,16 @@ void TModelDocument::Load(const std::string& FileName) {
   float Center[3] = {0, 0, 0};
   float Diameter = 0;
   bool TreePresent = false;
-  ReadSphere(FileName, Center, Diameter, TreePresent);
+  // A model whose sphere cannot be read is still shown: its mesh, its
+  // hardpoints and its name, while the sphere stays the one shown before,
+  // with the file it belongs to, so that Save never writes one file's values
+  // into another. The sphere's error is raised once the model is in place.
+  std::exception_ptr SphereError;
+  try {
+    ReadSphere(FileName, Center, Diameter, TreePresent);
+  } catch (...) {
+    SphereError = std::current_exception();
+  }
 
   std::vector<TDocumentHardpoint> Hardpoints;
   for (int32_t I = 0; I < Model->HardpointCount(); ++I)
@@ -97,19 +107,22 @@ void TModelDocument::Load(const std::string& FileName) {
   FFileName = FileName;
   FLevel = Level;
   FLevelFile = FileName;
-  std::copy(Center, Center + 3, FSphereCenter);
-  FSphereDiameter = Diameter;
-  FSphereInFile = Sphere();
-  FSphereFile = FileName;
-  FSphereIdentity = Identity;
-  FTreePresent = TreePresent;
+  if (!SphereError) {
+    std::copy(Center, Center + 3, FSphereCenter);
+    FSphereDiameter = Diameter;
+    FSphereInFile = Sphere();
+    FSphereFile = FileName;
+    FSphereIdentity = Identity;
+    FTreePresent = TreePresent;
+  }
   FHardpoints = std::move(Hardpoints);
   FHardpointsKept = FHardpointsInFile = FHardpoints;
   FSelected = FHardpoints.empty() ? -1 : 0;
   FPreview.reset();
   FHistory.Clear();
   SyncModel();
-  Notify(Everything);
+  Notify(SphereError ? Everything & ~SphereChanged : Everything);
+  if (SphereError) std::rethrow_exception(SphereError);
 }
 
 void TModelDocument::SwitchLevel(int Level) {

@@ -70,8 +70,10 @@ public:
 
   // Loads FileName whole: the model at its level, the sphere and the
   // hardpoints; the first hardpoint is selected and the history starts
-  // empty. A load that fails at any step changes nothing and raises the
-  // step's error.
+  // empty. A model that fails to load changes nothing and raises its error.
+  // A model whose sphere cannot be read is shown with its hardpoints, and
+  // the sphere stays the one shown before, with its file; then the sphere's
+  // error is raised.
   void Load(const std::string& FileName);
   // The mesh of another level of the file shown; everything else stays.
   void SwitchLevel(int Level);

@@ -95,37 +95,48 @@ TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
   EXPECT_EQ(Form->ViewScale, 2.4f);
 }
 
-// A load is whole or nothing: one that fails, in its mesh or its sphere,
-// leaves the window on the file shown (its name, model, sphere, hardpoints
-// and history), and Save goes on writing that file.
-TEST_F(FormTest, ALoadThatFailsLeavesTheWindowWhollyOnTheFileShown) {
+// A load whose model fails leaves the window on the file shown (its name,
+// model, sphere, hardpoints and history), and Save goes on writing that file.
+TEST_F(FormTest, AModelThatFailsLeavesTheWindowWhollyOnTheFileShown) {
   const std::string First = StandardModel("first.iff");
   Open(First);
-  const std::string Broken = Dir.File("broken.iff"), NoSphere = Dir.File("nosphere.iff");
+  const std::string Broken = Dir.File("broken.iff");
   WriteFileBytes(Broken, {'N', 'O', 'T', ' ', 'I', 'F', 'F', '!', 0, 0, 0, 0});
-  WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
   ASSERT_FALSE(ModelLoadError(Broken).empty());
   Retype(Form->edH[12], "4");
   PressEnter(Form->edH[12]);
   const TZorvObject* Shown = Form->Model.get();
 
-  for (const auto& [File, Message] : {std::pair{Broken, ModelLoadError(Broken)},
-                                      std::pair{NoSphere, std::string("TIffReader: Form (COLL) doesn't exist!")}}) {
-    Services.Messages.clear();
-    Services.AskAnswers = {"Discard"};  // the hardpoint edit
-    LoadThroughDialog(File);
-    EXPECT_EQ(Services.Messages, std::vector<std::string>{Message});
-    EXPECT_EQ(Form->ModelFileName, First);
-    EXPECT_EQ(Form->Model.get(), Shown);
-    EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
-    EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
-    EXPECT_TRUE(Form->CheckBoxTree->isChecked());
-    EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
-    EXPECT_EQ(Form->Model->HardpointCount(), 2);
-    EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 4.0f);
-    EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
-  }
-  // Save writes the sphere shown into its own file, never into another.
+  Services.AskAnswers = {"Discard"};  // the hardpoint edit
+  LoadThroughDialog(Broken);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{ModelLoadError(Broken)});
+  EXPECT_EQ(Form->ModelFileName, First);
+  EXPECT_EQ(Form->Model.get(), Shown);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
+  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 4.0f);
+  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  // The window goes on: it still paints.
+  EXPECT_FALSE(Frame().isNull());
+}
+
+// A model whose sphere cannot be read is shown, named in the caption, with
+// its hardpoints; the sphere's boxes keep the sphere shown before, and Save
+// writes it into its own file, never into the new one.
+TEST_F(FormTest, ASphereErrorShowsTheNewModelButKeepsTheOldSphere) {
+  const std::string First = StandardModel("first.iff");
+  Open(First);
+  const std::string NoSphere = Dir.File("nosphere.iff");
+  WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
+  LoadThroughDialog(NoSphere);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Form (COLL) doesn't exist!"});
+  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff]");
+  EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
+  EXPECT_TRUE(Form->CheckBoxTree->isChecked());
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"other"}));
+  EXPECT_EQ(Form->Model->HardpointCount(), 1);
+
   const auto Before = ReadFileBytes(NoSphere);
   SetSphereDiameter(6);
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
@@ -135,7 +146,6 @@ TEST_F(FormTest, ALoadThatFailsLeavesTheWindowWhollyOnTheFileShown) {
   bool Tree;
   ReadSphere(First, Center, Diameter, Tree);
   EXPECT_EQ(Diameter, 6.0f);
-  // The window goes on: it still paints.
   EXPECT_FALSE(Frame().isNull());
 }
 

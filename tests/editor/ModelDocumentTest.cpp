@@ -48,7 +48,7 @@ protected:
   }
 };
 
-TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneThatFailsChangesNothing) {
+TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneWhoseModelFailsChangesNothing) {
   EXPECT_EQ(Told, std::vector<unsigned>{TModelDocument::Everything});
   EXPECT_EQ(Document.FileName(), File);
   EXPECT_EQ(Document.SphereFile(), File);
@@ -59,12 +59,33 @@ TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneThatFailsChangesNothing) {
   Document.ChangeMatrix(Id(1), At(1, 1, 1), "Hardpoint Edit");
 
   const std::string Broken = Dir.File("broken.iff");
-  WriteLodModel(Broken, {Box({0, 0, 0}, {1, 1, 1})}, {{"other", At(0, 0, 0)}}, nullptr);  // no sphere
-  EXPECT_EQ(MessageOf([&] { Document.Load(Broken); }), "TIffReader: Form (COLL) doesn't exist!");
+  WriteFileBytes(Broken, {'N', 'O', 'T', ' ', 'I', 'F', 'F', '!', 0, 0, 0, 0});
+  EXPECT_FALSE(MessageOf([&] { Document.Load(Broken); }).empty());
   EXPECT_EQ(Document.FileName(), File);
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, At(1, 1, 1));
   EXPECT_EQ(Document.Model()->HardpointCount(), 2);
   EXPECT_EQ(Document.History().UndoName(), "Hardpoint Edit");
+}
+
+// A model without a sphere is shown, but the sphere (and the file Save
+// writes) stays the one shown before.
+TEST_F(ModelDocumentTest, AModelWithoutASphereIsShownWithThePreviousSphere) {
+  Document.ChangeSphere({1, 2, 3, 4}, "Sphere Values");
+  const std::string NoSphere = Dir.File("nosphere.iff");
+  WriteLodModel(NoSphere, {Box({0, 0, 0}, {1, 1, 1})}, {{"other", At(0, 0, 0)}}, nullptr);
+  Told.clear();
+  EXPECT_EQ(MessageOf([&] { Document.Load(NoSphere); }), "TIffReader: Form (COLL) doesn't exist!");
+  EXPECT_EQ(Told, std::vector<unsigned>{TModelDocument::Everything & ~TModelDocument::SphereChanged});
+  EXPECT_EQ(Document.FileName(), NoSphere);
+  ASSERT_EQ(Document.Hardpoints().size(), 1u);
+  EXPECT_EQ(Document.Hardpoints()[0].Name, "other");
+  EXPECT_EQ(Document.SphereFile(), File);
+  EXPECT_EQ(Document.SphereDiameter(), 4.0f);
+  EXPECT_FALSE(Document.History().CanUndo());
+  const auto Before = ReadFileBytes(NoSphere);
+  Document.SaveSphere();
+  EXPECT_EQ(ReadFileBytes(NoSphere), Before);
+  EXPECT_EQ(FileDiameter(), 4.0f);
 }
 
 TEST_F(ModelDocumentTest, StepsFindTheirHardpointByIdentityWhateverWasAddedOrRemoved) {
