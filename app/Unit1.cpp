@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <variant>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -307,7 +308,12 @@ void TForm1::AttachViewHandlers() {
   GLView->OnContextCreated = [this] {
     // A picture kept in a context Qt replaced is gone with it.
     FScene.Forget();
-    if (FContextLive) HandleDeferred([] { SetupFixedGLState(); });
+    if (FContextLive)
+      HandleDeferred([this] {
+        SetupFixedGLState();
+        // So are its textures: loaded afresh in the new one.
+        if (FTextures) FTextures = std::make_unique<TFaceTextures>(TexturesFolder());
+      });
   };
   Timer1->start();
 }
@@ -397,6 +403,7 @@ void TForm1::FormPaint() {
   ActivateRenderContext(0);
   FScene.Paint(SceneState(), GLView->DeviceWidth(), GLView->DeviceHeight());
   SwapRenderBuffers(0);
+  ShowTexturesNote();
 }
 
 void TForm1::Paint() {
@@ -420,12 +427,18 @@ void TForm1::FormClose() {
   if (FContextLive) {
     ActivateRenderContext(0);
     FScene.Release();
+    FTextures.reset();
   }
   DestroyRenderContext(WindowHandleOf(GLView), 0);
   FContextLive = false;
 }
 
-TSceneState TForm1::SceneState() const { return MakeSceneState(Document, View); }
+TSceneState TForm1::SceneState() const {
+  TSceneState State = MakeSceneState(Document, View);
+  State.Shading = FShading;
+  State.Textures = FTextures.get();
+  return State;
+}
 
 void TForm1::DrawSphere(GLUquadric* Quadric) { ::DrawSphere(SceneState(), Quadric); }
 
@@ -483,6 +496,7 @@ void TForm1::Button1Click() {
 void TForm1::LoadMesh(const std::string& FileName) {
   // The document loads the file whole or not at all.
   Document.Load(FileName);
+  RemakeTextures();
 }
 
 void TForm1::edScaleChange() { View.Scale = ViewScaleFromText(edScale->text().toStdString()); }
@@ -575,6 +589,16 @@ QMenu* TForm1::DrawingMenu() {
   AddMenuItem(Menu, "Keep Proportions", Loaded, [this] { KeepProportionsClick(); });
   Menu->actions().back()->setCheckable(true);
   Menu->actions().back()->setChecked(View.KeepProportions);
+  // The display modes, one ticked, and where Textured finds its textures.
+  Menu->addSeparator();
+  auto* Modes = new QActionGroup(Menu);
+  for (int I = 0; I < ShadingCount; ++I) {
+    AddMenuItem(Menu, ShadingNames[I], Loaded, [this, I] { ShadingClick(TShading(I)); });
+    Menu->actions().back()->setCheckable(true);
+    Menu->actions().back()->setChecked(TShading(I) == FShading);
+    Modes->addAction(Menu->actions().back());
+  }
+  AddMenuItem(Menu, "Textures Folder...", Loaded, [this] { TexturesFolderClick(); });
   return Menu;
 }
 
@@ -615,6 +639,49 @@ void TForm1::KeepProportionsClick() {
     FormResize(int(GLView->width() * Ratio), int(GLView->height() * Ratio));
   }
   Paint();
+}
+
+void TForm1::ShadingClick(TShading Shading) {
+  FShading = Shading;
+  Paint();
+}
+
+std::string TForm1::TexturesFolder() const {
+  return FChosenTexturesFolder.empty() ? ModelFolder(ModelFileName) : FChosenTexturesFolder;
+}
+
+void TForm1::TexturesFolderClick() {
+  const std::optional<std::string> Chosen = FServices.ChooseFolder(this, "Textures Folder", TexturesFolder());
+  if (!Chosen) return;
+  FChosenTexturesFolder = *Chosen;
+  RemakeTextures();
+  Paint();
+}
+
+void TForm1::RemakeTextures() {
+  // The old textures are released in the context they were loaded in, which
+  // every handler makes current.
+  FTextures.reset();
+  FTextures = std::make_unique<TFaceTextures>(TexturesFolder());
+  FTexturesNoteShown = false;
+}
+
+void TForm1::ShowTexturesNote() {
+  // Said once for each load or folder: the paint runs every tick.
+  if (FTexturesNoteShown || FShading != TShading::Textured || !FTextures) return;
+  std::string Note = FTextures->Note();
+  if (Note.empty()) return;
+  FTexturesNoteShown = true;
+  while (!Note.empty() && Note.back() == '\n') Note.pop_back();
+  // Never inside Qt's paint of the view.
+  QMetaObject::invokeMethod(
+      this,
+      [this, Note] {
+        FReporting = true;
+        FServices.ShowInformation(this, Note);
+        FReporting = false;
+      },
+      Qt::QueuedConnection);
 }
 
 std::string TForm1::DialogFolder() const {
@@ -667,6 +734,8 @@ void TForm1::SavePictureClick() {
   Request.Sphere = Document.Sphere();
   Request.Hardpoints = ModelHardpoints(Document.Hardpoints());
   Request.SelectedHardpoint = Document.Selected();
+  Request.Shading = FShading;
+  Request.TexturesDir = TexturesFolder();
   // The picture is painted on a context of its own, which the system's GL
   // dispatch lets a thread make current only while no window context is.
   TSlotContextReleased WindowContext(0, FContextLive);

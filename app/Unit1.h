@@ -142,6 +142,14 @@ public:
   void ResetViewClick();
   // "Keep Proportions": one model unit as many pixels across as up.
   void KeepProportionsClick();
+  // "Outlines", "Solid", "Textured": the display mode, kept across loads,
+  // level switches and saves.
+  void ShadingClick(TShading Shading);
+  TShading Shading() const { return FShading; }
+  // "Textures Folder...": where Textured finds the textures; the model's
+  // own folder until one is chosen.
+  void TexturesFolderClick();
+  std::string TexturesFolder() const;
   // Asks before work would be lost (closing, another load): true when the
   // user saved it, discarded it, or there was none; false for Cancel.
   bool MayDiscardWork();
@@ -238,4 +246,14 @@ private:
   // While typed texts are being stored, their boxes keep them as typed.
   bool FKeepSphereTexts = false;
   bool FKeepGridTexts = false;
+  // The display mode, the folder chosen for textures (empty: the model's),
+  // and the textures of the window's context for that folder, remade on load
+  // and on a folder change, with their note on what could not be drawn shown
+  // once for each.
+  TShading FShading = TShading::Outlines;
+  std::string FChosenTexturesFolder;
+  std::unique_ptr<TFaceTextures> FTextures;
+  bool FTexturesNoteShown = false;
+  void RemakeTextures();
+  void ShowTexturesNote();
 };

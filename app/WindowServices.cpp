@@ -115,6 +115,14 @@ std::optional<std::string> TQtWindowServices::SaveFile(QWidget* Parent, const TS
   return QFileInfo(Dialog.selectedFiles().first()).absoluteFilePath().toStdString();
 }
 
+std::optional<std::string> TQtWindowServices::ChooseFolder(QWidget* Parent, const std::string& Caption,
+                                                           const std::string& InitialFolder) {
+  const QString Chosen =
+      QFileDialog::getExistingDirectory(Parent, QString::fromStdString(Caption), QString::fromStdString(InitialFolder));
+  if (Chosen.isEmpty()) return std::nullopt;
+  return QFileInfo(Chosen).absoluteFilePath().toStdString();
+}
+
 std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                         const std::string& DefaultText) {
   bool Ok = false;
@@ -186,6 +194,11 @@ std::optional<std::string> TScriptedWindowServices::OpenFile(QWidget*, const TOp
 
 std::optional<std::string> TScriptedWindowServices::SaveFile(QWidget*, const TSaveDialogOptions& Options) {
   return NextAnswer(SaveQuestions, Options, SaveAnswers);
+}
+
+std::optional<std::string> TScriptedWindowServices::ChooseFolder(QWidget*, const std::string&,
+                                                                 const std::string& InitialFolder) {
+  return NextAnswer(FolderQuestions, InitialFolder, FolderAnswers);
 }
 
 std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Caption, const std::string& Prompt,

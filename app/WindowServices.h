@@ -40,6 +40,10 @@ public:
   virtual std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) = 0;
   // The full path to write to, or nothing when the user cancels.
   virtual std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) = 0;
+  // The chosen folder's full path, or nothing when the user cancels; the
+  // dialog starts in InitialFolder (empty: the working folder).
+  virtual std::optional<std::string> ChooseFolder(QWidget* Parent, const std::string& Caption,
+                                                  const std::string& InitialFolder) = 0;
   // The edited text on OK, DefaultText on Cancel.
   virtual std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                const std::string& DefaultText) = 0;
@@ -72,6 +76,8 @@ public:
   explicit TQtWindowServices(std::string ModelFile = "") : FModelFile(std::move(ModelFile)) {}
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
   std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) override;
+  std::optional<std::string> ChooseFolder(QWidget* Parent, const std::string& Caption,
+                                          const std::string& InitialFolder) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
@@ -98,6 +104,10 @@ public:
   std::deque<std::optional<std::string>> OpenAnswers;
   // Answers of the save dialog, the same way.
   std::deque<std::optional<std::string>> SaveAnswers;
+  // Answers of the folder dialog, the same way; FolderQuestions records the
+  // folder each one started in.
+  std::deque<std::optional<std::string>> FolderAnswers;
+  std::vector<std::string> FolderQuestions;
   // Answers of the input box: a text for OK, nothing for Cancel. With no
   // answer left the box is cancelled.
   std::deque<std::optional<std::string>> InputAnswers;
@@ -120,6 +130,8 @@ public:
 
   std::optional<std::string> OpenFile(QWidget* Parent, const TOpenDialogOptions& Options) override;
   std::optional<std::string> SaveFile(QWidget* Parent, const TSaveDialogOptions& Options) override;
+  std::optional<std::string> ChooseFolder(QWidget* Parent, const std::string& Caption,
+                                          const std::string& InitialFolder) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
