@@ -494,8 +494,16 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::LoadMesh(const std::string& FileName) {
-  // The document loads the file whole or not at all.
-  Document.Load(FileName);
+  // A model that fails to load changes nothing; one whose sphere fails is
+  // shown all the same, so its textures are looked for before the error goes
+  // on to be reported.
+  const TZorvObject* Shown = Document.Model();
+  try {
+    Document.Load(FileName);
+  } catch (...) {
+    if (Document.Model() != Shown) RemakeTextures();
+    throw;
+  }
   RemakeTextures();
 }
 
