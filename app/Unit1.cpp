@@ -733,6 +733,7 @@ void TForm1::DuplicateHardpointClick() { DuplicateSelectedHardpoint(Document); }
 void TForm1::DeleteHardpointClick() { DeleteSelectedHardpoint(Document); }
 
 void TForm1::RenameHardpointClick() {
+  Document.CancelGesture();
   const TDocumentHardpoint* Selected = SelectedHardpoint();
   if (Selected == nullptr) return;
   const THardpointId Id = Selected->Id;

@@ -41,6 +41,8 @@ THardpointId AddHardpointAt(TModelDocument& Document, const TModelPoint& Point) 
 }
 
 THardpointId DuplicateSelectedHardpoint(TModelDocument& Document) {
+  // The copy is of the hardpoint as it stands, not as a drag under way shows it.
+  Document.CancelGesture();
   const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
   if (Selected == nullptr) return 0;
   const TDocumentHardpoint Original = *Selected;
@@ -63,12 +65,13 @@ bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const st
   return false;
 }
 
-void SaveModelAs(const TModelDocument& Document, const std::string& Output) {
+void SaveModelAs(TModelDocument& Document, const std::string& Output) {
   std::vector<TModelHardpoint> Hardpoints;
   for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
     Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});
   const TSphereValues Sphere = Document.Sphere();
   WriteModelFileWithHardpoints(Document.FileName(), Output, Hardpoints, &Sphere);
+  Document.HardpointsCopied();
 }
 
 std::string SavedModelMessage(const std::string& Output) {

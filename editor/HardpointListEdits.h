@@ -35,7 +35,8 @@ bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const st
 
 // The hardpoints and the sphere shown, written into Output as a new model
 // file made from the open one (WriteModelFileWithHardpoints); the open file
-// itself is refused.
-void SaveModelAs(const TModelDocument& Document, const std::string& Output);
+// itself is refused. The hardpoints written count as kept: closing asks
+// no more about them.
+void SaveModelAs(TModelDocument& Document, const std::string& Output);
 // What the window says once that file is written.
 std::string SavedModelMessage(const std::string& Output);

@@ -108,6 +108,16 @@ TEST_F(HardpointListEditsTest, AddLandsUnderThePointerInThePlaneThroughTheCentre
   EXPECT_FALSE(AddPointInView(State, 528, 336, 10, 10));
 }
 
+TEST_F(HardpointListEditsTest, ADragUnderWayGoesBackBeforeTheListChanges) {
+  const THardpointId Gun = Document.Hardpoints()[0].Id;
+  const THardpointMatrix Before = Document.Hardpoints()[0].Matrix;
+  Document.SetGesture([this] { Document.CancelPreview(); });
+  Document.PreviewMatrix(Gun, At(9, 9, 9));
+  DuplicateSelectedHardpoint(Document);
+  EXPECT_EQ(Document.Hardpoints()[0].Matrix, Before);
+  EXPECT_EQ(Document.Hardpoints()[1].Matrix, Before);
+}
+
 TEST_F(HardpointListEditsTest, NameUsedByAnotherLooksPastTheHardpointItself) {
   const THardpointId Gun = Document.Hardpoints()[0].Id;
   EXPECT_FALSE(NameUsedByAnother(Document, Gun, "Gun1"));
@@ -127,6 +137,7 @@ TEST_F(HardpointListEditsTest, SaveModelAsWritesTheShownHardpointsAndSphereAndRe
     EXPECT_EQ(Written.Hardpoints()[I].Matrix, Document.Hardpoints()[I].Matrix);
   }
   EXPECT_EQ(Written.Sphere(), Document.Sphere());
+  EXPECT_FALSE(Document.HardpointsUnsaved());
   EXPECT_ANY_THROW(SaveModelAs(Document, File));
 }
 
