@@ -34,6 +34,7 @@
 #include "gl/qt/QtGLView.h"
 #include "interchange/ModelExport.h"
 #include "model/EditorModel.h"
+#include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
@@ -741,7 +742,7 @@ void TForm1::RenameHardpointClick() {
   const std::string Shown = QString::fromLatin1(Selected->Name.c_str()).toStdString();
   const std::string Typed = FServices.InputBox(this, "Rename Hardpoint", "Name:", Shown);
   if (Typed == Shown) return;  // cancelled, or left as it was
-  const std::string Name = RenameText(Typed);
+  const std::string Name = HardpointNameFromText(Typed);
   if (NameUsedByAnother(Document, Id, Name) &&
       FServices.Ask(this, "Rename Hardpoint",
                     "Another hardpoint is already named \"" + Typed +

@@ -57,8 +57,6 @@ bool DeleteSelectedHardpoint(TModelDocument& Document) {
   return true;
 }
 
-std::string RenameText(const std::string& Utf8) { return HardpointNameFromText(Utf8); }
-
 bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name) {
   for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
     if (Hardpoint.Id != Id && Hardpoint.Name == Name) return true;

@@ -27,9 +27,6 @@ THardpointId DuplicateSelectedHardpoint(TModelDocument& Document);
 // false when none is selected.
 bool DeleteSelectedHardpoint(TModelDocument& Document);
 
-// The name typed for the selected hardpoint, as the model holds it; raises
-// EHardpointName with the rule's message for a name that cannot be one.
-std::string RenameText(const std::string& Utf8);
 // Whether a hardpoint other than Id has Name.
 bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name);
 

@@ -118,12 +118,6 @@ TEST_F(HardpointListEditsTest, ADragUnderWayGoesBackBeforeTheListChanges) {
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, Before);
 }
 
-TEST_F(HardpointListEditsTest, NameUsedByAnotherLooksPastTheHardpointItself) {
-  const THardpointId Gun = Document.Hardpoints()[0].Id;
-  EXPECT_FALSE(NameUsedByAnother(Document, Gun, "Gun1"));
-  EXPECT_TRUE(NameUsedByAnother(Document, Gun, "Hardpoint1"));
-}
-
 TEST_F(HardpointListEditsTest, SaveModelAsWritesTheShownHardpointsAndSphereAndRefusesTheOpenFile) {
   Document.ChangeSphere({0.125f, -2, 3, 0.75f}, "Fit Sphere to Model");
   DuplicateSelectedHardpoint(Document);
