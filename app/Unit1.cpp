@@ -25,6 +25,7 @@
 #include <QWheelEvent>
 
 #include "app/FormFont.h"
+#include "editor/HardpointListEdits.h"
 #include "editor/HardpointScript.h"
 #include "editor/ScenePicture.h"
 #include "editor/SphereFit.h"
@@ -34,6 +35,7 @@
 #include "gl/qt/QtGLView.h"
 #include "interchange/ModelExport.h"
 #include "model/EditorModel.h"
+#include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
@@ -287,6 +289,18 @@ void TForm1::ConnectHandlers() {
       Handle([this, Undo] { Undo ? UndoClick() : RedoClick(); });
     });
   }
+  // The hardpoints' keys: Delete only where a hardpoint is what has the focus.
+  const auto Key = [this](QKeySequence Keys, QWidget* On, void (TForm1::*Click)()) {
+    auto* Shortcut = new QShortcut(Keys, On ? On : this);
+    if (On) Shortcut->setContext(Qt::WidgetShortcut);
+    connect(Shortcut, &QShortcut::activated, this, [this, Click] { Handle([this, Click] { (this->*Click)(); }); });
+  };
+  Key(QKeySequence("Ctrl+Shift+S"), nullptr, &TForm1::SaveModelAsClick);
+  Key(QKeySequence("Ctrl+D"), nullptr, &TForm1::DuplicateHardpointClick);
+  Key(QKeySequence("F2"), nullptr, &TForm1::RenameHardpointClick);
+  Key(QKeySequence::Delete, GLView, &TForm1::DeleteHardpointClick);
+  Key(QKeySequence::Delete, lbHards, &TForm1::DeleteHardpointClick);
+  connect(lbHards, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { RenameHardpointClick(); }); });
   for (TKeyPressEdit* Box : {EditPosX, EditPosY, EditPosZ, EditDiameter}) {
     Box->OnKeyPress = [this, Box](char16_t& Key) {
       // A key whose handler fails does not reach the box.
@@ -568,7 +582,7 @@ void TForm1::AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::fu
   connect(Item, &QAction::triggered, this, [this, Handler = std::move(Handler)] { Handle(Handler); });
 }
 
-QMenu* TForm1::DrawingMenu() {
+QMenu* TForm1::DrawingMenu(QPoint At) {
   auto* Menu = new QMenu(this);
   Menu->setObjectName("DrawingMenu");
   const bool Loaded = Model != nullptr;
@@ -592,6 +606,17 @@ QMenu* TForm1::DrawingMenu() {
   AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
   AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
   AddMenuItem(Menu, "Export...", Loaded, [this] { ExportClick(); });
+  AddMenuItem(Menu, "Save Model As...", Loaded, [this] { SaveModelAsClick(); });
+  Menu->actions().back()->setShortcut(QKeySequence("Ctrl+Shift+S"));
+  Menu->addSeparator();
+  const bool Picked = SelectedHardpoint() != nullptr;
+  AddMenuItem(Menu, "Add Hardpoint", Loaded, [this, At] { AddHardpointClick(At.x(), At.y()); });
+  AddMenuItem(Menu, "Duplicate Hardpoint", Picked, [this] { DuplicateHardpointClick(); });
+  Menu->actions().back()->setShortcut(QKeySequence("Ctrl+D"));
+  AddMenuItem(Menu, "Delete Hardpoint", Picked, [this] { DeleteHardpointClick(); });
+  Menu->actions().back()->setShortcut(QKeySequence::Delete);
+  AddMenuItem(Menu, "Rename Hardpoint...", Picked, [this] { RenameHardpointClick(); });
+  Menu->actions().back()->setShortcut(QKeySequence("F2"));
   Menu->addSeparator();
   AddMenuItem(Menu, "Reset View", Loaded, [this] { ResetViewClick(); });
   AddMenuItem(Menu, "Keep Proportions", Loaded, [this] { KeepProportionsClick(); });
@@ -611,7 +636,7 @@ QMenu* TForm1::DrawingMenu() {
 }
 
 void TForm1::FormContextMenu(const QPoint& GlobalPosition) {
-  std::unique_ptr<QMenu> Menu(DrawingMenu());
+  std::unique_ptr<QMenu> Menu(DrawingMenu(GLView->mapFromGlobal(GlobalPosition)));
   Menu->exec(GlobalPosition);
 }
 
@@ -775,6 +800,46 @@ void TForm1::ExportClick() {
 }
 
 // ---- the hardpoints ----
+
+void TForm1::AddHardpointClick(int X, int Y) {
+  if (const std::optional<TModelPoint> Point = AddPointInView(SceneState(), GLView->width(), GLView->height(), X, Y))
+    AddHardpointAt(Document, *Point);
+}
+
+void TForm1::DuplicateHardpointClick() { DuplicateSelectedHardpoint(Document); }
+
+void TForm1::DeleteHardpointClick() { DeleteSelectedHardpoint(Document); }
+
+void TForm1::RenameHardpointClick() {
+  Document.CancelGesture();
+  const TDocumentHardpoint* Selected = SelectedHardpoint();
+  if (Selected == nullptr) return;
+  const THardpointId Id = Selected->Id;
+  // The box shows and takes text; the model holds the name as 8-bit bytes.
+  const std::string Shown = QString::fromLatin1(Selected->Name.c_str()).toStdString();
+  const std::string Typed = FServices.InputBox(this, "Rename Hardpoint", "Name:", Shown);
+  if (Typed == Shown) return;  // cancelled, or left as it was
+  const std::string Name = HardpointNameFromText(Typed);
+  if (NameUsedByAnother(Document, Id, Name) &&
+      FServices.Ask(this, "Rename Hardpoint",
+                    "Another hardpoint is already named \"" + Typed +
+                        "\". The file can hold both, but a tool that finds a hardpoint by its name finds only one "
+                        "of them. Use the name all the same?",
+                    {"Rename", "Cancel"}) != 0)
+    return;
+  Document.RenameHardpoint(Id, Name, "Rename Hardpoint");
+}
+
+void TForm1::SaveModelAsClick() {
+  if (!Model) return;
+  TSaveDialogOptions Options;
+  Options.Filter = "IFF Files (*.iff)|*.iff";
+  Options.DefaultExt = ".iff";
+  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  if (!Chosen) return;
+  SaveModelAs(Document, *Chosen);
+  FServices.ShowInformation(this, SavedModelMessage(*Chosen));
+}
 
 TGridTexts TForm1::GridTexts() const {
   TGridTexts Texts;

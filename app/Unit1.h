@@ -131,12 +131,21 @@ public:
   // The drawing's context menu (right button): built afresh from the
   // window's state, shown at the pointer, its items run as handlers.
   void FormContextMenu(const QPoint& GlobalPosition);
-  QMenu* DrawingMenu();
+  // At is where the menu was asked for, in the drawing's pixels.
+  QMenu* DrawingMenu(QPoint At = {});
   void LevelOfDetailClick(int Level);
   void UndoClick();
   void RedoClick();
   void FitSphereClick();
   void SavePictureClick();
+  // The hardpoints as objects: Add at a point of the drawing (its pixels),
+  // and Duplicate, Delete and Rename of the selected one; Save Model As
+  // writes them and the sphere into a new model file.
+  void AddHardpointClick(int X, int Y);
+  void DuplicateHardpointClick();
+  void DeleteHardpointClick();
+  void RenameHardpointClick();
+  void SaveModelAsClick();
   void ExportClick();
   // "Reset View" (and Home on the drawing): the views' turn back to none.
   void ResetViewClick();

@@ -206,6 +206,8 @@ void TModelDocument::ChangeMatrix(THardpointId Id, const THardpointMatrix& Matri
 
 THardpointId TModelDocument::AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
                                           const std::string& StepName) {
+  // A drag under way goes back first: the list it moves in changes.
+  CancelGesture();
   const TListCommand Command{std::min(Index, FHardpoints.size()), {FNextId++, Name, Matrix}, true};
   Apply(Command, true);
   FSelected = int(Command.Index);
@@ -216,6 +218,7 @@ THardpointId TModelDocument::AddHardpoint(size_t Index, const std::string& Name,
 }
 
 void TModelDocument::RemoveHardpoint(THardpointId Id, const std::string& StepName) {
+  CancelGesture();
   const int Index = IndexOf(Id);
   if (Index < 0) return;
   const TListCommand Command{size_t(Index), FHardpoints[size_t(Index)], false};
@@ -225,6 +228,7 @@ void TModelDocument::RemoveHardpoint(THardpointId Id, const std::string& StepNam
 }
 
 void TModelDocument::RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName) {
+  CancelGesture();
   const TDocumentHardpoint* Hardpoint = Find(Id);
   if (Hardpoint == nullptr) return;
   const TRenameCommand Command{Id, Hardpoint->Name, Name};

@@ -1,0 +1,39 @@
+#pragma once
+// The drawing's and the list's operations on the hardpoints as objects: add
+// one where the user pointed, duplicate, delete and rename the selected one,
+// and write them into a new model file. Each change is one step of the
+// document's history.
+#include <optional>
+#include <string>
+
+#include "editor/ModelDocument.h"
+#include "editor/Scene.h"
+#include "editor/ViewPicking.h"
+
+// Where Add Hardpoint puts a hardpoint for a right click at (X, Y): in the
+// plane through the model's centre (its origin, about which the views are
+// drawn) that faces the viewer of the view whose centre lies nearest the
+// pointer. None while no view shows the model.
+std::optional<TModelPoint> AddPointInView(const TSceneState& State, int Width, int Height, double X, double Y);
+
+// A hardpoint at Point with identity axes and a fresh name, last in the
+// list and selected, as the step "Add Hardpoint".
+THardpointId AddHardpointAt(TModelDocument& Document, const TModelPoint& Point);
+// A copy of the selected hardpoint (same matrix, DuplicateHardpointName's
+// name) just after it, selected, as the step "Duplicate Hardpoint"; 0 when
+// none is selected.
+THardpointId DuplicateSelectedHardpoint(TModelDocument& Document);
+// The selected hardpoint out of the list, as the step "Delete Hardpoint";
+// false when none is selected.
+bool DeleteSelectedHardpoint(TModelDocument& Document);
+
+// Whether a hardpoint other than Id has Name.
+bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name);
+
+// The hardpoints and the sphere shown, written into Output as a new model
+// file made from the open one (WriteModelFileWithHardpoints); the open file
+// itself is refused. The hardpoints written count as kept: closing asks
+// no more about them.
+void SaveModelAs(TModelDocument& Document, const std::string& Output);
+// What the window says once that file is written.
+std::string SavedModelMessage(const std::string& Output);
