@@ -134,9 +134,6 @@ std::vector<int32_t> FaceOrder(const TMeshData& Mesh, bool ByTexture) {
 // fill passes send the face's normal (and its texture and corners'
 // coordinates when textured); the edge pass only the corners.
 void SendFaces(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
-  const TVector* Vertices = Mesh.Vertices.Data();
-  const TVector* Normals = Mesh.Normals.Data();
-  const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
   bool Texturing = false;
   bool HaveLast = false;
   int32_t Last = 0;
@@ -147,18 +144,7 @@ void SendFaces(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
       Last = Face.Texture;
       WearTexture(*Textures, Face.Texture, Texturing);
     }
-    glBegin(GL_POLYGON);
-    if (Pass != TPass::Edges) {
-      const TVector& N = Normals[Face.Normal];
-      glNormal3f(N.X, N.Y, N.Z);
-    }
-    for (int32_t I = Face.First + Face.Count - 1; I >= Face.First; --I) {
-      const TFaceVertex& Corner = FaceVertices[I];
-      if (Texturing) glTexCoord2f(Corner.S, Corner.T);
-      const TVector& P = Vertices[Corner.Vertex];
-      glVertex3f(P.X, P.Y, P.Z);
-    }
-    glEnd();
+    SendFacePolygon(Mesh, Face, Pass != TPass::Edges, Texturing);
   }
   SetTexturing(Texturing, false);
 }

@@ -178,25 +178,30 @@ void T3DObject::DrawFaces() {
   EnsureLoaded();
   if (FFitSize != 0) FitScale(FFitSize);
 
-  const TVector* Vertices = FMesh.Vertices.Data();
-  const TVector* Normals = FMesh.Normals.Data();
-  const TFaceVertex* FaceVertices = FMesh.FaceVertices.Data();
   const TFace* Faces = FMesh.Faces.Data();
   for (int32_t F = FMesh.FaceCount - 1; F >= 0; --F) {
     const TFace& Face = Faces[F];
     if (!FaceIsUsable(FMesh, Face)) continue;
     if (FTextured) TextureList.GetTexture(Face.Texture);
-    glBegin(GL_POLYGON);
-    const TVector& N = Normals[Face.Normal];
-    glNormal3f(N.X, N.Y, N.Z);
-    for (int32_t I = Face.First + Face.Count - 1; I >= Face.First; --I) {
-      const TFaceVertex& Corner = FaceVertices[I];
-      if (FTextured) glTexCoord2f(Corner.S, Corner.T);
-      const TVector& P = Vertices[Corner.Vertex];
-      glVertex3f(P.X, P.Y, P.Z);
-    }
-    glEnd();
+    SendFacePolygon(FMesh, Face, true, FTextured);
   }
+}
+
+void SendFacePolygon(const TMeshData& Mesh, const TFace& Face, bool Normal, bool TexCoords) {
+  const TVector* Vertices = Mesh.Vertices.Data();
+  const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
+  glBegin(GL_POLYGON);
+  if (Normal) {
+    const TVector& N = Mesh.Normals.Data()[Face.Normal];
+    glNormal3f(N.X, N.Y, N.Z);
+  }
+  for (int32_t I = Face.First + Face.Count - 1; I >= Face.First; --I) {
+    const TFaceVertex& Corner = FaceVertices[I];
+    if (TexCoords) glTexCoord2f(Corner.S, Corner.T);
+    const TVector& P = Vertices[Corner.Vertex];
+    glVertex3f(P.X, P.Y, P.Z);
+  }
+  glEnd();
 }
 
 void T3DObject::EnsureLoaded() {

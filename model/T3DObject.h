@@ -19,6 +19,11 @@ enum class TDisplayListPolicy {
   None,      // DisplayList 0: no OpenGL call at construction or destruction
 };
 
+// Sends one face of Mesh as one polygon, its corners last to first (the
+// order that makes a face's front the side it is seen from), with the face's
+// normal when Normal and each corner's texture coordinates when TexCoords.
+void SendFacePolygon(const TMeshData& Mesh, const TFace& Face, bool Normal, bool TexCoords);
+
 class T3DObject {
 public:
   using TLogEvent = std::function<void(T3DObject& Sender, const std::string& Msg)>;
