@@ -96,6 +96,13 @@ protected:
     SetUpEditorModel(*Model, File);
     State.Model = Model.get();
   }
+  // The scene as one layout shows one view case.
+  void Show(int Layout, const TViewCase& View) {
+    State.Layout = Layout;
+    State.ViewScale = View.Zoom;
+    State.HideSphere = !View.Sphere;
+    for (int I = 0; I < 3; ++I) State.ViewAngles[I] = View.Angles[I];
+  }
   // Two repaints, as the timer gives them, then the frame.
   TFramePixels Paint(int Width, int Height, TModelOutline* Outline) {
     State.Outline = Outline;
@@ -146,10 +153,7 @@ TEST_F(OutlineSceneTest, EachEdgeOncePaintsTheFacesPixels) {
     State.SphereDiameter = 0.3f;
     for (int Layout = 0; Layout < ViewLayoutCount; ++Layout)
       for (const TViewCase& View : Views) {
-        State.Layout = Layout;
-        State.ViewScale = View.Zoom;
-        State.HideSphere = !View.Sphere;
-        for (int I = 0; I < 3; ++I) State.ViewAngles[I] = View.Angles[I];
+        Show(Layout, View);
         const TFramePixels Faces = Paint(View.Width, View.Height, nullptr);
         const TFramePixels Edges = Paint(View.Width, View.Height, &Outline);
         EXPECT_TRUE(Faces.Rgba == Edges.Rgba)
@@ -172,10 +176,7 @@ TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesP
   };
   for (int Layout = 0; Layout < ViewLayoutCount; ++Layout)
     for (const TViewCase& View : Views) {
-      State.Layout = Layout;
-      State.ViewScale = View.Zoom;
-      State.HideSphere = !View.Sphere;
-      for (int I = 0; I < 3; ++I) State.ViewAngles[I] = View.Angles[I];
+      Show(Layout, View);
       Model->SelectedHardpoint = 0;
       const std::string Case = std::string(ViewLayoutNames[Layout]) + ", " + std::to_string(View.Width) + " x " +
                                std::to_string(View.Height);
