@@ -6,6 +6,7 @@
 #include "editor/HardpointListEdits.h"
 #include "model/HardpointName.h"
 #include "tests/app/FormFixture.h"
+#include "tests/support/IffBytes.h"
 
 namespace {
 
@@ -16,6 +17,15 @@ protected:
     Open(File);
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  }
+  void TriggerDrawingMenu(const std::string& Text, QPoint At = {}) {
+    std::unique_ptr<QMenu> Menu(Form->DrawingMenu(At));
+    for (QAction* Item : Menu->actions())
+      if (Item->text().toStdString() == Text) Item->trigger();
+  }
+  void SaveModelAs(const std::string& Output) {
+    Services.SaveAnswers = {Output};
+    QTest::keyClick(Form->GLView, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   }
 };
 
@@ -63,11 +73,7 @@ TEST_F(HardpointManagementTest, SaveModelAsWritesWhatIsShownAndChangesNothingEls
   QTest::keyClick(Form->GLView, Qt::Key_D, Qt::ControlModifier);
   const std::string Edited = Dir.File("edited.iff");
   Services.SaveAnswers = {Edited};
-  {
-    std::unique_ptr<QMenu> Menu(Form->DrawingMenu());
-    for (QAction* Item : Menu->actions())
-      if (Item->text() == "Save Model As...") Item->trigger();
-  }
+  TriggerDrawingMenu("Save Model As...");
   TModelDocument Back;
   Back.Load(Edited);
   ASSERT_EQ(Back.Hardpoints().size(), 3u);
@@ -80,6 +86,33 @@ TEST_F(HardpointManagementTest, SaveModelAsWritesWhatIsShownAndChangesNothingEls
   EXPECT_EQ(ReadFileBytes(File), Source);
   EXPECT_EQ(Form->ModelFileName, File);
   EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(HardpointManagementTest, EveryListEditReachesTheNewFileExactlyAndNoOtherByteMoves) {
+  const TBytes Source = ReadFileBytes(File);
+  TriggerDrawingMenu("Add Hardpoint", QPoint(Form->GLView->width() / 3, Form->GLView->height() / 3));
+  QTest::keyClick(Form->GLView, Qt::Key_D, Qt::ControlModifier);  // the added one, copied
+  Form->Document.Select(0);
+  Form->GLView->setFocus();
+  QTest::keyClick(Form->GLView, Qt::Key_Delete);  // gun1
+  Form->Document.Select(0);
+  Services.InputAnswers = {std::string("Exhaust")};
+  QTest::keyClick(Form->GLView, Qt::Key_F2);                        // engine
+  Form->edH[13]->setText("-0.1234567"), PressEnter(Form->edH[13]);  // engine moved
+  ASSERT_EQ(ListEntries(), (std::vector<std::string>{"Exhaust", "Hardpoint1", "Hardpoint2"}));
+
+  const std::string Output = Dir.File("edited.iff");
+  SaveModelAs(Output);
+  TModelDocument Back;
+  Back.Load(Output);
+  ASSERT_EQ(ModelHardpoints(Back.Hardpoints()).size(), 3u);
+  for (size_t I = 0; I < 3; ++I) {
+    EXPECT_EQ(Back.Hardpoints()[I].Name, Form->Document.Hardpoints()[I].Name);
+    EXPECT_EQ(Back.Hardpoints()[I].Matrix, Form->Document.Hardpoints()[I].Matrix);
+  }
+  EXPECT_EQ(Back.Hardpoints()[0].Matrix[13], -0.1234567f);
+  EXPECT_EQ(WithoutForm(ReadFileBytes(Output), "HARD"), WithoutForm(Source, "HARD"));
+  EXPECT_EQ(ReadFileBytes(File), Source);
 }
 
 }  // namespace

@@ -61,9 +61,20 @@ if [ "$with_window" = 1 ]; then
     wait "$pid" 2>/dev/null
   }
   # A display of its own: on a shared one the window tests running beside
-  # this one show windows of the same title.
-  if command -v xvfb-run >/dev/null; then
-    dir=$dir xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$(declare -f window_check); window_check"
+  # this one show windows of the same title. The server picks a free number
+  # itself and writes it once it takes connections, so no other display
+  # starting beside it can take the number first (as with xvfb-run -a).
+  if command -v Xvfb >/dev/null; then
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/xvfb.log" &
+    xvfb=$!
+    for i in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    if [ -s "$dir/display" ]; then
+      DISPLAY=:$(head -n 1 "$dir/display") window_check
+    else
+      echo "Xvfb gave no display: $(cat "$dir/xvfb.log")" >"$dir/props"
+    fi
+    kill "$xvfb"
+    wait "$xvfb" 2>/dev/null
   else
     window_check
   fi

@@ -2,6 +2,7 @@
 // Byte builders for IFF fixtures: headers, chunks and forms assembled by hand,
 // independently of the writer, so that a file can hold exactly what a test
 // (or a damaged or forged file) says.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -69,4 +70,33 @@ inline size_t DataOffset(const TBytes& File, const std::string& Tag) {
   for (size_t I = 0; I + 8 <= File.size(); ++I)
     if (std::memcmp(File.data() + I, Tag.data(), 4) == 0) return I + 8;
   return std::string::npos;
+}
+
+// File with the first FORM of Type (in file order, at any depth) taken out
+// and the size fields of the forms around it zeroed: the bytes a writer that
+// rewrites only that form must leave as they were. File unchanged when no
+// such form is found.
+inline TBytes WithoutForm(TBytes File, const std::string& Type) {
+  auto Size = [&](size_t At) {
+    return (size_t(File[At]) << 24) | (size_t(File[At + 1]) << 16) | (size_t(File[At + 2]) << 8) | File[At + 3];
+  };
+  auto Cut = [&](auto& Self, size_t Begin, size_t End) -> bool {
+    for (size_t At = Begin; At + 8 <= End;) {
+      const size_t Next = At + 8 + Size(At + 4) + (Size(At + 4) & 1);
+      if (std::memcmp(File.data() + At, "FORM", 4) == 0 && At + 12 <= End) {
+        if (std::memcmp(File.data() + At + 8, Type.data(), 4) == 0) {
+          File.erase(File.begin() + long(At), File.begin() + long(std::min(Next, File.size())));
+          return true;
+        }
+        if (Self(Self, At + 12, std::min(Next, End))) {
+          std::fill_n(File.begin() + long(At + 4), 4, 0);
+          return true;
+        }
+      }
+      At = Next;
+    }
+    return false;
+  };
+  Cut(Cut, 0, File.size());
+  return File;
 }
