@@ -49,10 +49,10 @@ TEST_F(HardpointListEditsTest, EachOperationIsOneStepUndoneAndRedoneExactly) {
        {"Gun1", "Hardpoint1", "Hardpoint2"},
        2},
       {"Duplicate Hardpoint",
-       [](TModelDocument& D) { DuplicateSelectedHardpoint(D); },
+       [](TModelDocument& D) { DuplicateSelectedHardpoints(D); },
        {"Gun1", "Gun2", "Hardpoint1"},
        1},
-      {"Delete Hardpoint", [](TModelDocument& D) { DeleteSelectedHardpoint(D); }, {"Hardpoint1"}, 0},
+      {"Delete Hardpoint", [](TModelDocument& D) { DeleteSelectedHardpoints(D); }, {"Hardpoint1"}, 0},
       {"Rename Hardpoint",
        [](TModelDocument& D) { D.RenameHardpoint(D.Hardpoints()[0].Id, "Nose", "Rename Hardpoint"); },
        {"Nose", "Hardpoint1"},
@@ -77,7 +77,7 @@ TEST_F(HardpointListEditsTest, EachOperationIsOneStepUndoneAndRedoneExactly) {
 
 TEST_F(HardpointListEditsTest, ADuplicateKeepsTheMatrixToTheBitAndAnAddedOneHasIdentityAxes) {
   Document.Select(1);
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   EXPECT_EQ(Document.Hardpoints()[2].Matrix, Document.Hardpoints()[1].Matrix);
   EXPECT_EQ(Document.Hardpoints()[2].Name, "Hardpoint2");
   AddHardpointAt(Document, {0.5f, -0.25f, 1});
@@ -113,14 +113,14 @@ TEST_F(HardpointListEditsTest, ADragUnderWayGoesBackBeforeTheListChanges) {
   const THardpointMatrix Before = Document.Hardpoints()[0].Matrix;
   Document.SetGesture([this] { Document.CancelPreview(); });
   Document.PreviewMatrix(Gun, At(9, 9, 9));
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   EXPECT_EQ(Document.Hardpoints()[0].Matrix, Before);
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, Before);
 }
 
 TEST_F(HardpointListEditsTest, SaveModelAsWritesTheShownHardpointsAndSphereAndRefusesTheOpenFile) {
   Document.ChangeSphere({0.125f, -2, 3, 0.75f}, "Fit Sphere to Model");
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   const std::string Output = Dir.File("new.iff");
   SaveModelAs(Document, Output);
   TModelDocument Written;
