@@ -3,6 +3,7 @@
 // new hardpoint where the user pointed; Save Model As writes what is shown.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "editor/HardpointListEdits.h"
@@ -73,6 +74,40 @@ TEST_F(HardpointListEditsTest, EachOperationIsOneStepUndoneAndRedoneExactly) {
     ASSERT_TRUE(Document.Redo());
     EXPECT_EQ(Document.Hardpoints(), After);
   }
+}
+
+TEST_F(HardpointListEditsTest, SeveralSelectedAreDuplicatedOrDeletedAsOneStepUndoneAndRedoneExactly) {
+  // Names that collide: each copy's name is taken before the next is made.
+  Document.RenameHardpoint(Document.Hardpoints()[1].Id, "Gun2", "Rename Hardpoint");
+  Document.Select(1);
+  Document.ToggleSelected(0);
+  const std::vector<TDocumentHardpoint> Before = Document.Hardpoints();
+  DuplicateSelectedHardpoints(Document);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Gun1", "Gun3", "Gun2", "Gun4"}));
+  EXPECT_EQ(Document.History().UndoName(), "Duplicate Hardpoints");
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(Document.Selected(), 1);  // the copy of the one clicked last
+  for (const int Copy : {1, 3})
+    EXPECT_EQ(std::memcmp(Document.Hardpoints()[size_t(Copy)].Matrix.data(),
+                          Document.Hardpoints()[size_t(Copy) - 1].Matrix.data(), sizeof(THardpointMatrix)),
+              0);
+  const std::vector<TDocumentHardpoint> Duplicated = Document.Hardpoints();
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.Hardpoints(), Before);
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Document.Hardpoints(), Duplicated);
+
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{1, 3}));  // the step's hardpoints
+  Document.Select(0);
+  Document.SelectRange(2);
+  DeleteSelectedHardpoints(Document);
+  EXPECT_EQ(Names(), std::vector<std::string>{"Gun4"});
+  EXPECT_EQ(Document.History().UndoName(), "Delete Hardpoints");
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.Hardpoints(), Duplicated);
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1, 2}));
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Names(), std::vector<std::string>{"Gun4"});
 }
 
 TEST_F(HardpointListEditsTest, ADuplicateKeepsTheMatrixToTheBitAndAnAddedOneHasIdentityAxes) {
