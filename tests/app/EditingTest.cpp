@@ -207,6 +207,9 @@ TEST_F(EditingTest, CtrlClicksInTheListAndTheDrawingSelectSeveralAndDeleteTakesT
   Keys(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Form->Document.Hardpoints(), Before);
   EXPECT_EQ(Form->lbHards->SelectedRows(), (std::vector<int>{0, 2}));
+  Form->lbHards->setFocus();
+  QTest::keyClick(Form->lbHards, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(Form->Document.SelectedIndices(), (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(EditingTest, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndPutBack) {
