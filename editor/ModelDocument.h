@@ -102,7 +102,7 @@ public:
   void ChangeSphere(const TSphereValues& Values, const std::string& StepName);
   void ChangeMatrix(THardpointId Id, const THardpointMatrix& Matrix, const std::string& StepName,
                     std::optional<TMergeKey> Merge = std::nullopt);
-  // Each of these three cancels a drag under way first.
+  // Each of these list edits cancels a drag under way first.
   // A new hardpoint at Index (clamped to the list), selected alone; its
   // identity.
   THardpointId AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
