@@ -7,7 +7,7 @@
 #include <QScrollBar>
 
 TTwoColumnListBox::TTwoColumnListBox(QWidget* Parent) : QListWidget(Parent) {
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setViewMode(QListView::ListMode);
   setFlow(QListView::TopToBottom);
   setWrapping(true);
@@ -72,6 +72,44 @@ void TTwoColumnListBox::SetItemIndex(int Index) {
   viewport()->update();
 }
 
+void TTwoColumnListBox::SetSelection(const std::vector<int>& Rows, int Current) {
+  std::vector<int> Wanted;
+  for (const int Row : Rows)
+    if (Row >= 0 && Row < count()) Wanted.push_back(Row);
+  std::sort(Wanted.begin(), Wanted.end());
+  Wanted.erase(std::unique(Wanted.begin(), Wanted.end()), Wanted.end());
+  if (Current >= count()) Current = -1;
+  if (Wanted == SelectedRows() && currentRow() == Current) return;
+  QSignalBlocker Quiet(this);
+  FSettingIndex = true;
+  // Runs of neighbouring rows as one range each: one selection however many.
+  QItemSelection Selection;
+  for (size_t I = 0; I < Wanted.size();) {
+    size_t J = I;
+    while (J + 1 < Wanted.size() && Wanted[J + 1] == Wanted[J] + 1) ++J;
+    Selection.select(model()->index(Wanted[I], 0), model()->index(Wanted[J], 0));
+    I = J + 1;
+  }
+  selectionModel()->setCurrentIndex(Current < 0 ? QModelIndex() : model()->index(Current, 0),
+                                    QItemSelectionModel::NoUpdate);
+  selectionModel()->select(Selection, QItemSelectionModel::ClearAndSelect);
+  FSettingIndex = false;
+  viewport()->update();
+}
+
+std::vector<int> TTwoColumnListBox::SelectedRows() const {
+  std::vector<int> Rows;
+  for (const QModelIndex& Index : selectionModel()->selectedIndexes()) Rows.push_back(Index.row());
+  std::sort(Rows.begin(), Rows.end());
+  return Rows;
+}
+
+QItemSelectionModel::SelectionFlags TTwoColumnListBox::selectionCommand(const QModelIndex&, const QEvent*) const {
+  // The user's clicks and keys move the current entry only; what they select
+  // is the program's answer to Clicked.
+  return QItemSelectionModel::NoUpdate;
+}
+
 void TTwoColumnListBox::UpdateGrid() {
   int Width = viewport()->width() / Columns;
   if (Width < 1) Width = 1;
@@ -107,22 +145,31 @@ void TTwoColumnListBox::mousePressEvent(QMouseEvent* Event) {
     return;
   }
   QListWidget::mousePressEvent(Event);
-  if (Event->button() == Qt::LeftButton) emit Clicked();
+  const Qt::KeyboardModifiers Keys = Event->modifiers();
+  if (Event->button() == Qt::LeftButton)
+    emit Clicked(row(Hit), Keys.testFlag(Qt::ControlModifier), Keys.testFlag(Qt::ShiftModifier));
 }
 
 void TTwoColumnListBox::mouseMoveEvent(QMouseEvent* Event) {
-  // Dragging past the entries would select nothing; the selection follows
-  // the pointer only onto an entry.
-  if (itemAt(Event->position().toPoint()) == nullptr) {
-    Event->accept();
-    return;
-  }
-  QListWidget::mouseMoveEvent(Event);
+  // A drag over the entries selects nothing: only clicks choose.
+  Event->accept();
 }
 
 void TTwoColumnListBox::keyPressEvent(QKeyEvent* Event) {
-  int Before = ItemIndex();
+  if (Event->matches(QKeySequence::SelectAll)) {
+    emit AllClicked();
+    return;
+  }
+  const Qt::KeyboardModifiers Keys = Event->modifiers();
+  // Ctrl+Space takes the current entry in or out of the selection.
+  if (Event->key() == Qt::Key_Space && Keys.testFlag(Qt::ControlModifier)) {
+    if (currentRow() >= 0) emit Clicked(currentRow(), true, false);
+    return;
+  }
+  const int Before = currentRow();
   QListWidget::keyPressEvent(Event);
-  int After = ItemIndex();
-  if (After >= 0 && After != Before) emit Clicked();
+  const int After = currentRow();
+  // Ctrl with an arrow moves the current entry alone, as list boxes do.
+  if (After >= 0 && After != Before && !(Keys.testFlag(Qt::ControlModifier) && !Keys.testFlag(Qt::ShiftModifier)))
+    emit Clicked(After, false, Keys.testFlag(Qt::ShiftModifier));
 }

@@ -274,7 +274,9 @@ void TForm1::ConnectHandlers() {
   connect(Button6, &QPushButton::clicked, this, [this] { Handle([this] { Button6Click(); }); });
   connect(Button7, &QPushButton::clicked, this, [this] { Handle([this] { Button7Click(); }); });
   connect(edScale, &TKeyPressEdit::Changed, this, [this] { Handle([this] { edScaleChange(); }); });
-  connect(lbHards, &TTwoColumnListBox::Clicked, this, [this] { Handle([this] { lbHardsClick(); }); });
+  connect(lbHards, &TTwoColumnListBox::Clicked, this,
+          [this](int Row, bool Toggle, bool Extend) { Handle([=, this] { lbHardsClick(Row, Toggle, Extend); }); });
+  connect(lbHards, &TTwoColumnListBox::AllClicked, this, [this] { Handle([this] { lbHardsSelectAll(); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
   connect(cbView, &QComboBox::currentIndexChanged, this, [this](int Index) { View.Layout = std::max(Index, 0); });
   connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.HideSphere = Ticked; });
@@ -485,8 +487,7 @@ void TForm1::ShowHardpointList() {
     lbHards->Clear();
     for (const TDocumentHardpoint& Hardpoint : Hardpoints) lbHards->Add(Hardpoint.Name);
   }
-  if (Document.Selected() >= 0 && lbHards->ItemIndex() != Document.Selected())
-    lbHards->SetItemIndex(Document.Selected());
+  if (Document.Selected() >= 0) lbHards->SetSelection(Document.SelectedIndices(), Document.Selected());
 }
 
 void TForm1::ShowSelectedMatrix() {
@@ -763,10 +764,11 @@ void TForm1::SavePictureClick() {
   Request.ShowSphere = !State.HideSphere;
   Request.KeepProportions = View.KeepProportions;
   // What the window shows: the sphere values, the hardpoints as edited and
-  // the selected one yellow.
+  // the selected ones yellow.
   Request.Sphere = Document.Sphere();
   Request.Hardpoints = ModelHardpoints(Document.Hardpoints());
   Request.SelectedHardpoint = Document.Selected();
+  for (const int Index : Document.SelectedIndices()) Request.SelectedHardpoints.push_back(Index);
   Request.Shading = FShading;
   Request.TexturesDir = TexturesFolder();
   // The picture is painted on a context of its own, which the system's GL
@@ -806,9 +808,9 @@ void TForm1::AddHardpointClick(int X, int Y) {
     AddHardpointAt(Document, *Point);
 }
 
-void TForm1::DuplicateHardpointClick() { DuplicateSelectedHardpoint(Document); }
+void TForm1::DuplicateHardpointClick() { DuplicateSelectedHardpoints(Document); }
 
-void TForm1::DeleteHardpointClick() { DeleteSelectedHardpoint(Document); }
+void TForm1::DeleteHardpointClick() { DeleteSelectedHardpoints(Document); }
 
 void TForm1::RenameHardpointClick() {
   Document.CancelGesture();
@@ -852,10 +854,27 @@ void TForm1::SetGridTexts(const TGridTexts& Texts) {
     if (edH[I]->text().toStdString() != Texts[I]) edH[I]->setText(Text(Texts[I]));
 }
 
-void TForm1::lbHardsClick() {
-  const int Index = lbHards->ItemIndex();
-  if (Index < 0 || Index >= int(Document.Hardpoints().size())) return;
-  Document.Select(Index);
+void TForm1::lbHardsClick() { lbHardsClick(lbHards->ItemIndex(), false, false); }
+
+void TForm1::lbHardsClick(int Row, bool Toggle, bool Extend) {
+  if (Row < 0 || Row >= int(Document.Hardpoints().size())) return;
+  if (Extend)
+    Document.SelectRange(Row);
+  else if (Toggle)
+    Document.ToggleSelected(Row);
+  else
+    Document.Select(Row);
+  // The list shows the document's selection, also where the click changed
+  // nothing (the only selected entry toggled).
+  ShowHardpointList();
+}
+
+void TForm1::lbHardsSelectAll() {
+  std::vector<THardpointId> All;
+  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints()) All.push_back(Hardpoint.Id);
+  const TDocumentHardpoint* Current = Document.SelectedHardpoint();
+  Document.SelectHardpoints(All, Current ? Current->Id : 0);
+  ShowHardpointList();
 }
 
 void TForm1::edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key) {
@@ -915,12 +934,12 @@ void TForm1::Button7Click() {
 
 void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
   Tools.SetDrawingSize(GLView->width(), GLView->height());
-  Tools.Press({X, Y, FSnapHeld}, Button == Qt::LeftButton);
+  Tools.Press({X, Y, FSnapHeld, FExtendHeld}, Button == Qt::LeftButton);
 }
 
 void TForm1::FormMouseMove(int X, int Y) {
   if (!Tools.Dragging()) return;
-  Tools.Move({X, Y, FSnapHeld});
+  Tools.Move({X, Y, FSnapHeld, FExtendHeld});
   if (Tools.Turning())
     setWindowTitle(
         Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " + FormatFixed2(ViewAngles[2])));
@@ -929,7 +948,7 @@ void TForm1::FormMouseMove(int X, int Y) {
 }
 
 void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
-  Tools.Release({X, Y, FSnapHeld}, Button == Qt::LeftButton);
+  Tools.Release({X, Y, FSnapHeld, FExtendHeld}, Button == Qt::LeftButton);
   // The angles stay; the caption names the file again.
   setWindowTitle(Text(FCaption));
 }
@@ -996,7 +1015,8 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         auto* Mouse = static_cast<QMouseEvent*>(Event);
         const QPoint At = Mouse->position().toPoint();
         const QEvent::Type Type = Event->type();
-        if (Type == QEvent::MouseMove) FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
+        FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
+        FExtendHeld = Mouse->modifiers().testFlag(Qt::ShiftModifier);
         Handle([&] {
           if (Type == QEvent::MouseButtonPress)
             FormMouseDown(Mouse->button(), At.x(), At.y());

@@ -116,7 +116,13 @@ public:
   void edScaleChange();
   void Button2Click();
   void EditPosXKeyPress(TKeyPressEdit* Sender, char16_t& Key);
+  // A click on the list's entry Row: it alone, or with Ctrl in or out of
+  // the selection, or with Shift the range to it; without arguments, the
+  // entry the list has selected, alone.
   void lbHardsClick();
+  void lbHardsClick(int Row, bool Toggle, bool Extend);
+  // Ctrl+A in the list: every hardpoint.
+  void lbHardsSelectAll();
   void edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key);
   void Button3Click();
   void Button4Click();
@@ -139,8 +145,8 @@ public:
   void FitSphereClick();
   void SavePictureClick();
   // The hardpoints as objects: Add at a point of the drawing (its pixels),
-  // and Duplicate, Delete and Rename of the selected one; Save Model As
-  // writes them and the sphere into a new model file.
+  // Duplicate and Delete of the selected ones, Rename of the current one;
+  // Save Model As writes them and the sphere into a new model file.
   void AddHardpointClick(int X, int Y);
   void DuplicateHardpointClick();
   void DeleteHardpointClick();
@@ -251,7 +257,10 @@ private:
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
   std::string FLastDialogFolder;
-  bool FSnapHeld = false;  // Ctrl held at the last move: snap to a vertex
+  // At the last mouse event: Ctrl held (a move snaps to a vertex, a click
+  // toggles) and Shift held (a click adds to the selection).
+  bool FSnapHeld = false;
+  bool FExtendHeld = false;
   // While typed texts are being stored, their boxes keep them as typed.
   bool FKeepSphereTexts = false;
   bool FKeepGridTexts = false;

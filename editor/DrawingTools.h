@@ -1,11 +1,13 @@
 #pragma once
 // What the mouse does on the drawing, without a toolkit: a left-button press
-// on the selected hardpoint's marker moves that hardpoint in the plane of the
-// view, anywhere else it turns the views; a press and release without moving
-// is a click, which picks the marker under it. Each drag has press, move,
-// release and cancel: cancel (Escape, or an undo during the drag) puts the
-// hardpoint or the views back and leaves nothing in the history. Positions
-// are the drawing's pixels, x to the right and y down.
+// on a selected hardpoint's marker moves every selected hardpoint by the same
+// offset in the plane of the view, anywhere else it turns the views; a press
+// and release without moving is a click, which picks the marker under it
+// (alone, or with Ctrl in or out of the selection, or with Shift into it).
+// Each drag has press, move, release and cancel: cancel (Escape, or an undo
+// during the drag) puts the hardpoints or the views back and leaves nothing
+// in the history. Positions are the drawing's pixels, x to the right and y
+// down.
 #include "editor/ModelDocument.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
@@ -25,7 +27,11 @@ TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& Vie
 
 struct TPointer {
   int X = 0, Y = 0;
-  bool Snap = false;  // Ctrl held: a moved hardpoint snaps to the nearest vertex
+  // Ctrl held: the hardpoint pressed snaps to the nearest vertex (the others
+  // follow by the same offset); a click takes its marker in or out of the
+  // selection.
+  bool Snap = false;
+  bool Extend = false;  // Shift held: a click adds its marker to the selection
 };
 
 class TDrawingTools {
@@ -44,15 +50,17 @@ public:
   // under way (a moved hardpoint keeps its place, as one step).
   void Press(const TPointer& At, bool LeftButton);
   void Move(const TPointer& At);
-  // Ends the drag (a moved hardpoint is one step); a release where the press
-  // was is a click, which selects the marker under it.
+  // Ends the drag (the hardpoints moved are one step); a release with the
+  // pointer never more than two pixels from the press is a click, which puts
+  // back any move and selects the marker under it; on no marker it changes
+  // nothing.
   void Release(const TPointer& At, bool LeftButton);
   // Puts back what the drag under way changed; nothing enters the history.
   void Cancel();
 
   bool Dragging() const { return FDragging; }
-  bool MovingHardpoint() const { return FMoving != 0; }
-  bool Turning() const { return FDragging && FMoving == 0; }
+  bool MovingHardpoint() const { return !FMoving.empty(); }
+  bool Turning() const { return FDragging && FMoving.empty(); }
   int DragStartX() const { return FPressX; }
   int DragStartY() const { return FPressY; }
 
@@ -66,7 +74,11 @@ private:
   bool FPressMoved = false;
   int FPressX = 0, FPressY = 0;
   float FAnglesBefore[3] = {0, 0, 0};
-  THardpointId FMoving = 0;
+  // The hardpoints moved and where each started, the one pressed first.
+  struct TMoved {
+    THardpointId Id = 0;
+    TModelPoint Origin{};
+  };
+  std::vector<TMoved> FMoving;
   TViewTransform FDragView;
-  TModelPoint FDragOrigin{};
 };

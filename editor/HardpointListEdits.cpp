@@ -1,5 +1,6 @@
 #include "editor/HardpointListEdits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -40,20 +41,36 @@ THardpointId AddHardpointAt(TModelDocument& Document, const TModelPoint& Point) 
                                "Add Hardpoint");
 }
 
-THardpointId DuplicateSelectedHardpoint(TModelDocument& Document) {
-  // The copy is of the hardpoint as it stands, not as a drag under way shows it.
+std::vector<THardpointId> DuplicateSelectedHardpoints(TModelDocument& Document) {
+  // The copies are of the hardpoints as they stand, not as a drag under way
+  // shows them.
   Document.CancelGesture();
-  const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
-  if (Selected == nullptr) return 0;
-  const TDocumentHardpoint Original = *Selected;
-  return Document.AddHardpoint(size_t(Document.Selected()) + 1, DuplicateHardpointName(Original.Name, Names(Document)),
-                               Original.Matrix, "Duplicate Hardpoint");
+  const std::vector<int> Originals = Document.SelectedIndices();
+  if (Originals.empty()) return {};
+  // Named in list order, each name taken before the next is made; put in
+  // from the end of the list, so that each original's index still holds.
+  std::vector<std::string> Used = Names(Document);
+  std::vector<TModelDocument::TNewHardpoint> Copies(Originals.size());
+  for (size_t I = 0; I < Originals.size(); ++I) {
+    const TDocumentHardpoint& Original = Document.Hardpoints()[size_t(Originals[I])];
+    Used.push_back(DuplicateHardpointName(Original.Name, Used));
+    Copies[Originals.size() - 1 - I] = {size_t(Originals[I]) + 1, Used.back(), Original.Matrix};
+  }
+  const size_t CurrentAt = size_t(Document.Selected());
+  std::vector<THardpointId> Ids =
+      Document.AddHardpoints(Copies, Copies.size() > 1 ? "Duplicate Hardpoints" : "Duplicate Hardpoint");
+  std::reverse(Ids.begin(), Ids.end());
+  THardpointId CurrentCopy = 0;
+  for (size_t I = 0; I < Originals.size(); ++I)
+    if (size_t(Originals[I]) == CurrentAt) CurrentCopy = Ids[I];
+  Document.SelectHardpoints(Ids, CurrentCopy);
+  return Ids;
 }
 
-bool DeleteSelectedHardpoint(TModelDocument& Document) {
-  const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
-  if (Selected == nullptr) return false;
-  Document.RemoveHardpoint(Selected->Id, "Delete Hardpoint");
+bool DeleteSelectedHardpoints(TModelDocument& Document) {
+  const std::vector<THardpointId> Selected = Document.SelectedIds();
+  if (Selected.empty()) return false;
+  Document.RemoveHardpoints(Selected, Selected.size() > 1 ? "Delete Hardpoints" : "Delete Hardpoint");
   return true;
 }
 

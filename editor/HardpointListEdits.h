@@ -1,10 +1,12 @@
 #pragma once
 // The drawing's and the list's operations on the hardpoints as objects: add
-// one where the user pointed, duplicate, delete and rename the selected one,
+// one where the user pointed, duplicate and delete the selected ones, rename
+// the one the grid shows,
 // and write them into a new model file. Each change is one step of the
 // document's history.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/ModelDocument.h"
 #include "editor/Scene.h"
@@ -19,13 +21,15 @@ std::optional<TModelPoint> AddPointInView(const TSceneState& State, int Width, i
 // A hardpoint at Point with identity axes and a fresh name, last in the
 // list and selected, as the step "Add Hardpoint".
 THardpointId AddHardpointAt(TModelDocument& Document, const TModelPoint& Point);
-// A copy of the selected hardpoint (same matrix, DuplicateHardpointName's
-// name) just after it, selected, as the step "Duplicate Hardpoint"; 0 when
-// none is selected.
-THardpointId DuplicateSelectedHardpoint(TModelDocument& Document);
-// The selected hardpoint out of the list, as the step "Delete Hardpoint";
-// false when none is selected.
-bool DeleteSelectedHardpoint(TModelDocument& Document);
+// A copy of each selected hardpoint (same matrix, DuplicateHardpointName's
+// name, none taken twice) just after its original, as one step, "Duplicate
+// Hardpoint" or, for several, "Duplicate Hardpoints". The copies become the
+// selection, the copy of the current one current. Their identities, in list
+// order; none when nothing is selected.
+std::vector<THardpointId> DuplicateSelectedHardpoints(TModelDocument& Document);
+// The selected hardpoints out of the list, as one step, "Delete Hardpoint"
+// or, for several, "Delete Hardpoints"; false when none is selected.
+bool DeleteSelectedHardpoints(TModelDocument& Document);
 
 // Whether a hardpoint other than Id has Name.
 bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name);

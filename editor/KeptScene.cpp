@@ -52,6 +52,7 @@ std::string MarkerKey(const TSceneState& State) {
   for (int32_t I = 0; I < State.Model->HardpointCount(); ++I) {
     const THardpoint* Hardpoint = State.Model->GetHardpoint(I);
     Append(Key, Hardpoint != nullptr);
+    Append(Key, State.Model->HardpointSelected(I));
     if (Hardpoint != nullptr) Append(Key, Hardpoint->Matrix);
   }
   return Key;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "editor/SameModelFile.h"
 #include "editor/SphereEdits.h"
@@ -49,8 +51,29 @@ TSphereValues TModelDocument::Sphere() const {
   return {FSphereCenter[0], FSphereCenter[1], FSphereCenter[2], FSphereDiameter};
 }
 
+int TModelDocument::Selected() const { return FCurrent == 0 ? -1 : IndexOf(FCurrent); }
+
 const TDocumentHardpoint* TModelDocument::SelectedHardpoint() const {
-  return FSelected >= 0 && FSelected < int(FHardpoints.size()) ? &FHardpoints[size_t(FSelected)] : nullptr;
+  const int Index = Selected();
+  return Index < 0 ? nullptr : &FHardpoints[size_t(Index)];
+}
+
+std::vector<int> TModelDocument::SelectedIndices() const {
+  const std::unordered_set<THardpointId> Ids(FSelection.begin(), FSelection.end());
+  std::vector<int> Indices;
+  for (size_t I = 0; I < FHardpoints.size(); ++I)
+    if (Ids.count(FHardpoints[I].Id) != 0) Indices.push_back(int(I));
+  return Indices;
+}
+
+std::vector<THardpointId> TModelDocument::SelectedIds() const {
+  std::vector<THardpointId> Ids;
+  for (const int Index : SelectedIndices()) Ids.push_back(FHardpoints[size_t(Index)].Id);
+  return Ids;
+}
+
+bool TModelDocument::IsSelected(THardpointId Id) const {
+  return Id != 0 && std::find(FSelection.begin(), FSelection.end(), Id) != FSelection.end();
 }
 
 int TModelDocument::IndexOf(THardpointId Id) const {
@@ -71,7 +94,14 @@ void TModelDocument::Notify(unsigned Changes) {
 void TModelDocument::SyncModel() {
   if (!FModel) return;
   FModel->SetHardpoints(ModelHardpoints(FHardpoints));
-  FModel->SelectedHardpoint = FSelected;
+  SyncSelection();
+}
+
+void TModelDocument::SyncSelection() {
+  if (!FModel) return;
+  FModel->SelectedHardpoint = Selected();
+  const std::vector<int> Indices = SelectedIndices();
+  FModel->SetSelectedHardpoints(std::vector<int32_t>(Indices.begin(), Indices.end()));
 }
 
 // ---- loading and saving ----
@@ -117,8 +147,10 @@ void TModelDocument::Load(const std::string& FileName) {
   }
   FHardpoints = std::move(Hardpoints);
   FHardpointsKept = FHardpointsInFile = FHardpoints;
-  FSelected = FHardpoints.empty() ? -1 : 0;
-  FPreview.reset();
+  FSelection.clear();
+  if (!FHardpoints.empty()) FSelection.push_back(FHardpoints[0].Id);
+  FCurrent = FAnchor = FSelection.empty() ? 0 : FSelection[0];
+  FPreview.clear();
   FHistory.Clear();
   SyncModel();
   Notify(SphereError ? Everything & ~SphereChanged : Everything);
@@ -190,6 +222,7 @@ void TModelDocument::EnterSphereTexts(const std::string& X, const std::string& Y
 void TModelDocument::ChangeSphere(const TSphereValues& Values, const std::string& StepName) {
   const TSphereCommand Command{Sphere(), Values};
   Apply(Command, true);
+  SyncModel();
   Notify(SphereChanged);
   Record({StepName, std::nullopt, {Command}});
 }
@@ -200,31 +233,56 @@ void TModelDocument::ChangeMatrix(THardpointId Id, const THardpointMatrix& Matri
   if (Hardpoint == nullptr) return;
   const TMatrixCommand Command{Id, Hardpoint->Matrix, Matrix};
   Apply(Command, true);
+  SyncModel();
   Notify(HardpointsChanged);
   Record({StepName, Merge, {Command}});
 }
 
 THardpointId TModelDocument::AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
                                           const std::string& StepName) {
-  // A drag under way goes back first: the list it moves in changes.
-  CancelGesture();
-  const TListCommand Command{std::min(Index, FHardpoints.size()), {FNextId++, Name, Matrix}, true};
-  Apply(Command, true);
-  FSelected = int(Command.Index);
-  SyncModel();
-  Notify(HardpointsChanged | SelectionChanged);
-  Record({StepName, std::nullopt, {Command}});
-  return Command.Hardpoint.Id;
+  return AddHardpoints({{Index, Name, Matrix}}, StepName).front();
 }
 
-void TModelDocument::RemoveHardpoint(THardpointId Id, const std::string& StepName) {
+std::vector<THardpointId> TModelDocument::AddHardpoints(const std::vector<TNewHardpoint>& New,
+                                                        const std::string& StepName) {
+  // A drag under way goes back first: the list it moves in changes.
   CancelGesture();
-  const int Index = IndexOf(Id);
-  if (Index < 0) return;
-  const TListCommand Command{size_t(Index), FHardpoints[size_t(Index)], false};
-  Apply(Command, true);
+  std::vector<THardpointId> Ids;
+  THistoryStep Step{StepName, std::nullopt, {}};
+  for (const TNewHardpoint& Hardpoint : New) {
+    const TListCommand Command{
+        std::min(Hardpoint.Index, FHardpoints.size()), {FNextId++, Hardpoint.Name, Hardpoint.Matrix}, true};
+    Apply(Command, true);
+    Ids.push_back(Command.Hardpoint.Id);
+    Step.Commands.push_back(Command);
+  }
+  if (Ids.empty()) return Ids;
+  FSelection = Ids;
+  FCurrent = FAnchor = Ids.back();
+  SyncModel();
   Notify(HardpointsChanged | SelectionChanged);
-  Record({StepName, std::nullopt, {Command}});
+  Record(std::move(Step));
+  return Ids;
+}
+
+void TModelDocument::RemoveHardpoint(THardpointId Id, const std::string& StepName) { RemoveHardpoints({Id}, StepName); }
+
+void TModelDocument::RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName) {
+  CancelGesture();
+  // Last in the list first, so that each command's index holds as it was
+  // recorded and the undo puts each back where it stood.
+  const std::unordered_set<THardpointId> Going(Ids.begin(), Ids.end());
+  THistoryStep Step{StepName, std::nullopt, {}};
+  for (size_t I = FHardpoints.size(); I-- > 0;)
+    if (Going.count(FHardpoints[I].Id) != 0) {
+      const TListCommand Command{I, FHardpoints[I], false};
+      Apply(Command, true);
+      Step.Commands.push_back(Command);
+    }
+  if (Step.Commands.empty()) return;
+  SyncModel();
+  Notify(HardpointsChanged | SelectionChanged);
+  Record(std::move(Step));
 }
 
 void TModelDocument::RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName) {
@@ -233,15 +291,82 @@ void TModelDocument::RenameHardpoint(THardpointId Id, const std::string& Name, c
   if (Hardpoint == nullptr) return;
   const TRenameCommand Command{Id, Hardpoint->Name, Name};
   Apply(Command, true);
+  SyncModel();
   Notify(HardpointsChanged);
   Record({StepName, std::nullopt, {Command}});
 }
 
+// ---- the selection ----
+
+void TModelDocument::SetSelection(std::vector<THardpointId> Ids, THardpointId Current, THardpointId Anchor) {
+  FSelection = std::move(Ids);
+  FCurrent = Current;
+  FAnchor = Anchor;
+  SyncSelection();
+  Notify(SelectionChanged);
+}
+
 void TModelDocument::Select(int Index) {
   if (Index < 0 || Index >= int(FHardpoints.size())) return;
-  FSelected = Index;
-  if (FModel) FModel->SelectedHardpoint = Index;
-  Notify(SelectionChanged);
+  const THardpointId Id = FHardpoints[size_t(Index)].Id;
+  SetSelection({Id}, Id, Id);
+}
+
+void TModelDocument::ToggleSelected(int Index) {
+  if (Index < 0 || Index >= int(FHardpoints.size())) return;
+  const THardpointId Id = FHardpoints[size_t(Index)].Id;
+  std::vector<THardpointId> Ids = FSelection;
+  const auto Found = std::find(Ids.begin(), Ids.end(), Id);
+  if (Found == Ids.end()) {
+    Ids.push_back(Id);
+    SetSelection(std::move(Ids), Id, Id);
+    return;
+  }
+  if (Ids.size() == 1) return;  // the grid keeps a hardpoint to show
+  Ids.erase(Found);
+  const THardpointId Current = FCurrent == Id ? Ids.back() : FCurrent;
+  SetSelection(std::move(Ids), Current, Id);
+}
+
+void TModelDocument::SelectRange(int Index) {
+  const int Anchor = FAnchor == 0 ? -1 : IndexOf(FAnchor);
+  if (Anchor < 0) return Select(Index);
+  if (Index < 0 || Index >= int(FHardpoints.size())) return;
+  std::vector<THardpointId> Ids;
+  for (int I = std::min(Anchor, Index); I <= std::max(Anchor, Index); ++I) Ids.push_back(FHardpoints[size_t(I)].Id);
+  // The one clicked is the current one: last in the order selected.
+  const THardpointId Clicked = FHardpoints[size_t(Index)].Id;
+  std::erase(Ids, Clicked);
+  Ids.push_back(Clicked);
+  SetSelection(std::move(Ids), Clicked, FAnchor);
+}
+
+void TModelDocument::AddToSelection(int Index) {
+  if (Index < 0 || Index >= int(FHardpoints.size())) return;
+  const THardpointId Id = FHardpoints[size_t(Index)].Id;
+  std::vector<THardpointId> Ids = FSelection;
+  std::erase(Ids, Id);
+  Ids.push_back(Id);
+  SetSelection(std::move(Ids), Id, Id);
+}
+
+void TModelDocument::SelectHardpoints(const std::vector<THardpointId>& Ids, THardpointId Current) {
+  std::unordered_set<THardpointId> Known;
+  for (const TDocumentHardpoint& Hardpoint : FHardpoints) Known.insert(Hardpoint.Id);
+  std::vector<THardpointId> Chosen;
+  for (const THardpointId Id : Ids)
+    if (Known.erase(Id) != 0) Chosen.push_back(Id);
+  if (Chosen.empty()) return;
+  if (std::find(Chosen.begin(), Chosen.end(), Current) == Chosen.end()) Current = Chosen.back();
+  SetSelection(std::move(Chosen), Current, Current);
+}
+
+void TModelDocument::Deselect(THardpointId Id, size_t Index) {
+  std::erase(FSelection, Id);
+  if (FSelection.empty() && !FHardpoints.empty())
+    FSelection.push_back(FHardpoints[std::min(Index, FHardpoints.size() - 1)].Id);
+  if (FCurrent == Id || FCurrent == 0) FCurrent = FSelection.empty() ? 0 : FSelection.back();
+  if (FAnchor == Id) FAnchor = FCurrent;
 }
 
 void TModelDocument::SealHistory() { FHistory.Seal(); }
@@ -256,27 +381,36 @@ void TModelDocument::Apply(const TEditCommand& Command, bool Forward) {
   } else if (const auto* Rename = std::get_if<TRenameCommand>(&Command)) {
     if (TDocumentHardpoint* Hardpoint = Find(Rename->Id)) Hardpoint->Name = Forward ? Rename->After : Rename->Before;
   } else if (const auto* List = std::get_if<TListCommand>(&Command)) {
-    const THardpointId Selected = SelectedHardpoint() ? SelectedHardpoint()->Id : 0;
     if (List->Added == Forward) {
       FHardpoints.insert(FHardpoints.begin() + long(std::min(List->Index, FHardpoints.size())), List->Hardpoint);
+      // The first hardpoint of an empty list is selected, as a load selects it.
+      if (FSelection.empty()) FSelection.push_back(List->Hardpoint.Id), FCurrent = FAnchor = List->Hardpoint.Id;
     } else {
-      const int Index = IndexOf(List->Hardpoint.Id);
+      // The index recorded holds whenever the history is replayed in order.
+      const bool AtIndex = List->Index < FHardpoints.size() && FHardpoints[List->Index].Id == List->Hardpoint.Id;
+      const int Index = AtIndex ? int(List->Index) : IndexOf(List->Hardpoint.Id);
       if (Index >= 0) FHardpoints.erase(FHardpoints.begin() + Index);
+      // The selection follows its hardpoints; with all gone, a neighbour.
+      Deselect(List->Hardpoint.Id, List->Index);
     }
-    // The selection follows its hardpoint; with that gone, its neighbour.
-    FSelected = IndexOf(Selected);
-    if (FSelected < 0 && !FHardpoints.empty()) FSelected = std::min(int(List->Index), int(FHardpoints.size()) - 1);
   }
-  SyncModel();
 }
 
 void TModelDocument::ShowStep(const THistoryStep& Step) {
-  // The hardpoint the step changed is selected, so that the grid shows it.
-  for (const TEditCommand& Command : Step.Commands)
-    if (const int Index = IndexOf(CommandHardpoint(Command)); Index >= 0) {
-      FSelected = Index;
-      break;
-    }
+  // The hardpoints the step changed are selected, so that the views and the
+  // grid show them.
+  std::unordered_set<THardpointId> Changed;
+  for (const TEditCommand& Command : Step.Commands) Changed.insert(CommandHardpoint(Command));
+  std::vector<THardpointId> Ids;
+  for (const TDocumentHardpoint& Hardpoint : FHardpoints)
+    if (Changed.count(Hardpoint.Id) != 0) Ids.push_back(Hardpoint.Id);
+  if (!Ids.empty()) {
+    const THardpointId First = Ids.front();
+    // The current one is the last in the order selected.
+    std::rotate(Ids.begin(), Ids.begin() + 1, Ids.end());
+    FSelection = std::move(Ids);
+    FCurrent = FAnchor = First;
+  }
   SyncModel();
   Notify(Everything & ~ModelChanged);
 }
@@ -301,30 +435,47 @@ bool TModelDocument::Redo() {
 
 // ---- drags ----
 
-void TModelDocument::PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix) {
-  TDocumentHardpoint* Hardpoint = Find(Id);
-  if (Hardpoint == nullptr) return;
-  if (!FPreview || FPreview->Id != Id) FPreview = TMatrixCommand{Id, Hardpoint->Matrix, Matrix};
-  FPreview->After = Matrix;
-  Hardpoint->Matrix = Matrix;
+void TModelDocument::PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix) { PreviewMatrices({{Id, Matrix}}); }
+
+void TModelDocument::PreviewMatrices(const std::vector<std::pair<THardpointId, THardpointMatrix>>& Matrices) {
+  // Looked up once per call, so that a drag of many costs the list's length
+  // per step of the pointer, not its square.
+  std::unordered_map<THardpointId, size_t> Index, Previewed;
+  for (size_t I = 0; I < FHardpoints.size(); ++I) Index.emplace(FHardpoints[I].Id, I);
+  for (size_t I = 0; I < FPreview.size(); ++I) Previewed.emplace(FPreview[I].Id, I);
+  bool Changed = false;
+  for (const auto& [Id, Matrix] : Matrices) {
+    const auto Found = Index.find(Id);
+    if (Found == Index.end()) continue;
+    TDocumentHardpoint& Hardpoint = FHardpoints[Found->second];
+    // Each hardpoint's Before is its matrix when the drag first moved it.
+    auto [Entry, New] = Previewed.emplace(Id, FPreview.size());
+    if (New) FPreview.push_back({Id, Hardpoint.Matrix, Matrix});
+    FPreview[Entry->second].After = Matrix;
+    Hardpoint.Matrix = Matrix;
+    Changed = true;
+  }
+  if (!Changed) return;
   SyncModel();
   Notify(HardpointsChanged);
 }
 
 void TModelDocument::CommitPreview(const std::string& StepName) {
-  if (!FPreview) return;
-  const TMatrixCommand Command = *FPreview;
-  FPreview.reset();
+  if (FPreview.empty()) return;
+  THistoryStep Step{StepName, std::nullopt, {}};
+  for (const TMatrixCommand& Command : FPreview) Step.Commands.push_back(Command);
+  FPreview.clear();
   FHistory.Seal();
-  Record({StepName, std::nullopt, {Command}});
+  Record(std::move(Step));
   FHistory.Seal();
 }
 
 void TModelDocument::CancelPreview() {
-  if (!FPreview) return;
-  const TMatrixCommand Command = *FPreview;
-  FPreview.reset();
-  Apply(Command, false);
+  if (FPreview.empty()) return;
+  const std::vector<TMatrixCommand> Commands = std::move(FPreview);
+  FPreview.clear();
+  for (auto It = Commands.rbegin(); It != Commands.rend(); ++It) Apply(*It, false);
+  SyncModel();
   Notify(HardpointsChanged);
 }
 

@@ -2,13 +2,15 @@
 // The editor's document, without a toolkit: the model shown and the file it
 // came from, the level shown, the collision sphere's values and the file they
 // belong to, the hardpoints (each with an identity that survives reordering,
-// adding and deleting), the selection and the history. Only the document
+// adding and deleting), the selection (one or several hardpoints, by
+// identity, and among them the one clicked last) and the history. Only the document
 // changes them; every change is told to its observers, so that the panels and
 // the drawing show it.
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/EditHistory.h"
@@ -60,9 +62,14 @@ public:
   bool TreePresent() const { return FTreePresent; }
 
   const std::vector<TDocumentHardpoint>& Hardpoints() const { return FHardpoints; }
-  // The selected hardpoint's index in the list, -1 for none.
-  int Selected() const { return FSelected; }
+  // The selected hardpoint that was clicked last, which the grid shows: its
+  // index in the list, -1 for none. While there are hardpoints, one is.
+  int Selected() const;
   const TDocumentHardpoint* SelectedHardpoint() const;
+  // Every selected hardpoint, in list order: indices, identities.
+  std::vector<int> SelectedIndices() const;
+  std::vector<THardpointId> SelectedIds() const;
+  bool IsSelected(THardpointId Id) const;
   // The index of the hardpoint Id names, -1 when the list holds none.
   int IndexOf(THardpointId Id) const;
 
@@ -95,26 +102,59 @@ public:
   void ChangeSphere(const TSphereValues& Values, const std::string& StepName);
   void ChangeMatrix(THardpointId Id, const THardpointMatrix& Matrix, const std::string& StepName,
                     std::optional<TMergeKey> Merge = std::nullopt);
-  // Each of these three cancels a drag under way first.
-  // A new hardpoint at Index (clamped to the list), selected; its identity.
+  // Each of these list edits cancels a drag under way first.
+  // A new hardpoint at Index (clamped to the list), selected alone; its
+  // identity.
   THardpointId AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
                             const std::string& StepName);
+  // New hardpoints, one after another, each at its Index (clamped to the
+  // list as the ones before left it), as one step; they become the
+  // selection, the last of them current. Their identities, in that order.
+  struct TNewHardpoint {
+    size_t Index = 0;
+    std::string Name;
+    THardpointMatrix Matrix{};
+  };
+  std::vector<THardpointId> AddHardpoints(const std::vector<TNewHardpoint>& New, const std::string& StepName);
   void RemoveHardpoint(THardpointId Id, const std::string& StepName);
+  // The hardpoints Ids names out of the list, as one step; unknown ones are
+  // passed over, and none known makes no step.
+  void RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName);
   void RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName);
-  // Selects the hardpoint at Index; an index outside the list changes nothing.
+
+  // The selection. Each operation takes an index into the list, and one
+  // outside it changes nothing; the hardpoint clicked becomes the current
+  // one. Select: that one alone (a plain click), and the anchor of ranges.
   void Select(int Index);
+  // Ctrl+click: in or out of the selection. Taken out, the current one is
+  // the one selected before it; the only selected hardpoint stays selected,
+  // so that the grid always has one to show.
+  void ToggleSelected(int Index);
+  // Shift+click in the list: the range from the anchor to Index, in list
+  // order, replaces the selection; the anchor stays for the next range.
+  // Without an anchor (it was deleted), as Select.
+  void SelectRange(int Index);
+  // Shift+click in the views, which have no order: that one joins the
+  // selection, and is the anchor of ranges.
+  void AddToSelection(int Index);
+  // Exactly the known ones of Ids, Current among them the current one (else
+  // the last known); none known changes nothing.
+  void SelectHardpoints(const std::vector<THardpointId>& Ids, THardpointId Current);
   // Ends the merging of typed steps (Enter).
   void SealHistory();
 
   // Takes the last step back, or puts the last one taken back again; a drag
-  // under way is cancelled first. The hardpoint the step changed is
-  // selected. False when there was no step.
+  // under way is cancelled first. The hardpoints the step changed that are
+  // in the list are selected, the first in list order current. False when
+  // there was no step.
   bool Undo();
   bool Redo();
 
-  // A matrix shown while a drag is under way: no step until CommitPreview
-  // makes one of the whole drag; CancelPreview puts the matrix back.
+  // Matrices shown while a drag is under way: no step until CommitPreview
+  // makes one of the whole drag, of every hardpoint it moved; CancelPreview
+  // puts them all back.
   void PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix);
+  void PreviewMatrices(const std::vector<std::pair<THardpointId, THardpointMatrix>>& Matrices);
   void CommitPreview(const std::string& StepName);
   void CancelPreview();
   // The drag under way, which Cancel puts back: undo, redo, a load or a
@@ -136,6 +176,13 @@ private:
   void Record(THistoryStep Step);
   void ShowStep(const THistoryStep& Step);
   void SyncModel();
+  void SyncSelection();
+  // The selection becomes Ids (known ones), with Current and Anchor, told to
+  // the observers.
+  void SetSelection(std::vector<THardpointId> Ids, THardpointId Current, THardpointId Anchor);
+  // After Id left the list from Index: out of the selection; with none left,
+  // the hardpoint now at Index (or the last) alone.
+  void Deselect(THardpointId Id, size_t Index);
   void Notify(unsigned Changes);
   TDocumentHardpoint* Find(THardpointId Id);
 
@@ -153,9 +200,11 @@ private:
   std::vector<TDocumentHardpoint> FHardpointsInFile;  // as loaded
   std::vector<TDocumentHardpoint> FHardpointsKept;    // as loaded, or as last copied
   THardpointId FNextId = 1;
-  int FSelected = -1;
+  std::vector<THardpointId> FSelection;  // in the order selected
+  THardpointId FCurrent = 0;             // the one clicked last; 0 for none
+  THardpointId FAnchor = 0;              // where SelectRange's ranges start
   TEditHistory FHistory;
-  std::optional<TMatrixCommand> FPreview;
+  std::vector<TMatrixCommand> FPreview;
   std::function<void()> FGestureCancel;
   std::vector<TObserver> FObservers;
 };

@@ -58,6 +58,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   if (Request.Hardpoints) {
     Model->SetHardpoints(*Request.Hardpoints);
     Model->SelectedHardpoint = Request.SelectedHardpoint;
+    Model->SetSelectedHardpoints(Request.SelectedHardpoints);
   }
   State.Model = Model.get();
   // The sphere is read only when it is drawn, so a model without one still

@@ -40,10 +40,11 @@ struct TPictureRequest {
   std::string TexturesDir;        // Textured's folder; empty: the model's own
   std::ostream* Notes = nullptr;  // receives the note on textures not drawn
   // The window's hardpoints as edited, drawn instead of the file's, with the
-  // one at SelectedHardpoint in yellow (-1: none); unset: the file's, the
-  // first one yellow.
+  // one at SelectedHardpoint and those at SelectedHardpoints in yellow (-1
+  // and none: none); unset: the file's, the first one yellow.
   std::optional<std::vector<THardpoint>> Hardpoints;
   int SelectedHardpoint = 0;
+  std::vector<int32_t> SelectedHardpoints;
   bool KeepProportions = false;  // the window's "Keep Proportions"
 };
 

@@ -71,12 +71,12 @@ TPixel ProjectToPixel(const TViewTransform& View, const TModelPoint& Point, int 
 TModelPoint HardpointOrigin(const std::array<float, 16>& Matrix) { return {Matrix[12], Matrix[13], Matrix[14]}; }
 
 std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width, int Height, double X, double Y,
-                                            double Radius, int Only) {
+                                            double Radius, bool SelectedOnly) {
   std::optional<THardpointPick> Best;
   const std::vector<TViewTransform> Views = ViewTransforms(State);
   for (int V = 0; V < int(Views.size()); ++V) {
     for (int32_t H = 0; H < State.Model->HardpointCount(); ++H) {
-      if (Only >= 0 && H != Only) continue;
+      if (SelectedOnly && !State.Model->HardpointSelected(H)) continue;
       const THardpoint* Hardpoint = State.Model->GetHardpoint(H);
       if (Hardpoint == nullptr) continue;
       const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint->Matrix), Width, Height);

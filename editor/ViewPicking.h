@@ -44,9 +44,10 @@ struct THardpointPick {
   double Distance = 0;  // pixels from the pointer
 };
 // The hardpoint whose marker origin lies nearest to (X, Y) in any view, within
-// Radius pixels; with Only >= 0, that hardpoint alone is looked at.
+// Radius pixels; with SelectedOnly, only the ones drawn highlighted (the
+// model's HardpointSelected) are looked at.
 std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width, int Height, double X, double Y,
-                                            double Radius, int Only = -1);
+                                            double Radius, bool SelectedOnly = false);
 
 // Start moved by (DX, DY) pixels in the plane through it that faces the
 // viewer of View. A view that shows nothing (Scale 0) leaves it where it is.

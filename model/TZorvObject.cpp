@@ -262,9 +262,21 @@ void TZorvObject::DrawHardpoints() {
 void TZorvObject::DrawHardpoints(float Length) {
   for (const auto& Hardpoint : FHardpoints)
     if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
-  if (SelectedHardpoint != -1)
-    if (THardpoint* Selected = GetHardpoint(SelectedHardpoint)) DrawHardpointAxis(*Selected, 1, 1, Length);
+  // The selected ones over the red, so that a red axis never hides a yellow one.
+  for (int32_t I = 0; I < HardpointCount(); ++I)
+    if (HardpointSelected(I))
+      if (const THardpoint* Selected = GetHardpoint(I)) DrawHardpointAxis(*Selected, 1, 1, Length);
   glLineWidth(1);
+}
+
+void TZorvObject::SetSelectedHardpoints(std::vector<int32_t> Indices) {
+  std::sort(Indices.begin(), Indices.end());
+  FSelectedHardpoints = std::move(Indices);
+}
+
+bool TZorvObject::HardpointSelected(int32_t Index) const {
+  return (Index >= 0 && Index == SelectedHardpoint) ||
+         std::binary_search(FSelectedHardpoints.begin(), FSelectedHardpoints.end(), Index);
 }
 
 void TZorvObject::DrawBoundingBox() {

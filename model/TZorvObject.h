@@ -23,7 +23,7 @@ public:
   // Releases the hardpoints, then everything T3DObject releases.
   ~TZorvObject() override;
 
-  // Faces, then each hardpoint's Z axis in red and the selected one again in
+  // Faces, then each hardpoint's Z axis in red and the selected ones again in
   // yellow; FreeData (KeepData off) only after the axes.
   void DrawDirect() override;
   // Reads the chosen level's mesh and the hardpoints. The mesh is marked
@@ -43,7 +43,7 @@ public:
   // Writes the mesh in memory (whole records only) as a level-of-detail file
   // with the single level "0000" and nothing else; loads first when needed.
   void SaveToFile(const std::string& FileName) override;
-  // Each hardpoint's Z axis in red and the selected one again in yellow, as
+  // Each hardpoint's Z axis in red and the selected ones again in yellow, as
   // DrawDirect draws them after the faces; the line width is 1 afterwards.
   // The axes are a tenth of the model's largest extent long (GetMaxSize,
   // which walks the mesh); a caller that knows it already passes it.
@@ -76,6 +76,13 @@ public:
 
   // The hardpoint drawn highlighted; -1 for none. A plain field.
   int32_t SelectedHardpoint = 0;
+  // The hardpoints drawn highlighted as well as SelectedHardpoint, when
+  // several are selected: indices into the list, in any order; the last
+  // call's replace the ones before. None at start.
+  void SetSelectedHardpoints(std::vector<int32_t> Indices);
+  // Whether the hardpoint at Index is drawn highlighted: SelectedHardpoint,
+  // or one of SetSelectedHardpoints'.
+  bool HardpointSelected(int32_t Index) const;
 
   // The editor opens its model files for reading and writing, as every reader
   // of the file it saves into does, so a file it could not save is refused at
@@ -98,4 +105,5 @@ private:
   int32_t FLOD = 0;
   TModelLevels FLevels;
   std::vector<std::unique_ptr<THardpoint>> FHardpoints;  // empty entries possible
+  std::vector<int32_t> FSelectedHardpoints;              // sorted
 };

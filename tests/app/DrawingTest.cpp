@@ -17,6 +17,7 @@ protected:
     Open(File);
     Form->lbHards->SetItemIndex(-1);  // no hardpoint highlighted
     Form->Model->SelectedHardpoint = -1;
+    Form->Model->SetSelectedHardpoints({});
   }
 
   // Lit pixels of the frame within HalfUnits (in -1..1 units) of the point

@@ -177,6 +177,41 @@ TEST_F(EditingTest, CtrlSnapsTheDraggedHardpointToTheNearestVertexOnTheScreen) {
   EXPECT_EQ(Form->edH[12]->text(), "0.500");
 }
 
+TEST_F(EditingTest, CtrlClicksInTheListAndTheDrawingSelectSeveralAndDeleteTakesThemAllAsOneStep) {
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Keys(Qt::Key_D, Qt::ControlModifier);  // gun1, gun2, engine; the copy selected
+  const std::vector<TDocumentHardpoint> Before = Form->Document.Hardpoints();
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    Form->lbHards->visualItemRect(Form->lbHards->item(0)).center());
+  Mouse(QEvent::MouseButtonPress, PixelOf(-0.2, -0.3), Qt::ControlModifier);
+  Mouse(QEvent::MouseButtonRelease, PixelOf(-0.2, -0.3), Qt::ControlModifier);
+  EXPECT_EQ(Form->lbHards->SelectedRows(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Form->lbHards->ItemIndex(), 2);
+  EXPECT_EQ(Form->edH[13]->text(), "-0.300");  // the grid shows the one clicked last
+  // Both markers yellow: their local z axes show in the top view.
+  Form->cbView->setCurrentIndex(1);
+  for (const size_t Index : {0, 2}) {
+    const TPixel At = ProjectToPixel(ViewTransforms(Form->SceneState())[0],
+                                     HardpointOrigin(Form->Document.Hardpoints()[Index].Matrix), Form->GLView->width(),
+                                     Form->GLView->height());
+    EXPECT_GT(YellowNear(QPoint(int(At.X), int(At.Y) + 5)), 0) << Index;
+  }
+  // Ctrl+click in the list takes the copy out again.
+  QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    Form->lbHards->visualItemRect(Form->lbHards->item(1)).center());
+  EXPECT_EQ(Form->Document.SelectedIndices(), (std::vector<int>{0, 2}));
+  Keys(Qt::Key_Delete, Qt::NoModifier);
+  EXPECT_EQ(ListEntries(), std::vector<std::string>{"gun2"});
+  EXPECT_EQ(Form->History.UndoName(), "Delete Hardpoints");
+  Keys(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->Document.Hardpoints(), Before);
+  EXPECT_EQ(Form->lbHards->SelectedRows(), (std::vector<int>{0, 2}));
+  Form->lbHards->setFocus();
+  QTest::keyClick(Form->lbHards, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(Form->Document.SelectedIndices(), (std::vector<int>{0, 1, 2}));
+}
+
 TEST_F(EditingTest, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndPutBack) {
   Form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -370,7 +405,8 @@ TEST_F(EditingTest, PictureAndExportAreWhatTheWindowShows) {
   Retype(Form->EditDiameter, "0.3");
   PressEnter(Form->EditDiameter);
   Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(20, 20));
-  Click(PixelOf(-0.2, -0.3));  // the engine selected
+  Mouse(QEvent::MouseButtonPress, PixelOf(-0.2, -0.3), Qt::ControlModifier);  // the engine selected too
+  Mouse(QEvent::MouseButtonRelease, PixelOf(-0.2, -0.3), Qt::ControlModifier);
   const std::vector<THardpoint> Shown = ModelHardpoints(Form->Document.Hardpoints());
 
   // The markers' local z axes show in the top view.
@@ -388,9 +424,11 @@ TEST_F(EditingTest, PictureAndExportAreWhatTheWindowShows) {
   Request.Sphere = std::array<float, 4>{0, 0, 0, 0.3f};
   Request.Hardpoints = Shown;
   Request.SelectedHardpoint = 1;
+  Request.SelectedHardpoints = {0};
   RenderBesideTheWindow(Request, Dir.File("expected.png"));
   Request.Hardpoints.reset();  // the file's, the first one yellow
   Request.SelectedHardpoint = 0;
+  Request.SelectedHardpoints.clear();
   RenderBesideTheWindow(Request, Dir.File("file.png"));
   EXPECT_EQ(ReadFileBytes(Dir.File("shown.png")), ReadFileBytes(Dir.File("expected.png")));
   EXPECT_NE(ReadFileBytes(Dir.File("shown.png")), ReadFileBytes(Dir.File("file.png")));

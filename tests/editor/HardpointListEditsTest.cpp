@@ -3,6 +3,7 @@
 // new hardpoint where the user pointed; Save Model As writes what is shown.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "editor/HardpointListEdits.h"
@@ -49,10 +50,10 @@ TEST_F(HardpointListEditsTest, EachOperationIsOneStepUndoneAndRedoneExactly) {
        {"Gun1", "Hardpoint1", "Hardpoint2"},
        2},
       {"Duplicate Hardpoint",
-       [](TModelDocument& D) { DuplicateSelectedHardpoint(D); },
+       [](TModelDocument& D) { DuplicateSelectedHardpoints(D); },
        {"Gun1", "Gun2", "Hardpoint1"},
        1},
-      {"Delete Hardpoint", [](TModelDocument& D) { DeleteSelectedHardpoint(D); }, {"Hardpoint1"}, 0},
+      {"Delete Hardpoint", [](TModelDocument& D) { DeleteSelectedHardpoints(D); }, {"Hardpoint1"}, 0},
       {"Rename Hardpoint",
        [](TModelDocument& D) { D.RenameHardpoint(D.Hardpoints()[0].Id, "Nose", "Rename Hardpoint"); },
        {"Nose", "Hardpoint1"},
@@ -75,9 +76,43 @@ TEST_F(HardpointListEditsTest, EachOperationIsOneStepUndoneAndRedoneExactly) {
   }
 }
 
+TEST_F(HardpointListEditsTest, SeveralSelectedAreDuplicatedOrDeletedAsOneStepUndoneAndRedoneExactly) {
+  // Names that collide: each copy's name is taken before the next is made.
+  Document.RenameHardpoint(Document.Hardpoints()[1].Id, "Gun2", "Rename Hardpoint");
+  Document.Select(1);
+  Document.ToggleSelected(0);
+  const std::vector<TDocumentHardpoint> Before = Document.Hardpoints();
+  DuplicateSelectedHardpoints(Document);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Gun1", "Gun3", "Gun2", "Gun4"}));
+  EXPECT_EQ(Document.History().UndoName(), "Duplicate Hardpoints");
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(Document.Selected(), 1);  // the copy of the one clicked last
+  for (const int Copy : {1, 3})
+    EXPECT_EQ(std::memcmp(Document.Hardpoints()[size_t(Copy)].Matrix.data(),
+                          Document.Hardpoints()[size_t(Copy) - 1].Matrix.data(), sizeof(THardpointMatrix)),
+              0);
+  const std::vector<TDocumentHardpoint> Duplicated = Document.Hardpoints();
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.Hardpoints(), Before);
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Document.Hardpoints(), Duplicated);
+
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{1, 3}));  // the step's hardpoints
+  Document.Select(0);
+  Document.SelectRange(2);
+  DeleteSelectedHardpoints(Document);
+  EXPECT_EQ(Names(), std::vector<std::string>{"Gun4"});
+  EXPECT_EQ(Document.History().UndoName(), "Delete Hardpoints");
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.Hardpoints(), Duplicated);
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1, 2}));
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Names(), std::vector<std::string>{"Gun4"});
+}
+
 TEST_F(HardpointListEditsTest, ADuplicateKeepsTheMatrixToTheBitAndAnAddedOneHasIdentityAxes) {
   Document.Select(1);
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   EXPECT_EQ(Document.Hardpoints()[2].Matrix, Document.Hardpoints()[1].Matrix);
   EXPECT_EQ(Document.Hardpoints()[2].Name, "Hardpoint2");
   AddHardpointAt(Document, {0.5f, -0.25f, 1});
@@ -113,14 +148,14 @@ TEST_F(HardpointListEditsTest, ADragUnderWayGoesBackBeforeTheListChanges) {
   const THardpointMatrix Before = Document.Hardpoints()[0].Matrix;
   Document.SetGesture([this] { Document.CancelPreview(); });
   Document.PreviewMatrix(Gun, At(9, 9, 9));
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   EXPECT_EQ(Document.Hardpoints()[0].Matrix, Before);
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, Before);
 }
 
 TEST_F(HardpointListEditsTest, SaveModelAsWritesTheShownHardpointsAndSphereAndRefusesTheOpenFile) {
   Document.ChangeSphere({0.125f, -2, 3, 0.75f}, "Fit Sphere to Model");
-  DuplicateSelectedHardpoint(Document);
+  DuplicateSelectedHardpoints(Document);
   const std::string Output = Dir.File("new.iff");
   SaveModelAs(Document, Output);
   TModelDocument Written;

@@ -4,6 +4,8 @@
 // one step that Escape or an undo puts back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "editor/DrawingTools.h"
@@ -210,6 +212,62 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersSav
   EXPECT_FALSE(UnsavedWorkQuestion(Document));
 }
 
+TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {
+  Document.AddHardpoints({{2, "a", At(0, 0, 0)}, {3, "b", At(0, 0, 0)}}, "Add Hardpoints");
+  enum TClick { Only, Ctrl, Shift, ViewShift };
+  struct TCase {
+    const char* Name;
+    std::vector<std::pair<TClick, int>> Clicks;  // after a plain click on 0
+    std::vector<int> Selected;
+    int Current;
+  } const Cases[] = {
+      {"Ctrl adds", {{Ctrl, 2}, {Ctrl, 3}}, {0, 2, 3}, 3},
+      {"Ctrl again takes out; the one before is current", {{Ctrl, 2}, {Ctrl, 2}}, {0}, 0},
+      {"the only selected one stays", {{Ctrl, 0}}, {0}, 0},
+      {"another taken out keeps the current", {{Ctrl, 2}, {Ctrl, 0}}, {2}, 2},
+      {"Shift: the range from the anchor", {{Shift, 2}}, {0, 1, 2}, 2},
+      {"the anchor stays for the next range", {{Only, 3}, {Shift, 1}, {Shift, 2}}, {2, 3}, 2},
+      {"a Ctrl click sets the anchor", {{Ctrl, 2}, {Shift, 3}}, {2, 3}, 3},
+      {"Shift in a view adds one", {{ViewShift, 2}, {ViewShift, 1}}, {0, 1, 2}, 1},
+      {"outside the list nothing", {{Ctrl, 4}, {Shift, -1}, {Only, 9}}, {0}, 0},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    Document.Select(0);
+    for (const auto& [Click, Index] : Case.Clicks) {
+      if (Click == Only) Document.Select(Index);
+      if (Click == Ctrl) Document.ToggleSelected(Index);
+      if (Click == Shift) Document.SelectRange(Index);
+      if (Click == ViewShift) Document.AddToSelection(Index);
+    }
+    EXPECT_EQ(Document.SelectedIndices(), Case.Selected);
+    EXPECT_EQ(Document.Selected(), Case.Current);
+    // The model draws exactly the selection highlighted.
+    for (int I = 0; I < 4; ++I)
+      EXPECT_EQ(Document.Model()->HardpointSelected(I),
+                std::find(Case.Selected.begin(), Case.Selected.end(), I) != Case.Selected.end());
+  }
+  EXPECT_EQ(Told.back(), unsigned(TModelDocument::SelectionChanged));
+}
+
+TEST_F(ModelDocumentTest, TheSelectionFollowsItsHardpointsAndAnUndoSelectsWhatItChanged) {
+  Document.AddHardpoint(2, "a", At(0, 0, 0), "Add Hardpoint");
+  Document.Select(0);
+  Document.ToggleSelected(2);
+  Document.RemoveHardpoint(Id(1), "Delete Hardpoint");
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(Document.Selected(), 1);
+  // Undo selects the engine, put back; redo deletes it again and the ones
+  // selected before its step stay as undo left them.
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.SelectedIndices(), std::vector<int>{1});
+  Document.RemoveHardpoints({Id(0), Id(1)}, "Delete Hardpoints");
+  EXPECT_EQ(Document.SelectedIndices(), std::vector<int>{0});  // the neighbour
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(Document.Selected(), 0);
+}
+
 class DrawingToolsTest : public ModelDocumentTest {
 protected:
   TViewState View;
@@ -283,6 +341,54 @@ TEST_F(DrawingToolsTest, KeptProportionsPlaceAndMoveByTheSameUnitAcrossAndUp) {
   Tools.SetDrawingSize(400, 200);  // one unit: 100 pixels either way
   Drag({220, 90}, {240, 90});      // the gun at (0.2, 0.1): x = 200 + 0.2 * 100
   EXPECT_FLOAT_EQ(X(0), 0.4f);
+}
+
+TEST_F(DrawingToolsTest, ADragOnAnySelectedMarkerMovesThemAllByOneOffsetAsOneStep) {
+  Tools.Press({80, 130, /*Snap=*/true}, true);  // Ctrl+click: the engine joins
+  Tools.Release({80, 130, true}, true);
+  ASSERT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
+  const std::vector<TDocumentHardpoint> Before = Document.Hardpoints();
+  const auto Bits = [](const std::vector<TDocumentHardpoint>& Hardpoints) {
+    std::vector<uint32_t> All(Hardpoints.size() * 16);
+    for (size_t I = 0; I < Hardpoints.size(); ++I) std::memcpy(&All[I * 16], Hardpoints[I].Matrix.data(), 64);
+    return All;
+  };
+
+  Drag({80, 130}, {100, 110});  // pressed on the engine: both move by (0.2, 0.2)
+  EXPECT_FLOAT_EQ(X(0), 0.4f);
+  EXPECT_FLOAT_EQ(Document.Hardpoints()[1].Matrix[13], -0.1f);
+  EXPECT_EQ(Document.Hardpoints()[1].Matrix[14], 0.3f);
+  EXPECT_EQ(Document.History().UndoName(), "Move Hardpoints");
+  const std::vector<TDocumentHardpoint> Moved = Document.Hardpoints();
+  ASSERT_TRUE(Document.Undo());
+  EXPECT_EQ(Bits(Document.Hardpoints()), Bits(Before));
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
+  ASSERT_TRUE(Document.Redo());
+  EXPECT_EQ(Bits(Document.Hardpoints()), Bits(Moved));
+  ASSERT_TRUE(Document.Undo());
+
+  // Ctrl: the gun pressed snaps to the box's corner, the engine follows.
+  Drag({120, 90}, {141, 59, /*Snap=*/true}, /*Release=*/false);
+  const THardpointMatrix& Gun = Document.Hardpoints()[0].Matrix;
+  EXPECT_EQ(Gun[12], 0.4f);
+  EXPECT_EQ(Gun[13], 0.4f);
+  for (size_t I = 12; I < 15; ++I)
+    EXPECT_FLOAT_EQ(Document.Hardpoints()[1].Matrix[I], Before[1].Matrix[I] + (Gun[I] - Before[0].Matrix[I]));
+  Tools.Cancel();  // Escape: both back, nothing kept
+  Tools.Release({141, 59}, true);
+  EXPECT_EQ(Bits(Document.Hardpoints()), Bits(Before));
+  EXPECT_EQ(Document.History().RedoName(), "Move Hardpoints");
+  EXPECT_FALSE(Document.History().CanUndo());
+
+  // A plain click on one of them selects it alone; Shift adds one back.
+  Tools.Press({120, 90}, true);
+  Tools.Release({121, 90}, true);
+  EXPECT_EQ(Document.SelectedIndices(), std::vector<int>{0});
+  Tools.Press({80, 130, false, /*Extend=*/true}, true);
+  Tools.Release({80, 130, false, true}, true);
+  EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(Document.Selected(), 1);
+  EXPECT_FALSE(Document.History().CanUndo());
 }
 
 }  // namespace

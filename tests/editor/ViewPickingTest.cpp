@@ -90,7 +90,8 @@ TEST_F(ViewPickingTest, APickFindsTheNearestMarkerWithinReachOnly) {
   EXPECT_EQ(Pick->Hardpoint, 1);
   EXPECT_NEAR(Pick->Distance, 2, 1e-6);
   EXPECT_FALSE(PickHardpoint(State, W, H, 2, 2, 6));  // the empty upper left corner
-  if (const auto OnlyFirst = PickHardpoint(State, W, H, At.X, At.Y, 6, 0)) {
+  Model.SelectedHardpoint = 0;
+  if (const auto OnlyFirst = PickHardpoint(State, W, H, At.X, At.Y, 6, /*SelectedOnly=*/true)) {
     EXPECT_EQ(OnlyFirst->Hardpoint, 0);
   }
   // Without a model, or before its fit is known, nothing can be picked.
