@@ -45,6 +45,7 @@ struct TPictureRequest {
   std::optional<std::vector<THardpoint>> Hardpoints;
   int SelectedHardpoint = 0;
   bool KeepProportions = false;  // the window's "Keep Proportions"
+  bool ShowNames = false;        // the window's "Show Names": each hardpoint's name beside its marker
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

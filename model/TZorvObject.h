@@ -76,6 +76,7 @@ public:
 
   // The hardpoint drawn highlighted; -1 for none. A plain field.
   int32_t SelectedHardpoint = 0;
+  bool HardpointSelected(int32_t Index) const { return Index == SelectedHardpoint; }
 
   // The editor opens its model files for reading and writing, as every reader
   // of the file it saves into does, so a file it could not save is refused at
