@@ -73,7 +73,12 @@ void DrawHardpointNames(const TSceneState& State) {
   if (!State.ShowNames || State.Model == nullptr) return;
   GLint Viewport[4];
   glGetIntegerv(GL_VIEWPORT, Viewport);
-  for (const TNameLabel& Label : HardpointNameLabels(State, Viewport[2], Viewport[3])) {
+  const std::vector<TNameLabel> Labels = HardpointNameLabels(State, Viewport[2], Viewport[3]);
+  // A black shadow one pixel down and right keeps a name legible over the
+  // white outlines; all shadows first, so that none cuts into a name.
+  for (const TNameLabel& Label : Labels)
+    DrawText(State.Model->GetHardpoint(Label.Hardpoint)->Name, Label.X + 1, Label.Y + 1, 0, 0, 0);
+  for (const TNameLabel& Label : Labels) {
     const float* Colour = Label.Selected ? SelectedColour : NameColour;
     DrawText(State.Model->GetHardpoint(Label.Hardpoint)->Name, Label.X, Label.Y, Colour[0], Colour[1], Colour[2]);
   }

@@ -1,7 +1,7 @@
 #pragma once
 // "Show Names": each hardpoint's name beside its marker in every view of the
-// drawing, the selected ones in yellow and the others in a light grey, drawn
-// over everything else. A name stands to the right of its marker's origin,
+// drawing, the selected ones in yellow and the others in a light grey, each
+// with a black shadow, drawn over everything else. A name stands to the right of its marker's origin,
 // far enough that it never covers that origin within the reach of a pointer
 // (DrawingTools.h); a name that would cover the origin of the marker under
 // the pointer is left out in that frame, so that the marker stays in sight
