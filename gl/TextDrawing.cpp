@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 // The font's functions are static, and it has one (spacing) that nothing
 // here needs.
 #pragma GCC diagnostic push
@@ -62,23 +64,36 @@ void DrawText(const std::string& Text, int X, int Y, float Red, float Green, flo
   glLoadIdentity();
   glColor3f(Red, Green, Blue);
 
-  // One character at a time, into a buffer that holds the largest glyph.
-  // Each vertex is four floats' room: x, y, z, then four colour bytes.
-  float Vertices[4 * 4 * 64];
+  // The quads of the characters in sight, built one character at a time
+  // (room for the largest glyph each) and sent as one vertex array: the
+  // stream of immediate vertices the drawing uses stays as it was, so a frame
+  // draws the same pixels with or without names before it.
+  constexpr size_t GlyphRoom = 64 * 4 * 4;  // floats: 64 quads of 4 vertices, each x, y, z and 4 colour bytes
+  std::vector<float> Vertices;
   const TTextBox Box = MeasureText(Text);
-  glBegin(GL_QUADS);
   int Left = X;
   for (char Byte : Text) {
     if (Left >= Viewport[2]) break;
     const int Width = Advance(Byte);
     if (Left + Width > 0 && Y < Viewport[3] && Y + Box.Height > 0) {
       TGlyph Glyph(Byte);
-      const int Quads = stb_easy_font_print(float(Left), float(Y), Glyph.Text, nullptr, Vertices, sizeof Vertices);
-      for (int V = 0; V < Quads * 4; ++V) glVertex2f(Vertices[V * 4], Vertices[V * 4 + 1]);
+      const size_t Used = Vertices.size();
+      Vertices.resize(Used + GlyphRoom);
+      const int Quads =
+          stb_easy_font_print(float(Left), float(Y), Glyph.Text, nullptr, Vertices.data() + Used, GlyphRoom * 4);
+      Vertices.resize(Used + size_t(Quads) * 16);
     }
     Left += Width;
   }
-  glEnd();
+  if (!Vertices.empty()) {
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (GLenum Array : {GL_COLOR_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_INDEX_ARRAY, GL_EDGE_FLAG_ARRAY})
+      glDisableClientState(Array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), Vertices.data());
+    glDrawArrays(GL_QUADS, 0, GLsizei(Vertices.size() / 4));
+    glPopClientAttrib();
+  }
 
   glPopMatrix();
   glMatrixMode(GL_PROJECTION);

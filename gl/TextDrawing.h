@@ -21,7 +21,8 @@ char ShownCharacter(char Byte);
 // Green, Blue), on the current context, filled and over whatever is drawn
 // (no depth test, no culling, no texture, no lighting, no blending), and puts
 // back every state it changes: the matrices and the matrix mode, the enabled
-// capabilities, the polygon mode and the current colour. Characters that lie
+// capabilities, the polygon mode, the current colour and the vertex arrays;
+// the quads go as one vertex array, not through glBegin. Characters that lie
 // wholly outside the viewport are not built, so a long text costs no more
 // than the drawing's width.
 void DrawText(const std::string& Text, int X, int Y, float Red, float Green, float Blue);
