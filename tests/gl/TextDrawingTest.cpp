@@ -30,7 +30,7 @@ std::vector<double> StateNow() {
   Get(GL_POLYGON_MODE, 2);
   Get(GL_CURRENT_COLOR, 4);
   Get(GL_VIEWPORT, 4);
-  for (GLenum Capability : {GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D, GL_LIGHTING, GL_BLEND})
+  for (GLenum Capability : {GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D, GL_LIGHTING, GL_BLEND, GL_VERTEX_ARRAY})
     State.push_back(glIsEnabled(Capability));
   return State;
 }
