@@ -56,6 +56,10 @@ std::vector<TNameLabel> HardpointNameLabels(const TSceneState& State, int Width,
       // Beside the origin's pixel, centred on its row.
       Label.X = int(std::floor(At.X)) + NameGap;
       Label.Y = int(std::floor(At.Y)) - Label.Box.Height / 2;
+      // A name wholly outside the drawing (its shadow included) costs nothing.
+      if (Label.X >= Width || Label.Y >= Height || Label.X + Label.Box.Width + 1 <= 0 ||
+          Label.Y + Label.Box.Height + 1 <= 0)
+        continue;
       Label.Selected = State.Model->HardpointSelected(H);
       (Label.Selected ? Selected : Labels).push_back(Label);
     }
@@ -76,10 +80,13 @@ void DrawHardpointNames(const TSceneState& State) {
   const std::vector<TNameLabel> Labels = HardpointNameLabels(State, Viewport[2], Viewport[3]);
   // A black shadow one pixel down and right keeps a name legible over the
   // white outlines; all shadows first, so that none cuts into a name.
-  for (const TNameLabel& Label : Labels)
-    DrawText(State.Model->GetHardpoint(Label.Hardpoint)->Name, Label.X + 1, Label.Y + 1, 0, 0, 0);
+  std::vector<TTextAt> Shadows, Names, SelectedNames;
   for (const TNameLabel& Label : Labels) {
-    const float* Colour = Label.Selected ? SelectedColour : NameColour;
-    DrawText(State.Model->GetHardpoint(Label.Hardpoint)->Name, Label.X, Label.Y, Colour[0], Colour[1], Colour[2]);
+    const std::string* Name = &State.Model->GetHardpoint(Label.Hardpoint)->Name;
+    Shadows.push_back({Name, Label.X + 1, Label.Y + 1});
+    (Label.Selected ? SelectedNames : Names).push_back({Name, Label.X, Label.Y});
   }
+  DrawTexts(Shadows, 0, 0, 0);
+  DrawTexts(Names, NameColour[0], NameColour[1], NameColour[2]);
+  DrawTexts(SelectedNames, SelectedColour[0], SelectedColour[1], SelectedColour[2]);
 }

@@ -4,6 +4,7 @@
 // every machine. The characters are the printable ASCII bytes 32..126; any
 // other byte shows as '?'. Positions are the viewport's pixels, x to the
 // right and y down, (0, 0) its top left corner.
+#include <span>
 #include <string>
 
 // The pixels a text takes: its characters' advances across, one line of 12
@@ -22,7 +23,16 @@ char ShownCharacter(char Byte);
 // (no depth test, no culling, no texture, no lighting, no blending), and puts
 // back every state it changes: the matrices and the matrix mode, the enabled
 // capabilities, the polygon mode, the current colour and the vertex arrays;
-// the quads go as one vertex array, not through glBegin. Characters that lie
+// the quads go as vertex arrays, not through glBegin. Characters that lie
 // wholly outside the viewport are not built, so a long text costs no more
 // than the drawing's width.
 void DrawText(const std::string& Text, int X, int Y, float Red, float Green, float Blue);
+
+// Texts placed for DrawTexts.
+struct TTextAt {
+  const std::string* Text = nullptr;
+  int X = 0, Y = 0;
+};
+// DrawText for every text of Texts, in one colour and one call to OpenGL: a
+// drawing's many names cost one draw, not one each.
+void DrawTexts(std::span<const TTextAt> Texts, float Red, float Green, float Blue);
