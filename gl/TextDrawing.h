@@ -33,6 +33,7 @@ struct TTextAt {
   const std::string* Text = nullptr;
   int X = 0, Y = 0;
 };
-// DrawText for every text of Texts, in one colour and one call to OpenGL: a
-// drawing's many names cost one draw, not one each.
+// DrawText for every text of Texts, in one colour: the state is set once and
+// the quads go in a few large batches, so a drawing's many names cost a few
+// draws, not one each.
 void DrawTexts(std::span<const TTextAt> Texts, float Red, float Green, float Blue);
