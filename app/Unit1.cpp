@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <filesystem>
 #include <span>
 #include <sstream>
@@ -202,6 +203,9 @@ void TForm1::BuildControls() {
   // A click gives the drawing the keyboard (for its menu keys) without
   // putting it into the tab order.
   GLView->setFocusPolicy(Qt::ClickFocus);
+  // The pointer is followed without a button too: a name never hides the
+  // marker under it (Show Names).
+  GLView->setMouseTracking(true);
 
   // The controls as laid out (ControlTable), then what the table does not
   // say: states, ranges, items, and the grid of matrix boxes between the list
@@ -623,6 +627,9 @@ QMenu* TForm1::DrawingMenu(QPoint At) {
   AddMenuItem(Menu, "Keep Proportions", Loaded, [this] { KeepProportionsClick(); });
   Menu->actions().back()->setCheckable(true);
   Menu->actions().back()->setChecked(View.KeepProportions);
+  AddMenuItem(Menu, "Show Names", Loaded, [this] { ShowNamesClick(); });
+  Menu->actions().back()->setCheckable(true);
+  Menu->actions().back()->setChecked(View.ShowNames);
   // The display modes, one ticked, and where Textured finds its textures.
   Menu->addSeparator();
   auto* Modes = new QActionGroup(Menu);
@@ -663,6 +670,11 @@ void TForm1::ResetViewClick() {
   Tools.Cancel();
   for (float& Angle : View.Angles) Angle = 0;
   setWindowTitle(Text(FCaption));
+  Paint();
+}
+
+void TForm1::ShowNamesClick() {
+  View.ShowNames = !View.ShowNames;
   Paint();
 }
 
@@ -763,6 +775,7 @@ void TForm1::SavePictureClick() {
   for (int I = 0; I < 3; ++I) Request.ViewAngles[I] = State.ViewAngles[I];
   Request.ShowSphere = !State.HideSphere;
   Request.KeepProportions = View.KeepProportions;
+  Request.ShowNames = View.ShowNames;
   // What the window shows: the sphere values, the hardpoints as edited and
   // the selected ones yellow.
   Request.Sphere = Document.Sphere();
@@ -938,13 +951,29 @@ void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
 }
 
 void TForm1::FormMouseMove(int X, int Y) {
-  if (!Tools.Dragging()) return;
+  const qreal Ratio = GLView->devicePixelRatioF();
+  View.Pointer = std::array<int, 2>{int(std::floor(X * Ratio)), int(std::floor(Y * Ratio))};
+  if (!Tools.Dragging()) {
+    PointerMoved();
+    return;
+  }
   Tools.Move({X, Y, FSnapHeld, FExtendHeld});
   if (Tools.Turning())
     setWindowTitle(
         Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " + FormatFixed2(ViewAngles[2])));
   // The drawing follows the hand at once, not at the next tick.
   Paint();
+}
+
+void TForm1::FormMouseLeave() {
+  View.Pointer.reset();
+  PointerMoved();
+}
+
+void TForm1::PointerMoved() {
+  // Only the names follow the pointer, and only when it reaches or leaves a
+  // marker: any other move repaints nothing.
+  if (View.ShowNames && FScene.Changed(SceneState(), GLView->DeviceWidth(), GLView->DeviceHeight())) Paint();
 }
 
 void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
@@ -1027,6 +1056,7 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         });
         return true;
       }
+      case QEvent::Leave: Handle([this] { FormMouseLeave(); }); break;
       case QEvent::ContextMenu: {
         auto* Asked = static_cast<QContextMenuEvent*>(Event);
         // From the keyboard the menu opens over the drawing's middle.

@@ -132,6 +132,7 @@ public:
   void FormMouseDown(Qt::MouseButton Button, int X, int Y);
   void FormMouseMove(int X, int Y);
   void FormMouseUp(Qt::MouseButton Button, int X, int Y);
+  void FormMouseLeave();
   // The sphere's four values in its boxes, as "0.000".
   void ShowSphereBoxes();
   // The drawing's context menu (right button): built afresh from the
@@ -157,6 +158,7 @@ public:
   void ResetViewClick();
   // "Keep Proportions": one model unit as many pixels across as up.
   void KeepProportionsClick();
+  void ShowNamesClick();
   // "Outlines", "Solid", "Textured": the display mode, kept across loads,
   // level switches and saves.
   void ShadingClick(TShading Shading);
@@ -240,6 +242,8 @@ private:
   void HandlePaint();
   void Report(const std::string& Message);
   static std::string DroppedModelFile(const QMimeData* Data);
+  // Repaints when the pointer's move changes what Show Names shows.
+  void PointerMoved();
   // Adds one item to a menu of the drawing: Caption, enabled or not, and the
   // handler it runs (as every handler runs, errors to the one report).
   void AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::function<void()> Handler);

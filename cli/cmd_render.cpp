@@ -1,5 +1,5 @@
 // quelbir-cli render FILE -o OUT.png [--view NAME] [--size WxH]
-// [--zoom PERCENT] [--lod N] [--sphere] [--shading MODE] [--textures DIR]:
+// [--zoom PERCENT] [--lod N] [--sphere] [--names] [--shading MODE] [--textures DIR]:
 // the scene the window paints, painted on the headless context into a PNG.
 // Textures that could not be drawn are named on standard error.
 #include <iostream>
@@ -39,6 +39,7 @@ void AddRenderCommand(CLI::App& App) {
     int Zoom = 100;
     int LOD = 1;
     bool Sphere = false;
+    bool Names = false;
     std::string Shading = ShadingOptionNames[0], Textures;
   };
   auto Options = std::make_shared<TOptions>();
@@ -60,6 +61,8 @@ void AddRenderCommand(CLI::App& App) {
   Cmd->add_option("--lod", Options->LOD, "level of detail to paint (1), as the window's menu picks it")
       ->check(LevelNumber());
   Cmd->add_flag("--sphere", Options->Sphere, "draw the collision sphere (as if \"Hide\" were unticked)");
+  Cmd->add_flag("--names", Options->Names,
+                "draw each hardpoint's name beside its marker, the first one's in yellow (as \"Show Names\")");
   AddShadingOptions(*Cmd, Options->Shading, Options->Textures, "outlines (default)");
   Cmd->callback(NamingModelFile(Options->File, [Options] {
     TPictureRequest Request;
@@ -68,6 +71,7 @@ void AddRenderCommand(CLI::App& App) {
     if (!Options->Size.empty()) ParseSize(Options->Size, Request.Width, Request.Height);
     Request.ZoomPercent = Options->Zoom;
     Request.ShowSphere = Options->Sphere;
+    Request.ShowNames = Options->Names;
     Request.LOD = Options->LOD;
     Request.Shading = *FindShading(Options->Shading);
     Request.TexturesDir = Options->Textures;

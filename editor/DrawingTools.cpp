@@ -16,6 +16,8 @@ TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& Vie
   State.SphereDiameter = Document.SphereDiameter();
   State.HideSphere = View.HideSphere;
   State.KeepProportions = View.KeepProportions;
+  State.ShowNames = View.ShowNames;
+  State.Pointer = View.Pointer;
   State.Model = Document.Model();
   return State;
 }

@@ -20,6 +20,10 @@ struct TViewState {
   float Scale = 0;               // zoom / 100
   bool HideSphere = true;        // "Hide"
   bool KeepProportions = false;  // one model unit as many pixels across as up
+  bool ShowNames = false;        // "Show Names"
+  // The pointer over the drawing while no button is held or during a drag,
+  // in the viewport's pixels; none while it is elsewhere.
+  std::optional<std::array<int, 2>> Pointer;
 };
 
 // Everything one repaint of Document under View reads.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/HardpointNames.h"
 #include "editor/ViewPicking.h"
 #include "model/TZorvObject.h"
 
@@ -45,15 +46,28 @@ std::string SceneKey(const TSceneState& State, int Width, int Height) {
   return Key;
 }
 
-std::string MarkerKey(const TSceneState& State) {
+// The markers, and with ShowNames the names and the marker under the
+// pointer (whose covering names are left out): not the pointer itself, so a
+// pointer moving where no marker is repaints nothing.
+std::string MarkerKey(const TSceneState& State, int Width, int Height) {
   std::string Key;
   if (State.Model == nullptr) return Key;
   Append(Key, State.Model->SelectedHardpoint);
+  Append(Key, State.ShowNames);
   for (int32_t I = 0; I < State.Model->HardpointCount(); ++I) {
     const THardpoint* Hardpoint = State.Model->GetHardpoint(I);
     Append(Key, Hardpoint != nullptr);
     Append(Key, State.Model->HardpointSelected(I));
     if (Hardpoint != nullptr) Append(Key, Hardpoint->Matrix);
+    if (Hardpoint != nullptr && State.ShowNames) {
+      Append(Key, Hardpoint->Name.size());
+      Key += Hardpoint->Name;
+    }
+  }
+  if (State.ShowNames) {
+    const auto Under = MarkerUnderPointer(State, Width, Height);
+    Append(Key, Under ? Under->Hardpoint : -1);
+    Append(Key, Under ? Under->View : -1);
   }
   return Key;
 }
@@ -83,7 +97,7 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
   TSceneState State = Given;
   State.Outline = &FOutline;
   FPaintedScene = SceneKey(State, Width, Height);
-  FPaintedMarkers = MarkerKey(State);
+  FPaintedMarkers = MarkerKey(State, Width, Height);
   FLastPaint = TPaint::Whole;
   // Over surfaces a marker is hidden where a face lies in front of it, which
   // the kept colours alone cannot tell: Solid and Textured paint whole.
@@ -124,6 +138,7 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
     if (FPicture.Keep(Width, Height)) FKeptScene = FPaintedScene;
   }
   DrawMarkers(State);
+  DrawHardpointNames(State);
 }
 
 void TKeptScene::DrawMarkers(const TSceneState& State) const {
@@ -180,7 +195,7 @@ bool TKeptScene::MarkersMeetLaterViews(const TSceneState& State, int Width, int 
 
 bool TKeptScene::Changed(const TSceneState& State, int Width, int Height) const {
   return FLastPaint == TPaint::None || SceneKey(State, Width, Height) != FPaintedScene ||
-         MarkerKey(State) != FPaintedMarkers;
+         MarkerKey(State, Width, Height) != FPaintedMarkers;
 }
 
 void TKeptScene::Release() {

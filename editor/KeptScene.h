@@ -3,7 +3,7 @@
 // of every view are drawn once (the outlines from their edge list,
 // ModelOutline.h) and their picture is kept (KeptPicture.h); while only the
 // hardpoints' markers or the selection change, a repaint puts the kept
-// picture back and draws the markers over it, and a repaint of an unchanged
+// picture back and draws the markers (and the names, with ShowNames) over it, and a repaint of an unchanged
 // scene need not happen at all (Changed). The frame is byte for byte PaintScene's: where a view's
 // markers could land under a later view's mesh or sphere (the views of
 // "3-Views" overlap at large zoom), and in Solid and Textured (a surface

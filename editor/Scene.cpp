@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "editor/HardpointNames.h"
 #include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "runtime/NumberFormat.h"
@@ -107,6 +108,7 @@ void PaintScene(const TSceneState& State, const TViewDrawing& Drawing) {
 
 void PaintScene(const TSceneState& State) {
   PaintScene(State, {[&State](GLUquadric* Quadric) { DrawSphere(State, Quadric); }, [&State] { DrawModel(State); }});
+  DrawHardpointNames(State);
 }
 
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {

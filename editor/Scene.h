@@ -6,6 +6,7 @@
 // caller's part.
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ struct TSceneState {
   // Outlines drawn from their edge list (ModelOutline.h), the same pixels at
   // a fraction of the cost; none: the model's own Draw.
   TModelOutline* Outline = nullptr;
+  // "Show Names": each hardpoint's name beside its marker (HardpointNames.h).
+  bool ShowNames = false;
+  // The pointer over the drawing, in the viewport's pixels (x to the right, y
+  // down); none while it is elsewhere. A name never hides the marker under it.
+  std::optional<std::array<int, 2>> Pointer;
 };
 
 // One view of a layout: where its origin sits in the -1..1 square and the
@@ -87,7 +93,8 @@ struct TViewDrawing {
 // surfaces before both), the quadric deleted.
 // Without a model only the background is cleared.
 void PaintScene(const TSceneState& State, const TViewDrawing& Drawing);
-// The same with the state's own sphere and model (DrawSphere, DrawModel).
+// The same with the state's own sphere and model (DrawSphere, DrawModel),
+// then, with ShowNames, the hardpoints' names over every view.
 void PaintScene(const TSceneState& State);
 
 // One view's sphere and axis cross, drawn through the same view angles and

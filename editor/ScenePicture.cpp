@@ -51,6 +51,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   for (int I = 0; I < 3; ++I) State.ViewAngles[I] = Request.ViewAngles[I];
   State.HideSphere = !Request.ShowSphere;
   State.KeepProportions = Request.KeepProportions;
+  State.ShowNames = Request.ShowNames;
 
   auto Model = std::make_unique<TZorvObject>();
   Model->OpenReadOnly = true;  // a picture only inspects the file

@@ -46,6 +46,7 @@ struct TPictureRequest {
   int SelectedHardpoint = 0;
   std::vector<int32_t> SelectedHardpoints;
   bool KeepProportions = false;  // the window's "Keep Proportions"
+  bool ShowNames = false;        // the window's "Show Names": each hardpoint's name beside its marker
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

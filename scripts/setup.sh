@@ -19,7 +19,7 @@ run_packages=(
   cmake ninja-build g++ pkg-config dpkg-dev
   zlib1g-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
   qt6-base-dev libqt6opengl6-dev
-  libcli11-dev nlohmann-json3-dev libpng-dev libtinygltf-dev
+  libcli11-dev nlohmann-json3-dev libpng-dev libtinygltf-dev libstb-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev

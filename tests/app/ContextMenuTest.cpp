@@ -129,6 +129,7 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   Form->cbView->setCurrentIndex(1);
   Form->edScale->setText("140");
   Form->chkHideSphere->setChecked(false);
+  Form->ShowNamesClick();
   const std::string Png = Dir.File("picture.png");
   Services.SaveAnswers.push_back(Png);
   ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Save Picture...")->trigger(); }));
@@ -136,12 +137,13 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   EXPECT_EQ(Services.SaveQuestions[0].Filter, "PNG Pictures (*.png)|*.png");
   if (NoHeadlessGL()) GTEST_SKIP() << Services.Messages[0];
   ASSERT_TRUE(Services.Messages.empty()) << Services.Messages[0];
-  // quelbir-cli render --view "Top View" --zoom 140 --sphere at the drawing's size
+  // quelbir-cli render --view "Top View" --zoom 140 --sphere --names at the drawing's size
   TPictureRequest Request;
   Request.ModelFile = File;
   Request.Layout = 1;
   Request.ZoomPercent = 140;
   Request.ShowSphere = true;
+  Request.ShowNames = true;
   Request.Width = Form->GLView->width();
   Request.Height = Form->GLView->height();
   RenderBesideTheWindow(Request, Dir.File("render.png"));
@@ -149,6 +151,39 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   const int Painted = Form->PaintCount();  // the window draws on afterwards
   Form->chkHideSphere->setChecked(true);
   EXPECT_TRUE(WaitUntil([&] { return Form->PaintCount() > Painted; }));
+}
+
+TEST_F(ContextMenuTest, ShowNamesIsATickOffAtStartAndThePointerIsFollowedWithoutAButton) {
+  Open(File);
+  QAction* Names = nullptr;
+  bool Checkable = false, Ticked = true;
+  ASSERT_TRUE(RightClick([&](QMenu* Menu) {
+    Names = Item(Menu, "Show Names");
+    if (Names == nullptr) return;
+    Checkable = Names->isCheckable(), Ticked = Names->isChecked();
+    Names->trigger();
+  }));
+  ASSERT_NE(Names, nullptr);
+  EXPECT_TRUE(Checkable);
+  EXPECT_FALSE(Ticked);
+  EXPECT_TRUE(Form->SceneState().ShowNames);
+  std::unique_ptr<QMenu> Menu(Form->DrawingMenu());
+  EXPECT_TRUE(Item(Menu.get(), "Show Names")->isChecked());
+  Item(Menu.get(), "Show Names")->trigger();
+  EXPECT_FALSE(Form->SceneState().ShowNames);
+
+  // The window system sends moves without a button only to a widget that
+  // tracks the mouse; leaving the drawing forgets the pointer.
+  EXPECT_TRUE(Form->GLView->hasMouseTracking());
+  const qreal Ratio = Form->GLView->devicePixelRatioF();
+  QMouseEvent Move(QEvent::MouseMove, QPointF(40, 30), Form->GLView->mapToGlobal(QPointF(40, 30)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(Form->GLView, &Move);
+  ASSERT_TRUE(Form->SceneState().Pointer.has_value());
+  EXPECT_EQ(*Form->SceneState().Pointer, (std::array<int, 2>{int(40 * Ratio), int(30 * Ratio)}));
+  QEvent Leave(QEvent::Leave);
+  QApplication::sendEvent(Form->GLView, &Leave);
+  EXPECT_FALSE(Form->SceneState().Pointer.has_value());
 }
 
 TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) {

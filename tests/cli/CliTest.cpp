@@ -322,6 +322,19 @@ TEST_F(CliTest, RenderWritesThePictureOfTheChosenView) {
   P = ReadPng(Png);
   EXPECT_EQ(P.Width, 64);
   EXPECT_EQ(P.Height, 48);
+
+  // --names: the first hardpoint's name in yellow beside its yellow marker.
+  auto Yellow = [&] {
+    const TPngPicture Names = ReadPng(Png);
+    size_t N = 0;
+    for (size_t I = 0; I < Names.Rgba.size(); I += 4)
+      N += Names.Rgba[I] == 255 && Names.Rgba[I + 1] == 255 && Names.Rgba[I + 2] == 0;
+    return N;
+  };
+  ASSERT_EQ(Run({"render", File, "-o", Png}).Code, 0);
+  const size_t MarkersOnly = Yellow();
+  ASSERT_EQ(Run({"render", File, "-o", Png, "--names"}).Code, 0);
+  EXPECT_GT(Yellow(), MarkersOnly + 50);
 }
 
 TEST_F(CliTest, ShadingPaintsTheSurfacesAndNamesTheTexturesNotFound) {

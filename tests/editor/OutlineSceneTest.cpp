@@ -1,5 +1,5 @@
 // The outlines drawn each edge once, and the kept picture with the markers
-// drawn over it, paint the very pixels the faces drawn one polygon each
+// (and the names) drawn over it, paint the very pixels the faces drawn one polygon each
 // paint: every model, layout, size, zoom and turn below is painted both ways
 // in the same run and compared byte for byte.
 #include <GL/gl.h>
@@ -14,6 +14,7 @@
 #include "editor/KeptScene.h"
 #include "editor/Scene.h"
 #include "editor/ScenePicture.h"
+#include "editor/ViewPicking.h"
 #include "gl/HeadlessContext.h"
 #include "model/EditorModel.h"
 #include "model/ModelOutline.h"
@@ -167,17 +168,28 @@ TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesP
   Load(Models[0]);  // the sample: hardpoints in every view
   State.SphereDiameter = 0.3f;
   TKeptScene Kept;
+  int Width = 0, Height = 0;
   // The marker moves of a drag and a selection, each painted from the kept
   // picture unless the views overlap.
+  // The names too, with the pointer reaching the first hardpoint's marker.
   const std::function<void()> MarkerSteps[] = {
       [&] { Model->SelectedHardpoint = 2; },
+      [&] { State.ShowNames = true; },
       [&] { Model->GetHardpoint(2)->Matrix[12] += 0.05f; },
+      [&] {
+        const TViewTransform First = ViewTransforms(State)[0];
+        const TPixel At = ProjectToPixel(First, HardpointOrigin(Model->GetHardpoint(0)->Matrix), Width, Height);
+        State.Pointer = {{int(At.X), int(At.Y)}};
+      },
       [&] { Model->SelectedHardpoint = -1; },
   };
   for (int Layout = 0; Layout < ViewLayoutCount; ++Layout)
     for (const TViewCase& View : Views) {
       Show(Layout, View);
+      Width = View.Width, Height = View.Height;
       Model->SelectedHardpoint = 0;
+      State.ShowNames = false;
+      State.Pointer.reset();
       const std::string Case = std::string(ViewLayoutNames[Layout]) + ", " + std::to_string(View.Width) + " x " +
                                std::to_string(View.Height);
       auto Compare = [&](const char* Step) {

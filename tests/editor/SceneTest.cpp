@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
+#include "editor/KeptScene.h"
 #include "editor/Scene.h"
 #include "editor/ScenePicture.h"
 #include "gl/HeadlessContext.h"
@@ -24,6 +26,8 @@ constexpr int W = 400, H = 300;  // not square: the -1..1 square is stretched
 constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t SphereColour = 0x4D4D66;  // 0.3, 0.3, 0.4 (76.5 may come out as 76)
 constexpr uint32_t CrossColour = 0x8080BF;   // 0.5, 0.5, 0.75
+constexpr uint32_t NameColour = 0xCCCCCC;    // 0.8, 0.8, 0.8
+constexpr uint32_t Yellow = 0xFFFF00;
 
 // The colour within one step per channel: the driver may round x.5 either way.
 bool Matches(uint32_t Pixel, uint32_t Colour) {
@@ -90,6 +94,25 @@ protected:
     State.SphereCenter[0] = 0.05f;
     State.SphereCenter[1] = 0.05f;
     State.SphereDiameter = 0.02f;
+  }
+  // The small box in the back view with hardpoints at the model points (X,
+  // Y, 0), their Z axes towards the viewer, none selected, names shown.
+  // At zoom 100 a model unit is 800 pixels across and 600 up.
+  void LoadNamed(const std::vector<std::tuple<std::string, float, float>>& Hardpoints) {
+    std::vector<TModelHardpoint> Written;
+    for (const auto& [Name, X, Y] : Hardpoints) {
+      Written.push_back({Name});
+      Written.back().Matrix[12] = X;
+      Written.back().Matrix[13] = Y;
+    }
+    const TSampleMesh Mesh = Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f});
+    WriteLodModel(File, {Mesh, Mesh}, Written, nullptr);
+    Model = std::make_unique<TZorvObject>();
+    SetUpEditorModel(*Model, File);
+    Model->SelectedHardpoint = -1;
+    State.Model = Model.get();
+    State.Layout = FindViewLayout("Back View");
+    State.ShowNames = true;
   }
   // Two repaints, as the timer gives them, then the frame.
   TFramePixels Paint() {
@@ -263,4 +286,75 @@ TEST_F(SceneTest, APictureShowsWhatTheWindowShowsFromItsSecondTickOn) {
   Request.ShowSphere = true;
   const TFramePixels Picture = RenderModelFrame(Request);
   EXPECT_TRUE(Picture.Rgba == Window.Rgba);
+}
+
+// ---- Show Names ----
+
+TEST_F(SceneTest, NamesOffPaintTheViewsAloneWhereverThePointerIs) {
+  LoadNamed({{"Gun", -0.05f, 0.05f}, {"Tail", 0.05f, -0.05f}});
+  State.Layout = FindViewLayout("3-Views");
+  State.ShowNames = false;
+  State.Pointer = {{int(PixelX(-0.2)), int(PixelY(0.2))}};
+  const TFramePixels Off = Paint();
+  // The views as they were painted before there were names.
+  for (int Tick = 0; Tick < 2; ++Tick)
+    PaintScene(State, {[this](GLUquadric* Quadric) { DrawSphere(State, Quadric); }, [this] { DrawModel(State); }});
+  EXPECT_TRUE(GrabFrame(W, H).Rgba == Off.Rgba);
+  State.ShowNames = true;
+  EXPECT_FALSE(Paint().Rgba == Off.Rgba);
+}
+
+TEST_F(SceneTest, NamesStandBesideTheirMarkersInEveryViewTheSelectedInYellow) {
+  LoadNamed({{"Gun", -0.05f, 0.05f}, {"Tail", 0.05f, -0.05f}});
+  Model->SelectedHardpoint = 1;
+  const TFramePixels F = Paint();
+  struct TName {
+    double X, Y;  // the marker in the -1..1 square
+    uint32_t Colour, NotColour;
+  } Names[] = {{-0.2, 0.2, NameColour, Yellow}, {0.2, -0.2, Yellow, NameColour}};
+  for (const TName& N : Names) {
+    // Right of the marker, clear of its stub.
+    const int X = int(PixelX(N.X)), Y = int(PixelY(N.Y));
+    const TBlob Name = Find(F, N.Colour, X + 4, Y - 12, X + 60, Y + 12);
+    ASSERT_GT(Name.Count, 0) << N.X;
+    EXPECT_GE(Name.X0, X + 7) << N.X;
+    EXPECT_LE(Name.X0, X + 10) << N.X;
+    EXPECT_NEAR(Name.CenterY(), Y, 4) << N.X;
+    EXPECT_EQ(Find(F, N.NotColour, X + 4, Y - 12, X + 60, Y + 12).Count, 0) << N.X;
+  }
+
+  State.Layout = FindViewLayout("3-Views");
+  const TFramePixels Views = Paint();
+  EXPECT_GT(Find(Views, NameColour, W / 2, H / 2, W, H).Count, 0) << "back";
+  EXPECT_GT(Find(Views, NameColour, W / 2, 0, W, H / 2).Count, 0) << "top";
+  EXPECT_GT(Find(Views, NameColour, 0, H / 2, W / 2, H).Count, 0) << "side";
+  EXPECT_EQ(Find(Views, NameColour, 0, 0, W / 2, H / 2).Count, 0);
+}
+
+TEST_F(SceneTest, ANameOverTheMarkerUnderThePointerIsLeftOutWhileThePointerIsThere) {
+  // The long name of the marker at (-0.2, 0) runs over the marker "B" 24
+  // pixels to its right.
+  LoadNamed({{"LongNameOverB", -0.05f, 0}, {"B", -0.02f, 0}});
+  const int AX = int(PixelX(-0.2)), BX = int(PixelX(-0.08)), Y = int(PixelY(0));
+  auto NameOverB = [&](const TFramePixels& F) { return Find(F, NameColour, BX - 6, Y - 6, BX + 7, Y + 7).Count; };
+  auto NameOfB = [&](const TFramePixels& F) { return Find(F, NameColour, BX + 7, Y - 6, BX + 20, Y + 7).Count; };
+  EXPECT_GT(NameOverB(Paint()), 0) << "pointer elsewhere";
+  State.Pointer = {{BX + 2, Y - 3}};
+  const TFramePixels OverB = Paint();
+  EXPECT_EQ(NameOverB(OverB), 0) << "pointer on B";
+  EXPECT_GT(NameOfB(OverB), 0) << "B's own name stays";
+  State.Pointer = {{AX, Y}};
+  EXPECT_GT(NameOverB(Paint()), 0) << "pointer on the long name's own marker";
+
+  // The window repaints only when the pointer reaches or leaves a marker.
+  TKeptScene Kept;
+  Kept.Paint(State, W, H);
+  State.Pointer = {{AX, Y + 40}};
+  EXPECT_TRUE(Kept.Changed(State, W, H)) << "left the marker";
+  Kept.Paint(State, W, H);
+  State.Pointer = {{AX + 30, Y + 60}};
+  EXPECT_FALSE(Kept.Changed(State, W, H)) << "moved where no marker is";
+  State.Pointer = {{BX, Y}};
+  EXPECT_TRUE(Kept.Changed(State, W, H)) << "reached B";
+  Kept.Release();
 }
