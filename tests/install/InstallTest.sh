@@ -71,7 +71,7 @@ if [ "$with_window" = 1 ]; then
     if [ -s "$dir/display" ]; then
       DISPLAY=:$(head -n 1 "$dir/display") window_check
     else
-      echo "Xvfb gave no display: $(cat "$dir/xvfb.log")" >"$dir/props"
+      echo "Xvfb gave no display: $(cat "$dir/xvfb.log")" | tee "$dir/props"
     fi
     kill "$xvfb"
     wait "$xvfb" 2>/dev/null
