@@ -581,65 +581,58 @@ bool TForm1::MayDiscardWork() {
 
 // ---- the drawing's context menu ----
 
-void TForm1::AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::function<void()> Handler) {
-  QAction* Item = Menu->addAction(QString::fromLatin1(Caption));
-  Item->setEnabled(Enabled);
-  connect(Item, &QAction::triggered, this, [this, Handler = std::move(Handler)] { Handle(Handler); });
+void TForm1::AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At) {
+  QActionGroup* Group = nullptr;
+  for (const TDrawingMenuEntry& Entry : Entries) {
+    if (Entry.Caption.empty()) {
+      Menu->addSeparator();
+      continue;
+    }
+    if (Entry.Submenu) {
+      QMenu* Sub = Menu->addMenu(QString::fromLatin1(Entry.Caption));
+      AddMenuEntries(Sub, Entry.Items, At);
+      Sub->setEnabled(Entry.Enabled);
+      continue;
+    }
+    QAction* Item = Menu->addAction(QString::fromLatin1(Entry.Caption));
+    Item->setEnabled(Entry.Enabled);
+    Item->setCheckable(Entry.Checkable);
+    Item->setChecked(Entry.Checked);
+    if (!Entry.Shortcut.empty()) Item->setShortcut(QKeySequence(QString::fromLatin1(Entry.Shortcut)));
+    if (Entry.Exclusive) {
+      if (Group == nullptr) Group = new QActionGroup(Menu);
+      Group->addAction(Item);
+    }
+    connect(Item, &QAction::triggered, this, [this, Entry, At] { Handle([&] { RunDrawingCommand(Entry, At); }); });
+  }
+}
+
+void TForm1::RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At) {
+  switch (Entry.Command) {
+    case TDrawingCommand::None: return;
+    case TDrawingCommand::Undo: return UndoClick();
+    case TDrawingCommand::Redo: return RedoClick();
+    case TDrawingCommand::LevelOfDetail: return LevelOfDetailClick(Entry.Argument);
+    case TDrawingCommand::FitSphere: return FitSphereClick();
+    case TDrawingCommand::SavePicture: return SavePictureClick();
+    case TDrawingCommand::Export: return ExportClick();
+    case TDrawingCommand::SaveModelAs: return SaveModelAsClick();
+    case TDrawingCommand::AddHardpoint: return AddHardpointClick(At.x(), At.y());
+    case TDrawingCommand::DuplicateHardpoints: return DuplicateHardpointClick();
+    case TDrawingCommand::DeleteHardpoints: return DeleteHardpointClick();
+    case TDrawingCommand::RenameHardpoint: return RenameHardpointClick();
+    case TDrawingCommand::ResetView: return ResetViewClick();
+    case TDrawingCommand::KeepProportions: return KeepProportionsClick();
+    case TDrawingCommand::ShowNames: return ShowNamesClick();
+    case TDrawingCommand::Shading: return ShadingClick(TShading(Entry.Argument));
+    case TDrawingCommand::TexturesFolder: return TexturesFolderClick();
+  }
 }
 
 QMenu* TForm1::DrawingMenu(QPoint At) {
   auto* Menu = new QMenu(this);
   Menu->setObjectName("DrawingMenu");
-  const bool Loaded = Model != nullptr;
-  const std::string UndoName = History.UndoName(), RedoName = History.RedoName();
-  AddMenuItem(Menu, UndoName.empty() ? "Undo" : ("Undo " + UndoName).c_str(), History.CanUndo(),
-              [this] { UndoClick(); });
-  AddMenuItem(Menu, RedoName.empty() ? "Redo" : ("Redo " + RedoName).c_str(), History.CanRedo(),
-              [this] { RedoClick(); });
-  Menu->addSeparator();
-  QMenu* Levels = Menu->addMenu("Level of Detail");
-  Levels->setObjectName("LevelMenu");
-  const TModelLevels& Found = ModelLevels();
-  const int Shown = Found.LoadedIndex();
-  for (int I = 0; I < int(Found.Tags.size()); ++I) {
-    AddMenuItem(Levels, Found.Tags[size_t(I)].c_str(), true, [this, I] { LevelOfDetailClick(I); });
-    Levels->actions().back()->setCheckable(true);
-    Levels->actions().back()->setChecked(I == Shown);
-  }
-  // A single-mesh file names no levels.
-  Levels->setEnabled(Loaded && !Found.Tags.empty());
-  AddMenuItem(Menu, "Fit Sphere to Model", Loaded, [this] { FitSphereClick(); });
-  AddMenuItem(Menu, "Save Picture...", Loaded, [this] { SavePictureClick(); });
-  AddMenuItem(Menu, "Export...", Loaded, [this] { ExportClick(); });
-  AddMenuItem(Menu, "Save Model As...", Loaded, [this] { SaveModelAsClick(); });
-  Menu->actions().back()->setShortcut(QKeySequence("Ctrl+Shift+S"));
-  Menu->addSeparator();
-  const bool Picked = SelectedHardpoint() != nullptr;
-  AddMenuItem(Menu, "Add Hardpoint", Loaded, [this, At] { AddHardpointClick(At.x(), At.y()); });
-  AddMenuItem(Menu, "Duplicate Hardpoint", Picked, [this] { DuplicateHardpointClick(); });
-  Menu->actions().back()->setShortcut(QKeySequence("Ctrl+D"));
-  AddMenuItem(Menu, "Delete Hardpoint", Picked, [this] { DeleteHardpointClick(); });
-  Menu->actions().back()->setShortcut(QKeySequence::Delete);
-  AddMenuItem(Menu, "Rename Hardpoint...", Picked, [this] { RenameHardpointClick(); });
-  Menu->actions().back()->setShortcut(QKeySequence("F2"));
-  Menu->addSeparator();
-  AddMenuItem(Menu, "Reset View", Loaded, [this] { ResetViewClick(); });
-  AddMenuItem(Menu, "Keep Proportions", Loaded, [this] { KeepProportionsClick(); });
-  Menu->actions().back()->setCheckable(true);
-  Menu->actions().back()->setChecked(View.KeepProportions);
-  AddMenuItem(Menu, "Show Names", Loaded, [this] { ShowNamesClick(); });
-  Menu->actions().back()->setCheckable(true);
-  Menu->actions().back()->setChecked(View.ShowNames);
-  // The display modes, one ticked, and where Textured finds its textures.
-  Menu->addSeparator();
-  auto* Modes = new QActionGroup(Menu);
-  for (int I = 0; I < ShadingCount; ++I) {
-    AddMenuItem(Menu, ShadingNames[I], Loaded, [this, I] { ShadingClick(TShading(I)); });
-    Menu->actions().back()->setCheckable(true);
-    Menu->actions().back()->setChecked(TShading(I) == FShading);
-    Modes->addAction(Menu->actions().back());
-  }
-  AddMenuItem(Menu, "Textures Folder...", Loaded, [this] { TexturesFolderClick(); });
+  AddMenuEntries(Menu, DrawingMenuEntries(Document, View, FShading), At);
   return Menu;
 }
 

@@ -28,6 +28,7 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
+#include "editor/DrawingMenu.h"
 #include "editor/DrawingTools.h"
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
@@ -246,7 +247,10 @@ private:
   void PointerMoved();
   // Adds one item to a menu of the drawing: Caption, enabled or not, and the
   // handler it runs (as every handler runs, errors to the one report).
-  void AddMenuItem(QMenu* Menu, const char* Caption, bool Enabled, std::function<void()> Handler);
+  // The entries as items of Menu, each running its command; At is where the
+  // menu was asked for (Add Hardpoint puts the hardpoint there).
+  void AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At);
+  void RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At);
 
   TWindowServices& FServices;
   std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging
