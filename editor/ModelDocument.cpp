@@ -265,8 +265,6 @@ std::vector<THardpointId> TModelDocument::AddHardpoints(const std::vector<TNewHa
   return Ids;
 }
 
-void TModelDocument::RemoveHardpoint(THardpointId Id, const std::string& StepName) { RemoveHardpoints({Id}, StepName); }
-
 void TModelDocument::RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName) {
   CancelGesture();
   // Last in the list first, so that each command's index holds as it was
@@ -434,8 +432,6 @@ bool TModelDocument::Redo() {
 }
 
 // ---- drags ----
-
-void TModelDocument::PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix) { PreviewMatrices({{Id, Matrix}}); }
 
 void TModelDocument::PreviewMatrices(const std::vector<std::pair<THardpointId, THardpointMatrix>>& Matrices) {
   // Looked up once per call, so that a drag of many costs the list's length

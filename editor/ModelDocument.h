@@ -116,7 +116,6 @@ public:
     THardpointMatrix Matrix{};
   };
   std::vector<THardpointId> AddHardpoints(const std::vector<TNewHardpoint>& New, const std::string& StepName);
-  void RemoveHardpoint(THardpointId Id, const std::string& StepName);
   // The hardpoints Ids names out of the list, as one step; unknown ones are
   // passed over, and none known makes no step.
   void RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName);
@@ -153,7 +152,6 @@ public:
   // Matrices shown while a drag is under way: no step until CommitPreview
   // makes one of the whole drag, of every hardpoint it moved; CancelPreview
   // puts them all back.
-  void PreviewMatrix(THardpointId Id, const THardpointMatrix& Matrix);
   void PreviewMatrices(const std::vector<std::pair<THardpointId, THardpointMatrix>>& Matrices);
   void CommitPreview(const std::string& StepName);
   void CancelPreview();

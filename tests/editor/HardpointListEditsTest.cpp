@@ -147,7 +147,7 @@ TEST_F(HardpointListEditsTest, ADragUnderWayGoesBackBeforeTheListChanges) {
   const THardpointId Gun = Document.Hardpoints()[0].Id;
   const THardpointMatrix Before = Document.Hardpoints()[0].Matrix;
   Document.SetGesture([this] { Document.CancelPreview(); });
-  Document.PreviewMatrix(Gun, At(9, 9, 9));
+  Document.PreviewMatrices({{Gun, At(9, 9, 9)}});
   DuplicateSelectedHardpoints(Document);
   EXPECT_EQ(Document.Hardpoints()[0].Matrix, Before);
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, Before);

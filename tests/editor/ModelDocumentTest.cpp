@@ -93,7 +93,7 @@ TEST_F(ModelDocumentTest, AModelWithoutASphereIsShownWithThePreviousSphere) {
 TEST_F(ModelDocumentTest, StepsFindTheirHardpointByIdentityWhateverWasAddedOrRemoved) {
   const THardpointId Engine = Id(1), Gun = Id(0);
   Document.ChangeMatrix(Engine, At(9, 0, 0), "Hardpoint Edit");
-  Document.RemoveHardpoint(Gun, "Delete Hardpoint");
+  Document.RemoveHardpoints({Gun}, "Delete Hardpoint");
   EXPECT_EQ(Document.IndexOf(Engine), 0);
   const THardpointId Added = Document.AddHardpoint(0, "new", At(5, 5, 5), "Add Hardpoint");
   EXPECT_EQ(Document.Selected(), 0);
@@ -254,7 +254,7 @@ TEST_F(ModelDocumentTest, TheSelectionFollowsItsHardpointsAndAnUndoSelectsWhatIt
   Document.AddHardpoint(2, "a", At(0, 0, 0), "Add Hardpoint");
   Document.Select(0);
   Document.ToggleSelected(2);
-  Document.RemoveHardpoint(Id(1), "Delete Hardpoint");
+  Document.RemoveHardpoints({Id(1)}, "Delete Hardpoint");
   EXPECT_EQ(Document.SelectedIndices(), (std::vector<int>{0, 1}));
   EXPECT_EQ(Document.Selected(), 1);
   // Undo selects the engine, put back; redo deletes it again and the ones
