@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <vector>
 
 #include "model/TZorvObject.h"
@@ -25,26 +26,43 @@ TFaceTextures::TBinding TFaceTextures::Bind(int32_t Number) {
   if (FMissing.count(Number) || FRefused.count(Number)) return TBinding::Unavailable;
   // A missing file is a fact about the folder, not a fault of the file: it
   // is told apart so that the note can name the numbers together.
-  if (!FileExists(TextureFileName(FList.Path, Number))) {
+  const std::string File = TextureFileName(FList.Path, Number);
+  if (!FileExists(File)) {
     FMissing.insert(Number);
     return TBinding::Unavailable;
   }
   try {
+    // The size comes first, from the header alone: a size OpenGL does not
+    // take is refused before its pixels are read, however many the file
+    // claims to hold.
+    if (std::find(FList.Numbers.begin(), FList.Numbers.end(), Number) == FList.Numbers.end()) {
+      TZorvTexture Size;
+      Size.ReadSize(File);
+      if (!OpenGLTakesTexture(Size.Width, Size.Height)) return Refuse(Number, Size);
+    }
     const TZorvTexture* Texture = FList.GetTexture(Number);
-    // A size OpenGL does not take leaves the texture without an image; it
-    // would draw as if untextured, so it is refused like a damaged file.
+    // A texture OpenGL took in the proxy's question may still be left
+    // without an image (memory); it would draw as if untextured, so it is
+    // refused like a damaged file.
     GLint Width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &Width);
-    if (Width == 0) {
-      FRefused.emplace(Number, "TFaceTextures: " + Texture->FileName + " is " + std::to_string(Texture->Width) + " x " +
-                                   std::to_string(Texture->Height) + " pixels, more than OpenGL takes!");
-      return TBinding::Unavailable;
-    }
+    if (Width == 0) return Refuse(Number, *Texture);
     return TBinding::Bound;
   } catch (const Exception& E) {
-    FRefused.emplace(Number, E.Message());
-    return TBinding::Unavailable;
+    // Most of the IFF reader's messages do not say which file they are
+    // about: the note names it in front of them.
+    const std::string& Message = E.Message();
+    FRefused.emplace(Number, Message.find(File) == std::string::npos ? File + ": " + Message : Message);
+  } catch (const std::bad_alloc&) {
+    FRefused.emplace(Number, "TFaceTextures: " + File + " is more than memory holds!");
   }
+  return TBinding::Unavailable;
+}
+
+TFaceTextures::TBinding TFaceTextures::Refuse(int32_t Number, const TZorvTexture& Texture) {
+  FRefused.emplace(Number, "TFaceTextures: " + Texture.FileName + " is " + std::to_string(Texture.Width) + " x " +
+                               std::to_string(Texture.Height) + " pixels, more than OpenGL takes!");
+  return TBinding::Unavailable;
 }
 
 std::string TFaceTextures::Note() const {

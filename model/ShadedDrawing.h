@@ -53,13 +53,16 @@ public:
 
   // What could not be drawn, one line each: the missing numbers together
   // ("Textures not found in DIR, drawn in grey: 00000003, 00000007"), then
-  // each refused file's message from the texture reader. Empty when every
-  // texture asked for was drawn.
+  // each refused file's message from the texture reader, the file's name
+  // put in front of a message that does not name it (most of the IFF
+  // reader's). Empty when every texture asked for was drawn.
   std::string Note() const;
 
   const std::string& Folder() const { return FFolder; }
 
 private:
+  TBinding Refuse(int32_t Number, const TZorvTexture& Texture);
+
   std::string FFolder;
   TZorvTextures FList;
   std::set<int32_t> FMissing;

@@ -47,6 +47,17 @@ void ReadExactly(TIffReader& Reader, void* Buffer, int32_t Count) {
 
 }  // namespace
 
+bool OpenGLTakesTexture(int32_t Width, int32_t Height) {
+  if (Width <= 0 || Height <= 0) return false;
+  GLint Largest = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &Largest);
+  if (Width > Largest || Height > Largest) return false;
+  glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 3, Width, Height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  GLint Taken = 0;
+  glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &Taken);
+  return Taken != 0;
+}
+
 TZorvTexture::~TZorvTexture() {
   if (FUploaded) glDeleteTextures(1, &TexName);
 }
@@ -56,12 +67,14 @@ void TZorvTexture::LoadFromFile(const std::string& FileName, int32_t Number) {
   Upload(Pixels.data());
 }
 
-std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int32_t Number) {
+void TZorvTexture::ReadSize(const std::string& FileName) {
   if (!FileExists(FileName)) throw Exception(FileName + " not found!");
-  this->FileName = FileName;
-  TexName = uint32_t(Number);
-
   TIffReader Reader(FileName);
+  ReadInfo(Reader, FileName);
+}
+
+void TZorvTexture::ReadInfo(TIffReader& Reader, const std::string& FileName) {
+  this->FileName = FileName;
   Reader.OpenForm(TIffTag("FRAM"));
   Reader.OpenChunk(TIffTag("INFO"));
   ReadExactly(Reader, &Width, 4);
@@ -70,6 +83,12 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
   if (Width <= 0 || Height <= 0 || int64_t(Width) * int64_t(Height) > INT32_MAX)
     throw EZorvTexture("TZorvTexture: " + FileName + " has an invalid size of " + std::to_string(Width) + " x " +
                        std::to_string(Height) + " pixels!");
+}
+
+std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int32_t) {
+  if (!FileExists(FileName)) throw Exception(FileName + " not found!");
+  TIffReader Reader(FileName);
+  ReadInfo(Reader, FileName);
   const int64_t PixelCount = int64_t(Width) * int64_t(Height);
 
   TPalette Palette{};
@@ -99,6 +118,11 @@ std::vector<uint8_t> TZorvTexture::ReadFromFile(const std::string& FileName, int
 }
 
 void TZorvTexture::Upload(const uint8_t* Pixels) {
+  if (!FUploaded) {
+    GLuint Name = 0;
+    glGenTextures(1, &Name);
+    TexName = Name;
+  }
   glBindTexture(GL_TEXTURE_2D, TexName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -125,7 +149,7 @@ TZorvTexture* TZorvTextures::GetTexture(int32_t Number) {
     Textures.push_back(std::move(Loaded));
     Numbers.push_back(Number);
   }
-  glBindTexture(GL_TEXTURE_2D, GLuint(Number));
+  glBindTexture(GL_TEXTURE_2D, Texture->TexName);
   return Texture;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "editor/Scene.h"
@@ -13,6 +14,7 @@
 #include "gl/HeadlessContext.h"
 #include "model/SampleModel.h"
 #include "model/ShadedDrawing.h"
+#include "tests/support/IffBytes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -62,6 +64,19 @@ protected:
     WriteMatFile(Dir.File("00000007.mat"), 2, 2, Palette, {0, 0});
     // Wider than any OpenGL takes.
     WriteMatFile(Dir.File("00000008.mat"), 100000, 1, Palette, std::vector<uint8_t>(100000, 0));
+    // Forged: a size no OpenGL takes over a sparse pixel chunk of as many
+    // bytes (2 GB that use no disk, and must never be read).
+    constexpr uint32_t Pixels = 46340u * 46340u;
+    const TBytes Fram =
+        Chunk("INFO", Ints({46340, 46340})) + Form("PAL ", Chunk("CMAP", TBytes(768, 0))) + Header("PXLS", Pixels);
+    const TBytes Head = FormHeader("MATR", uint32_t(4 + 12 + Fram.size() + Pixels)) +
+                        FormHeader("FRAM", uint32_t(4 + Fram.size() + Pixels)) + Fram;
+    WriteFileBytes(Dir.File("00000020.mat"), Head);
+    std::filesystem::resize_file(Dir.File("00000020.mat"), Head.size() + Pixels);
+    // Damaged: a palette cut short, which the IFF reader refuses.
+    WriteFileBytes(Dir.File("00000021.mat"),
+                   Form("MATR", Form("FRAM", Chunk("INFO", Ints({1, 1})) + Form("PAL ", Chunk("CMAP", TBytes(10, 0))) +
+                                                 Chunk("PXLS", TBytes{0}))));
   }
   // The back view of Mesh, in Shading, with its textures beside it.
   TFramePixels Paint(const TSampleMesh& Mesh, TShading Shading) {
@@ -118,6 +133,10 @@ TEST_F(ShadingTest, EachModeShowsTheFaceInItsColour) {
        "TZorvTexture: " + Folder + "/00000007.mat holds 2 pixels, fewer than 2 x 2!\n"},
       {"textured, the texture too wide", Square(8), TShading::Textured, Grey(MissingGrey),
        "TFaceTextures: " + Folder + "/00000008.mat is 100000 x 1 pixels, more than OpenGL takes!\n"},
+      {"textured, a forged size refused by the header alone", Square(20), TShading::Textured, Grey(MissingGrey),
+       "TFaceTextures: " + Folder + "/00000020.mat is 46340 x 46340 pixels, more than OpenGL takes!\n"},
+      {"textured, the reader's refusal names the file", Square(21), TShading::Textured, Grey(MissingGrey),
+       Folder + "/00000021.mat: TIffReader: Read beyond end of chunk!\n"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.What);

@@ -330,7 +330,7 @@ TEST_F(ModelDrawing, TexturedFacesBindTheirTexturesFromTheProcessWideList) {
   Model->DrawDirect();
   GLint Bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-  EXPECT_EQ(Bound, 22);
+  EXPECT_EQ(GLuint(Bound), TextureList.Textures[1]->TexName);  // texture 22's own name
   EXPECT_EQ(TextureList.Numbers, (std::vector<int32_t>{21, 22}));
   TextureList.Clear();
   TextureList.Path.clear();

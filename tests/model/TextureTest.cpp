@@ -69,18 +69,19 @@ TEST_F(Textures, NumbersAboveNineNinesMeanNoneAndBindNothing) {
   EXPECT_TRUE(List.Numbers.empty());
 }
 
-TEST_F(Textures, ATextureIsLoadedOnceUploadedUnderItsNumberAndBound) {
+TEST_F(Textures, ATextureIsLoadedOnceUploadedUnderANameOfItsOwnAndBound) {
   // Width 3: RGB rows of 9 bytes, not a multiple of 4.
   WriteMatFile(MatFile(1234), 3, 2, RampPalette(), {1, 2, 3, 4, 5, 6});
   TZorvTexture* Texture = List.GetTexture(1234);
   ASSERT_NE(Texture, nullptr);
-  EXPECT_EQ(Texture->TexName, 1234u);
+  ASSERT_NE(Texture->TexName, 0u);
+  EXPECT_TRUE(glIsTexture(Texture->TexName));
   EXPECT_EQ(Texture->Width, 3);
   EXPECT_EQ(Texture->Height, 2);
   EXPECT_EQ(Texture->FileName, MatFile(1234));
   GLint Bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-  EXPECT_EQ(Bound, 1234);
+  EXPECT_EQ(GLuint(Bound), Texture->TexName);
   const uint8_t Indices[] = {1, 2, 3, 4, 5, 6};
   EXPECT_EQ(BoundImage(3, 2), PaletteToRGB(RampPalette(), Indices, 6));
   GLint Filter = 0;
@@ -94,8 +95,33 @@ TEST_F(Textures, ATextureIsLoadedOnceUploadedUnderItsNumberAndBound) {
   glBindTexture(GL_TEXTURE_2D, 0);
   EXPECT_EQ(List.GetTexture(1234), Texture);  // from the cache, bound again
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-  EXPECT_EQ(Bound, 1234);
+  EXPECT_EQ(GLuint(Bound), Texture->TexName);
   EXPECT_EQ(List.Numbers, (std::vector<int32_t>{1234}));
+}
+
+TEST_F(Textures, TexturesLeaveOtherNamesAndTheDefaultTextureAlone) {
+  // A texture someone else made first (a kept picture, the toolkit's
+  // frame) under a name that is also a texture number.
+  GLuint Other = 0;
+  glGenTextures(1, &Other);
+  glBindTexture(GL_TEXTURE_2D, Other);
+  const uint8_t Red[3] = {255, 0, 0};
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, Red);
+  for (int32_t Number : {int32_t(Other), 0}) WriteMatFile(MatFile(Number), 2, 1, RampPalette(), {7, 8});
+  const TZorvTexture* Same = List.GetTexture(int32_t(Other));
+  const TZorvTexture* Zero = List.GetTexture(0);
+  ASSERT_NE(Same, nullptr);
+  ASSERT_NE(Zero, nullptr);
+  EXPECT_NE(Same->TexName, Other);
+  EXPECT_NE(Zero->TexName, 0u);
+  EXPECT_NE(Zero->TexName, Same->TexName);
+  glBindTexture(GL_TEXTURE_2D, Other);
+  EXPECT_EQ(BoundImage(1, 1), (std::vector<uint8_t>{255, 0, 0}));
+  glBindTexture(GL_TEXTURE_2D, 0);
+  GLint Width = -1;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &Width);
+  EXPECT_EQ(Width, 0) << "the default texture stays empty";
+  glDeleteTextures(1, &Other);
 }
 
 TEST_F(Textures, AnOddPixelChunkConvertsItsPadByteWhichTheUploadLeavesUnused) {
