@@ -3,8 +3,10 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <utility>
 
 #include "editor/DrawingTools.h"
+#include "editor/LabelPlacement.h"
 #include "editor/ViewPicking.h"
 #include "model/TZorvObject.h"
 
@@ -14,18 +16,40 @@ namespace {
 // that hovering a marker never hides its own name.
 constexpr int NameGap = int(TDrawingTools::MarkerReach) + 2;
 
-// A label is placed only where its corner fits an int with room to spare:
-// a marker projected far outside the drawing has no name in sight.
-constexpr double FarAway = 1e6;
-
 // The names' colours: yellow as the selected marker, a light grey otherwise.
 constexpr float SelectedColour[3] = {1, 1, 0};
 constexpr float NameColour[3] = {0.8f, 0.8f, 0.8f};
 
-bool Covers(const TNameLabel& Label, const TPixel& Origin) {
-  const double Reach = TDrawingTools::MarkerReach;
-  return Label.X <= Origin.X + Reach && Origin.X - Reach <= Label.X + Label.Box.Width && Label.Y <= Origin.Y + Reach &&
-         Origin.Y - Reach <= Label.Y + Label.Box.Height;
+template <class T>
+void Append(std::string& Key, const T& Value) {
+  Key.append(reinterpret_cast<const char*>(&Value), sizeof Value);
+}
+
+// Everything the names of State show at Width x Height, bit for bit.
+std::string NamesKey(const TSceneState& State, int Width, int Height) {
+  std::string Key;
+  if (!State.ShowNames || State.Model == nullptr) return Key;
+  Append(Key, Width);
+  Append(Key, Height);
+  for (const TViewTransform& View : ViewTransforms(State)) {
+    Append(Key, View.Rotation);
+    Append(Key, View.Offset);
+    Append(Key, View.Scale);
+    Append(Key, View.KeepProportions);
+  }
+  const auto Under = MarkerUnderPointer(State, Width, Height);
+  Append(Key, Under ? Under->Hardpoint : -1);
+  Append(Key, Under ? Under->View : -1);
+  for (int32_t H = 0; H < State.Model->HardpointCount(); ++H) {
+    const THardpoint* Hardpoint = State.Model->GetHardpoint(H);
+    Append(Key, Hardpoint != nullptr);
+    if (Hardpoint == nullptr) continue;
+    Append(Key, State.Model->HardpointSelected(H));
+    Append(Key, HardpointOrigin(Hardpoint->Matrix));
+    Append(Key, Hardpoint->Name.size());
+    Key += Hardpoint->Name;
+  }
+  return Key;
 }
 
 }  // namespace
@@ -42,51 +66,70 @@ std::vector<TNameLabel> HardpointNameLabels(const TSceneState& State, int Width,
   std::vector<TNameLabel> Labels;
   if (!State.ShowNames || State.Model == nullptr) return Labels;
   const std::vector<TViewTransform> Views = ViewTransforms(State);
-  std::vector<TNameLabel> Selected;
-  for (int V = 0; V < int(Views.size()); ++V)
-    for (int32_t H = 0; H < State.Model->HardpointCount(); ++H) {
-      const THardpoint* Hardpoint = State.Model->GetHardpoint(H);
-      if (Hardpoint == nullptr || Hardpoint->Name.empty()) continue;
-      const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint->Matrix), Width, Height);
-      if (!(std::fabs(At.X) < FarAway && std::fabs(At.Y) < FarAway)) continue;
-      TNameLabel Label;
-      Label.Hardpoint = H;
-      Label.View = V;
-      Label.Box = MeasureText(Hardpoint->Name);
-      // Beside the origin's pixel, centred on its row.
-      Label.X = int(std::floor(At.X)) + NameGap;
-      Label.Y = int(std::floor(At.Y)) - Label.Box.Height / 2;
-      // A name wholly outside the drawing (its shadow included) costs nothing.
-      if (Label.X >= Width || Label.Y >= Height || Label.X + Label.Box.Width + 1 <= 0 ||
-          Label.Y + Label.Box.Height + 1 <= 0)
-        continue;
-      Label.Selected = State.Model->HardpointSelected(H);
-      (Label.Selected ? Selected : Labels).push_back(Label);
+  const TZorvObject& Model = *State.Model;
+  // Each name measured once, whatever the views; the selected ones asked
+  // for first, so that they win the places they meet others for.
+  std::vector<TNameLabel> Asked;
+  std::vector<TLabelRequest> Requests;
+  for (bool Selected : {true, false})
+    for (int32_t H = 0; H < Model.HardpointCount(); ++H) {
+      const THardpoint* Hardpoint = Model.GetHardpoint(H);
+      if (Hardpoint == nullptr || Hardpoint->Name.empty() || Model.HardpointSelected(H) != Selected) continue;
+      const TTextBox Box = MeasureText(Hardpoint->Name);
+      for (int V = 0; V < int(Views.size()); ++V) {
+        const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint->Matrix), Width, Height);
+        Asked.push_back({H, V, 0, 0, Box, Selected});
+        Requests.push_back({At.X, At.Y, Box.Width, Box.Height});
+      }
     }
+  TLabelRules Rules;
+  Rules.Width = Width;
+  Rules.Height = Height;
+  Rules.Gap = NameGap;
+  Rules.Shadow = 1;  // the black shadow one pixel down and right
+  if (const auto Under = MarkerUnderPointer(State, Width, Height)) {
+    const THardpoint* Hovered = Model.GetHardpoint(Under->Hardpoint);
+    const TPixel Origin = ProjectToPixel(Views[size_t(Under->View)], HardpointOrigin(Hovered->Matrix), Width, Height);
+    Rules.KeepFree = TFreeSquare{Origin.X, Origin.Y, TDrawingTools::MarkerReach};
+  }
+  const std::vector<std::optional<TLabelCorner>> Placed = PlaceLabels(Requests, Rules);
+  std::vector<TNameLabel> Selected;
+  for (size_t I = 0; I < Asked.size(); ++I) {
+    if (!Placed[I]) continue;
+    TNameLabel Label = Asked[I];
+    Label.X = Placed[I]->X;
+    Label.Y = Placed[I]->Y;
+    (Label.Selected ? Selected : Labels).push_back(Label);
+  }
   Labels.insert(Labels.end(), Selected.begin(), Selected.end());
-
-  const auto Under = MarkerUnderPointer(State, Width, Height);
-  if (!Under) return Labels;
-  const THardpoint* Hovered = State.Model->GetHardpoint(Under->Hardpoint);
-  const TPixel Origin = ProjectToPixel(Views[size_t(Under->View)], HardpointOrigin(Hovered->Matrix), Width, Height);
-  std::erase_if(Labels, [&](const TNameLabel& Label) { return Covers(Label, Origin); });
   return Labels;
 }
 
-void DrawHardpointNames(const TSceneState& State) {
+void THardpointNameLayer::Draw(const TSceneState& State, int Width, int Height) {
+  std::string Key = NamesKey(State, Width, Height);
+  if (Key != FKey) {
+    FShadows.Clear();
+    FNames.Clear();
+    FSelected.Clear();
+    for (const TNameLabel& Label : HardpointNameLabels(State, Width, Height)) {
+      const std::string& Name = State.Model->GetHardpoint(Label.Hardpoint)->Name;
+      FShadows.Add(Name, Label.X + 1, Label.Y + 1, Width, Height);
+      (Label.Selected ? FSelected : FNames).Add(Name, Label.X, Label.Y, Width, Height);
+    }
+    FKey = std::move(Key);
+    ++FLayouts;
+  }
+  // A black shadow one pixel down and right keeps a name legible over the
+  // white outlines; all shadows first, so that none cuts into a name.
+  FShadows.Draw(0, 0, 0);
+  FNames.Draw(NameColour[0], NameColour[1], NameColour[2]);
+  FSelected.Draw(SelectedColour[0], SelectedColour[1], SelectedColour[2]);
+}
+
+void DrawHardpointNames(const TSceneState& State, THardpointNameLayer* Names) {
   if (!State.ShowNames || State.Model == nullptr) return;
   GLint Viewport[4];
   glGetIntegerv(GL_VIEWPORT, Viewport);
-  const std::vector<TNameLabel> Labels = HardpointNameLabels(State, Viewport[2], Viewport[3]);
-  // A black shadow one pixel down and right keeps a name legible over the
-  // white outlines; all shadows first, so that none cuts into a name.
-  std::vector<TTextAt> Shadows, Names, SelectedNames;
-  for (const TNameLabel& Label : Labels) {
-    const std::string* Name = &State.Model->GetHardpoint(Label.Hardpoint)->Name;
-    Shadows.push_back({Name, Label.X + 1, Label.Y + 1});
-    (Label.Selected ? SelectedNames : Names).push_back({Name, Label.X, Label.Y});
-  }
-  DrawTexts(Shadows, 0, 0, 0);
-  DrawTexts(Names, NameColour[0], NameColour[1], NameColour[2]);
-  DrawTexts(SelectedNames, SelectedColour[0], SelectedColour[1], SelectedColour[2]);
+  THardpointNameLayer Once;
+  (Names != nullptr ? *Names : Once).Draw(State, Viewport[2], Viewport[3]);
 }

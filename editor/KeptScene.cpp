@@ -96,6 +96,7 @@ constexpr double MarkerMargin = 5, OutlineMargin = 3;
 void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
   TSceneState State = Given;
   State.Outline = &FOutline;
+  State.Names = &FNames;
   FPaintedScene = SceneKey(State, Width, Height);
   FPaintedMarkers = MarkerKey(State, Width, Height);
   FLastPaint = TPaint::Whole;
@@ -138,7 +139,7 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
     if (FPicture.Keep(Width, Height)) FKeptScene = FPaintedScene;
   }
   DrawMarkers(State);
-  DrawHardpointNames(State);
+  DrawHardpointNames(State, &FNames);
 }
 
 void TKeptScene::DrawMarkers(const TSceneState& State) const {

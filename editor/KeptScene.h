@@ -3,7 +3,8 @@
 // of every view are drawn once (the outlines from their edge list,
 // ModelOutline.h) and their picture is kept (KeptPicture.h); while only the
 // hardpoints' markers or the selection change, a repaint puts the kept
-// picture back and draws the markers (and the names, with ShowNames) over it, and a repaint of an unchanged
+// picture back and draws the markers (and the names, with ShowNames, laid
+// out once per change) over it, and a repaint of an unchanged
 // scene need not happen at all (Changed). The frame is byte for byte PaintScene's: where a view's
 // markers could land under a later view's mesh or sphere (the views of
 // "3-Views" overlap at large zoom), and in Solid and Textured (a surface
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/HardpointNames.h"
 #include "editor/Scene.h"
 #include "gl/KeptPicture.h"
 #include "model/ModelOutline.h"
@@ -47,6 +49,7 @@ private:
   bool MarkersMeetLaterViews(const TSceneState& State, int Width, int Height) const;
 
   TModelOutline FOutline;
+  THardpointNameLayer FNames;
   TKeptPicture FPicture;
   std::string FPaintedScene, FPaintedMarkers;        // what the last Paint showed
   std::string FKeptScene;                            // what FPicture holds; empty: nothing

@@ -108,7 +108,7 @@ void PaintScene(const TSceneState& State, const TViewDrawing& Drawing) {
 
 void PaintScene(const TSceneState& State) {
   PaintScene(State, {[&State](GLUquadric* Quadric) { DrawSphere(State, Quadric); }, [&State] { DrawModel(State); }});
-  DrawHardpointNames(State);
+  DrawHardpointNames(State, State.Names);
 }
 
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {

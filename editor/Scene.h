@@ -12,6 +12,7 @@
 
 #include "model/ShadedDrawing.h"
 
+class THardpointNameLayer;
 class TModelOutline;
 class TZorvObject;
 struct GLUquadric;
@@ -52,6 +53,8 @@ struct TSceneState {
   TModelOutline* Outline = nullptr;
   // "Show Names": each hardpoint's name beside its marker (HardpointNames.h).
   bool ShowNames = false;
+  // The names' layout kept from one paint to the next; none: laid out anew.
+  THardpointNameLayer* Names = nullptr;
   // The pointer over the drawing, in the viewport's pixels (x to the right, y
   // down); none while it is elsewhere. A name never hides the marker under it.
   std::optional<std::array<int, 2>> Pointer;

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <vector>
 
 // The font's functions are static, and it has one (spacing) that nothing
@@ -66,6 +67,58 @@ void AddQuads(const std::string& Text, int X, int Y, int Width, int Height, std:
   }
 }
 
+// The state texts are drawn in, set for the life of the object and put back
+// as it was found after.
+class TTextState {
+public:
+  TTextState(float Red, float Green, float Blue) {
+    GLint Viewport[4];
+    glGetIntegerv(GL_VIEWPORT, Viewport);
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_FOG);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // One unit a pixel, y down: the font's whole-number corners fall on
+    // pixel edges, so each quad fills exactly its pixels.
+    glOrtho(0, Viewport[2], Viewport[3], 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor3f(Red, Green, Blue);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (GLenum Array : {GL_COLOR_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_INDEX_ARRAY, GL_EDGE_FLAG_ARRAY})
+      glDisableClientState(Array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+  }
+  ~TTextState() {
+    glPopClientAttrib();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
+  }
+  TTextState(const TTextState&) = delete;
+  TTextState& operator=(const TTextState&) = delete;
+};
+
+// The quads of texts in sight go as vertex arrays, a bounded batch at a
+// time: the stream of immediate vertices the drawing uses stays as it was,
+// so a frame draws the same pixels with or without texts before it.
+constexpr size_t Batch = size_t(1) << 16;  // floats, a whole number of quads
+
+void DrawQuads(const float* Vertices, size_t Count) {
+  glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), Vertices);
+  glDrawArrays(GL_QUADS, 0, GLsizei(Count / 4));
+}
+
 }  // namespace
 
 void DrawText(const std::string& Text, int X, int Y, float Red, float Green, float Blue) {
@@ -77,50 +130,25 @@ void DrawTexts(std::span<const TTextAt> Texts, float Red, float Green, float Blu
   if (Texts.empty()) return;
   GLint Viewport[4];
   glGetIntegerv(GL_VIEWPORT, Viewport);
-  glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
-  glDisable(GL_FOG);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  // One unit a pixel, y down: the font's whole-number corners fall on pixel
-  // edges, so each quad fills exactly its pixels.
-  glOrtho(0, Viewport[2], Viewport[3], 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glColor3f(Red, Green, Blue);
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  for (GLenum Array : {GL_COLOR_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_INDEX_ARRAY, GL_EDGE_FLAG_ARRAY})
-    glDisableClientState(Array);
-  glEnableClientState(GL_VERTEX_ARRAY);
-
-  // The quads of the texts in sight go as vertex arrays, a bounded batch at
-  // a time: the stream of immediate vertices the drawing uses stays as it
-  // was, so a frame draws the same pixels with or without texts before it.
-  constexpr size_t Batch = size_t(1) << 16;  // floats
+  TTextState State(Red, Green, Blue);
   std::vector<float> Vertices;
-  auto Flush = [&] {
-    if (Vertices.empty()) return;
-    glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), Vertices.data());
-    glDrawArrays(GL_QUADS, 0, GLsizei(Vertices.size() / 4));
-    Vertices.clear();
-  };
   for (const TTextAt& At : Texts) {
     AddQuads(*At.Text, At.X, At.Y, Viewport[2], Viewport[3], Vertices);
-    if (Vertices.size() >= Batch) Flush();
+    if (Vertices.size() >= Batch) {
+      DrawQuads(Vertices.data(), Vertices.size());
+      Vertices.clear();
+    }
   }
-  Flush();
+  if (!Vertices.empty()) DrawQuads(Vertices.data(), Vertices.size());
+}
 
-  glPopClientAttrib();
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glPopAttrib();
+void TTextQuads::Add(const std::string& Text, int X, int Y, int Width, int Height) {
+  AddQuads(Text, X, Y, Width, Height, FVertices);
+}
+
+void TTextQuads::Draw(float Red, float Green, float Blue) const {
+  if (FVertices.empty()) return;
+  TTextState State(Red, Green, Blue);
+  for (size_t First = 0; First < FVertices.size(); First += Batch)
+    DrawQuads(FVertices.data() + First, std::min(Batch, FVertices.size() - First));
 }

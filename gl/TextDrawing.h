@@ -6,6 +6,7 @@
 // right and y down, (0, 0) its top left corner.
 #include <span>
 #include <string>
+#include <vector>
 
 // The pixels a text takes: its characters' advances across, one line of 12
 // down (the glyphs and the space below them); an empty text takes none.
@@ -37,3 +38,19 @@ struct TTextAt {
 // the quads go in a few large batches, so a drawing's many names cost a few
 // draws, not one each.
 void DrawTexts(std::span<const TTextAt> Texts, float Red, float Green, float Blue);
+
+// The quads of texts built once and drawn as often as needed, as DrawTexts
+// draws them: for texts that stay the same while the frame is drawn again,
+// whose glyphs are then laid out once and not at every frame.
+class TTextQuads {
+public:
+  // Text with its box's top left corner at (X, Y), in a viewport of Width x
+  // Height (characters wholly outside it are not built).
+  void Add(const std::string& Text, int X, int Y, int Width, int Height);
+  void Draw(float Red, float Green, float Blue) const;
+  void Clear() { FVertices.clear(); }
+  bool Empty() const { return FVertices.empty(); }
+
+private:
+  std::vector<float> FVertices;  // four a vertex: x, y, and the font's z and colour
+};

@@ -3,7 +3,8 @@
 // the sample model and a model of 100,000 faces, against the repaint of an
 // empty window in the same run; the 100,000 faces in each display mode side
 // by side (Textured with four textures beside the model); and a thumbnail as
-// file managers ask for it, load and context included.
+// file managers ask for it, load and context included; and Show Names on
+// 20,000 hardpoints beside the same repaint without them.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "bench/editor/GridMesh.h"
+#include "editor/HardpointNames.h"
 #include "editor/KeptScene.h"
 #include "editor/ModelThumbnail.h"
 #include "editor/Scene.h"
@@ -199,8 +201,75 @@ void BM_MarkerRepaint100000Faces(benchmark::State& Bench) {
   Bench.counters["ratio"] = Markers / Whole;
 }
 
+// Show Names on 20,000 hardpoints spread over the sample's extent, their
+// names 200 bytes long (range 1) or "HardpointN" (range 0): the 3-Views
+// repaint at the window's size without names, with the names laid out anew
+// (every `render --names`, and the window's repaint after a change), and
+// with the names kept from the last paint (the window's repaint while they
+// stay), side by side in one run. "ratio" and "kept_ratio" are the times
+// with names over the time without.
+void BM_RepaintNames(benchmark::State& Bench) {
+  const int Width = EditorClientWidth, Height = EditorClientHeight;
+  const std::string File = TempFile("names.iff");
+  const TSampleMesh Mesh = SampleCraftMesh(0);
+  TVector Min = Mesh.Vertices[0], Max = Mesh.Vertices[0];
+  for (const TVector& V : Mesh.Vertices) {
+    Min = {std::min(Min.X, V.X), std::min(Min.Y, V.Y), std::min(Min.Z, V.Z)};
+    Max = {std::max(Max.X, V.X), std::max(Max.Y, V.Y), std::max(Max.Z, V.Z)};
+  }
+  uint32_t Random = 12345;
+  auto Within = [&Random](float Low, float High) {
+    Random = Random * 1664525u + 1013904223u;
+    return Low + (High - Low) * float(Random >> 8) / float(1 << 24);
+  };
+  std::vector<TSampleHardpoint> Hardpoints(20000);
+  for (size_t I = 0; I < Hardpoints.size(); ++I) {
+    const std::string Number = std::to_string(I);
+    Hardpoints[I].Name = Bench.range(0) ? std::string(200 - Number.size(), 'N') + Number : "Hardpoint" + Number;
+    Hardpoints[I].Matrix = {
+        1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, Within(Min.X, Max.X), Within(Min.Y, Max.Y), Within(Min.Z, Max.Z), 1};
+  }
+  WriteLodModel(File, {Mesh, Mesh}, Hardpoints, nullptr);
+  THeadlessGL Context(Width, Height);
+  SetupFixedGLState();
+  SetupProjection(Width, Height);
+  TZorvObject Model;
+  SetUpEditorModel(Model, File);
+  std::filesystem::remove(File);
+  TModelOutline Outline;
+  THardpointNameLayer Kept;
+  TSceneState Scene;
+  Scene.Outline = &Outline;
+  Scene.Model = &Model;
+  auto Time = [&](bool Names, THardpointNameLayer* Layer) {
+    Scene.ShowNames = Names;
+    Scene.Names = Layer;
+    const auto Start = std::chrono::steady_clock::now();
+    PaintScene(Scene);
+    Context.Swap();
+    glFinish();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+  };
+  Time(true, &Kept);  // the names laid out once
+  double None = 0, Anew = 0, FromKept = 0;
+  for (auto _ : Bench) {
+    None += Time(false, nullptr);
+    Anew += Time(true, nullptr);
+    FromKept += Time(true, &Kept);
+  }
+  if (Kept.Layouts() != 1) Bench.SkipWithError("the kept names were laid out again");
+  const double N = double(std::max<int64_t>(1, Bench.iterations()));
+  Bench.counters["no_names_ms"] = None / N * 1000;
+  Bench.counters["names_ms"] = Anew / N * 1000;
+  Bench.counters["kept_names_ms"] = FromKept / N * 1000;
+  Bench.counters["ratio"] = Anew / None;
+  Bench.counters["kept_ratio"] = FromKept / None;
+  Bench.SetLabel(Bench.range(0) ? "200-byte names" : "short names");
+}
+
 }  // namespace
 
+BENCHMARK(BM_RepaintNames)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_Repaint100000FacesSideBySide)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_MarkerRepaint100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_RepaintEmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <tuple>
 
+#include "editor/HardpointNames.h"
 #include "editor/KeptScene.h"
 #include "editor/Scene.h"
 #include "editor/ScenePicture.h"
@@ -290,6 +291,39 @@ TEST_F(SceneTest, APictureShowsWhatTheWindowShowsFromItsSecondTickOn) {
 
 // ---- Show Names ----
 
+TEST_F(SceneTest, NamesOfMarkersThatLineUpAreAllReadableAndNoneLeavesTheDrawing) {
+  // Four markers on one spot of the back view, and one whose name is wider
+  // than the drawing.
+  LoadNamed({{"GunLeft", 0, 0},
+             {"GunRight", 0, 0},
+             {"EngineLeft", 0, 0},
+             {"EngineRight", 0, 0},
+             {std::string(200, 'W'), 0.1f, 0.1f}});
+  Model->SelectedHardpoint = 3;
+  const std::vector<TNameLabel> Labels = HardpointNameLabels(State, W, H);
+  ASSERT_EQ(Labels.size(), 4u);
+  EXPECT_EQ(Labels.back().Hardpoint, 3);  // the selected one, placed first: to the right
+  EXPECT_GT(Labels.back().X, PixelX(0));
+  for (size_t A = 0; A < Labels.size(); ++A) {
+    const TNameLabel& L = Labels[A];
+    EXPECT_TRUE(L.X >= 0 && L.Y >= 0 && L.X + L.Box.Width < W && L.Y + L.Box.Height < H) << L.Hardpoint;
+    for (size_t B = A + 1; B < Labels.size(); ++B) {
+      const TNameLabel& M = Labels[B];
+      EXPECT_FALSE(L.X <= M.X + M.Box.Width && M.X <= L.X + L.Box.Width && L.Y <= M.Y + M.Box.Height &&
+                   M.Y <= L.Y + L.Box.Height)
+          << L.Hardpoint << " meets " << M.Hardpoint;
+    }
+  }
+  // Laid out once for as many repaints as show the same names.
+  THardpointNameLayer Names;
+  State.Names = &Names;
+  Paint();
+  EXPECT_EQ(Names.Layouts(), 1);
+  Model->SelectedHardpoint = 0;
+  Paint();
+  EXPECT_EQ(Names.Layouts(), 2);
+}
+
 TEST_F(SceneTest, NamesOffPaintTheViewsAloneWhereverThePointerIs) {
   LoadNamed({{"Gun", -0.05f, 0.05f}, {"Tail", 0.05f, -0.05f}});
   State.Layout = FindViewLayout("3-Views");
@@ -331,18 +365,25 @@ TEST_F(SceneTest, NamesStandBesideTheirMarkersInEveryViewTheSelectedInYellow) {
   EXPECT_EQ(Find(Views, NameColour, 0, 0, W / 2, H / 2).Count, 0);
 }
 
-TEST_F(SceneTest, ANameOverTheMarkerUnderThePointerIsLeftOutWhileThePointerIsThere) {
+TEST_F(SceneTest, ANameOverTheMarkerUnderThePointerMovesAsideWhileThePointerIsThere) {
   // The long name of the marker at (-0.2, 0) runs over the marker "B" 24
-  // pixels to its right.
+  // pixels to its right; B's own name finds its place a line above.
   LoadNamed({{"LongNameOverB", -0.05f, 0}, {"B", -0.02f, 0}});
   const int AX = int(PixelX(-0.2)), BX = int(PixelX(-0.08)), Y = int(PixelY(0));
   auto NameOverB = [&](const TFramePixels& F) { return Find(F, NameColour, BX - 6, Y - 6, BX + 7, Y + 7).Count; };
+  auto NameLeftOfA = [&](const TFramePixels& F) { return Find(F, NameColour, 0, Y - 6, AX - 6, Y + 7).Count; };
   auto NameOfB = [&](const TFramePixels& F) { return Find(F, NameColour, BX + 7, Y - 6, BX + 20, Y + 7).Count; };
-  EXPECT_GT(NameOverB(Paint()), 0) << "pointer elsewhere";
+  const TFramePixels Elsewhere = Paint();
+  EXPECT_GT(NameOverB(Elsewhere), 0) << "pointer elsewhere";
+  EXPECT_EQ(NameLeftOfA(Elsewhere), 0) << "pointer elsewhere";
+  const std::vector<TNameLabel> Labels = HardpointNameLabels(State, W, H);
+  ASSERT_EQ(Labels.size(), 2u);
+  EXPECT_EQ(Labels[1].Y, Labels[0].Y - 13) << "B's name a line above the long one";
   State.Pointer = {{BX + 2, Y - 3}};
   const TFramePixels OverB = Paint();
   EXPECT_EQ(NameOverB(OverB), 0) << "pointer on B";
-  EXPECT_GT(NameOfB(OverB), 0) << "B's own name stays";
+  EXPECT_GT(NameLeftOfA(OverB), 0) << "the long name left of its marker";
+  EXPECT_GT(NameOfB(OverB), 0) << "B's own name beside it";
   State.Pointer = {{AX, Y}};
   EXPECT_GT(NameOverB(Paint()), 0) << "pointer on the long name's own marker";
 

@@ -132,3 +132,21 @@ TEST(TextDrawing, ShowsWhatFallsInTheViewportOfALongText) {
   EXPECT_EQ(White.X0, 0);
   EXPECT_EQ(White.X1, W - 1);
 }
+
+TEST(TextDrawing, KeptQuadsDrawWhatDrawTextsDrawsAsOftenAsAsked) {
+  THeadlessGL Context(W, H);
+  SetHostileState();
+  const std::string Texts[] = {"Gun", "Tail"};
+  const TTextAt At[] = {{&Texts[0], 2, 1}, {&Texts[1], 30, 10}};
+  DrawTexts(At, 1, 1, 0);
+  const std::vector<uint8_t> Drawn = Context.ReadPixels();
+  TTextQuads Quads;
+  for (const TTextAt& Text : At) Quads.Add(*Text.Text, Text.X, Text.Y, W, H);
+  for (int Frame = 0; Frame < 2; ++Frame) {
+    SetHostileState();
+    const std::vector<double> Before = StateNow();
+    Quads.Draw(1, 1, 0);
+    EXPECT_EQ(StateNow(), Before);
+    EXPECT_TRUE(Context.ReadPixels() == Drawn) << Frame;
+  }
+}
