@@ -796,6 +796,8 @@ void TForm1::ExportClick() {
   // file's.
   Export.Sphere = Document.Sphere();
   Export.Hardpoints = ModelHardpoints(Document.Hardpoints());
+  // The textures Textured draws; an empty folder is the current one there.
+  Export.TexturesDir = TexturesFolder().empty() ? "." : TexturesFolder();
   std::ostringstream Warnings;
   ExportModel(ModelFileName, *Chosen, Export, Warnings);
   const bool EditedHardpoints = Document.HardpointsDifferFromFile();

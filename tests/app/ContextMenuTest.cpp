@@ -15,6 +15,7 @@
 #include "editor/SphereFit.h"
 #include "gl/gltools.h"
 #include "interchange/ModelExport.h"
+#include "model/SampleTextures.h"
 #include "model/SphereFile.h"
 #include "runtime/NumberFormat.h"
 #include "tests/app/FormFixture.h"
@@ -186,7 +187,10 @@ TEST_F(ContextMenuTest, ShowNamesIsATickOffAtStartAndThePointerIsFollowedWithout
   EXPECT_FALSE(Form->SceneState().Pointer.has_value());
 }
 
-TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) {
+TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShownWithItsTextures) {
+  // The textures beside the model, where Textured finds them, but one.
+  WriteSampleModelWithTextures(File, Dir.Path().string(), false);
+  std::filesystem::remove(Dir.File("00000003.mat"));
   Open(File);
   Form->LevelOfDetailClick(0);
   const std::string Out = Dir.File("ship.glb");
@@ -195,11 +199,17 @@ TEST_F(ContextMenuTest, ExportWritesWhatTheExportCommandWritesForTheLevelShown) 
   ASSERT_EQ(Services.SaveQuestions.size(), 1u);
   EXPECT_EQ(Services.SaveQuestions[0].DefaultExt, ".glb");
   EXPECT_EQ(Services.Messages, std::vector<std::string>{});
+  // quelbir-cli export --lod 0 --textures DIR, and what it says it left out.
   TExportOptions Level0;
   Level0.LOD = 0;
+  Level0.TexturesDir = Dir.Path().string();
   std::ostringstream Warnings;
   ExportModel(File, Dir.File("command.glb"), Level0, Warnings);
   EXPECT_EQ(ReadFileBytes(Out), ReadFileBytes(Dir.File("command.glb")));
+  std::string Said = Warnings.str();
+  ASSERT_NE(Said.find("00000003.mat left out"), std::string::npos) << Said;
+  Said.pop_back();
+  EXPECT_EQ(Services.Information, std::vector<std::string>{Said});
 }
 
 TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {

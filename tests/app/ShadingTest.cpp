@@ -3,6 +3,7 @@
 // the textures that could not be drawn are said once.
 #include <QMenu>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "editor/ScenePicture.h"
@@ -66,6 +67,56 @@ TEST_F(ShadingTest, SavedPictureInSolidIsWhatRenderPaints) {
   Request.Height = Form->GLView->height();
   RenderBesideTheWindow(Request, Dir.File("render.png"));
   EXPECT_EQ(ReadFileBytes(Png), ReadFileBytes(Dir.File("render.png")));
+}
+
+TEST_F(ShadingTest, TexturedIsWhatRenderPaintsThroughResizesLevelsAndModes) {
+  WriteSampleModelWithTextures(File, ModelFolder(File), false);
+  Open(File);
+  // quelbir-cli render --shading textured at the drawing's size, of the
+  // level shown, beside the window.
+  auto SameAsRender = [&](const QImage& Shown, int LOD) {
+    TPictureRequest Request;
+    Request.ModelFile = File;
+    Request.Shading = TShading::Textured;
+    Request.Width = Form->GLView->width();
+    Request.Height = Form->GLView->height();
+    Request.LOD = LOD;
+    SlotBackend(0)->MakeCurrent(nullptr, nullptr);
+    const TFramePixels Render = RenderModelFrame(Request);
+    ActivateRenderContext(0);
+    const QImage Rgb = Shown.convertToFormat(QImage::Format_RGB32);
+    if (Rgb.width() != Render.Width || Rgb.height() != Render.Height) return false;
+    // Within one step per channel: the window's context and the headless
+    // one may round a filtered texel the other way at a few pixels.
+    auto Near = [](QRgb A, uint32_t B) {
+      for (int Shift = 0; Shift < 24; Shift += 8)
+        if (std::abs(int((A >> Shift) & 0xFF) - int((B >> Shift) & 0xFF)) > 1) return false;
+      return true;
+    };
+    for (int Y = 0; Y < Rgb.height(); ++Y)
+      for (int X = 0; X < Rgb.width(); ++X)
+        if (!Near(Rgb.pixel(X, Y), Render.At(X, Y))) return false;
+    return true;
+  };
+  // A picture kept in Outlines first: its texture and the model's live in
+  // one context.
+  const QImage Outlines = Frame();
+  Choose("Textured");
+  EXPECT_TRUE(SameAsRender(Frame(), 1)) << "textured";
+  Choose("Outlines");
+  EXPECT_EQ(Frame(), Outlines) << "outlines again";
+  Choose("Textured");
+  Form->resize(Form->width() + 64, Form->height() + 48);
+  EXPECT_TRUE(WaitUntil([&] { return Form->GLView->width() == Outlines.width() + 64; }));
+  EXPECT_TRUE(SameAsRender(Frame(), 1)) << "resized";
+  Form->LevelOfDetailClick(0);
+  EXPECT_TRUE(SameAsRender(Frame(), 0)) << "level 0";
+  Choose("Solid");
+  Choose("Textured");
+  EXPECT_TRUE(SameAsRender(Frame(), 0)) << "after Solid";
+  QTest::qWait(50);
+  EXPECT_TRUE(Services.Information.empty()) << Services.Information[0];
+  EXPECT_TRUE(Services.Messages.empty()) << Services.Messages[0];
 }
 
 TEST_F(ShadingTest, MissingTexturesAreSaidOncePerLoadAndTheChosenFolderFindsThem) {
