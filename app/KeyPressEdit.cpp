@@ -1,5 +1,6 @@
 #include "app/KeyPressEdit.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 TKeyPressEdit::TKeyPressEdit(QWidget* Parent) : QLineEdit(Parent) {
@@ -49,4 +50,10 @@ void TKeyPressEdit::keyPressEvent(QKeyEvent* Event) {
     }
   }
   QLineEdit::keyPressEvent(Event);
+}
+
+void TKeyPressEdit::focusOutEvent(QFocusEvent* Event) {
+  QLineEdit::focusOutEvent(Event);
+  const Qt::FocusReason Reason = Event->reason();
+  if (OnExit && Reason != Qt::ActiveWindowFocusReason && Reason != Qt::PopupFocusReason) OnExit();
 }

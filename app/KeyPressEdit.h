@@ -17,6 +17,11 @@ public:
   // Called for every character key; Key = 0 keeps it from the box.
   std::function<void(char16_t& Key)> OnKeyPress;
 
+  // Called when the keyboard leaves the box for another control of the
+  // window (a click, Tab, a shortcut, the program's own move); not when a
+  // menu, a dialog or another window takes it for a while.
+  std::function<void()> OnExit;
+
   // Sets the text and reports a change even when the text stays the same,
   // as a written text always does.
   void SetTextAndNotify(const QString& Text);
@@ -36,4 +41,5 @@ signals:
 
 protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  void focusOutEvent(QFocusEvent* Event) override;
 };

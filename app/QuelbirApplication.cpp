@@ -2,6 +2,26 @@
 
 #include <QIcon>
 #include <QSurfaceFormat>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QtMessageHandler ToolkitMessages = nullptr;
+const char* NoWindowSystemLine = nullptr;
+
+void StartupMessage(QtMsgType Type, const QMessageLogContext& Context, const QString& Message) {
+  // The one fatal message the toolkit gives while it starts is that no
+  // platform plugin could be set up.
+  if (Type == QtFatalMsg) {
+    std::fputs(NoWindowSystemLine, stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  ToolkitMessages(Type, Context, Message);
+}
+
+}  // namespace
 
 void PrepareApplication() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -23,3 +43,10 @@ void SetApplicationIcon() {
     Icon.addFile(QString(":/icons/quelbir-%1.png").arg(Size), QSize(Size, Size));
   QApplication::setWindowIcon(Icon);
 }
+
+void ExitWithoutWindowSystem(const char* Line) {
+  NoWindowSystemLine = Line;
+  ToolkitMessages = qInstallMessageHandler(StartupMessage);
+}
+
+void WindowSystemReached() { qInstallMessageHandler(ToolkitMessages); }

@@ -317,6 +317,13 @@ void TForm1::ConnectHandlers() {
     Box->OnKeyPress = [this, Box](char16_t& Key) {
       if (!Handle([&] { edH1KeyPress(Box, Key); })) Key = 0;
     };
+    // The store runs before the control clicked acts (a hardpoint picked
+    // in the list takes the number into the one it was typed for); its
+    // message opens once the move of the keyboard is done. A move made by
+    // a handler itself stores nothing.
+    Box->OnExit = [this, Box] {
+      if (FHandlerDepth == 0) HandleDeferred([this, Box] { edH1Exit(Box); });
+    };
   }
 }
 
@@ -887,20 +894,28 @@ void TForm1::lbHardsSelectAll() {
 
 void TForm1::edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key) {
   // Typing one number into one box is one change, until Enter ends it.
+  const bool Enter = Key == u'\r';
   const int Box = int(std::find(edH.begin(), edH.end(), Sender) - edH.begin());
   if (const TDocumentHardpoint* Selected = Document.SelectedHardpoint())
-    StoreGrid("Hardpoint Edit", TMergeKey{TMergeKey::TKind::GridBox, Selected->Id, Box});
-  if (Key == u'\r') Document.SealHistory();
+    StoreGrid("Hardpoint Edit", Enter ? TGridStoreMode::Entered : TGridStoreMode::Typing,
+              TMergeKey{TMergeKey::TKind::GridBox, Selected->Id, Box}, Box);
+  if (Enter) Document.SealHistory();
 }
 
-void TForm1::StoreGrid(const std::string& StepName, std::optional<TMergeKey> Merge) {
+void TForm1::edH1Exit(TKeyPressEdit* Sender) {
+  // Leaving a box ends its number as Enter does.
+  char16_t Enter = u'\r';
+  edH1KeyPress(Sender, Enter);
+}
+
+void TForm1::StoreGrid(const std::string& StepName, TGridStoreMode Mode, std::optional<TMergeKey> Merge, int Box) {
   const TDocumentHardpoint* Selected = Document.SelectedHardpoint();
   if (Selected == nullptr) return;
-  THardpointMatrix Matrix = Selected->Matrix;
-  ::StoreGrid(GridTexts(), Matrix);
+  const TGridStore Store = ::StoreGrid(GridTexts(), Selected->Matrix, Mode, Box);
+  if (!Store.Changed) return;
   // The boxes keep the texts as typed.
   FKeepGridTexts = true;
-  Document.ChangeMatrix(Selected->Id, Matrix, StepName, Merge);
+  Document.ChangeMatrix(Selected->Id, Store.Matrix, StepName, Merge);
   FKeepGridTexts = false;
 }
 
@@ -908,7 +923,7 @@ void TForm1::NormaliseRowClick(int Row) {
   TGridTexts Texts = GridTexts();
   NormaliseRow(Texts, Row);
   SetGridTexts(Texts);
-  StoreGrid("Unit Row");
+  StoreGrid("Unit Row", TGridStoreMode::Written);
 }
 
 void TForm1::Button3Click() { NormaliseRowClick(0); }
@@ -928,7 +943,7 @@ void TForm1::Button6Click() {
                    return Answer;
                  });
   SetGridTexts(Texts);
-  StoreGrid("Rotation");
+  StoreGrid("Rotation", TGridStoreMode::Written);
 }
 
 void TForm1::Button7Click() {

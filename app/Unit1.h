@@ -125,6 +125,8 @@ public:
   // Ctrl+A in the list: every hardpoint.
   void lbHardsSelectAll();
   void edH1KeyPress(TKeyPressEdit* Sender, char16_t& Key);
+  // Focus leaving a grid box for another control of the window.
+  void edH1Exit(TKeyPressEdit* Sender);
   void Button3Click();
   void Button4Click();
   void Button5Click();
@@ -224,8 +226,10 @@ private:
   void AttachViewHandlers();
   void NormaliseRowClick(int Row);
   // Stores the grid's sixteen texts into the selected hardpoint as the step
-  // StepName (merged with the typing before it under Merge).
-  void StoreGrid(const std::string& StepName, std::optional<TMergeKey> Merge = std::nullopt);
+  // StepName (merged with the typing before it under Merge), as Mode reads
+  // them for box Box; a store that changes no bit is no step.
+  void StoreGrid(const std::string& StepName, TGridStoreMode Mode, std::optional<TMergeKey> Merge = std::nullopt,
+                 int Box = -1);
   // Shows what the document's change touched.
   void DocumentChanged(unsigned Changes);
   void ShowHardpointList();

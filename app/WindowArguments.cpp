@@ -19,3 +19,14 @@ TWindowArguments ReadWindowArguments(int argc, const char* const* argv) {
   }
   return Arguments;
 }
+
+bool NoDisplayNamed(int argc, const char* const* argv, const std::function<const char*(const char*)>& Getenv) {
+  for (const char* Name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* Value = Getenv(Name); Value != nullptr && *Value != 0) return false;
+  for (int I = 1; I < argc; ++I) {
+    const std::string Argument = argv[I];
+    if (Argument == "--") break;
+    if (Argument == "-platform" || Argument == "--platform") return false;
+  }
+  return true;
+}

@@ -1,6 +1,7 @@
 // The program: the application, its one window, and the message loop until
 // that window closes. Asked only for its help or version, it answers on
 // standard output and ends before any window system is touched.
+#include <cstdlib>
 #include <iostream>
 
 #include "app/QuelbirApplication.h"
@@ -41,8 +42,15 @@ int main(int argc, char** argv) {
     std::cout << "quelbir " << QUELBIR_VERSION << '\n';
     return 0;
   }
+  // Without a display the toolkit would abort with a message of its own.
+  if (NoDisplayNamed(argc, argv, std::getenv)) {
+    std::cerr << "quelbir: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot open\n";
+    return 1;
+  }
   PrepareApplication();
+  ExitWithoutWindowSystem("quelbir: no display: the window system cannot be reached, so the window cannot open\n");
   QApplication Application(argc, argv);
+  WindowSystemReached();
   // argv itself, not Qt's list of decoded strings: a name that is not valid
   // UTF-8 reaches the load as the bytes that name the file.
   const TWindowArguments Arguments = ReadWindowArguments(argc, argv);

@@ -3,12 +3,14 @@
 // read; NEW.iff holds every byte of it except the hardpoints, which come
 // from a hardpoint script (as `script` prints it, "-" for standard input) or
 // from a glTF file as `script FILE --from-gltf` matches them, at full float
-// precision. What changed is said on standard error.
+// precision, with the sphere as `sphere --from-gltf` reads it. What changed
+// is said on standard error.
 #include <cmath>
 #include <cstring>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -18,10 +20,12 @@
 #include "cli/Commands.h"
 #include "editor/HardpointScript.h"
 #include "interchange/GltfHardpoints.h"
+#include "interchange/GltfSphere.h"
 #include "interchange/HardpointMatch.h"
 #include "model/EditorModel.h"
 #include "model/HardpointName.h"
 #include "model/ModelWriter.h"
+#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/FileLayer.h"
 #include "runtime/Latin1Text.h"
@@ -73,6 +77,33 @@ void SayScriptChanges(const std::vector<const THardpoint*>& Model, const std::ve
     if (!Matched[I]) Changes << EscapeControlBytes(Script[I].Name) << ": added\n";
 }
 
+// The sphere an edited glTF gives the new file, as `sphere --from-gltf`
+// reads it (its refusals stop the command before anything is written); none
+// when the glTF or the model has none, said on Changes.
+std::optional<TSphereValues> GltfSphereToApply(const std::string& ModelFile, const TGltfDocument& Document, int Root,
+                                               const std::string& GltfFile, std::ostream& Changes) {
+  const std::optional<TSphereValues> Edited = FindGltfSphere(Document, Root, GltfFile, Changes);
+  TSphereValues Model;
+  float Center[3], Diameter;
+  bool TreePresent = false;
+  try {
+    ReadSphere(ModelFile, Center, Diameter, TreePresent, /*ReadOnly=*/true);
+    Model = {Center[0], Center[1], Center[2], Diameter};
+  } catch (const Exception& E) {
+    // A model without a sphere gets none: the new file is the model with
+    // other hardpoints, not another shape of file.
+    if (Edited)
+      Changes << "COLL SPHR: left out, as " << ModelFile << " holds no sphere to take it (" << E.Message() << ")\n";
+    return std::nullopt;
+  }
+  if (!Edited) {
+    Changes << "COLL SPHR: missing from " << GltfFile << "; kept as the model has it\n";
+    return std::nullopt;
+  }
+  SayGltfSphereChange(Model, *Edited, Changes);
+  return Edited;
+}
+
 }  // namespace
 
 void AddApplyCommand(CLI::App& App) {
@@ -106,6 +137,7 @@ void AddApplyCommand(CLI::App& App) {
       if (const THardpoint* Hardpoint = Model.GetHardpoint(I)) Listed.push_back(Hardpoint);
 
     std::vector<TModelHardpoint> Hardpoints;
+    std::optional<TSphereValues> Sphere;
     std::ostringstream Changes;
     if (Script->count() > 0) {
       const std::string Source = Options->Script == "-" ? "standard input" : Options->Script;
@@ -127,8 +159,9 @@ void AddApplyCommand(CLI::App& App) {
           if (const std::string Problem = HardpointNameProblem(Hardpoint.Name); !Problem.empty())
             throw EHardpointName(Options->FromGltf + ": hardpoint \"" + EscapeControlBytes(Hardpoint.Name) +
                                  "\": " + Problem);
+      Sphere = GltfSphereToApply(Options->File, Document, Root, Options->FromGltf, Changes);
     }
-    WriteModelFileWithHardpoints(Options->File, Options->Out, Hardpoints, /*Sphere=*/nullptr);
+    WriteModelFileWithHardpoints(Options->File, Options->Out, Hardpoints, Sphere ? &*Sphere : nullptr);
     std::cerr << Changes.str() << std::flush;
   }));
 }

@@ -65,12 +65,6 @@ void AddScriptCommand(CLI::App& App) {
     } else {
       Text = HardpointScriptText(Model);
     }
-    // The script is written as the editor copies it, names as they are; a
-    // name it cannot carry is said, made safe, on standard error.
-    for (int32_t I = 0; I < Model.HardpointCount() && FromGltf->count() == 0; ++I)
-      if (const THardpoint* Hardpoint = Model.GetHardpoint(I))
-        if (const std::string Problem = HardpointNameProblem(Hardpoint->Name); !Problem.empty())
-          Changes << EscapeControlBytes(Hardpoint->Name) << ": " << Problem << "; the script holds it as it is\n";
     std::cerr << Changes.str() << std::flush;
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
       throw EInOutError("Cannot write the script to standard output");

@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "gl/gltools.h"
 #include "runtime/FloatErrors.h"
@@ -18,10 +20,26 @@ void ShowMatrix(std::span<const float, 16> Matrix, TGridTexts& Texts) {
   for (int I = 0; I < 16; ++I) Texts[I] = FormatFixed3(Matrix[I]);
 }
 
-void StoreGrid(const TGridTexts& Texts, std::span<float, 16> Matrix) {
-  float Scratch[16];
-  for (int I = 0; I < 16; ++I) Scratch[I] = StrToFloat(Texts[I]);
-  for (int I = 0; I < 16; ++I) Matrix[I] = Scratch[I];
+TGridStore StoreGrid(const TGridTexts& Texts, std::span<const float, 16> Stored, TGridStoreMode Mode, int Box) {
+  TGridStore Store;
+  std::copy(Stored.begin(), Stored.end(), Store.Matrix.begin());
+  TGridTexts Shown;
+  ShowMatrix(Stored, Shown);
+  for (int I = 0; I < 16; ++I) {
+    if (Texts[I] == Shown[I]) continue;
+    if (Mode == TGridStoreMode::Written || (Mode == TGridStoreMode::Entered && I == Box)) {
+      Store.Matrix[size_t(I)] = StrToFloat(Texts[I]);
+      continue;
+    }
+    // A number half typed is what a box holds between two keys: its value
+    // waits for the rest of it.
+    try {
+      Store.Matrix[size_t(I)] = StrToFloat(Texts[I]);
+    } catch (const EConvertError&) {
+    } catch (const EOverflow&) {}
+  }
+  Store.Changed = std::memcmp(Store.Matrix.data(), Stored.data(), sizeof Store.Matrix) != 0;
+  return Store;
 }
 
 void NormaliseRow(TGridTexts& Texts, int Row) {

@@ -18,11 +18,34 @@ TGridTexts IdentityGridTexts();
 // The matrix itself is not touched and keeps its full precision.
 void ShowMatrix(std::span<const float, 16> Matrix, TGridTexts& Texts);
 
-// edH1KeyPress's store: converts all sixteen texts first and copies them into
-// Matrix only when every one is a number. The first text that is not raises
-// EConvertError ("'<text>' is not a valid floating point value") and Matrix
-// keeps all sixteen previous values.
-void StoreGrid(const TGridTexts& Texts, std::span<float, 16> Matrix);
+// Why the grid is stored, which decides what a box whose text does not read
+// as a number does.
+enum class TGridStoreMode {
+  // A character key in a box. The store sees the box's text before the key,
+  // so a number being typed ("-", "1e", an emptied box) is no error: such a
+  // box keeps its stored value, and the key goes on to the box.
+  Typing,
+  // Enter in box Box, or leaving it: its text is what the user means, and
+  // raises its error when it does not read; other boxes as in Typing.
+  Entered,
+  // The end of "u" or "r", which wrote the texts: every text must read.
+  Written,
+};
+
+// What a store does to the hardpoint whose matrix is Stored.
+struct TGridStore {
+  std::array<float, 16> Matrix{};  // what the hardpoint holds afterwards
+  bool Changed = false;            // Matrix differs from Stored in some bit: a step of the history
+};
+
+// The store of the sixteen texts: a value whose text is still the one shown
+// for it (ShowMatrix of Stored) keeps its stored bits, so that typing one
+// value never rounds the others to three decimals; a value whose text
+// differs takes the text's number. A text that must read and does not
+// raises its error (EConvertError "'<text>' is not a valid floating point
+// value", or EOverflow; the first such box in grid order) before anything
+// is decided, so the hardpoint keeps all sixteen values.
+TGridStore StoreGrid(const TGridTexts& Texts, std::span<const float, 16> Stored, TGridStoreMode Mode, int Box = -1);
 
 // "u" for grid row Row (0, 1 or 2: boxes 4*Row .. 4*Row+2): the row's length
 // is taken in extended precision and kept as a 32-bit float; unless it lies

@@ -24,6 +24,13 @@ void AddLine(std::string& Text, int Blanks, const std::string& Line) {
 }  // namespace
 
 std::string HardpointScriptText(const std::vector<const THardpoint*>& Hardpoints) {
+  // The script has no escapes: a line break in a name would make the text
+  // read back as other hardpoints, a quotation mark end the name early.
+  for (const THardpoint* Hardpoint : Hardpoints)
+    if (Hardpoint != nullptr)
+      if (const std::string Problem = HardpointNameProblem(Hardpoint->Name); !Problem.empty())
+        throw EHardpointScript("The hardpoint script cannot carry the name of hardpoint \"" +
+                               EscapeControlBytes(Hardpoint->Name) + "\": " + Problem + "; rename it first");
   std::string Text;
   AddLine(Text, 4, "FORM \"HARD\"");
   AddLine(Text, 4, "{");

@@ -18,7 +18,9 @@ class TZorvObject;
 // The script for the hardpoints in list order, taken from their stored
 // matrices. An empty entry (nullptr: a load that stopped part-way left it)
 // is left out, as the model's drawing leaves it out; the text stays well
-// formed. An empty list gives the four framing lines only.
+// formed. An empty list gives the four framing lines only. A name the name
+// rule refuses (model/HardpointName.h), which a model file may hold, raises
+// EHardpointScript naming that hardpoint: the script has no escapes.
 std::string HardpointScriptText(const std::vector<const THardpoint*>& Hardpoints);
 
 // The same for every entry of the model's hardpoint list, index 0 to

@@ -2,13 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "interchange/GltfHardpoints.h"
+#include "runtime/NumberFormat.h"
 
-std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::string& ModelName, std::ostream& Warnings) {
-  const TGltfDocument Document = ReadGltfDocument(FileName);
-  const int Root = GltfHardpointRoot(Document, FileName, ModelName);
+namespace {
+
+double Square(double X) { return X * X; }
+
+}  // namespace
+
+std::optional<std::array<float, 4>> FindGltfSphere(const TGltfDocument& Document, int Root, const std::string& FileName,
+                                                   std::ostream& Warnings) {
   std::optional<std::array<float, 4>> Found;
   WalkUnderRoot(Document, Root, [&](const TGltfNode& Node, const TMatrix4& World) {
     if (Found) return false;
@@ -39,6 +46,24 @@ std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::stri
     }
     return true;
   });
-  if (Found) return *Found;
+  return Found;
+}
+
+std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::string& ModelName, std::ostream& Warnings) {
+  const TGltfDocument Document = ReadGltfDocument(FileName);
+  const int Root = GltfHardpointRoot(Document, FileName, ModelName);
+  if (const auto Found = FindGltfSphere(Document, Root, FileName, Warnings)) return *Found;
   throw EGltfHardpoints("GltfHardpoints: no collision sphere (\"COLL SPHR\") found in " + FileName);
+}
+
+void SayGltfSphereChange(const std::array<float, 4>& Model, const std::array<float, 4>& Edited, std::ostream& Changes) {
+  if (std::memcmp(Model.data(), Edited.data(), sizeof Model) == 0) return;
+  const double Distance = std::sqrt(Square(double(Edited[0]) - Model[0]) + Square(double(Edited[1]) - Model[1]) +
+                                    Square(double(Edited[2]) - Model[2]));
+  std::string Line;
+  if (Distance >= 0.0005) Line = "moved by " + FormatFixed3(float(Distance));
+  if (std::fabs(double(Edited[3]) - Model[3]) >= 0.0005)
+    Line += (Line.empty() ? "" : ", ") + std::string("\"Diameter:\" ") + FormatFixed3(Model[3]) + " -> " +
+            FormatFixed3(Edited[3]);
+  Changes << "COLL SPHR: " << (Line.empty() ? std::string("changed") : Line) << "\n";
 }

@@ -25,7 +25,7 @@ protected:
   }
 };
 
-TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndTheFirstKeyStoresTheShownValues) {
+TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndAKeyKeepsEveryValueNotRetyped) {
   auto M = Translation(0.12345f, 0, 0);
   OpenWith({Hardpoint("a", Translation(1, 2, 3)), Hardpoint("b", M)});
   // Choosing "b" with the mouse.
@@ -33,19 +33,23 @@ TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndTheFirstKeyStoresTheShownVa
   QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, {}, Entry.center());
   EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
   EXPECT_EQ(Form->edH[12]->text(), "0.123");
-  EXPECT_EQ(Stored(1)[12], 0.12345f);
-  // Any character key in any box stores all sixteen shown values first.
+  // A key in another box stores its text as it stood before the key; the
+  // values shown as they are stored keep their full precision.
   Form->edH[5]->setFocus();
   Form->edH[5]->end(false);
   QTest::keyClick(Form->edH[5], Qt::Key_Backspace);
-  EXPECT_EQ(Stored(1)[12], 0.123f);
-  EXPECT_EQ(Stored(1)[5], 1.0f);  // the box's text before the Backspace
-  EXPECT_EQ(Form->edH[5]->text(), "1.00");
+  QTest::keyClick(Form->edH[5], Qt::Key_Backspace);
+  EXPECT_EQ(Stored(1)[5], 1.0f);
+  EXPECT_EQ(Stored(1)[12], 0.12345f);
+  EXPECT_EQ(Form->edH[5]->text(), "1.0");
   // The keyboard selects too.
   Form->lbHards->setFocus();
   QTest::keyClick(Form->lbHards, Qt::Key_Up);
   EXPECT_EQ(Form->Model->SelectedHardpoint, 0);
   EXPECT_EQ(Form->edH[14]->text(), "3.000");
+  // Leaving the box took its last text into "b".
+  EXPECT_EQ(Stored(1)[5], 1.0f);
+  EXPECT_EQ(Stored(1)[12], 0.12345f);
 }
 
 TEST_F(HardpointPanelTest, EachKeyStoresTheTextAsItStoodBeforeThatKey) {
@@ -63,15 +67,43 @@ TEST_F(HardpointPanelTest, EachKeyStoresTheTextAsItStoodBeforeThatKey) {
   EXPECT_TRUE(Services.Messages.empty());
 }
 
-TEST_F(HardpointPanelTest, ABadGridTextKeepsTheMatrixAndDropsTheKey) {
+// A negative number typed key by key over a selected text: the "-" alone is
+// no number yet, and neither the keys after it nor Backspace are refused.
+TEST_F(HardpointPanelTest, ANumberTypedKeyByKeyIsRefusedOnlyWhenEnteredOrLeft) {
   OpenWith({Hardpoint("gun", Translation(4, 5, 6))});
+  Form->activateWindow();  // focus moves between the boxes
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
   const auto Before = Stored();
-  Form->edH[13]->setText("");
-  Form->edH[13]->setFocus();
-  QTest::keyClick(Form->edH[13], '7');
-  EXPECT_EQ(Services.Messages, std::vector<std::string>{"'' is not a valid floating point value"});
-  EXPECT_EQ(Form->edH[13]->text(), "");
+  Retype(Form->edH[13], "-");
+  TypeInto(Form->edH[13], "x");
+  QTest::keyClick(Form->edH[13], Qt::Key_Backspace);
+  TypeInto(Form->edH[13], "1");
+  EXPECT_EQ(Form->edH[13]->text(), "-1");
+  EXPECT_TRUE(Services.Messages.empty());
   EXPECT_EQ(Stored(), Before);
+  EXPECT_FALSE(Form->History.CanUndo());  // a store that changes nothing is no step
+  PressEnter(Form->edH[13]);
+  EXPECT_EQ(Stored()[13], -1.0f);
+  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+
+  // Enter, or leaving the box, on a text that is no number says so; the
+  // hardpoint keeps its values and the text stays to be mended.
+  Retype(Form->edH[12], "-");
+  PressEnter(Form->edH[12]);
+  EXPECT_EQ(Services.Messages, std::vector<std::string>{"'-' is not a valid floating point value"});
+  Form->edH[14]->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(Services.Messages.size(), 2u);
+  EXPECT_EQ(Form->edH[12]->text(), "-");
+  EXPECT_EQ(Stored()[12], 4.0f);
+  // A number left without Enter is stored as Enter stores it; the box that
+  // was no number keeps its value and is not named again.
+  Retype(Form->edH[14], "-2.5");
+  Form->edH[15]->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(Stored()[14], -2.5f);
+  EXPECT_EQ(Stored()[12], 4.0f);
+  EXPECT_EQ(Services.Messages.size(), 2u);
 }
 
 TEST_F(HardpointPanelTest, NormalisingARowWritesUnitLengthThenStores) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,6 +36,32 @@ TEST(WindowArguments, TheFileIsTheBytesGivenAndDoubleDashEndsTheOptions) {
     EXPECT_EQ(Read.Action, Case.Action);
     EXPECT_EQ(Read.File, Case.File);
     EXPECT_EQ(Read.Unknown, Case.Unknown);
+  }
+}
+
+// Without any display named, the program says so before the toolkit would
+// abort; a display, a chosen window system or "-platform" let it start.
+TEST(WindowArguments, NoDisplayIsNamedOnlyWhenNothingNamesOne) {
+  struct TCase {
+    std::map<std::string, std::string> Environment;
+    std::vector<const char*> Argv;
+    bool NoDisplay;
+  } Cases[] = {
+      {{}, {"quelbir", "m.iff"}, true},
+      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {"quelbir"}, true},
+      {{{"DISPLAY", ":0"}}, {"quelbir"}, false},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, {"quelbir"}, false},
+      {{{"QT_QPA_PLATFORM", "offscreen"}}, {"quelbir"}, false},
+      {{}, {"quelbir", "-platform", "offscreen"}, false},
+      {{}, {"quelbir", "--", "-platform"}, true},
+  };
+  for (const TCase& Case : Cases) {
+    const auto Getenv = [&](const char* Name) -> const char* {
+      const auto Found = Case.Environment.find(Name);
+      return Found == Case.Environment.end() ? nullptr : Found->second.c_str();
+    };
+    EXPECT_EQ(NoDisplayNamed(int(Case.Argv.size()), Case.Argv.data(), Getenv), Case.NoDisplay)
+        << Case.Argv.back() << " with " << Case.Environment.size() << " variables";
   }
 }
 

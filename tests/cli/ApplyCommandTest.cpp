@@ -4,7 +4,9 @@
 // nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include <nlohmann/json.hpp>
 
@@ -99,6 +101,74 @@ TEST_F(ApplyCommandTest, AGltfGivesItsHardpointsAtFullPrecision) {
   EXPECT_EQ(R.Code, 0) << R.Err;
   EXPECT_EQ(R.Err, "GunLeft: moved by 0.235\nEngineRight: missing from " + Unmarked + "; left out\nGone: added\n");
   EXPECT_EQ(nlohmann::json::parse(Run({"info", New, "--json"}).Out)["hardpoints"][4]["name"], "Gone");
+}
+
+// The sphere comes back with the hardpoints, as `sphere --from-gltf` reads
+// it: moved and scaled, missing, or no sphere at all.
+TEST_F(ApplyCommandTest, AGltfGivesItsSphereAsSphereFromGltfReadsIt) {
+  const std::string Gltf = Dir.File("model.gltf");
+  ASSERT_EQ(Run({"export", File, "-o", Gltf}).Code, 0);
+  const nlohmann::json Exported = nlohmann::json::parse(ReadFileBytes(Gltf));
+  // The document with Change made to its "COLL SPHR" node; a Change that
+  // returns false takes the node out of the tree.
+  auto Edit = [&](const std::function<bool(nlohmann::json&)>& Change) {
+    nlohmann::json G = Exported;
+    for (size_t I = 0; I < G["nodes"].size(); ++I)
+      if (G["nodes"][I].value("name", "") == "COLL SPHR" && !Change(G["nodes"][I]))
+        for (auto& Node : G["nodes"])
+          if (Node.contains("children")) {
+            auto& Children = Node["children"];
+            Children.erase(std::remove(Children.begin(), Children.end(), I), Children.end());
+          }
+    std::filesystem::remove(New);
+    return Put("edited.gltf", G.dump());
+  };
+  const std::string Before = Run({"sphere", File}).Out;
+  struct TCase {
+    std::function<bool(nlohmann::json&)> Change;
+    std::string Err, Sphere;  // Sphere empty: the model's
+    int Code = 0;
+  } Cases[] = {
+      {[](nlohmann::json&) { return true; }, "", ""},
+      {[](nlohmann::json& Node) {
+         return Node["translation"] = {1, 2, 3}, Node["scale"] = {3, 3, 3}, true;
+       },
+       "COLL SPHR: moved by 2.832, \"Diameter:\" 4.900 -> 3.000\n", "1 2 3 3\n"},
+      {[](nlohmann::json& Node) {
+         return Node["scale"] = {5, 5, 5.5}, true;
+       },
+       "COLL SPHR: scaled unevenly; the sphere takes the largest of its three scales\n"
+       "COLL SPHR: \"Diameter:\" 4.900 -> 5.500\n",
+       "0 0.6 0.75 5.5\n"},
+      {[](nlohmann::json&) { return false; },
+       "COLL SPHR: missing from " + Dir.File("edited.gltf") + "; kept as the model has it\n", ""},
+      {[](nlohmann::json& Node) {
+         return Node["scale"] = {2, 0, 2}, true;
+       },
+       "GltfHardpoints: the collision sphere in " + Dir.File("edited.gltf") +
+           " is not a sphere: its scale is zero along an axis\n",
+       "", 1},
+  };
+  for (const TCase& Case : Cases) {
+    const std::string Edited = Edit(Case.Change);
+    SCOPED_TRACE(Case.Err);
+    const TRun R = Run({"apply", File, "-o", New, "--from-gltf", Edited});
+    EXPECT_EQ(R.Code, Case.Code);
+    EXPECT_EQ(R.Err, Case.Err);
+    if (Case.Code != 0) {
+      EXPECT_FALSE(std::filesystem::exists(New));
+      continue;
+    }
+    EXPECT_EQ(Run({"sphere", New}).Out, Case.Sphere.empty() ? Before : Case.Sphere);
+    if (Case.Sphere.empty()) ExpectOnlyTheHardFormChanged(New);
+  }
+  // A model without a sphere stays without one.
+  const std::string Bare = Dir.File("bare.iff");
+  WriteLodModel(Bare, {SampleCraftMesh(2)}, SampleCraftHardpoints(), nullptr);
+  const TRun R = Run({"apply", Bare, "-o", New, "--from-gltf", Edit([](nlohmann::json&) { return true; })});
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_EQ(R.Err, "COLL SPHR: left out, as " + Bare +
+                       " holds no sphere to take it (TIffReader: Form (COLL) doesn't exist!)\n");
 }
 
 TEST_F(ApplyCommandTest, WhatCannotBeAppliedIsRefusedAndNothingIsWritten) {

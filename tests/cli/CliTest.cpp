@@ -44,7 +44,7 @@ void OneGun(const std::string& F) {
   WriteLodModel(F, {SampleCraftMesh(2)}, {Gun}, nullptr);
 }
 
-// A name the script cannot carry: written as it is, said on standard error.
+// A name the script cannot carry: no script is written.
 void TabbedName(const std::string& F) { WriteLodModel(F, {SampleCraftMesh(2)}, {{"a\tb", {}}}, nullptr); }
 
 // Extent 1e-39: the fit scale 2 / (E / 0.4) overflows; loading completes.
@@ -116,12 +116,13 @@ const TCliCase Cases[] = {
      "    FORM \"HARD\"\r\n    {\r\n    }\r\n  }\r\n",
      Any,
      Any},
-    {"ScriptSaysANameItCannotCarry",
+    {"ScriptRefusesANameItCannotCarry",
      TabbedName,
      {"script", "{file}"},
-     Any,
-     "a\\x09b: A hardpoint's name cannot hold the control character 0x09; the script holds it as it is\n",
-     0},
+     "",
+     "The hardpoint script cannot carry the name of hardpoint \"a\\x09b\": A hardpoint's name cannot hold the "
+     "control character 0x09; rename it first\n",
+     1},
     {"ScriptOfAFileWithoutMesh", PlainSphere, {"script", "{file}"}, Any, "TIffReader: Form (MESH) doesn't exist!\n", 1},
     {"RenderKnowsItsViews", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--view", "Front View"}, Any, Any, 2},
     {"RenderSizeNeedsAHeight", Sample, {"render", "{file}", "-o", "{dir}/out.png", "--size", "64"}, Any, Any, 2},

@@ -31,38 +31,57 @@ TTexts Boxes(const TGridTexts& T, size_t First, size_t Count) {
 
 }  // namespace
 
-TEST(HardpointGrid, ShownValuesReplaceTheStoredOnesAtTheFirstStore) {
+TEST(HardpointGrid, ShowingKeepsFullPrecisionAndAStoreChangesOnlyTheValuesRetyped) {
+  // Axes turned by 15 degrees: no value is a three-decimal number.
   std::array<float, 16> M = IdentityMatrix();
+  M[0] = M[10] = 0.9659258f, M[2] = -0.25881904f, M[8] = 0.25881904f;
   M[12] = 0.12345f;
-  M[3] = -0.0004f;
   TGridTexts T;
   ShowMatrix(M, T);
+  EXPECT_EQ(Boxes(T, 0, 3), (TTexts{"0.966", "0.000", "-0.259"}));
   EXPECT_EQ(T[12], "0.123");
-  EXPECT_EQ(T[3], "0.000");
-  EXPECT_EQ(M[12], 0.12345f);  // showing keeps full precision
 
-  StoreGrid(T, M);
-  EXPECT_EQ(M[12], 0.123f);
-  EXPECT_EQ(M[3], 0.0f);
-  EXPECT_EQ(M[0], 1.0f);
+  // Nothing retyped: no step, every bit kept.
+  for (const TGridStoreMode Mode : {TGridStoreMode::Typing, TGridStoreMode::Written}) {
+    const TGridStore Store = StoreGrid(T, M, Mode);
+    EXPECT_FALSE(Store.Changed);
+    EXPECT_EQ(Store.Matrix, M);
+  }
+  // One value retyped: it alone changes; the axes stay of unit length.
+  T[14] = "1.6";
+  std::array<float, 16> Expected = M;
+  Expected[14] = 1.6f;
+  TGridStore Store = StoreGrid(T, M, TGridStoreMode::Typing);
+  EXPECT_TRUE(Store.Changed);
+  EXPECT_EQ(Store.Matrix, Expected);
+  // A text other than the shown one that reads as the stored value is no
+  // change; neither is the text shown for the new value.
+  T[14] = "1.600", M = Expected;
+  T[13] = " 0e0 ";
+  EXPECT_FALSE(StoreGrid(T, M, TGridStoreMode::Written).Changed);
 }
 
-TEST(HardpointGrid, StoreConvertsAllSixteenBeforeChangingAny) {
-  std::array<float, 16> M = IdentityMatrix();
+TEST(HardpointGrid, ATextThatIsNoNumberWaitsWhileTypingAndIsRefusedWhenEnteredOrWritten) {
+  const std::array<float, 16> M = IdentityMatrix();
   TGridTexts T = IdentityGridTexts();
   T[0] = "5";
-  T[12] = "2";
-  for (const std::string Bad : {"1,5", ""}) {
+  std::array<float, 16> Five = M;
+  Five[0] = 5;
+  for (const std::string Bad : {"-", "", "1e", "1,5", "1e99"}) {
+    SCOPED_TRACE(Bad);
+    const std::string Message =
+        Bad == "1e99" ? "Floating point overflow" : "'" + Bad + "' is not a valid floating point value";
     T[15] = Bad;
-    EXPECT_EQ(MessageOf([&] { StoreGrid(T, M); }), "'" + Bad + "' is not a valid floating point value");
-    EXPECT_EQ(M, IdentityMatrix());
+    // The box half typed keeps its value; the others are stored.
+    EXPECT_EQ(StoreGrid(T, M, TGridStoreMode::Typing, 15).Matrix, Five);
+    EXPECT_EQ(StoreGrid(T, M, TGridStoreMode::Entered, 0).Matrix, Five);
+    // The box entered or left, or any box after "u" or "r", must read.
+    EXPECT_EQ(MessageOf([&] { StoreGrid(T, M, TGridStoreMode::Entered, 15); }), Message);
+    EXPECT_EQ(MessageOf([&] { StoreGrid(T, M, TGridStoreMode::Written); }), Message);
   }
-
-  T[15] = " 1e0 ";
-  StoreGrid(T, M);
-  EXPECT_EQ(M[0], 5.0f);
-  EXPECT_EQ(M[12], 2.0f);
-  EXPECT_EQ(M[15], 1.0f);
+  // The first box in grid order is the one named.
+  T[2] = "x";
+  EXPECT_EQ(MessageOf([&] { StoreGrid(T, M, TGridStoreMode::Written); }), "'x' is not a valid floating point value");
 }
 
 TEST(HardpointGrid, NormalisingARowScalesItToUnitLength) {

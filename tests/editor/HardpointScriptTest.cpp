@@ -1,6 +1,9 @@
 // The hardpoint script, to the byte.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "editor/HardpointScript.h"
 #include "iff/IffWriter.h"
 #include "model/EditorModel.h"
@@ -79,10 +82,24 @@ TEST(HardpointScript, ValuesAreRoundedToThreeDecimalsWithoutANegativeZero) {
   EXPECT_EQ(Text, Expected);
 }
 
-TEST(HardpointScript, NamesGoOutUnescaped) {
-  const THardpoint H = Hardpoint("a\"b\\c", Identity);
-  const std::string Text = HardpointScriptText({&H});
-  EXPECT_NE(Text.find("        cstring \"a\"b\\c\"\r\n"), std::string::npos);
+// A model file may hold names the script has no way to write: the text is
+// refused rather than one that reads back as other hardpoints.
+TEST(HardpointScript, ANameTheScriptCannotCarryIsRefusedNamingTheHardpoint) {
+  const THardpoint A = Gun1();
+  for (const auto& [Name, Shown, Problem] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"Gun\nLeft", "Gun\\x0ALeft", "cannot hold a line break"},
+           {"a\tb", "a\\x09b", "cannot hold the control character 0x09"},
+           {"a\"b", "a\"b",
+            "cannot hold a double quotation mark: the hardpoint script writes the name between two "
+            "and has no escapes"},
+       }) {
+    const THardpoint Bad = Hardpoint(Name, Identity);
+    EXPECT_EQ(MessageOf([&] {
+                HardpointScriptText({&A, &Bad});
+              }),
+              "The hardpoint script cannot carry the name of hardpoint \"" + Shown + "\": A hardpoint's name " +
+                  Problem + "; rename it first");
+  }
 }
 
 TEST(HardpointScript, EmptyEntriesAreLeftOut) {

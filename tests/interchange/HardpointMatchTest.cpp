@@ -5,9 +5,13 @@
 // from the values the edits must give.
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <utility>
+
 #include <nlohmann/json.hpp>
 
 #include "editor/HardpointScript.h"
+#include "interchange/GltfSphere.h"
 #include "tests/model/ModelFixtures.h"
 #include "tests/support/CliRun.h"
 
@@ -140,6 +144,23 @@ TEST_F(HardpointMatchTest, TheSphereComesBackMovedAndScaledAndIsWrittenAsSetWrit
   R = Cli(Dir, {"sphere", Dir.File("ship.iff"), "--from-gltf", Dir.File("edited.gltf"), "--write"});
   EXPECT_EQ(R.Code, 0);
   EXPECT_EQ(Cli(Dir, {"sphere", Dir.File("ship.iff")}).Out, "1 2 3 3\n");
+}
+
+// What `apply` says of the sphere it takes, by the same measures as for a
+// hardpoint; nothing when no bit changed.
+TEST(GltfSphereChange, SaysHowFarItMovedAndHowItsValueChanged) {
+  const std::array<float, 4> Model{0, 0.5f, 1, 2};
+  for (const auto& [Edited, Said] : std::vector<std::pair<std::array<float, 4>, std::string>>{
+           {Model, ""},
+           {{3, 4.5f, 1, 2}, "COLL SPHR: moved by 5.000\n"},
+           {{0, 0.5f, 1, 2.5f}, "COLL SPHR: \"Diameter:\" 2.000 -> 2.500\n"},
+           {{0, 0.5f, 2, 1}, "COLL SPHR: moved by 1.000, \"Diameter:\" 2.000 -> 1.000\n"},
+           {{0, 0.5f, 1.0001f, 2}, "COLL SPHR: changed\n"},
+       }) {
+    std::ostringstream Changes;
+    SayGltfSphereChange(Model, Edited, Changes);
+    EXPECT_EQ(Changes.str(), Said);
+  }
 }
 
 // Flattened to a point or a disc, or put through a projection: no sphere
