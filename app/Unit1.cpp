@@ -348,7 +348,7 @@ std::optional<std::string> RunCatching(const std::function<void()>& Handler) {
   } catch (const Exception& E) {
     return E.Message();
   } catch (const std::exception& E) {
-    return std::string(E.what());
+    return ErrorMessage(E);
   }
   return std::nullopt;
 }

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     return Code == 0 ? 0 : 2;
   } catch (const std::exception& E) {
     std::fflush(stdout);
-    std::cerr << E.what() << '\n';
+    std::cerr << ErrorMessage(E) << '\n';
     return 1;
   }
   return 0;
