@@ -39,6 +39,7 @@
 #include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
+#include "runtime/ErrorMessage.h"
 #include "runtime/NumberFormat.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "runtime/ErrorMessage.h"
 #include "runtime/Exception.h"
 #include "runtime/FloatErrors.h"
 

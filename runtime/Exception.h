@@ -2,7 +2,6 @@
 // The base of every error the system raises: a message string, reproduced exactly.
 // Each unit derives its own classes directly from it.
 #include <exception>
-#include <new>
 #include <string>
 
 class Exception : public std::exception {
@@ -21,12 +20,3 @@ private:
   public:                         \
     using Exception::Exception;   \
   }
-
-// What the user reads of an error that reached the top of a command or of
-// the window: its message, except that a failed allocation, whose own words
-// are the library's ("std::bad_alloc"), says what ran out.
-inline std::string ErrorMessage(const std::exception& Error) {
-  if (dynamic_cast<const std::bad_alloc*>(&Error) != nullptr)
-    return "Out of memory: the system would give no more for this work";
-  return Error.what();
-}

@@ -225,7 +225,7 @@ TEST(OutputFiles, NewFoldersGoUnlessKept) {
   EXPECT_TRUE(fs::is_directory(Dir.File("x/y")));
   WriteFileBytes(Dir.File("file"), {1});
   EXPECT_EQ(MessageOf([&] { TNewFolders Made(Dir.File("n/../file/m")); }),
-            "Cannot create the folder " + Dir.File("n/../file/m") + " (Not a directory)");
+            "Cannot create the folder " + Dir.File("n/../file/m") + " (File exists)");
   EXPECT_FALSE(fs::exists(Dir.File("n")));
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "runtime/ErrorMessage.h"
 #include "runtime/Exception.h"
 
 namespace {
