@@ -39,6 +39,7 @@
 #include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
+#include "runtime/ErrorMessage.h"
 #include "runtime/NumberFormat.h"
 
 namespace {
@@ -355,7 +356,7 @@ std::optional<std::string> RunCatching(const std::function<void()>& Handler) {
   } catch (const Exception& E) {
     return E.Message();
   } catch (const std::exception& E) {
-    return std::string(E.what());
+    return ErrorMessage(E);
   }
   return std::nullopt;
 }

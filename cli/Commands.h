@@ -43,3 +43,9 @@ CLI::Validator LevelNumber();
 // means), and --textures DIR, the folder of the ".mat" files (the model's own
 // folder when absent). Defined with render, in cmd_render.cpp.
 void AddShadingOptions(CLI::App& Cmd, std::string& Shading, std::string& TexturesDir, const std::string& Default);
+
+// --view: a layout by its caption or short name in any case (editor/Scene's
+// FindViewLayoutByName), from layout First on (1: the single views only);
+// another name says which are taken ("'front' is not a view; use top, side,
+// back or 3-views"). Defined with render, in cmd_render.cpp.
+CLI::Validator ViewName(int First);

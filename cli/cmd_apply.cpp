@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -27,24 +26,10 @@
 #include "model/ModelWriter.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
-#include "runtime/FileLayer.h"
 #include "runtime/Latin1Text.h"
 #include "runtime/OutputFiles.h"
 
 namespace {
-
-std::string ReadText(const std::string& Name) {
-  if (Name == "-") {
-    std::string Text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) throw EInOutError("Cannot read the script from standard input");
-    return Text;
-  }
-  TFileStream Stream(Name, TFileMode::OpenRead);
-  std::string Text;
-  char Block[1 << 16];
-  for (int32_t Got; (Got = Stream.Read(Block, sizeof Block)) > 0;) Text.append(Block, size_t(Got));
-  return Text;
-}
 
 // What a script changes in the model's list: the k-th hardpoint of a name
 // in the model is the k-th of that name in the script.
@@ -141,7 +126,8 @@ void AddApplyCommand(CLI::App& App) {
     std::ostringstream Changes;
     if (Script->count() > 0) {
       const std::string Source = Options->Script == "-" ? "standard input" : Options->Script;
-      Hardpoints = ReadHardpointScript(ReadText(Options->Script), Source);
+      const std::string Text = ReadHardpointScriptInput(Options->Script, std::cin, HardpointScriptLimit());
+      Hardpoints = ReadHardpointScript(Text, Source);
       SayScriptChanges(Listed, Hardpoints, Changes);
     } else {
       const TGltfDocument Document = ReadGltfDocument(Options->FromGltf);

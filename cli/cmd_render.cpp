@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "editor/Scene.h"
@@ -27,6 +28,20 @@ bool ParseSize(const std::string& Text, int& Width, int& Height) {
 
 }  // namespace
 
+CLI::Validator ViewName(int First) {
+  // Said as the short names, the single views first: "top, side, back or 3-views".
+  std::vector<std::string> Names;
+  for (int I = 1; I < ViewLayoutCount; ++I) Names.push_back(ViewLayoutShortNames[I]);
+  if (First == 0) Names.push_back(ViewLayoutShortNames[0]);
+  std::string List;
+  for (size_t I = 0; I < Names.size(); ++I) List += (I == 0 ? "" : I + 1 == Names.size() ? " or " : ", ") + Names[I];
+  return CLI::Validator(
+      [First, List](std::string& Text) {
+        return FindViewLayoutByName(Text) >= First ? std::string() : "'" + Text + "' is not a view; use " + List;
+      },
+      "VIEW");
+}
+
 void AddShadingOptions(CLI::App& Cmd, std::string& Shading, std::string& TexturesDir, const std::string& Default) {
   Cmd.add_option("--shading", Shading, "display mode: outlines, solid or textured; " + Default)
       ->check(CLI::IsMember({ShadingOptionNames[0], ShadingOptionNames[1], ShadingOptionNames[2]}));
@@ -46,8 +61,10 @@ void AddRenderCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand("render", "Paint the editor's views of a model into a PNG");
   Cmd->add_option("FILE", Options->File, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", Options->Out, "PNG file to write")->required();
-  Cmd->add_option("--view", Options->View, "\"3-Views\" (default), \"Top View\", \"Side View\" or \"Back View\"")
-      ->check(CLI::IsMember({ViewLayoutNames[0], ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
+  Cmd->add_option("--view", Options->View,
+                  "\"3-Views\" (default), \"Top View\", \"Side View\" or \"Back View\"; or 3-views, top, side, back "
+                  "(any case)")
+      ->check(ViewName(0));
   Cmd->add_option("--size", Options->Size,
                   "picture size WxH in pixels (default: the editor window's drawing area, " +
                       std::to_string(EditorClientWidth) + "x" + std::to_string(EditorClientHeight) + ")")
@@ -67,7 +84,7 @@ void AddRenderCommand(CLI::App& App) {
   Cmd->callback(NamingModelFile(Options->File, [Options] {
     TPictureRequest Request;
     Request.ModelFile = Options->File;
-    Request.Layout = FindViewLayout(Options->View);
+    Request.Layout = FindViewLayoutByName(Options->View);
     if (!Options->Size.empty()) ParseSize(Options->Size, Request.Width, Request.Height);
     Request.ZoomPercent = Options->Zoom;
     Request.ShowSphere = Options->Sphere;

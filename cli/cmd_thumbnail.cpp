@@ -20,13 +20,14 @@ void AddThumbnailCommand(CLI::App& App) {
   Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
   Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")
       ->check(WholeNumber(1, MaxThumbnailSize));
-  Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
-      ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
+  Cmd->add_option("--view", *View,
+                  "\"Top View\" (default), \"Side View\" or \"Back View\"; or top, side, back (any case)")
+      ->check(ViewName(1));
   auto Shading = std::make_shared<std::string>();
   AddShadingOptions(*Cmd, *Shading, Request->TexturesDir,
                     "solid, or textured when the textures folder holds the model's textures (default)");
   Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View, Shading] {
-    Request->Layout = FindViewLayout(*View);
+    Request->Layout = FindViewLayoutByName(*View);
     if (!Shading->empty()) Request->Shading = FindShading(*Shading);
     Request->Notes = &std::cerr;
     WriteModelThumbnail(*Request, *Out);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "runtime/ErrorMessage.h"
 #include "runtime/Exception.h"
 #include "runtime/FloatErrors.h"
 
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     return Code == 0 ? 0 : 2;
   } catch (const std::exception& E) {
     std::fflush(stdout);
-    std::cerr << E.what() << '\n';
+    std::cerr << ErrorMessage(E) << '\n';
     return 1;
   }
   return 0;

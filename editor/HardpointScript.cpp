@@ -1,10 +1,16 @@
 #include "editor/HardpointScript.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <istream>
 #include <string_view>
 
 #include "model/HardpointName.h"
 #include "model/THardpoint.h"
 #include "model/TZorvObject.h"
+#include "runtime/FileLayer.h"
 #include "runtime/FloatErrors.h"
 #include "runtime/Latin1Text.h"
 #include "runtime/NumberFormat.h"
@@ -168,4 +174,42 @@ std::vector<TModelHardpoint> ReadHardpointScript(const std::string& Text, const 
   while (Lines.Next(Line))
     if (!Line.empty()) Lines.Refuse("nothing after the last brace", Line);
   return Hardpoints;
+}
+
+size_t HardpointScriptLimit() {
+  const long Pages = ::sysconf(_SC_PHYS_PAGES), PageSize = ::sysconf(_SC_PAGE_SIZE);
+  unsigned long long Memory = Pages > 0 && PageSize > 0 ? (unsigned long long)Pages * (unsigned long long)PageSize
+                                                        : (unsigned long long)SIZE_MAX;
+  for (int Resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    struct rlimit Limit;
+    if (::getrlimit(Resource, &Limit) == 0 && Limit.rlim_cur != RLIM_INFINITY)
+      Memory = std::min<unsigned long long>(Memory, Limit.rlim_cur);
+  }
+  return size_t(std::min<unsigned long long>(Memory / 4, SIZE_MAX));
+}
+
+std::string ReadHardpointScriptInput(const std::string& Name, std::istream& Input, size_t Limit) {
+  const bool Standard = Name == "-";
+  auto TooLong = [&] {
+    return EHardpointScript((Standard ? std::string("standard input") : Name) +
+                            " is longer than a hardpoint script may be here: at most " + std::to_string(Limit) +
+                            " bytes, a quarter of the memory this program may use");
+  };
+  std::string Text;
+  char Block[1 << 16];
+  if (Standard) {
+    while (Text.size() <= Limit && Input.read(Block, sizeof Block).gcount() > 0) {
+      Text.append(Block, size_t(Input.gcount()));
+      if (!Input) break;
+    }
+    if (Input.bad()) throw EInOutError("Cannot read the script from standard input");
+  } else {
+    TFileStream Stream(Name, TFileMode::OpenRead);
+    if (uint64_t(Stream.Size()) > Limit) throw TooLong();
+    Text.reserve(size_t(Stream.Size()));
+    for (int32_t Got; Text.size() <= Limit && (Got = Stream.Read(Block, sizeof Block)) > 0;)
+      Text.append(Block, size_t(Got));
+  }
+  if (Text.size() > Limit) throw TooLong();
+  return Text;
 }

@@ -4,6 +4,8 @@
 // CR LF. It is what "Copy Script to Clipboard" puts on the clipboard and what
 // `quelbir-cli script` prints; read back, it gives a model file its
 // hardpoints (`quelbir-cli apply --script`).
+#include <cstddef>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -38,3 +40,17 @@ std::string HardpointScriptText(const TZorvObject& Model);
 // float; elements 3, 7 and 11 are 0 and 15 is 1. Time and memory grow with
 // the text's length alone.
 std::vector<TModelHardpoint> ReadHardpointScript(const std::string& Text, const std::string& Source);
+
+// The most bytes a script may be here: a quarter of the memory the program
+// may use (the machine's memory, or the process's address-space or data
+// limit when lower), so that its text, its hardpoints and the model file
+// made of them all fit.
+size_t HardpointScriptLimit();
+
+// The text of the script named Name, "-" meaning Input (standard input), of
+// at most Limit bytes: a longer one is refused, a file by its size before
+// any byte is read, a stream once Limit + 1 bytes have come, with
+// EHardpointScript (Name, or "standard input", + " is longer than a
+// hardpoint script may be here: at most N bytes, a quarter of the memory
+// this program may use"). The file layer's errors pass as they are.
+std::string ReadHardpointScriptInput(const std::string& Name, std::istream& Input, size_t Limit);

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <string_view>
 
 #include "editor/HardpointNames.h"
 #include "model/ModelOutline.h"
@@ -15,6 +16,23 @@ const char* const ViewLayoutNames[ViewLayoutCount] = {"3-Views", "Top View", "Si
 int FindViewLayout(const std::string& Name) {
   for (int I = 0; I < ViewLayoutCount; ++I)
     if (Name == ViewLayoutNames[I]) return I;
+  return -1;
+}
+
+const char* const ViewLayoutShortNames[ViewLayoutCount] = {"3-views", "top", "side", "back"};
+
+int FindViewLayoutByName(const std::string& Name) {
+  auto Same = [&Name](const char* Known) {
+    const std::string_view Text(Known);
+    if (Text.size() != Name.size()) return false;
+    for (size_t I = 0; I < Text.size(); ++I) {
+      const auto Lower = [](char C) { return C >= 'A' && C <= 'Z' ? char(C - 'A' + 'a') : C; };
+      if (Lower(Text[I]) != Lower(Name[I])) return false;
+    }
+    return true;
+  };
+  for (int I = 0; I < ViewLayoutCount; ++I)
+    if (Same(ViewLayoutNames[I]) || Same(ViewLayoutShortNames[I])) return I;
   return -1;
 }
 

@@ -27,6 +27,12 @@ constexpr int ViewLayoutCount = 4;
 extern const char* const ViewLayoutNames[ViewLayoutCount];  // "3-Views", "Top View", "Side View", "Back View"
 // The layout index of an item's text, or -1 when no item reads so.
 int FindViewLayout(const std::string& Name);
+// The short names a command line may give the layouts, by layout index:
+// "3-views", "top", "side", "back".
+extern const char* const ViewLayoutShortNames[ViewLayoutCount];
+// The layout index of a name typed on a command line: an item's text or its
+// short name, in any case ("top", "TOP", "top view"); -1 when none reads so.
+int FindViewLayoutByName(const std::string& Name);
 
 // edScaleChange: the box's whole number / 100 as a 32-bit float; a text that
 // is not a whole number gives 1.0.

@@ -1,7 +1,6 @@
 #include "model/SampleTextures.h"
 
 #include <cmath>
-#include <filesystem>
 
 #include "iff/IffWriter.h"
 #include "runtime/OutputFiles.h"
@@ -77,9 +76,7 @@ std::vector<uint8_t> SampleTextureBytes(int32_t Number) {
 }
 
 void WriteSampleModelWithTextures(const std::string& ModelFile, const std::string& Folder, bool SingleMesh) {
-  std::error_code Error;
-  if (!Folder.empty()) std::filesystem::create_directories(Folder, Error);
-  if (Error) throw EOutputFile("Cannot create the folder " + Folder + " (" + Error.message() + ")");
+  TNewFolders Made(Folder);
   const std::string Path = TexturePath(Folder);
   std::vector<std::string> Outputs{ModelFile};
   for (const TPlating& P : Platings) Outputs.push_back(TextureFileName(Path, P.Number));
@@ -91,4 +88,5 @@ void WriteSampleModelWithTextures(const std::string& ModelFile, const std::strin
     Files.Write(Outputs[I + 1], Mat.data(), Mat.size());
   }
   Files.Commit();
+  Made.Keep();
 }

@@ -20,16 +20,66 @@ namespace {
 // layer's 32-bit sizes.
 constexpr size_t WriteBlock = size_t(1) << 24;
 
-// Where the bytes of Output go in the end: the file a symbolic link names
-// (so the link stays), or Output itself.
+// Where the bytes of Output go in the end: the name at the end of its chain
+// of symbolic links (so every link stays, and a link to a file not made yet
+// gets it made), or Output itself. The chain is followed link by link, as
+// the system would, because the file it leads to need not exist yet.
 std::string FinalName(const std::string& Output) {
-  std::error_code Error;
-  if (fs::is_symlink(fs::symlink_status(Output, Error))) {
-    const fs::path Target = fs::canonical(Output, Error);
-    if (!Error) return Target.string();
+  constexpr int MostLinks = 40;  // the system's own bound on a chain
+  std::string Name = Output;
+  for (int Links = 0;; ++Links) {
+    struct stat Info;
+    if (::lstat(Name.c_str(), &Info) != 0 || !S_ISLNK(Info.st_mode)) return Name;
+    std::error_code Error;
+    const fs::path Target = fs::read_symlink(Name, Error);
+    if (Links == MostLinks || Error) {
+      const int Reason = Error ? Error.value() : ELOOP;
+      throw EOutputFile("Cannot create file " + Output + ": " + std::strerror(Reason));
+    }
+    // Not normalised: ".." after a folder that is a link is the system's to
+    // resolve.
+    Name = Target.is_absolute() ? Target.string() : (fs::path(Name).parent_path() / Target).string();
   }
-  return Output;
 }
+
+// The file an output reaches, to tell whether two outputs are one: the file
+// itself when it exists (every name and link of it alike), and the folder it
+// is in with its name there (for a file not made yet).
+struct TReached {
+  bool Exists = false;
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  bool InFolder = false;
+  dev_t FolderDevice = 0;
+  ino_t FolderInode = 0;
+  std::string Name;  // the name in its folder; the whole path lexically when the folder is missing
+
+  explicit TReached(const std::string& Final) {
+    struct stat Info;
+    if (::stat(Final.c_str(), &Info) == 0) {
+      Exists = true;
+      Device = Info.st_dev;
+      Inode = Info.st_ino;
+    }
+    const fs::path Path(Final);
+    const fs::path Folder = Path.has_parent_path() ? Path.parent_path() : fs::path(".");
+    if (::stat(Folder.c_str(), &Info) == 0) {
+      InFolder = true;
+      FolderDevice = Info.st_dev;
+      FolderInode = Info.st_ino;
+      Name = Path.filename().string();
+    } else {
+      std::error_code Error;
+      Name = fs::absolute(Path, Error).lexically_normal().string();
+    }
+  }
+
+  bool operator==(const TReached& Other) const {
+    if (Exists && Other.Exists) return Device == Other.Device && Inode == Other.Inode;
+    if (Exists != Other.Exists || InFolder != Other.InFolder || Name != Other.Name) return false;
+    return !InFolder || (FolderDevice == Other.FolderDevice && FolderInode == Other.FolderInode);
+  }
+};
 
 // A name beside Final that no file holds yet: hidden, and told apart by the
 // process and a count, so two writers of the same file never meet. Kind
@@ -85,12 +135,20 @@ struct TOutputFiles::TEntry {
 };
 
 TOutputFiles::TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile) {
+  std::vector<TReached> Reached;
   for (const std::string& Output : Outputs) {
     if (!ModelFile.empty()) CheckNotModelFile(Output, ModelFile);
     RequireRegularFile(Output, TFileMode::Create);
     auto Entry = std::make_unique<TEntry>();
     Entry->Output = Output;
     Entry->Final = FinalName(Output);
+    // One file written twice would end holding one of the two, and the set
+    // would claim both.
+    Reached.emplace_back(Entry->Final);
+    for (size_t I = 0; I + 1 < Reached.size(); ++I)
+      if (Reached[I] == Reached.back())
+        throw EOutputFile(FEntries[I]->Output + " and " + Output +
+                          " are the same file; give each output a name of its own");
     FEntries.push_back(std::move(Entry));
   }
 }
@@ -249,6 +307,31 @@ void TOutputBuffer::Close() {
   sync();
   if (FError) std::rethrow_exception(FError);
   FFiles.Finish(FOutput);
+}
+
+TNewFolders::TNewFolders(const std::string& Folder) {
+  // Made one name at a time from the top, so that every folder made is
+  // known, whatever "." or ".." the name holds.
+  fs::path At;
+  for (const fs::path& Part : fs::path(Folder)) {
+    At /= Part;
+    if (Part.empty()) continue;  // the end of a name ending in "/"
+    std::error_code Error;
+    if (fs::create_directory(At, Error)) {
+      FMade.push_back(At.string());
+    } else if (Error) {
+      RemoveMade();
+      throw EOutputFile("Cannot create the folder " + Folder + " (" + Error.message() + ")");
+    }
+  }
+}
+
+TNewFolders::~TNewFolders() { RemoveMade(); }
+
+void TNewFolders::RemoveMade() {
+  // rmdir leaves a folder something else has put a file in meanwhile.
+  for (auto Made = FMade.rbegin(); Made != FMade.rend(); ++Made) ::rmdir(Made->c_str());
+  FMade.clear();
 }
 
 void WriteOutputFile(const std::string& Output, const void* Data, size_t Size, const std::string& ModelFile) {

@@ -31,8 +31,13 @@ public:
   // Checks every output before anything is written: none is ModelFile
   // (CheckNotModelFile; an empty ModelFile skips that), none names a folder
   // (the file layer's "Cannot create file"), a pipe or a device (its
-  // ENotRegularFile). An output that is
-  // a symbolic link to a file keeps its link: the file it names is replaced.
+  // ENotRegularFile), and no two reach the same file, however they are
+  // spelled ("./", "..", a symbolic or a hard link): EOutputFile (First +
+  // " and " + Second + " are the same file; give each output a name of its
+  // own"). An output that is a symbolic link, or a chain of them, keeps its
+  // links: the file at the chain's end is replaced, or made when it does not
+  // exist yet; a chain that loops raises EOutputFile ("Cannot create file " +
+  // Output + ": Too many levels of symbolic links").
   explicit TOutputFiles(const std::vector<std::string>& Outputs, const std::string& ModelFile = "");
   ~TOutputFiles();  // removes every temporary file not put in place
   TOutputFiles(const TOutputFiles&) = delete;
@@ -81,6 +86,24 @@ private:
   std::string FOutput;
   std::vector<char> FBlock;
   std::exception_ptr FError;
+};
+
+// The folders a command makes for its outputs: the missing ones of Folder
+// are made at once, and removed again (deepest first, each only while it is
+// empty) unless Keep is called, so that a command that writes nothing
+// leaves nothing behind. A folder that cannot be made raises EOutputFile
+// ("Cannot create the folder " + Folder + " (" + the system's reason + ")").
+class TNewFolders {
+public:
+  explicit TNewFolders(const std::string& Folder);
+  ~TNewFolders();
+  TNewFolders(const TNewFolders&) = delete;
+  TNewFolders& operator=(const TNewFolders&) = delete;
+  void Keep() { FMade.clear(); }
+
+private:
+  void RemoveMade();
+  std::vector<std::string> FMade;  // in the order made
 };
 
 // A single output, complete or absent: Write on a set of one.

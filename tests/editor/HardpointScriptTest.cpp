@@ -1,5 +1,9 @@
 // The hardpoint script, to the byte.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
 
 #include <tuple>
 #include <vector>
@@ -216,4 +220,27 @@ TEST(HardpointScriptReading, AHundredThousandHardpointsAreRead) {
   for (int I = 0; I < 100000; ++I) Text += Gun1Chunk;
   Text += Tail;
   EXPECT_EQ(ReadHardpointScript(Text, "s.txt").size(), 100000u);
+}
+
+// A script's input is bounded before it is held: a file by its size, a
+// stream by what has come, each refused naming it and the bound.
+TEST(HardpointScriptReading, AnInputLongerThanTheBoundIsRefused) {
+  TempDir Dir;
+  constexpr size_t Limit = 100;
+  const std::string Fits(Limit, 'x'), Over(Limit + 1, 'x');
+  const std::string Bound =
+      " is longer than a hardpoint script may be here: at most 100 bytes, a quarter of the "
+      "memory this program may use";
+  WriteFileBytes(Dir.File("fits.txt"), std::vector<uint8_t>(Fits.begin(), Fits.end()));
+  WriteFileBytes(Dir.File("sparse.txt"), {});
+  std::filesystem::resize_file(Dir.File("sparse.txt"), uintmax_t(1) << 40);  // no disk used
+  std::istringstream Unused;
+  EXPECT_EQ(ReadHardpointScriptInput(Dir.File("fits.txt"), Unused, Limit), Fits);
+  EXPECT_EQ(MessageOf([&] { ReadHardpointScriptInput(Dir.File("sparse.txt"), Unused, Limit); }),
+            Dir.File("sparse.txt") + Bound);
+  std::istringstream FitsStream(Fits), OverStream(Over + std::string(1 << 20, 'y'));
+  EXPECT_EQ(ReadHardpointScriptInput("-", FitsStream, Limit), Fits);
+  EXPECT_EQ(MessageOf([&] { ReadHardpointScriptInput("-", OverStream, Limit); }), "standard input" + Bound);
+  EXPECT_LT(OverStream.tellg(), 1 << 20);  // the rest is never read
+  EXPECT_LE(HardpointScriptLimit(), size_t(::sysconf(_SC_PHYS_PAGES)) * size_t(::sysconf(_SC_PAGE_SIZE)) / 4);
 }

@@ -143,6 +143,15 @@ TEST_F(SceneTest, WithoutAModelOnlyTheBackgroundIsPainted) {
   EXPECT_EQ(Find(F, 0x000000).Count, W * H);
 }
 
+// A command line names a layout by its caption or short name, in any case.
+TEST(ViewLayoutNames, AreTakenByCaptionOrShortNameInAnyCase) {
+  const std::pair<const char*, int> Names[] = {
+      {"3-Views", 0}, {"3-VIEWS", 0}, {"top", 1},    {"Top View", 1}, {"SIDE", 2}, {"side view", 2},
+      {"Back", 3},    {"back", 3},    {"front", -1}, {"top ", -1},    {"", -1},    {"3-view", -1},
+  };
+  for (const auto& [Name, Layout] : Names) EXPECT_EQ(FindViewLayoutByName(Name), Layout) << Name;
+}
+
 TEST_F(SceneTest, EachLayoutShowsTheModelFromItsSide) {
   // A box from the origin to (0.2, 0.1, 0.05): fitted (largest extent 0.8 at
   // zoom 100) its centre is at (0.4, 0.2, 0.1); at zoom 50 at (0.2, 0.1, 0.05).

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 
@@ -150,6 +151,82 @@ TEST(OutputFiles, ASetTakesEffectWholeOrNotAtAll) {
       for (size_t I = 0; I < 2; ++I) EXPECT_EQ(ReadFileBytes(Outs[I]), Text("old " + Outs[I]));
       EXPECT_EQ(Entries(Dir), (std::vector<std::string>{"a.bin", "a.gltf"}));
     }
+}
+
+// Two names of one command that reach one file, however spelled or linked,
+// are refused before anything is written, naming both.
+TEST(OutputFiles, TwoOutputsThatReachOneFileAreRefused) {
+  TempDir Dir;
+  fs::create_directory(Dir.File("sd"));
+  WriteFileBytes(Dir.File("00000001.png"), Text("old"));
+  fs::create_symlink("00000001.png", Dir.File("to-png.gltf"));
+  fs::create_symlink("out.gltf", Dir.File("to-gltf.bin"));  // leads to a file not made yet
+  fs::create_symlink("to-gltf.bin", Dir.File("chain.bin"));
+  fs::create_hard_link(Dir.File("00000001.png"), Dir.File("hard.png"));
+  fs::create_directory_symlink("sd", Dir.File("sdlink"));
+  const std::vector<std::string> Before = Entries(Dir);
+  const std::pair<std::string, std::string> Pairs[] = {
+      {"sd/x.mat", "sd/x.mat"},        {"./sd/x.mat", "sd/x.mat"},     {"sd/../sd/x.mat", "sd/x.mat"},
+      {"to-png.gltf", "00000001.png"}, {"out.gltf", "to-gltf.bin"},    {"chain.bin", "out.gltf"},
+      {"hard.png", "00000001.png"},    {"sdlink/x.mat", "sd/./x.mat"},
+  };
+  for (const auto& [First, Second] : Pairs) {
+    SCOPED_TRACE(First + ", " + Second);
+    const std::vector<std::string> Outs{Dir.File(First), Dir.File("other.png"), Dir.File(Second)};
+    EXPECT_EQ(MessageOf([&] { TOutputFiles Files(Outs); }),
+              Outs[0] + " and " + Outs[2] + " are the same file; give each output a name of its own");
+  }
+  EXPECT_EQ(Entries(Dir), Before);
+  EXPECT_EQ(ReadFileBytes(Dir.File("00000001.png")), Text("old"));
+  // Names alike in part only are files of their own.
+  TOutputFiles Files({Dir.File("sd/x.mat"), Dir.File("sd/x.mat.png"), Dir.File("x.mat")});
+}
+
+// A symbolic link, or a chain of them, stays: the file at its end is
+// replaced, or made when it is not there yet; a loop is refused.
+TEST(OutputFiles, AnOutputKeepsItsLinksThoughTheirFileIsNotMadeYet) {
+  TempDir Dir;
+  fs::create_directory(Dir.File("sub"));
+  fs::create_symlink("target.png", Dir.File("link.png"));
+  fs::create_symlink("../link.png", Dir.File("sub/chain.png"));
+  fs::create_symlink(Dir.File("absent.png"), Dir.File("absolute.png"));
+  for (const char* Link : {"link.png", "sub/chain.png", "absolute.png"}) {
+    SCOPED_TRACE(Link);
+    WriteOutputFile(Dir.File(Link), Link, std::strlen(Link));
+    EXPECT_TRUE(fs::is_symlink(Dir.File(Link)));
+    EXPECT_EQ(ReadFileBytes(Dir.File(Link)), Text(Link));
+  }
+  EXPECT_EQ(ReadFileBytes(Dir.File("target.png")), Text("sub/chain.png"));
+  EXPECT_EQ(ReadFileBytes(Dir.File("absent.png")), Text("absolute.png"));
+  fs::create_symlink("loop-b", Dir.File("loop-a"));
+  fs::create_symlink("loop-a", Dir.File("loop-b"));
+  EXPECT_EQ(MessageOf([&] { WriteOutputFile(Dir.File("loop-a"), "x", 1); }),
+            "Cannot create file " + Dir.File("loop-a") + ": Too many levels of symbolic links");
+}
+
+// The folders made for a command's outputs go again unless kept: only those
+// it made, and only while nothing else was put in them.
+TEST(OutputFiles, NewFoldersGoUnlessKept) {
+  TempDir Dir;
+  fs::create_directory(Dir.File("a"));
+  { TNewFolders Made(Dir.File("a/b/../c/d/")); }
+  EXPECT_EQ(Entries(Dir), (std::vector<std::string>{"a"}));
+  EXPECT_TRUE(fs::is_empty(Dir.File("a")));
+  {
+    TNewFolders Made(Dir.File("a/b/c"));
+    WriteFileBytes(Dir.File("a/b/kept.txt"), {1});
+  }
+  EXPECT_TRUE(fs::exists(Dir.File("a/b/kept.txt")));
+  EXPECT_FALSE(fs::exists(Dir.File("a/b/c")));
+  {
+    TNewFolders Made(Dir.File("x/y"));
+    Made.Keep();
+  }
+  EXPECT_TRUE(fs::is_directory(Dir.File("x/y")));
+  WriteFileBytes(Dir.File("file"), {1});
+  EXPECT_EQ(MessageOf([&] { TNewFolders Made(Dir.File("n/../file/m")); }),
+            "Cannot create the folder " + Dir.File("n/../file/m") + " (File exists)");
+  EXPECT_FALSE(fs::exists(Dir.File("n")));
 }
 
 // A stream's failure reaches its caller as the class the file layer raised.
