@@ -340,6 +340,7 @@ void TIffReader::OpenChunk(const TIffTag& Tag) {
     if (Chunk.Tag == Tag) {
       FStream->Seek(int64_t(Chunk.Offset) + 8);
       FOpenChunk = &Chunk;
+      DropHeldChunk();
       return;
     }
   }
@@ -355,11 +356,27 @@ void TIffReader::OpenChunkByIndex(int32_t Index) {
   const TChunk& Chunk = FCurrentForm->Chunks[size_t(Index)];
   FStream->Seek(int64_t(Chunk.Offset) + 8);
   FOpenChunk = &Chunk;
+  DropHeldChunk();
 }
 
 void TIffReader::CloseChunk() {
   RequireOpenChunk("TIffReader: No chunk is open!");
   FOpenChunk = nullptr;
+  DropHeldChunk();
+}
+
+void TIffReader::HoldChunk(const TChunk& Chunk) {
+  const int64_t Position = FStream->Position();
+  if (FHeld.size() < size_t(Chunk.Size)) FHeld.resize(size_t(Chunk.Size));
+  FStream->Seek(int64_t(Chunk.Offset) + 8);
+  // Back where the caller was however the read ends.
+  struct TBack {
+    TFileStream& Stream;
+    int64_t Position;
+    ~TBack() { Stream.Seek(Position); }
+  } Back{*FStream, Position};
+  FHeldLength = FStream->Read(FHeld.data(), Chunk.Size);
+  FHeldValid = true;
 }
 
 TIffTag TIffReader::CurrentTag() const { return FOpenChunk ? FOpenChunk->Tag : FCurrentForm->Tag; }
@@ -371,7 +388,13 @@ int32_t TIffReader::Read(void* Buffer, int32_t Count) {
   if (Count < 0) throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
   const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
   if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
-  return FStream->Read(Buffer, Count);
+  if (!FHeldValid && Count < Chunk.Size - Passed && Chunk.Size <= HeldChunkLimit) HoldChunk(Chunk);
+  if (!FHeldValid) return FStream->Read(Buffer, Count);
+  // Served from memory: what the file held there, fewer only where it ended.
+  const int32_t Got = int32_t(std::clamp<int64_t>(FHeldLength - Passed, 0, Count));
+  if (Got > 0) std::memcpy(Buffer, FHeld.data() + Passed, size_t(Got));
+  FStream->Seek(FStream->Position() + Got);
+  return Got;
 }
 
 int32_t TIffReader::ReadString(std::string& S) {
@@ -381,6 +404,24 @@ int32_t TIffReader::ReadString(std::string& S) {
   // (string, position, messages) is that of reading one byte at a time.
   const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
   const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  if (!FHeldValid && Chunk.Size <= HeldChunkLimit) HoldChunk(Chunk);
+  if (FHeldValid) {
+    // The same outcome as the block reads below: the text up to the zero
+    // byte; else the file ended inside the chunk, or the chunk ended first.
+    const int64_t Passed = FStream->Position() - DataStart;
+    if (Passed >= Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
+    const int64_t Start = std::min<int64_t>(Passed, FHeldLength);
+    const uint8_t* First = FHeld.data() + Start;
+    const void* Zero = FHeldLength > Start ? std::memchr(First, 0, size_t(FHeldLength - Start)) : nullptr;
+    if (!Zero) {
+      if (FHeldLength < Chunk.Size) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+      throw EIffReader("TIffReader: Read beyond end of chunk!");
+    }
+    const size_t Length = size_t(static_cast<const uint8_t*>(Zero) - First);
+    S.assign(reinterpret_cast<const char*>(First), Length);
+    FStream->Seek(DataStart + Start + int64_t(Length) + 1);
+    return int32_t(S.size());
+  }
   constexpr int32_t FirstBlock = 256;
   constexpr int32_t LargestBlock = 1 << 20;
   std::string Text;
@@ -417,6 +458,7 @@ int32_t TIffReader::Write(const void* Buffer, int32_t Count) {
   // would grow the file, and the reader never changes its length.
   if (FStream->Position() + Count > FStream->Size())
     throw EIffReader("TIffReader: Write beyond end of file " + FFileName + "!");
+  DropHeldChunk();
   const int32_t Written = FStream->Write(Buffer, Count);
   // Overwriting bytes that exist cannot come up short unless the disk fails;
   // a caller that saves must not take a partial write for a save.

@@ -63,8 +63,14 @@ public:
   void CloseChunk();
   TIffTag CurrentTag() const;
   int32_t CurrentSize() const;
+  // A chunk of up to HeldChunkLimit bytes is read from the file whole, with
+  // one call, at its first read that asks for less than the rest of it; its
+  // later reads and strings are served from memory, with the same results
+  // and messages as reading the file piece by piece. A larger chunk, or one
+  // read whole at once, goes straight to the file.
   int32_t Read(void* Buffer, int32_t Count);
   int32_t ReadString(std::string& S);
+  static constexpr int32_t HeldChunkLimit = 1 << 20;
   int32_t Write(const void* Buffer, int32_t Count);
   int32_t Position() const;
   // Pushes bytes written through Write to the disk; raises when it cannot.
@@ -89,6 +95,9 @@ private:
   TForm* FindForm(const TIffTag& Tag) const;
   [[noreturn]] void FailAt(const char* What, int64_t Offset) const;
   const TChunk& RequireOpenChunk(const char* Message) const;
+  // Reads the open chunk's bytes (those the file holds) into FHeld.
+  void HoldChunk(const TChunk& Chunk);
+  void DropHeldChunk() { FHeldValid = false; }
 
   std::string FFileName;
   std::unique_ptr<TForm> FRoot;
@@ -97,5 +106,11 @@ private:
   const TChunk* FOpenChunk = nullptr;
   bool FReadOnly = false;
   bool FRootIsChunk = false;
+  // The open chunk's data as the file held it when first read: FHeldLength
+  // bytes from its first data byte (fewer than its size where the file ends
+  // inside it). Kept only while that chunk is open and unwritten.
+  std::vector<uint8_t> FHeld;
+  int32_t FHeldLength = 0;
+  bool FHeldValid = false;
   mutable std::unordered_map<const TForm*, std::unordered_map<uint32_t, TForm*>> FFirstOfTag;
 };
