@@ -365,18 +365,41 @@ void TIffReader::CloseChunk() {
   DropHeldChunk();
 }
 
+bool TIffReader::WindowHolds(const TChunk& Chunk) {
+  if (!FWindowValid) return false;
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  const int64_t End = FWindowStart + int64_t(FWindowLength);
+  // Every byte of the chunk the file held when the window was read.
+  if (DataStart < FWindowStart || !(DataStart + Chunk.Size <= End || FWindowAtEnd)) return false;
+  FHeldOffset = int32_t(std::min(DataStart, End) - FWindowStart);
+  FHeldLength = int32_t(std::clamp<int64_t>(End - DataStart, 0, Chunk.Size));
+  FHeldValid = true;
+  return true;
+}
+
 void TIffReader::HoldChunk(const TChunk& Chunk) {
+  if (WindowHolds(Chunk)) return;
+  // From the chunk's data on, as far as its form reaches (up to the limit):
+  // the chunks that follow in the form are read with it.
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  const TForm* Form = Chunk.Parent;
+  const int64_t FormEnd = Form ? int64_t(Form->Offset) + 8 + Form->Size : DataStart + Chunk.Size;
+  const int32_t Want = int32_t(std::max<int64_t>(Chunk.Size, std::min<int64_t>(HeldChunkLimit, FormEnd - DataStart)));
+  if (FWindow.size() < size_t(Want)) FWindow.resize(size_t(Want));
   const int64_t Position = FStream->Position();
-  if (FHeld.size() < size_t(Chunk.Size)) FHeld.resize(size_t(Chunk.Size));
-  FStream->Seek(int64_t(Chunk.Offset) + 8);
+  FStream->Seek(DataStart);
   // Back where the caller was however the read ends.
   struct TBack {
     TFileStream& Stream;
     int64_t Position;
     ~TBack() { Stream.Seek(Position); }
   } Back{*FStream, Position};
-  FHeldLength = FStream->Read(FHeld.data(), Chunk.Size);
-  FHeldValid = true;
+  FWindowValid = false;
+  FWindowLength = FStream->Read(FWindow.data(), Want);
+  FWindowStart = DataStart;
+  FWindowAtEnd = FWindowLength < Want;
+  FWindowValid = true;
+  WindowHolds(Chunk);
 }
 
 TIffTag TIffReader::CurrentTag() const { return FOpenChunk ? FOpenChunk->Tag : FCurrentForm->Tag; }
@@ -388,11 +411,12 @@ int32_t TIffReader::Read(void* Buffer, int32_t Count) {
   if (Count < 0) throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
   const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
   if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
-  if (!FHeldValid && Count < Chunk.Size - Passed && Chunk.Size <= HeldChunkLimit) HoldChunk(Chunk);
+  if (!FHeldValid && Chunk.Size <= HeldChunkLimit && !WindowHolds(Chunk) && Count < Chunk.Size - Passed)
+    HoldChunk(Chunk);
   if (!FHeldValid) return FStream->Read(Buffer, Count);
   // Served from memory: what the file held there, fewer only where it ended.
   const int32_t Got = int32_t(std::clamp<int64_t>(FHeldLength - Passed, 0, Count));
-  if (Got > 0) std::memcpy(Buffer, FHeld.data() + Passed, size_t(Got));
+  if (Got > 0) std::memcpy(Buffer, FWindow.data() + FHeldOffset + Passed, size_t(Got));
   FStream->Seek(FStream->Position() + Got);
   return Got;
 }
@@ -411,7 +435,7 @@ int32_t TIffReader::ReadString(std::string& S) {
     const int64_t Passed = FStream->Position() - DataStart;
     if (Passed >= Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
     const int64_t Start = std::min<int64_t>(Passed, FHeldLength);
-    const uint8_t* First = FHeld.data() + Start;
+    const uint8_t* First = FWindow.data() + FHeldOffset + Start;
     const void* Zero = FHeldLength > Start ? std::memchr(First, 0, size_t(FHeldLength - Start)) : nullptr;
     if (!Zero) {
       if (FHeldLength < Chunk.Size) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
@@ -459,6 +483,7 @@ int32_t TIffReader::Write(const void* Buffer, int32_t Count) {
   if (FStream->Position() + Count > FStream->Size())
     throw EIffReader("TIffReader: Write beyond end of file " + FFileName + "!");
   DropHeldChunk();
+  FWindowValid = false;
   const int32_t Written = FStream->Write(Buffer, Count);
   // Overwriting bytes that exist cannot come up short unless the disk fails;
   // a caller that saves must not take a partial write for a save.
