@@ -56,6 +56,25 @@ constexpr size_t DrawBatch = size_t(1) << 24;
 
 }  // namespace
 
+std::vector<uint32_t> EveryOutlineEdge(const TMeshData& Mesh) {
+  const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
+  const TFace* Faces = Mesh.Faces.Data();
+  size_t Corners = 0;
+  for (int32_t F = 0; F < Mesh.FaceCount; ++F)
+    if (Faces[F].Count >= 3 && FaceIsUsable(Mesh, Faces[F])) Corners += size_t(Faces[F].Count);
+  std::vector<uint32_t> Indices;
+  Indices.reserve(2 * Corners);
+  for (int32_t F = Mesh.FaceCount - 1; F >= 0; --F) {
+    const TFace& Face = Faces[F];
+    if (Face.Count < 3 || !FaceIsUsable(Mesh, Face)) continue;
+    const int32_t Last = Face.First + Face.Count - 1;
+    for (int32_t I = Last; I > Face.First; --I)
+      Indices.insert(Indices.end(), {uint32_t(FaceVertices[I].Vertex), uint32_t(FaceVertices[I - 1].Vertex)});
+    Indices.insert(Indices.end(), {uint32_t(FaceVertices[Face.First].Vertex), uint32_t(FaceVertices[Last].Vertex)});
+  }
+  return Indices;
+}
+
 std::vector<uint32_t> OutlineEdges(const TMeshData& Mesh) {
   const std::vector<uint32_t> Place = SamePlaceVertices(Mesh);
   const TFaceVertex* FaceVertices = Mesh.FaceVertices.Data();
@@ -161,7 +180,7 @@ bool TModelOutline::Applies(const TZorvObject& Model) {
 
 void TModelOutline::Build(const TZorvObject& Model) {
   if (FMeshVersion == Model.MeshVersion()) return;
-  FIndices = OutlineEdges(Model.Mesh());
+  FIndices = FEdges == TOutlineEdges::OncePerDirection ? OutlineEdges(Model.Mesh()) : EveryOutlineEdge(Model.Mesh());
   FLighter.clear();
   FLighterBuilt = false;
   FMeshVersion = Model.MeshVersion();

@@ -27,6 +27,19 @@ class TZorvObject;
 // bounded by the corners the faces name, which the load bounds by the file.
 std::vector<uint32_t> OutlineEdges(const TMeshData& Mesh);
 
+// Every edge the outlines of Mesh's faces draw, in the same order, an edge
+// drawn twice the same way kept twice: the same pixels as OutlineEdges (an
+// outline is one colour, drawn without depth test), listed in one pass
+// where OutlineEdges looks every edge up among those met before.
+std::vector<uint32_t> EveryOutlineEdge(const TMeshData& Mesh);
+
+// Which edge list an outline draws: the window repaints the same list many
+// times, a picture once.
+enum class TOutlineEdges {
+  OncePerDirection,  // OutlineEdges: built once at a price, drawn at the least
+  Every,             // EveryOutlineEdge: built at once, drawn once
+};
+
 // The lighter outline drawn while the views turn or zoom: at most Budget of
 // Edges (an OutlineEdges list of Mesh), each edge of the surface once: first
 // the border (an edge the faces draw one way round only), then the longest
@@ -40,6 +53,7 @@ constexpr size_t LighterEdgeBudget = 60000;
 
 class TModelOutline {
 public:
+  explicit TModelOutline(TOutlineEdges Edges = TOutlineEdges::OncePerDirection) : FEdges(Edges) {}
   // Model as its Draw draws it in the editor's set-up (outlines, untextured,
   // no display list, mesh kept): face state, fit scale, the edges, the
   // hardpoint markers. A model in any other set-up is drawn by its Draw.
@@ -61,6 +75,7 @@ public:
 private:
   void Build(const TZorvObject& Model);
 
+  TOutlineEdges FEdges;
   uint64_t FMeshVersion = 0;  // 0: nothing built
   std::vector<uint32_t> FIndices;
   std::vector<uint32_t> FLighter;  // built at the first lighter drawing

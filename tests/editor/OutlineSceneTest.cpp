@@ -164,6 +164,22 @@ TEST_F(OutlineSceneTest, EachEdgeOncePaintsTheFacesPixels) {
   }
 }
 
+TEST_F(OutlineSceneTest, EveryEdgePaintsWhatEachEdgeOncePaints) {
+  // A picture drawn once lists every edge rather than look each one up.
+  for (const TModelCase& Case : Models) {
+    Load(Case);
+    TModelOutline Once, Every(TOutlineEdges::Every);
+    for (const TViewCase& View : Views) {
+      Show(0, View);
+      const TFramePixels OnceDrawn = Paint(View.Width, View.Height, &Once);
+      const TFramePixels EveryDrawn = Paint(View.Width, View.Height, &Every);
+      EXPECT_TRUE(OnceDrawn.Rgba == EveryDrawn.Rgba) << Case.Name << ", " << View.Width << " x " << View.Height << ": "
+                                                     << Differing(OnceDrawn, EveryDrawn) << " pixels differ";
+    }
+    EXPECT_GE(Every.EdgeCount(), Once.EdgeCount());
+  }
+}
+
 TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesPixels) {
   Load(Models[0]);  // the sample: hardpoints in every view
   State.SphereDiameter = 0.3f;
