@@ -47,9 +47,9 @@ enum class TOutlineEdges {
 // keep their order in Edges. Edges itself when it holds no more than Budget.
 std::vector<uint32_t> LighterEdges(const TMeshData& Mesh, const std::vector<uint32_t>& Edges, size_t Budget);
 
-// Edges a lighter outline keeps: some 16 ms of lines on the software
+// Edges a lighter outline keeps: some 8 ms of lines on the software
 // renderer in each of three views.
-constexpr size_t LighterEdgeBudget = 60000;
+constexpr size_t LighterEdgeBudget = 30000;
 
 class TModelOutline {
 public:
