@@ -52,7 +52,10 @@ private:
   void DrawMarkers(const TSceneState& State) const;
   bool MarkersMeetLaterViews(const TSceneState& State, int Width, int Height) const;
 
-  TModelOutline FOutline;
+  // Every edge: the first frame of a big mesh does not wait for each edge
+  // to be looked up, and a surface drawn consistently lists no edge twice
+  // the same way anyway.
+  TModelOutline FOutline{TOutlineEdges::Every};
   TLighterPicture FLighter;
   TKeptPicture FPicture;
   std::string FPaintedScene, FPaintedMarkers;        // what the last Paint showed
