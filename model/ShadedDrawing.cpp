@@ -200,8 +200,9 @@ private:
 // view, every repaint): one mesh's arrays are built once. A mesh whose
 // arrays would outgrow KeptVertexLimit is sent in runs of faces instead,
 // each built as it is sent, so its drawing never needs memory in proportion
-// to the mesh beyond the face order.
-constexpr size_t KeptVertexLimit = size_t(12) << 20;
+// to the mesh beyond the face order. 4M vertices (up to 33 bytes each) is
+// a mesh of some 700,000 quadrilaterals.
+constexpr size_t KeptVertexLimit = size_t(4) << 20;
 constexpr size_t StreamedFaces = 1 << 14;
 
 struct TKeptArrays {
