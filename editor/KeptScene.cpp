@@ -107,6 +107,15 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
     PaintScene(State);
     return;
   }
+  // Turning or zooming a big mesh: the lighter outline, every view whole
+  // (each step changes the views, so nothing kept would serve the next).
+  if (FLighter.Decide(State, FOutline.HasLighter(*State.Model))) {
+    FKeptScene.clear();
+    FLastPaint = TPaint::Lighter;
+    State.Lighter = true;
+    PaintScene(State);
+    return;
+  }
   const bool Kept = FPicture.Held() && FKeptScene == FPaintedScene;
   if (!Kept) {
     FKeptScene.clear();
@@ -196,7 +205,7 @@ bool TKeptScene::MarkersMeetLaterViews(const TSceneState& State, int Width, int 
 
 bool TKeptScene::Changed(const TSceneState& State, int Width, int Height) const {
   return FLastPaint == TPaint::None || SceneKey(State, Width, Height) != FPaintedScene ||
-         MarkerKey(State, Width, Height) != FPaintedMarkers;
+         MarkerKey(State, Width, Height) != FPaintedMarkers || (FLastPaint == TPaint::Lighter && FLighter.ExactDue());
 }
 
 void TKeptScene::Release() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "editor/HardpointNames.h"
+#include "editor/LighterPicture.h"
 #include "editor/Scene.h"
 #include "gl/KeptPicture.h"
 #include "model/ModelOutline.h"
@@ -28,6 +29,7 @@ public:
     Whole,     // every view drawn in full, nothing kept
     Made,      // mesh and sphere drawn and kept, then the markers
     FromKept,  // the kept picture put back, then the markers
+    Lighter,   // every view drawn whole with the lighter outline (turning, zooming)
   };
 
   // PaintScene of State (the sphere, then the model of each view; State's
@@ -35,7 +37,8 @@ public:
   // pixels, the viewport SetupProjection's.
   void Paint(const TSceneState& State, int Width, int Height);
   // True when a Paint now would show something other than the last one:
-  // anything of State or the size, the mesh, a hardpoint or the selection.
+  // anything of State or the size, the mesh, a hardpoint or the selection,
+  // or the exact picture due after a lighter one.
   bool Changed(const TSceneState& State, int Width, int Height) const;
   // Forgets the kept picture and deletes its texture; the context it was
   // kept in must be current. The next Paint draws everything.
@@ -43,13 +46,20 @@ public:
   // The same for a context that is gone: no call to OpenGL.
   void Forget();
   TPaint LastPaint() const { return FLastPaint; }
+  // While the views turn or zoom, a big mesh is drawn lighter
+  // (LighterPicture.h); tests give the rule their own clock.
+  void SetClock(TLighterPicture::TClock Clock) { FLighter = TLighterPicture(std::move(Clock)); }
 
 private:
   void DrawMarkers(const TSceneState& State) const;
   bool MarkersMeetLaterViews(const TSceneState& State, int Width, int Height) const;
 
-  TModelOutline FOutline;
+  // Every edge: the first frame of a big mesh does not wait for each edge
+  // to be looked up, and a surface drawn consistently lists no edge twice
+  // the same way anyway.
+  TModelOutline FOutline{TOutlineEdges::Every};
   THardpointNameLayer FNames;
+  TLighterPicture FLighter;
   TKeptPicture FPicture;
   std::string FPaintedScene, FPaintedMarkers;        // what the last Paint showed
   std::string FKeptScene;                            // what FPicture holds; empty: nothing

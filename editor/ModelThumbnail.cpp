@@ -114,7 +114,7 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   State.Model = Model.get();
   State.Shading = ThumbnailShading(Request, *Model, Folder);
   State.Textures = &Textures;
-  TModelOutline Outline;
+  TModelOutline Outline(TOutlineEdges::Every);  // drawn once
   State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Pixels = GrabFrame(Size, Size);

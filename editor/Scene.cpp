@@ -167,7 +167,7 @@ void DrawModel(const TSceneState& State) {
     if (State.Shading != TShading::Outlines)
       DrawMarkersOverFaces(Model);
     else if (State.Outline != nullptr)
-      State.Outline->Draw(Model);
+      State.Outline->Draw(Model, State.Lighter);
     else
       Model.Draw();
   });

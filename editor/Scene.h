@@ -57,6 +57,9 @@ struct TSceneState {
   // Outlines drawn from their edge list (ModelOutline.h), the same pixels at
   // a fraction of the cost; none: the model's own Draw.
   TModelOutline* Outline = nullptr;
+  // The Outline's lighter outline in place of the exact one, while the views
+  // turn or zoom (LighterPicture.h); never in a picture at rest.
+  bool Lighter = false;
   // "Show Names": each hardpoint's name beside its marker (HardpointNames.h).
   bool ShowNames = false;
   // The names' layout kept from one paint to the next; none: laid out anew.

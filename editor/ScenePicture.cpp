@@ -83,7 +83,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // Its textures belong to this context too.
   TFaceTextures Textures(Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir);
   State.Textures = &Textures;
-  TModelOutline Outline;
+  TModelOutline Outline(TOutlineEdges::Every);  // drawn once
   State.Outline = &Outline;
   PaintScene(State);
   TFramePixels Frame = GrabFrame(Width, Height);

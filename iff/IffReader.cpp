@@ -340,6 +340,7 @@ void TIffReader::OpenChunk(const TIffTag& Tag) {
     if (Chunk.Tag == Tag) {
       FStream->Seek(int64_t(Chunk.Offset) + 8);
       FOpenChunk = &Chunk;
+      DropHeldChunk();
       return;
     }
   }
@@ -355,11 +356,50 @@ void TIffReader::OpenChunkByIndex(int32_t Index) {
   const TChunk& Chunk = FCurrentForm->Chunks[size_t(Index)];
   FStream->Seek(int64_t(Chunk.Offset) + 8);
   FOpenChunk = &Chunk;
+  DropHeldChunk();
 }
 
 void TIffReader::CloseChunk() {
   RequireOpenChunk("TIffReader: No chunk is open!");
   FOpenChunk = nullptr;
+  DropHeldChunk();
+}
+
+bool TIffReader::WindowHolds(const TChunk& Chunk) {
+  if (!FWindowValid) return false;
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  const int64_t End = FWindowStart + int64_t(FWindowLength);
+  // Every byte of the chunk the file held when the window was read.
+  if (DataStart < FWindowStart || !(DataStart + Chunk.Size <= End || FWindowAtEnd)) return false;
+  FHeldOffset = int32_t(std::min(DataStart, End) - FWindowStart);
+  FHeldLength = int32_t(std::clamp<int64_t>(End - DataStart, 0, Chunk.Size));
+  FHeldValid = true;
+  return true;
+}
+
+void TIffReader::HoldChunk(const TChunk& Chunk) {
+  if (WindowHolds(Chunk)) return;
+  // From the chunk's data on, as far as its form reaches (up to the limit):
+  // the chunks that follow in the form are read with it.
+  const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  const TForm* Form = Chunk.Parent;
+  const int64_t FormEnd = Form ? int64_t(Form->Offset) + 8 + Form->Size : DataStart + Chunk.Size;
+  const int32_t Want = int32_t(std::max<int64_t>(Chunk.Size, std::min<int64_t>(HeldChunkLimit, FormEnd - DataStart)));
+  if (FWindow.size() < size_t(Want)) FWindow.resize(size_t(Want));
+  const int64_t Position = FStream->Position();
+  FStream->Seek(DataStart);
+  // Back where the caller was however the read ends.
+  struct TBack {
+    TFileStream& Stream;
+    int64_t Position;
+    ~TBack() { Stream.Seek(Position); }
+  } Back{*FStream, Position};
+  FWindowValid = false;
+  FWindowLength = FStream->Read(FWindow.data(), Want);
+  FWindowStart = DataStart;
+  FWindowAtEnd = FWindowLength < Want;
+  FWindowValid = true;
+  WindowHolds(Chunk);
 }
 
 TIffTag TIffReader::CurrentTag() const { return FOpenChunk ? FOpenChunk->Tag : FCurrentForm->Tag; }
@@ -371,7 +411,14 @@ int32_t TIffReader::Read(void* Buffer, int32_t Count) {
   if (Count < 0) throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
   const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
   if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
-  return FStream->Read(Buffer, Count);
+  if (!FHeldValid && Chunk.Size <= HeldChunkLimit && !WindowHolds(Chunk) && Count < Chunk.Size - Passed)
+    HoldChunk(Chunk);
+  if (!FHeldValid) return FStream->Read(Buffer, Count);
+  // Served from memory: what the file held there, fewer only where it ended.
+  const int32_t Got = int32_t(std::clamp<int64_t>(FHeldLength - Passed, 0, Count));
+  if (Got > 0) std::memcpy(Buffer, FWindow.data() + FHeldOffset + Passed, size_t(Got));
+  FStream->Seek(FStream->Position() + Got);
+  return Got;
 }
 
 int32_t TIffReader::ReadString(std::string& S) {
@@ -381,6 +428,24 @@ int32_t TIffReader::ReadString(std::string& S) {
   // (string, position, messages) is that of reading one byte at a time.
   const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
   const int64_t DataStart = int64_t(Chunk.Offset) + 8;
+  if (!FHeldValid && Chunk.Size <= HeldChunkLimit) HoldChunk(Chunk);
+  if (FHeldValid) {
+    // The same outcome as the block reads below: the text up to the zero
+    // byte; else the file ended inside the chunk, or the chunk ended first.
+    const int64_t Passed = FStream->Position() - DataStart;
+    if (Passed >= Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
+    const int64_t Start = std::min<int64_t>(Passed, FHeldLength);
+    const uint8_t* First = FWindow.data() + FHeldOffset + Start;
+    const void* Zero = FHeldLength > Start ? std::memchr(First, 0, size_t(FHeldLength - Start)) : nullptr;
+    if (!Zero) {
+      if (FHeldLength < Chunk.Size) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+      throw EIffReader("TIffReader: Read beyond end of chunk!");
+    }
+    const size_t Length = size_t(static_cast<const uint8_t*>(Zero) - First);
+    S.assign(reinterpret_cast<const char*>(First), Length);
+    FStream->Seek(DataStart + Start + int64_t(Length) + 1);
+    return int32_t(S.size());
+  }
   constexpr int32_t FirstBlock = 256;
   constexpr int32_t LargestBlock = 1 << 20;
   std::string Text;
@@ -417,6 +482,8 @@ int32_t TIffReader::Write(const void* Buffer, int32_t Count) {
   // would grow the file, and the reader never changes its length.
   if (FStream->Position() + Count > FStream->Size())
     throw EIffReader("TIffReader: Write beyond end of file " + FFileName + "!");
+  DropHeldChunk();
+  FWindowValid = false;
   const int32_t Written = FStream->Write(Buffer, Count);
   // Overwriting bytes that exist cannot come up short unless the disk fails;
   // a caller that saves must not take a partial write for a save.

@@ -63,8 +63,16 @@ public:
   void CloseChunk();
   TIffTag CurrentTag() const;
   int32_t CurrentSize() const;
+  // A chunk of up to HeldChunkLimit bytes is read from the file whole, with
+  // one call, at its first read that asks for less than the rest of it,
+  // together with the chunks after it in its form (up to HeldChunkLimit
+  // bytes in all); its later reads and strings, and those of the chunks read
+  // with it, are served from memory, with the same results and messages as
+  // reading the file piece by piece. A larger chunk, or one read whole at
+  // once and not read with another, goes straight to the file.
   int32_t Read(void* Buffer, int32_t Count);
   int32_t ReadString(std::string& S);
+  static constexpr int32_t HeldChunkLimit = 1 << 20;
   int32_t Write(const void* Buffer, int32_t Count);
   int32_t Position() const;
   // Pushes bytes written through Write to the disk; raises when it cannot.
@@ -89,6 +97,13 @@ private:
   TForm* FindForm(const TIffTag& Tag) const;
   [[noreturn]] void FailAt(const char* What, int64_t Offset) const;
   const TChunk& RequireOpenChunk(const char* Message) const;
+  // Serves the open chunk from memory: from the window when it holds the
+  // chunk, else from a window read anew at the chunk's data.
+  void HoldChunk(const TChunk& Chunk);
+  // True, and the chunk served from it, when the window holds every byte of
+  // Chunk the file held.
+  bool WindowHolds(const TChunk& Chunk);
+  void DropHeldChunk() { FHeldValid = false; }
 
   std::string FFileName;
   std::unique_ptr<TForm> FRoot;
@@ -97,5 +112,17 @@ private:
   const TChunk* FOpenChunk = nullptr;
   bool FReadOnly = false;
   bool FRootIsChunk = false;
+  // Bytes of the file as one read found them: FWindowLength bytes from
+  // FWindowStart (FWindowAtEnd: the file ended there). Dropped at a write.
+  std::vector<uint8_t> FWindow;
+  int64_t FWindowStart = 0;
+  int32_t FWindowLength = 0;
+  bool FWindowAtEnd = false;
+  bool FWindowValid = false;
+  // The open chunk served from the window: its bytes at FHeldOffset, the
+  // FHeldLength of them the file held (fewer than its size where it ended).
+  int32_t FHeldOffset = 0;
+  int32_t FHeldLength = 0;
+  bool FHeldValid = false;
   mutable std::unordered_map<const TForm*, std::unordered_map<uint32_t, TForm*>> FFirstOfTag;
 };

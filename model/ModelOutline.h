@@ -27,23 +27,57 @@ class TZorvObject;
 // bounded by the corners the faces name, which the load bounds by the file.
 std::vector<uint32_t> OutlineEdges(const TMeshData& Mesh);
 
+// Every edge the outlines of Mesh's faces draw, in the same order, an edge
+// drawn twice the same way kept twice: the same pixels as OutlineEdges (an
+// outline is one colour, drawn without depth test), listed in one pass
+// where OutlineEdges looks every edge up among those met before.
+std::vector<uint32_t> EveryOutlineEdge(const TMeshData& Mesh);
+
+// Which edge list an outline draws: the window repaints the same list many
+// times, a picture once.
+enum class TOutlineEdges {
+  OncePerDirection,  // OutlineEdges: built once at a price, drawn at the least
+  Every,             // EveryOutlineEdge: built at once, drawn once
+};
+
+// The lighter outline drawn while the views turn or zoom: at most Budget of
+// Edges (an OutlineEdges list of Mesh), each edge of the surface once: first
+// the border (an edge the faces draw one way round only), then the longest
+// of the others, equal lengths spread evenly over the mesh. The chosen edges
+// keep their order in Edges. Edges itself when it holds no more than Budget.
+std::vector<uint32_t> LighterEdges(const TMeshData& Mesh, const std::vector<uint32_t>& Edges, size_t Budget);
+
+// Edges a lighter outline keeps: some 8 ms of lines on the software
+// renderer in each of three views.
+constexpr size_t LighterEdgeBudget = 30000;
+
 class TModelOutline {
 public:
+  explicit TModelOutline(TOutlineEdges Edges = TOutlineEdges::OncePerDirection) : FEdges(Edges) {}
   // Model as its Draw draws it in the editor's set-up (outlines, untextured,
   // no display list, mesh kept): face state, fit scale, the edges, the
   // hardpoint markers. A model in any other set-up is drawn by its Draw.
-  void Draw(TZorvObject& Model);
+  void Draw(TZorvObject& Model, bool Lighter = false);
   // The first half of Draw: face state, fit scale and edges, no markers. The
   // model-view matrix is left as the markers are drawn under (the fit scale
   // applied); the caller brackets it. Falls back to nothing for a model not
   // in the editor's set-up: check Applies first.
-  void DrawMesh(TZorvObject& Model);
+  // Lighter draws the LighterEdges of the outline instead.
+  void DrawMesh(TZorvObject& Model, bool Lighter = false);
+  // True when the model is drawn through the outline and its lighter
+  // outline leaves edges out.
+  bool HasLighter(const TZorvObject& Model);
   // The editor's set-up, with the mesh in memory.
   static bool Applies(const TZorvObject& Model);
   // Edges listed for the mesh last drawn.
   size_t EdgeCount() const { return FIndices.size() / 2; }
 
 private:
+  void Build(const TZorvObject& Model);
+
+  TOutlineEdges FEdges;
   uint64_t FMeshVersion = 0;  // 0: nothing built
   std::vector<uint32_t> FIndices;
+  std::vector<uint32_t> FLighter;  // built at the first lighter drawing
+  bool FLighterBuilt = false;
 };

@@ -147,11 +147,143 @@ std::vector<int32_t> FaceOrder(const TMeshData& Mesh, bool ByTexture) {
   return Order;
 }
 
-// Each usable face as one polygon with its corners last to first, as the
-// model's own drawing sends them, so the same faces face the viewer. The
-// fill passes send the face's normal (and its texture and corners'
-// coordinates when textured); the edge pass only the corners.
-void SendFaces(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
+// The faces as triangles in vertex arrays, the way the renderer takes a
+// polygon apart: a face of corners c0..cn-1 (as its polygon receives them,
+// last to first) becomes the triangles (c[i+1], c[i+2], c0), each corner
+// carrying the face's normal and its texture coordinates, and an edge flag
+// set only on the polygon's own edges, so that the outlines of the edge pass
+// are the polygon's and not the triangles'. The renderer then meets the very
+// triangles it made of each polygon, in the same order: the same pixels, at
+// a few calls per drawing instead of several per corner.
+class TFaceArrays {
+public:
+  void Clear() {
+    Positions.clear();
+    Normals.clear();
+    TexCoords.clear();
+    EdgeFlags.clear();
+  }
+  void Add(const TMeshData& Mesh, const TFace& Face, bool WithTexCoords) {
+    if (Face.Count < 3) return;  // a polygon of fewer corners fills and outlines nothing
+    const TVector& Normal = Mesh.Normals.Data()[Face.Normal];
+    const TFaceVertex* Corners = Mesh.FaceVertices.Data();
+    const int32_t Last = Face.First + Face.Count - 1;
+    // The K-th corner the polygon receives.
+    auto Put = [&](int32_t K, bool Edge) {
+      const TFaceVertex& Corner = Corners[Last - K];
+      const TVector& P = Mesh.Vertices.Data()[Corner.Vertex];
+      Positions.insert(Positions.end(), {P.X, P.Y, P.Z});
+      Normals.insert(Normals.end(), {Normal.X, Normal.Y, Normal.Z});
+      if (WithTexCoords) TexCoords.insert(TexCoords.end(), {Corner.S, Corner.T});
+      EdgeFlags.push_back(Edge ? GL_TRUE : GL_FALSE);
+    };
+    for (int32_t I = 0; I + 2 < Face.Count; ++I) {
+      Put(I + 1, true);                 // the polygon's edge c[i+1] -> c[i+2]
+      Put(I + 2, I + 3 == Face.Count);  // c[i+2] -> c0 closes the polygon on the last triangle
+      Put(0, I == 0);                   // c0 -> c1 on the first
+    }
+  }
+  size_t Vertices() const { return EdgeFlags.size(); }
+
+  // Sends vertices [First, First + Count) as triangles; the edge pass sends
+  // neither normals nor texture coordinates.
+  void Draw(size_t First, size_t Count, bool Fill) const {
+    if (Count == 0) return;
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, Positions.data());
+    glEnableClientState(GL_EDGE_FLAG_ARRAY);
+    glEdgeFlagPointer(0, EdgeFlags.data());
+    if (Fill) {
+      glEnableClientState(GL_NORMAL_ARRAY);
+      glNormalPointer(GL_FLOAT, 0, Normals.data());
+      if (!TexCoords.empty()) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, TexCoords.data());
+      }
+    }
+    // Whole triangles per call, in runs the renderer takes at once.
+    constexpr size_t Batch = size_t(3) << 16;
+    for (size_t Start = First; Start < First + Count; Start += Batch)
+      glDrawArrays(GL_TRIANGLES, GLint(Start), GLsizei(std::min(Batch, First + Count - Start)));
+    glPopClientAttrib();
+  }
+
+private:
+  std::vector<float> Positions, Normals, TexCoords;
+  std::vector<GLboolean> EdgeFlags;
+};
+
+// The arrays of the mesh drawn last, kept while it is drawn again (every
+// view, every repaint): one mesh's arrays are built once. A mesh whose
+// arrays would outgrow KeptVertexLimit is sent in runs of faces instead,
+// each built as it is sent, so its drawing never needs memory in proportion
+// to the mesh beyond the face order. 4M vertices (up to 33 bytes each) is
+// a mesh of some 700,000 quadrilaterals.
+constexpr size_t KeptVertexLimit = size_t(4) << 20;
+constexpr size_t StreamedFaces = 1 << 14;
+
+struct TKeptArrays {
+  uint64_t MeshVersion = 0;  // 0: nothing kept
+  bool ByTexture = false;
+  std::vector<int32_t> Order;  // FaceOrder
+  bool Complete = false;       // Arrays holds every face of Order
+  TFaceArrays Arrays;
+  std::vector<size_t> FaceStart;  // with Complete: the first vertex of each face of Order, and the end
+};
+
+TKeptArrays& KeptArrays() {
+  static TKeptArrays Kept;
+  return Kept;
+}
+
+size_t TriangleVertices(const TMeshData& Mesh, const std::vector<int32_t>& Order) {
+  size_t Vertices = 0;
+  for (int32_t F : Order) Vertices += size_t(std::max(Mesh.Faces[size_t(F)].Count - 2, 0)) * 3;
+  return Vertices;
+}
+
+const TKeptArrays& ArraysFor(const TZorvObject& Model, bool ByTexture) {
+  TKeptArrays& Kept = KeptArrays();
+  if (Kept.MeshVersion == Model.MeshVersion() && Kept.ByTexture == ByTexture) return Kept;
+  const TMeshData& Mesh = Model.Mesh();
+  Kept = TKeptArrays();
+  Kept.Order = FaceOrder(Mesh, ByTexture);
+  Kept.ByTexture = ByTexture;
+  Kept.Complete = TriangleVertices(Mesh, Kept.Order) <= KeptVertexLimit;
+  if (Kept.Complete) {
+    Kept.FaceStart.reserve(Kept.Order.size() + 1);
+    for (int32_t F : Kept.Order) {
+      Kept.FaceStart.push_back(Kept.Arrays.Vertices());
+      Kept.Arrays.Add(Mesh, Mesh.Faces[size_t(F)], ByTexture);
+    }
+    Kept.FaceStart.push_back(Kept.Arrays.Vertices());
+  }
+  Kept.MeshVersion = Model.MeshVersion();
+  return Kept;
+}
+
+// Sends the faces Order[Begin, End) (all of one texture in the textured
+// pass), from the kept arrays or built in runs.
+void SendFaceRun(const TMeshData& Mesh, const TKeptArrays& Kept, size_t Begin, size_t End, bool Fill) {
+  if (Kept.Complete) {
+    Kept.Arrays.Draw(Kept.FaceStart[Begin], Kept.FaceStart[End] - Kept.FaceStart[Begin], Fill);
+    return;
+  }
+  TFaceArrays Run;
+  for (size_t Start = Begin; Start < End; Start += StreamedFaces) {
+    Run.Clear();
+    for (size_t I = Start; I < std::min(End, Start + StreamedFaces); ++I)
+      Run.Add(Mesh, Mesh.Faces[size_t(Kept.Order[I])], Kept.ByTexture);
+    Run.Draw(0, Run.Vertices(), Fill);
+  }
+}
+
+// Each usable face as one polygon (Polygons) or as its polygon's triangles, in the order the model's own
+// drawing sends them, so the same faces face the viewer. The fill passes send
+// the face's normal (and its texture and corners' coordinates when
+// textured); the edge pass only the corners.
+void SendFacePolygons(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
   bool Texturing = false;
   bool HaveLast = false;
   int32_t Last = 0;
@@ -163,6 +295,31 @@ void SendFaces(const TMeshData& Mesh, TPass Pass, TFaceTextures* Textures) {
       WearTexture(*Textures, Face.Texture, Texturing);
     }
     SendFacePolygon(Mesh, Face, Pass != TPass::Edges, Texturing);
+  }
+  SetTexturing(Texturing, false);
+}
+
+void SendFaces(const TZorvObject& Model, TPass Pass, TFaceTextures* Textures, bool Polygons) {
+  const TMeshData& Mesh = Model.Mesh();
+  if (Polygons) {
+    SendFacePolygons(Mesh, Pass, Textures);
+    return;
+  }
+  // The edge pass draws one colour: any order of the faces gives its pixels,
+  // so it shares the arrays of the fill before it.
+  const bool ByTexture = Pass == TPass::Textured || (Pass == TPass::Edges && KeptArrays().ByTexture &&
+                                                     KeptArrays().MeshVersion == Model.MeshVersion());
+  const TKeptArrays& Kept = ArraysFor(Model, ByTexture);
+  if (Pass != TPass::Textured) {
+    SendFaceRun(Mesh, Kept, 0, Kept.Order.size(), Pass != TPass::Edges);
+    return;
+  }
+  bool Texturing = false;
+  for (size_t Begin = 0, End; Begin < Kept.Order.size(); Begin = End) {
+    const int32_t Texture = Mesh.Faces[size_t(Kept.Order[Begin])].Texture;
+    for (End = Begin + 1; End < Kept.Order.size() && Mesh.Faces[size_t(Kept.Order[End])].Texture == Texture;) ++End;
+    WearTexture(*Textures, Texture, Texturing);
+    SendFaceRun(Mesh, Kept, Begin, End, true);
   }
   SetTexturing(Texturing, false);
 }
@@ -217,7 +374,6 @@ void ApplyFitScale(TZorvObject& Model) {
 
 void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
   if (Options.Shading == TShading::Outlines) return;
-  const TMeshData& Mesh = Model.Mesh();
   glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT |
                GL_TEXTURE_BIT);
   glPushMatrix();
@@ -255,7 +411,7 @@ void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
 
   const bool Textured = Options.Shading == TShading::Textured && Options.Textures != nullptr;
   glColor3f(SolidGrey, SolidGrey, SolidGrey);
-  SendFaces(Mesh, Textured ? TPass::Textured : TPass::Fill, Options.Textures);
+  SendFaces(Model, Textured ? TPass::Textured : TPass::Fill, Options.Textures, Options.Polygons);
 
   if (Options.Edges) {
     glDisable(GL_LIGHTING);
@@ -263,7 +419,7 @@ void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glDepthFunc(GL_LEQUAL);
     glColor3f(EdgeGrey, EdgeGrey, EdgeGrey);
-    SendFaces(Mesh, TPass::Edges, nullptr);
+    SendFaces(Model, TPass::Edges, nullptr, Options.Polygons);
   }
 }
 

@@ -81,6 +81,10 @@ struct TShadedOptions {
   TShading Shading = TShading::Solid;
   TFaceTextures* Textures = nullptr;  // Textured without them draws as Solid
   bool Edges = true;                  // the visible edges in EdgeGrey over the faces
+  // Each face sent as one polygon, corner by corner, instead of from vertex
+  // arrays: the same pixels at several calls per corner; the yardstick the
+  // arrays are measured and checked against.
+  bool Polygons = false;
 };
 
 // The surfaces of the model in memory at its fit scale, on the current

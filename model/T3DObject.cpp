@@ -138,9 +138,18 @@ void T3DObject::DrawPoints() {
   FreeDataUnlessKept();
 }
 
+void T3DObject::MeshBounds(TVector& Min, TVector& Max) const {
+  if (FBoundsVersion != FMeshVersion || FMeshVersion == 0) {
+    MeasureMeshBounds(FMesh, FBounds[0], FBounds[1]);
+    FBoundsVersion = FMeshVersion;
+  }
+  Min = FBounds[0];
+  Max = FBounds[1];
+}
+
 float T3DObject::UpdateFitScale(float Size) {
   TVector Min, Max;
-  MeasureMeshBounds(FMesh, Min, Max);
+  MeshBounds(Min, Max);
   float E = ToSingle(double(Max.X) - double(Min.X));
   float EY = ToSingle(double(Max.Y) - double(Min.Y));
   float EZ = ToSingle(double(Max.Z) - double(Min.Z));

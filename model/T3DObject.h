@@ -79,6 +79,9 @@ public:
   // UpdateFitScale, then glScalef(Scale, Scale, Scale) on the current matrix,
   // not undone.
   void FitScale(float Size);
+  // MeasureMeshBounds of the mesh in memory, measured once per mesh
+  // (MeshVersion): the fit and every caller after it share one walk.
+  void MeshBounds(TVector& Min, TVector& Max) const;
   // The OpenGL state the faces are drawn in, which drawing leaves behind:
   // outlines without depth test, culling or texture when Wireframe, else
   // filled with all three on; texturing on when Textured.
@@ -122,4 +125,8 @@ protected:
   float FFitSize = 0;
   float FScale = 0;
   uint64_t FMeshVersion = 0;
+
+private:
+  mutable uint64_t FBoundsVersion = 0;  // the MeshVersion FBounds were measured for; 0: none
+  mutable TVector FBounds[2];
 };

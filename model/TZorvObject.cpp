@@ -205,7 +205,7 @@ void TZorvObject::SetLOD(int32_t Value) {
   if (!FFileName.empty()) LoadFromFile(FFileName);
 }
 
-void TZorvObject::GetBounds(TVector& Min, TVector& Max) const { MeasureMeshBounds(FMesh, Min, Max); }
+void TZorvObject::GetBounds(TVector& Min, TVector& Max) const { MeshBounds(Min, Max); }
 
 void TZorvObject::GetSize(TVector& Size) const {
   TVector Min, Max;

@@ -135,7 +135,67 @@ void Repaint(benchmark::State& Bench, const std::string& File) {
   Form->close();
 }
 
+// A one-face model, the baseline of the turn and zoom steps below.
+const std::string& OneFaceFile() {
+  static const std::string File = [] {
+    const std::string Name = TempFile("drag-one-face.iff");
+    TSampleMesh Mesh;
+    Mesh.AddPolygon({{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}});
+    TSampleHardpoint Origin;
+    Origin.Name = "origin";
+    Origin.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    TSampleSphere Sphere;
+    Sphere.Value = 1;
+    WriteLodModel(Name, {Mesh, Mesh}, {Origin}, &Sphere);
+    return Name;
+  }();
+  return File;
+}
+
+// A 4-pixel drag step on the drawing away from every marker, which turns
+// the views, until the frame that shows it.
+void TurnStep(benchmark::State& Bench, const std::string& File) {
+  TScriptedWindowServices Services;
+  auto Form = OpenWindow(Services, File);
+  const QPointF Press(4, Form->GLView->height() - 4);
+  Send(*Form, QEvent::MouseButtonPress, Press);
+  if (!Form->Tools.Turning()) Bench.SkipWithError("the press does not turn the views");
+  int Step = 0;
+  for (auto _ : Bench) {
+    ++Step;
+    const int Painted = Form->PaintCount();
+    Send(*Form, QEvent::MouseMove, Press + QPointF(Step % 2 ? 4 : 0, 0));
+    WaitForPaint(*Form, Painted);
+  }
+  Send(*Form, QEvent::MouseButtonRelease, Press);
+  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Form->close();
+}
+
+// One step of the scale box's arrows (a notch of the wheel), and the paint
+// the window's tick makes of it.
+void ZoomStep(benchmark::State& Bench, const std::string& File) {
+  TScriptedWindowServices Services;
+  auto Form = OpenWindow(Services, File);
+  int Step = 0;
+  for (auto _ : Bench) {
+    ++Step;
+    const int Painted = Form->PaintCount();
+    Form->UpDown1->Step(Step % 2 ? 1 : -1);
+    Form->Paint();
+    WaitForPaint(*Form, Painted);
+  }
+  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Form->close();
+}
+
 void BM_TurnStepEmptyWindow(benchmark::State& Bench) { DragStep(Bench, ""); }
+void BM_TurnStepOneFace(benchmark::State& Bench) { TurnStep(Bench, OneFaceFile()); }
+void BM_TurnStep100000Faces(benchmark::State& Bench) { TurnStep(Bench, LargeFile()); }
+void BM_TurnStep1000000Faces(benchmark::State& Bench) { TurnStep(Bench, MillionFile()); }
+void BM_ZoomStepOneFace(benchmark::State& Bench) { ZoomStep(Bench, OneFaceFile()); }
+void BM_ZoomStep100000Faces(benchmark::State& Bench) { ZoomStep(Bench, LargeFile()); }
+void BM_ZoomStep1000000Faces(benchmark::State& Bench) { ZoomStep(Bench, MillionFile()); }
 void BM_DragStepSample(benchmark::State& Bench) { DragStep(Bench, SampleFile()); }
 void BM_RepaintSample(benchmark::State& Bench) { Repaint(Bench, SampleFile()); }
 void BM_DragStep100000Faces(benchmark::State& Bench) { DragStep(Bench, LargeFile()); }
@@ -150,6 +210,12 @@ BENCHMARK(BM_DragStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()-
 BENCHMARK(BM_Repaint100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_SnapStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_DragStep1000000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_TurnStepOneFace)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_TurnStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_TurnStep1000000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ZoomStepOneFace)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_ZoomStep100000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ZoomStep1000000Faces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 
@@ -162,5 +228,6 @@ int main(int argc, char** argv) {
   std::filesystem::remove(SampleFile());
   std::filesystem::remove(LargeFile());
   std::filesystem::remove(MillionFile());
+  std::filesystem::remove(OneFaceFile());
   return 0;
 }

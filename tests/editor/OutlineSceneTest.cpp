@@ -164,6 +164,22 @@ TEST_F(OutlineSceneTest, EachEdgeOncePaintsTheFacesPixels) {
   }
 }
 
+TEST_F(OutlineSceneTest, EveryEdgePaintsWhatEachEdgeOncePaints) {
+  // A picture drawn once lists every edge rather than look each one up.
+  for (const TModelCase& Case : Models) {
+    Load(Case);
+    TModelOutline Once, Every(TOutlineEdges::Every);
+    for (const TViewCase& View : Views) {
+      Show(0, View);
+      const TFramePixels OnceDrawn = Paint(View.Width, View.Height, &Once);
+      const TFramePixels EveryDrawn = Paint(View.Width, View.Height, &Every);
+      EXPECT_TRUE(OnceDrawn.Rgba == EveryDrawn.Rgba) << Case.Name << ", " << View.Width << " x " << View.Height << ": "
+                                                     << Differing(OnceDrawn, EveryDrawn) << " pixels differ";
+    }
+    EXPECT_GE(Every.EdgeCount(), Once.EdgeCount());
+  }
+}
+
 TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesPixels) {
   Load(Models[0]);  // the sample: hardpoints in every view
   State.SphereDiameter = 0.3f;
@@ -239,4 +255,51 @@ TEST_F(OutlineSceneTest, SolidAndTexturedArePaintedWholeAndTheirModeAndFolderAre
     EXPECT_TRUE(Kept.Changed(State, Width, Height)) << ShadingNames[int(Shading)];
   }
   Kept.Release();
+}
+
+TEST_F(OutlineSceneTest, TurningOrZoomingABigMeshIsLighterUntilItSettles) {
+  double Now = 100;
+  for (const bool Big : {true, false}) {
+    SCOPED_TRACE(Big ? "big mesh" : "sample");
+    if (Big) {
+      File = Dir.File("big.iff");
+      BigModel::Write(File, 200, 200);
+      Model = std::make_unique<TZorvObject>();
+      SetUpEditorModel(*Model, File);
+      State.Model = Model.get();
+    } else {
+      Load(Models[0]);
+    }
+    const int Width = EditorClientWidth, Height = EditorClientHeight;
+    TKeptScene Kept;
+    Kept.SetClock([&Now] { return Now; });
+    auto PaintKept = [&] {
+      SetupProjection(Width, Height);
+      Kept.Paint(State, Width, Height);
+      return GrabFrame(Width, Height);
+    };
+    State.ViewAngles[1] = 0;
+    State.ViewScale = 1;
+    EXPECT_NE(PaintKept().Rgba, TFramePixels().Rgba);
+    EXPECT_NE(Kept.LastPaint(), TKeptScene::TPaint::Lighter);  // a first paint is at rest
+    const std::function<void()> Steps[] = {[&] { State.ViewAngles[1] += 4; }, [&] { State.ViewScale *= 1.25f; }};
+    for (const auto& Step : Steps) {
+      Step();
+      Now += 0.05;
+      ASSERT_TRUE(Kept.Changed(State, Width, Height));
+      const TFramePixels Moving = PaintKept();
+      EXPECT_EQ(Kept.LastPaint() == TKeptScene::TPaint::Lighter, Big);
+      EXPECT_EQ(Moving.Rgba != Paint(Width, Height, nullptr).Rgba, Big);
+    }
+    Now += TLighterPicture::SettleSeconds / 2;
+    EXPECT_FALSE(Kept.Changed(State, Width, Height));
+    Now += TLighterPicture::SettleSeconds / 2;
+    // Settled: the exact picture is due, and it is the picture at rest.
+    EXPECT_EQ(Kept.Changed(State, Width, Height), Big);
+    const TFramePixels Settled = PaintKept();
+    EXPECT_NE(Kept.LastPaint(), TKeptScene::TPaint::Lighter);
+    EXPECT_FALSE(Kept.Changed(State, Width, Height));
+    EXPECT_TRUE(Settled.Rgba == Paint(Width, Height, nullptr).Rgba);
+    Kept.Release();
+  }
 }

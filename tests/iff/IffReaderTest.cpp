@@ -257,6 +257,64 @@ TEST_F(IffReaderTest, ReadStringStopsAtZeroAndFailsAtChunkOrFileEnd) {
   EXPECT_EQ(std::filesystem::file_size(Cut), 12u + 8 + 3);
 }
 
+TEST_F(IffReaderTest, ChunksReadInPiecesCostOneCallToTheFileForTheirForm) {
+  // Three records of twelve numbers and a name, as hardpoints are stored;
+  // then one chunk past the size a reader holds, read from the file as it
+  // is asked for.
+  TBytes Records;
+  for (int I = 0; I < 3; ++I) {
+    TBytes Data;
+    for (int K = 0; K < 48; ++K) Data.push_back(uint8_t(I * 48 + K));
+    Records = Records + Chunk("HPNT", Data + Text("name" + std::to_string(I)) + TBytes{0});
+  }
+  const std::string Big(size_t(TIffReader::HeldChunkLimit) + 10, 'B');
+  const std::string FileName = Fixture(Form("HARD", Records + Chunk("BIGS", Text(Big + '\0'))));
+
+  static int Calls;
+  TFileCallsGuard Guard;
+  FileCalls().pread = [](int Handle, void* Buffer, unsigned long Count, long Offset) -> long {
+    ++Calls;
+    return ::pread(Handle, Buffer, Count, Offset);
+  };
+  TIffReader Reader(FileName);
+  Calls = 0;
+  for (int I = 0; I < 3; ++I) {
+    SCOPED_TRACE(I);
+    Reader.OpenChunkByIndex(I);
+    for (int K = 0; K < 12; ++K) {
+      uint8_t Four[4];
+      ASSERT_EQ(Reader.Read(Four, 4), 4);
+      EXPECT_EQ(Four[3], uint8_t(I * 48 + K * 4 + 3));
+    }
+    std::string Name;
+    EXPECT_EQ(Reader.ReadString(Name), 5);
+    EXPECT_EQ(Name, "name" + std::to_string(I));
+    EXPECT_EQ(Reader.Position(), 8 + 48 + 6);
+    EXPECT_EQ(MessageOf<EIffReader>([&] { Reader.ReadString(Name); }), "TIffReader: Read beyond end of chunk!");
+    Reader.CloseChunk();
+  }
+  EXPECT_EQ(Calls, 1);
+  // What is written is what the next read sees.
+  Reader.OpenChunkByIndex(1);
+  uint8_t Byte = 0;
+  Reader.Read(&Byte, 1);
+  const uint8_t Seven = 7;
+  Reader.Write(&Seven, 1);
+  Reader.Read(&Byte, 1);
+  Reader.CloseChunk();
+  Reader.OpenChunkByIndex(1);
+  uint8_t Three[3];
+  EXPECT_EQ(Reader.Read(Three, 3), 3);
+  EXPECT_EQ(Three[1], 7);
+  EXPECT_EQ(Three[2], 48 + 2);
+  Reader.CloseChunk();
+
+  Reader.OpenChunk(TIffTag("BIGS"));
+  std::string Text;
+  EXPECT_EQ(Reader.ReadString(Text), int32_t(Big.size()));
+  EXPECT_TRUE(Text == Big);
+}
+
 TEST_F(IffReaderTest, FilesWithoutAFirstHeaderAreNotValid) {
   for (const TBytes& Bytes : {TBytes{}, Text("FOR"), Text(std::string("\0ABCDEFG", 8))}) {
     const std::string FileName = Fixture(Bytes);

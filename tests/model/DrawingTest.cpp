@@ -6,8 +6,10 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "gl/HeadlessContext.h"
+#include "model/ModelOutline.h"
 #include "model/TZorvObject.h"
 #include "tests/model/GlCapture.h"
 #include "tests/model/ModelFixtures.h"
@@ -417,3 +419,26 @@ TEST_F(ModelDrawing, AFailedLoadInsideTheListLeavesOpenGLOutOfCompileMode) {
 }
 
 }  // namespace
+
+TEST(LighterOutline, KeepsTheBorderFirstSpreadEvenlyWithinItsBudget) {
+  // A strip of two quadrilaterals sharing one edge, which they draw one way
+  // each; the other six edges are the border.
+  TMeshData Mesh;
+  const std::vector<TVector> Vertices{{0, 0, 0}, {1, 0, 0}, {3, 0, 0}, {0, 1, 0}, {1, 1, 0}, {3, 1, 0}};
+  std::memcpy(Mesh.Vertices.Allocate(Vertices.size() * sizeof(TVector)), Vertices.data(),
+              Vertices.size() * sizeof(TVector));
+  Mesh.VertexCount = int32_t(Vertices.size());
+  // As OutlineEdges lists them: the left quadrilateral, then the right.
+  const std::vector<uint32_t> Edges{0, 1, 1, 4, 4, 3, 3, 0, 1, 2, 2, 5, 5, 4, 4, 1};
+  struct TCase {
+    size_t Budget;
+    std::vector<uint32_t> Kept;
+  };
+  const TCase Cases[] = {
+      {8, Edges},                                       // within the budget: all of it
+      {7, {0, 1, 1, 4, 4, 3, 3, 0, 1, 2, 2, 5, 5, 4}},  // each edge once
+      {6, {0, 1, 4, 3, 3, 0, 1, 2, 2, 5, 5, 4}},        // the border alone
+      {2, {0, 1, 1, 2}},                                // every fourth edge of the border
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(LighterEdges(Mesh, Edges, C.Budget), C.Kept) << C.Budget;
+}
