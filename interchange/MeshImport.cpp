@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
-#include <unordered_set>
 
 #include "editor/SphereFit.h"
 #include "interchange/GltfHardpoints.h"
@@ -34,23 +33,15 @@ std::vector<TModelHardpoint> SceneHardpoints(const TGltfScene& Scene, const std:
   std::vector<TGltfHardpoint> Found = FindGltfHardpoints(Scene.Document, Scene.Root, FileName);
   // A node without a mesh that names a level groups the level's meshes.
   std::erase_if(Found, [](const TGltfHardpoint& H) { return !H.Mark && LevelNumberInName(H.NodeName); });
-  std::vector<std::string> Names;
-  for (const TGltfHardpoint& H : Found) Names.push_back(H.Hardpoint.Name);
+  NameCopiesAfresh(Found, Notes);
   std::vector<TModelHardpoint> Result;
-  std::unordered_set<std::string> Taken;
   for (TGltfHardpoint& H : Found) {
     const std::string Shown = EscapeControlBytes(H.NodeName);
     if (!H.Finite)
       throw EMeshImport("Import: " + FileName + ": the transform of hardpoint " + Shown + " is not finite");
     if (H.Scaled)
       Notes << Shown << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
-    std::string Name = H.Hardpoint.Name;
-    if (!Taken.insert(Name).second) {
-      Name = DuplicateHardpointName(Name, Names);
-      Names.push_back(Name);
-      Taken.insert(Name);
-      Notes << Shown << ": another hardpoint has its name; named " << EscapeControlBytes(Name) << "\n";
-    }
+    const std::string& Name = H.Hardpoint.Name;
     TModelHardpoint Hardpoint;
     Hardpoint.Name = Name;
     Hardpoint.Matrix = H.Hardpoint.Matrix;
