@@ -544,6 +544,9 @@ uint64_t TGltfMeshReader::CornerCount(const std::set<int>& Meshes) {
     for (const json& P : M["primitives"]) {
       if (!P.is_object()) continue;
       int64_t A = -1;
+      // Triangles name each corner once; a strip or fan up to three times.
+      const uint64_t PerIndex =
+          P.contains("mode") && P["mode"].is_number_integer() && P["mode"].get<int64_t>() != 4 ? 3 : 1;
       if (P.contains("indices") && P["indices"].is_number_integer())
         A = P["indices"].get<int64_t>();
       else if (P.contains("attributes") && P["attributes"].is_object() && P["attributes"].contains("POSITION") &&
@@ -552,7 +555,7 @@ uint64_t TGltfMeshReader::CornerCount(const std::set<int>& Meshes) {
       if (A >= 0 && FJson.contains("accessors") && size_t(A) < FJson["accessors"].size() &&
           FJson["accessors"][size_t(A)].is_object() && FJson["accessors"][size_t(A)].contains("count") &&
           FJson["accessors"][size_t(A)]["count"].is_number_unsigned())
-        Total += 3 * FJson["accessors"][size_t(A)]["count"].get<uint64_t>();  // a fan or strip: up to three each
+        Total += PerIndex * FJson["accessors"][size_t(A)]["count"].get<uint64_t>();
     }
   }
   return Total;
@@ -644,7 +647,7 @@ TGltfScene ReadGltfMeshes(const std::string& FileName, std::optional<int64_t> On
     if (Node.Level) Named.insert(*Node.Level);
   }
   // Memory for the buffers and for the corners they give, before any is read.
-  CheckImportMemory(Reader.BufferBytes(MeshSet) + Reader.CornerCount(MeshSet) * 64, FileName);
+  CheckImportMemory(Reader.BufferBytes(MeshSet) + Reader.CornerCount(MeshSet) * 48, FileName);
   const int64_t First = Named.empty() ? 0 : *Named.begin();
   std::map<int64_t, int> NodesOfLevel;
   for (TMeshNode& Node : Meshes) {

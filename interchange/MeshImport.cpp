@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <new>
 
 #include "editor/SphereFit.h"
 #include "interchange/GltfHardpoints.h"
@@ -76,7 +77,23 @@ TSphereValues FittedSphere(const std::vector<TModelMesh>& Levels) {
   return {Sphere.Center[0], Sphere.Center[1], Sphere.Center[2], Sphere.Radius};
 }
 
+namespace {
+TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Options, std::ostream& Notes);
+}  // namespace
+
 TImportedModel ImportMesh(const std::string& MeshFile, const TImportOptions& Options, std::ostream& Notes) {
+  // The memory is checked before reading against what a mesh of the file's
+  // size takes; a forged file that needs far more still ends in a message.
+  try {
+    return ReadMeshes(MeshFile, Options, Notes);
+  } catch (const std::bad_alloc&) {
+    throw EMeshImport("Import: not enough memory to import " + MeshFile + "; nothing was written");
+  }
+}
+
+namespace {
+
+TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Options, std::ostream& Notes) {
   TImportMaterials Materials;
   TLevelBuilders Levels;
   TImportedModel Model;
@@ -119,6 +136,8 @@ TImportedModel ImportMesh(const std::string& MeshFile, const TImportOptions& Opt
   }
   return Model;
 }
+
+}  // namespace
 
 void WriteImportedModel(const TImportedModel& Model, const std::string& Output,
                         const std::vector<std::string>& Sources) {

@@ -215,9 +215,9 @@ void ReadObjMeshes(const std::string& FileName, std::optional<int64_t> OneLevel,
                    TLevelBuilders& Levels, std::ostream& Notes) {
   {
     TFileStream File(FileName, TFileMode::OpenRead);
-    // Text of a face takes at least 6 bytes a corner; its records and the
-    // tables take no more than 12 times that.
-    CheckImportMemory(uint64_t(File.Size()) * 12, FileName);
+    // A corner takes at least 2 bytes of text ("1 ") and about 40 of
+    // records and tables; text as Blender writes it, 4 times its size.
+    CheckImportMemory(uint64_t(File.Size()) * 4, FileName);
   }
   TObjReader(FileName, Materials, Levels, Notes).Read(OneLevel);
 }
