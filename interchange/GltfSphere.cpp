@@ -8,7 +8,11 @@
 
 std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::string& ModelName, std::ostream& Warnings) {
   const TGltfDocument Document = ReadGltfDocument(FileName);
-  const int Root = GltfHardpointRoot(Document, FileName, ModelName);
+  return GltfSphereUnder(Document, GltfHardpointRoot(Document, FileName, ModelName), FileName, Warnings);
+}
+
+std::array<float, 4> GltfSphereUnder(const TGltfDocument& Document, int Root, const std::string& FileName,
+                                     std::ostream& Warnings) {
   std::optional<std::array<float, 4>> Found;
   WalkUnderRoot(Document, Root, [&](const TGltfNode& Node, const TMatrix4& World) {
     if (Found) return false;

@@ -13,3 +13,7 @@
 // when the root holds no sphere node, its numbers are not finite, its scale
 // is zero along an axis or its transform is not affine.
 std::array<float, 4> ReadGltfSphere(const std::string& FileName, const std::string& ModelName, std::ostream& Warnings);
+
+// The same, under the node Root of a document already read.
+std::array<float, 4> GltfSphereUnder(const TGltfDocument& Document, int Root, const std::string& FileName,
+                                     std::ostream& Warnings);

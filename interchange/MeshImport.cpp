@@ -101,7 +101,7 @@ TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Opt
   if (KindOf(MeshFile) == TMeshKind::Gltf) {
     const TGltfScene Scene = ReadGltfMeshes(MeshFile, std::nullopt, Materials, Levels, Notes);
     Model.Hardpoints = SceneHardpoints(Scene, MeshFile, Notes);
-    if (HoldsSphere(Scene)) Sphere = ReadGltfSphere(MeshFile, "", Notes);
+    if (HoldsSphere(Scene)) Sphere = GltfSphereUnder(Scene.Document, Scene.Root, MeshFile, Notes);
   } else {
     ReadObjMeshes(MeshFile, std::nullopt, Materials, Levels, Notes);
   }

@@ -201,7 +201,9 @@ TEST(MeshImport, RefusalsNameWhatAndWhereAndWriteNothing) {
     EXPECT_EQ(Run.Code, 1);
     std::string Err = Case.Err;
     if (const size_t At = Err.find("D/"); At != std::string::npos) Err.replace(At, 1, Dir.Path().string());
-    if (!Err.empty()) EXPECT_EQ(Run.Err, Err + "\n");
+    if (!Err.empty()) {
+      EXPECT_EQ(Run.Err, Err + "\n");
+    }
     EXPECT_FALSE(std::filesystem::exists(Dir.File("new.iff")));
   }
   // The mesh itself is no output.
@@ -215,6 +217,28 @@ TEST(MeshImport, RefusalsNameWhatAndWhereAndWriteNothing) {
   EXPECT_EQ(Big.Code, 1);
   EXPECT_EQ(Big.Err.rfind("Import: " + Dir.File("big.obj") + " needs about 4096 MiB to import, more than the ", 0), 0u)
       << Big.Err;
+}
+
+TEST(MeshImport, TheScenesEmptiesAreHardpointsAndItsSphereTheSphere) {
+  TempDir Dir;
+  json Doc = json::parse(Triangle({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}));
+  // As Blender writes a scene: every object a top node, none holding the others.
+  Doc["nodes"].push_back({{"name", "COLL SPHR"}, {"translation", {0.5, 0.25, 0}}, {"scale", {2, 2, 2}}});
+  Doc["nodes"].push_back({{"name", "Gun"}, {"translation", {1, 2, 3}}});
+  Doc["nodes"].push_back({{"name", "Gun.001"}, {"translation", {3, 2, 1}}});
+  Doc["scenes"][0]["nodes"] = {0, 1, 2, 3};
+  std::ofstream(Dir.File("scene.gltf")) << Doc.dump();
+  const TRun Run = Cli(Dir, {"import", Dir.File("scene.gltf"), "-o", Dir.File("new.iff")});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_EQ(Run.Err, "");
+  EXPECT_EQ(Cli(Dir, {"sphere", Dir.File("new.iff")}).Out, "0.5 0.25 0 2\n");
+  TZorvObject Model(TDisplayListPolicy::None);
+  SetUpEditorModel(Model, Dir.File("new.iff"), 0);
+  ASSERT_EQ(Model.HardpointCount(), 2);
+  EXPECT_EQ(Model.GetHardpoint(0)->Name, "Gun");
+  EXPECT_EQ(Model.GetHardpoint(0)->Matrix[13], 2.0f);
+  EXPECT_EQ(Model.GetHardpoint(1)->Name, "Gun.001");
+  EXPECT_EQ(Model.Mesh().FaceCount, 1);
 }
 
 TEST(MeshImport, LevelsAreNamedAsGameEnginesNameThem) {
@@ -248,9 +272,14 @@ TEST(MeshImport, MaterialsKeepTheirNumberOrTakeTheNextFree) {
 
 TEST(MeshImport, SharedPositionsAndNormalsAreStoredOnceAndFacesFaceTheirFront) {
   TMeshBuilder Builder;
-  const std::vector<TSourceCorner> Quad = {{{0, 0, 0}}, {{1, 0, 0}}, {{1, 1, 0}}, {{0, 1, 0}}};
-  const std::vector<TSourceCorner> Next = {{{1, 0, 0}}, {{2, 0, 0}}, {{2, 1, 0}}, {{1, 1, 0}}};
-  const std::vector<TSourceCorner> Minus = {{{0, 0, -0.0f}}, {{1, 0, 0}}, {{0, 1, 0}}};
+  auto At = [](float X, float Y, float Z) {
+    TSourceCorner Corner;
+    Corner.Position = {X, Y, Z};
+    return Corner;
+  };
+  const std::vector<TSourceCorner> Quad = {At(0, 0, 0), At(1, 0, 0), At(1, 1, 0), At(0, 1, 0)};
+  const std::vector<TSourceCorner> Next = {At(1, 0, 0), At(2, 0, 0), At(2, 1, 0), At(1, 1, 0)};
+  const std::vector<TSourceCorner> Minus = {At(0, 0, -0.0f), At(1, 0, 0), At(0, 1, 0)};
   Builder.AddPolygon(Quad, 0, [] { return std::string(); });
   Builder.AddPolygon(Next, -1, [] { return std::string(); });
   Builder.AddPolygon(Minus, 0, [] { return std::string(); });
