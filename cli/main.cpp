@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   AddCheckCommand(App);
   AddExportCommand(App);
   AddApplyCommand(App);
+  AddImportCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::RequiredError& E) {

@@ -145,4 +145,8 @@ void WriteSeeds(const std::string& Folder) {
   WriteModels(Root / "model_check");
   WriteEdgeFiles(Root / "model_check");
   WriteGltfFiles(Root / "gltf_reader");
+  WriteGltfFiles(Root / "mesh_import");
+  PutText(Root / "mesh_import" / "quads.obj",
+          "o Ship_LOD0\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 1\nvn 0 0 1\nusemtl Hull\n"
+          "f 1/1/1 2/2/1 3/1/1 4/2/1\nf -1 -2 -3\no Ship_LOD1\nl 1 2\nf 1//1 2//1 3//1\n");
 }

@@ -8,7 +8,7 @@
 
 // The harnesses, by the part of their name after "fuzz_".
 inline constexpr const char* FuzzHarnesses[] = {"iff_reader",  "model_load",  "mat_texture", "number_parser",
-                                                "sphere_save", "model_check", "gltf_reader"};
+                                                "sphere_save", "model_check", "gltf_reader", "mesh_import"};
 
 // One subfolder of Folder per harness, created when missing.
 void WriteSeeds(const std::string& Folder);

@@ -1,5 +1,7 @@
 #include "interchange/GltfDocument.h"
 
+#include <climits>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "interchange/GltfExport.h"
+#include "interchange/GltfSource.h"
 #include "runtime/FileLayer.h"
 
 using nlohmann::json;
@@ -38,8 +41,8 @@ std::string ReadBytes(TFileStream& File, int64_t Offset, size_t Count) {
 }
 
 // The JSON text of the file: the whole ".gltf", or the first chunk of a
-// ".glb" (the binary chunk after it is never read).
-std::string JsonText(const std::string& FileName) {
+// ".glb" (the binary chunk after it is only located, in Binary).
+std::string JsonText(const std::string& FileName, TGlbBinary* Binary) {
   TFileStream File(FileName, TFileMode::OpenRead);
   const int64_t Size = File.Size();
   const std::string Head = ReadBytes(File, 0, 20);
@@ -51,6 +54,15 @@ std::string JsonText(const std::string& FileName) {
     if (Length > GltfLimits::MaxJsonBytes) Fail(FileName + " holds more JSON than a glTF file of hardpoints can");
     if (int64_t(Length) > Size - 20)
       Fail(FileName + " is not a glTF file I can read: its JSON chunk runs past the end of the file");
+    // The binary chunk, when there is one, follows the JSON chunk.
+    const int64_t Next = 20 + int64_t(Length);
+    const std::string Chunk = Next <= Size - 8 ? ReadBytes(File, Next, 8) : std::string();
+    if (Binary && Chunk.size() == 8 && std::memcmp(Chunk.data() + 4, "BIN\0", 4) == 0) {
+      Binary->Offset = Next + 8;
+      Binary->Length = LittleEndian32(reinterpret_cast<const unsigned char*>(Chunk.data()));
+      if (Binary->Length > Size - Binary->Offset)
+        Fail(FileName + " is not a glTF file I can read: its binary chunk runs past the end of the file");
+    }
     return ReadBytes(File, 20, Length);
   }
   if (Size > int64_t(GltfLimits::MaxJsonBytes)) Fail(FileName + " holds more JSON than a glTF file of hardpoints can");
@@ -145,10 +157,9 @@ TJsonShape JsonShape(const char* Text, size_t Size) {
   return Shape;
 }
 
-TGltfDocument ReadGltfDocument(const std::string& FileName) {
-  if (EndsWith(FileName, ".obj"))
-    Fail(FileName + " is an OBJ file: OBJ carries no hardpoints; read them from the .glb or .gltf the export wrote");
-  const std::string Text = JsonText(FileName);
+TGltfSource ReadGltfSource(const std::string& FileName) {
+  TGltfSource Source;
+  const std::string Text = JsonText(FileName, &Source.Binary);
   const TJsonShape Shape = JsonShape(Text.data(), Text.size());
   if (Shape.Deepest > GltfLimits::MaxNesting)
     Fail(FileName + " nests its JSON deeper than " + std::to_string(GltfLimits::MaxNesting) + " levels");
@@ -162,7 +173,17 @@ TGltfDocument ReadGltfDocument(const std::string& FileName) {
   }
   if (!Root.is_object() || !Root.contains("asset") || !Root["asset"].is_object())
     Fail(FileName + " is not a glTF file I can read: it has no \"asset\"");
+  Source.Json = std::move(Root);
+  return Source;
+}
 
+TGltfDocument ReadGltfDocument(const std::string& FileName) {
+  if (EndsWith(FileName, ".obj"))
+    Fail(FileName + " is an OBJ file: OBJ carries no hardpoints; read them from the .glb or .gltf the export wrote");
+  return GltfDocumentOf(ReadGltfSource(FileName).Json, FileName);
+}
+
+TGltfDocument GltfDocumentOf(const nlohmann::json& Root, const std::string& FileName) {
   TGltfDocument Document;
   try {
     if (Root.contains("nodes")) {
@@ -179,6 +200,9 @@ TGltfDocument ReadGltfDocument(const std::string& FileName) {
         }
         Node.Children = Indices(N, "children");
         Node.HasMesh = N.contains("mesh");
+        if (Node.HasMesh && N["mesh"].is_number_integer() && N["mesh"].get<int64_t>() >= 0 &&
+            N["mesh"].get<int64_t>() <= INT32_MAX)
+          Node.Mesh = int(N["mesh"].get<int64_t>());
         Node.IsCameraOrLight = N.contains("camera") || (N.contains("extensions") && N["extensions"].is_object() &&
                                                         N["extensions"].contains("KHR_lights_punctual"));
         Node.Local = LocalMatrix(N);

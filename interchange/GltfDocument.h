@@ -32,6 +32,7 @@ struct TGltfNode {
   std::string Name;           // as the file has it: UTF-8
   std::vector<int> Children;  // as the file has them: not checked
   bool HasMesh = false;
+  int Mesh = -1;                 // the mesh's number, as the file has it (not checked); -1 when it is none
   bool IsCameraOrLight = false;  // what a 3D tool's own scene adds
   TMatrix4 Local{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 

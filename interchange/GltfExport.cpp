@@ -248,6 +248,20 @@ int TGltfBuilder::LevelNode(const TExportedLevel& Level, const std::string& Mode
     Primitive.mode = TINYGLTF_MODE_TRIANGLES;
     Mesh.primitives.push_back(std::move(Primitive));
   }
+  // The level's four arrays as the file holds them ride along, so that the
+  // way back gives every face, position, normal and corner in its place and
+  // order; a reader uses them only while the triangles still are theirs.
+  if (!Level.Vertices.empty() && !Level.Normals.empty() && !Level.FaceVertices.empty()) {
+    tinygltf::Value::Array Chunks;
+    for (const auto& [Bytes, Size] : {std::pair<const void*, size_t>{Level.Vertices.data(), Level.Vertices.size() * 12},
+                                      {Level.Normals.data(), Level.Normals.size() * 12},
+                                      {Level.FaceVertices.data(), Level.FaceVertices.size() * 16},
+                                      {Level.Faces.data(), Level.Faces.size() * 28}}) {
+      Chunks.emplace_back(AddView(Bytes, Size, 0));
+      FModel.bufferViews.back().target = 0;
+    }
+    Mesh.extras = tinygltf::Value(tinygltf::Value::Object{{GltfMarks::MeshChunks, tinygltf::Value(std::move(Chunks))}});
+  }
   FModel.meshes.push_back(std::move(Mesh));
   Node.mesh = int(FModel.meshes.size() - 1);
   FModel.nodes.push_back(std::move(Node));

@@ -26,6 +26,9 @@ constexpr const char* Latin1Name = "latin1_name";            // true: the name w
 constexpr const char* CollisionSphere = "collision_sphere";  // true on "COLL SPHR"
 constexpr const char* OriginalName = "name";                 // the hardpoint's name as the model has it
 constexpr const char* Helper = "helper";                     // true: drawn for the eye, never a hardpoint
+// On a level's mesh: the numbers of the four buffer views holding the
+// level's "VERT", "VTNM", "FVRT" and "FACE" records as the file has them.
+constexpr const char* MeshChunks = "mesh_chunks";
 }  // namespace GltfMarks
 
 enum class TGltfForm {

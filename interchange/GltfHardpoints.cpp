@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "interchange/RigidTransform.h"
 #include "model/HardpointName.h"
@@ -222,11 +223,33 @@ std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, in
   return Marked;
 }
 
+void NameCopiesAfresh(std::vector<TGltfHardpoint>& Hardpoints, std::ostream& Notes) {
+  std::vector<std::string> Names;
+  for (const TGltfHardpoint& H : Hardpoints) Names.push_back(H.Hardpoint.Name);
+  std::unordered_set<std::string> Taken;
+  std::unordered_set<int64_t> Marks;
+  for (TGltfHardpoint& H : Hardpoints) {
+    // The model's own hardpoints, each with a mark of its own, keep their
+    // names even where the model repeats one; a copy carries its
+    // original's mark, or none.
+    const bool Own = H.Mark && Marks.insert(*H.Mark).second;
+    if (!Taken.insert(H.Hardpoint.Name).second && !Own) {
+      H.Hardpoint.Name = DuplicateHardpointName(H.Hardpoint.Name, Names);
+      Names.push_back(H.Hardpoint.Name);
+      Taken.insert(H.Hardpoint.Name);
+      Notes << EscapeControlBytes(H.NodeName) << ": named " << EscapeControlBytes(H.Hardpoint.Name)
+            << ", as another hardpoint has its name\n";
+    }
+  }
+}
+
 std::vector<THardpoint> ReadGltfHardpoints(const std::string& FileName, std::ostream& Warnings) {
   const TGltfDocument Document = ReadGltfDocument(FileName);
   const int Root = GltfHardpointRoot(Document, FileName, "");
   std::vector<THardpoint> Hardpoints;
-  for (TGltfHardpoint& Found : FindGltfHardpoints(Document, Root, FileName)) {
+  std::vector<TGltfHardpoint> All = FindGltfHardpoints(Document, Root, FileName);
+  NameCopiesAfresh(All, Warnings);
+  for (TGltfHardpoint& Found : All) {
     if (!Found.Finite) Fail("the transform of hardpoint " + EscapeControlBytes(Found.NodeName) + " is not finite");
     if (Found.Scaled)
       Warnings << EscapeControlBytes(Found.NodeName)

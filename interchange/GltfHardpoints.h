@@ -53,6 +53,12 @@ void WalkUnderRoot(const TGltfDocument& Document, int Root,
 // it.
 std::vector<TGltfHardpoint> FindGltfHardpoints(const TGltfDocument& Document, int Root, const std::string& FileName);
 
+// Gives each hardpoint whose name an earlier one holds (a copy made in
+// Blender keeps its original's), unless it is one of the model's own with
+// a mark no other carries, a fresh name by Duplicate Hardpoint's rule
+// ("Gun" then "Gun2"), one line on Notes each.
+void NameCopiesAfresh(std::vector<TGltfHardpoint>& Hardpoints, std::ostream& Notes);
+
 // The hardpoints of the file alone, in the order above; a transform that
 // carried a scale or shear is said on Warnings. Raises EGltfHardpoints when
 // no hardpoint is found or a transform is not finite.

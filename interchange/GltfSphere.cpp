@@ -67,3 +67,9 @@ void SayGltfSphereChange(const std::array<float, 4>& Model, const std::array<flo
             FormatFixed3(Edited[3]);
   Changes << "COLL SPHR: " << (Line.empty() ? std::string("changed") : Line) << "\n";
 }
+
+std::array<float, 4> GltfSphereUnder(const TGltfDocument& Document, int Root, const std::string& FileName,
+                                     std::ostream& Warnings) {
+  if (const auto Found = FindGltfSphere(Document, Root, FileName, Warnings)) return *Found;
+  throw EGltfHardpoints("GltfHardpoints: no collision sphere (\"COLL SPHR\") found in " + FileName);
+}

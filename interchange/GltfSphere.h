@@ -24,3 +24,8 @@ std::optional<std::array<float, 4>> FindGltfSphere(const TGltfDocument& Document
 // Changes as for a hardpoint ("COLL SPHR: moved by 0.500, \"Diameter:\"
 // 2.000 -> 2.500"); nothing when the two are the same to the bit.
 void SayGltfSphereChange(const std::array<float, 4>& Model, const std::array<float, 4>& Edited, std::ostream& Changes);
+
+// As ReadGltfSphere, under the node Root of a document already read: a
+// root without a sphere node is refused.
+std::array<float, 4> GltfSphereUnder(const TGltfDocument& Document, int Root, const std::string& FileName,
+                                     std::ostream& Warnings);

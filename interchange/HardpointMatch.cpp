@@ -7,8 +7,10 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "interchange/RigidTransform.h"
+#include "model/HardpointName.h"
 #include "runtime/Latin1Text.h"
 
 namespace {
@@ -190,6 +192,8 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
     }
     Result.push_back(std::move(Hardpoint));
   }
+  std::unordered_set<std::string> Taken;
+  std::vector<std::string> Names;
   for (size_t G = 0; G < Gltf.size(); ++G) {
     if (Used[G]) continue;
     if (!Gltf[G].Finite) {
@@ -205,10 +209,24 @@ std::vector<THardpoint> MatchGltfHardpoints(const std::vector<const THardpoint*>
     Earliest(From, FirstNamed(Made[G].Base));
     if (Made[G].MayBeCut) Earliest(From, FirstStartingWith(Made[G].Base));
     if (From) Added.Name = Listed[*From]->Name;
+    // A name another hardpoint holds is given a fresh one, as Duplicate
+    // Hardpoint names a copy ("EngineLeft" then "EngineLeft2").
+    if (Taken.empty()) {
+      for (const THardpoint& Kept : Result) Taken.insert(Kept.Name), Names.push_back(Kept.Name);
+      for (const TGltfHardpoint& Entry : Gltf) Names.push_back(Entry.Hardpoint.Name);
+    }
     const std::string Shown = EscapeControlBytes(Added.Name);
-    Changes << Shown << ": added\n";
+    if (Taken.count(Added.Name)) {
+      Added.Name = DuplicateHardpointName(Added.Name, Names);
+      Names.push_back(Added.Name);
+      Changes << EscapeControlBytes(Gltf[G].NodeName) << ": added as " << EscapeControlBytes(Added.Name) << "\n";
+    } else {
+      Changes << Shown << ": added\n";
+    }
+    Taken.insert(Added.Name);
     if (Gltf[G].Scaled)
-      Changes << Shown << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
+      Changes << EscapeControlBytes(Added.Name)
+              << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     Result.push_back(std::move(Added));
   }
   return Result;

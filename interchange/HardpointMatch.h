@@ -14,7 +14,9 @@
 // else by name, else by a name Blender made from it (IsBlenderName).
 // The result lists the model's hardpoints in the model's order, each with
 // its own numbers unless its glTF node moved or turned, then the new ones
-// in the glTF's order. Changes gets one line per hardpoint that moved,
+// in the glTF's order; a new one whose name another holds (a copy made in
+// Blender takes its original's back) is given a fresh one by Duplicate
+// Hardpoint's rule, said as "EngineLeft.001: added as EngineLeft2". Changes gets one line per hardpoint that moved,
 // turned, was added, is missing or was renamed, and one per transform that
 // carried a scale or shear or a number that is not finite (such a
 // hardpoint keeps the model's numbers). Raises EGltfHardpoints when the

@@ -67,7 +67,7 @@ fi
 cmake --build "$fuzz_build" --target fuzz_all
 seconds=${QUELBIR_FUZZ_SECONDS:-20}
 fuzz_dir="$fuzz_build/fuzz"
-for harness in iff_reader model_load mat_texture number_parser sphere_save model_check gltf_reader; do
+for harness in iff_reader model_load mat_texture number_parser sphere_save model_check gltf_reader mesh_import; do
   seeds="$fuzz_dir/corpus/seeds/$harness"
   work="$fuzz_dir/corpus/ci/$harness"
   log="$fuzz_dir/fuzz_$harness.log"

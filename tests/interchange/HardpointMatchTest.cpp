@@ -126,6 +126,31 @@ TEST_F(HardpointMatchTest, MovedScaledReparentedAddedAndMissingHardpointsAreSaid
   EXPECT_EQ(Back.Out, ScriptOf(Expected));
 }
 
+TEST_F(HardpointMatchTest, ACopyMadeInBlenderIsNamedAsDuplicateHardpointNamesACopy) {
+  // Shift+D on "Cockpit": the copy keeps the extras, so its original's name too.
+  json Copy = Gltf["nodes"][NodeNamed("Cockpit")];
+  Copy["name"] = "Cockpit.001";
+  Copy["matrix"][12] = 4;
+  Gltf["nodes"].push_back(Copy);
+  Gltf["nodes"][0]["children"].push_back(Gltf["nodes"].size() - 1);
+  const TRun Back = Script();
+  EXPECT_EQ(Back.Code, 0);
+  EXPECT_EQ(Back.Err, "Cockpit.001: added as Cockpit2\n");
+  std::vector<TSampleHardpoint> Expected = ShipHardpoints();
+  Expected.push_back(Expected[2]);
+  Expected.back().Name = "Cockpit2";
+  Expected.back().Matrix[12] = 4;
+  EXPECT_EQ(Back.Out, ScriptOf(Expected));
+  // Without the model, the same name; the model's own two "GunLeft" stay.
+  const TRun Alone = Script(false);
+  EXPECT_EQ(Alone.Err, "Cockpit.001: named Cockpit2, as another hardpoint has its name\n");
+  // apply writes what script prints.
+  EXPECT_EQ(
+      Cli(Dir, {"apply", Dir.File("ship.iff"), "-o", Dir.File("new.iff"), "--from-gltf", Dir.File("edited.gltf")}).Err,
+      "Cockpit.001: added as Cockpit2\n");
+  EXPECT_EQ(Cli(Dir, {"script", Dir.File("new.iff")}).Out, ScriptOf(Expected));
+}
+
 TEST_F(HardpointMatchTest, TheSphereComesBackMovedAndScaledAndIsWrittenAsSetWritesIt) {
   const TSampleSphere Sphere{{0, 0.5f, 1}, 2, true};
   WriteSingleMeshModel(Dir.File("ship.iff"), Square(1), ShipHardpoints(), &Sphere);

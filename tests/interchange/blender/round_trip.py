@@ -84,7 +84,8 @@ engine_right = objects["EngineRight"]
 world = engine_right.matrix_world.copy()
 engine_right.parent = objects["0001"]
 engine_right.matrix_world = world
-# Duplicated and moved one unit along X (Blender and model alike): "Cockpit.001".
+# Duplicated and moved one unit along X (Blender and model alike): "Cockpit.001",
+# back as a copy is named, "Cockpit2".
 bpy.ops.object.select_all(action="DESELECT")
 cockpit.select_set(True)
 bpy.context.view_layer.objects.active = cockpit
@@ -103,12 +104,12 @@ sphere = objects["COLL SPHR"]
 sphere.location.z += 1
 sphere.scale = sphere.scale * 1.5
 sphere_wanted = [0, 1.6, 0.75, 4.9 * 1.5]
-added = [("Cockpit", copy_axes, copy_position), ("GunCentre", [[1, 0, 0], [0, 1, 0], [0, 0, 1]], [0, 0, 3])]
+added = [("Cockpit2", copy_axes, copy_position), ("GunCentre", [[1, 0, 0], [0, 1, 0], [0, 0, 1]], [0, 0, 3])]
 bpy.context.view_layer.update()
 
 changes = ["GunLeft: moved by 0.500",
            "GunRight: its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes",
-           "EngineLeft: turned by 90.000 degrees", "Cockpit: added", "GunCentre: added"]
+           "EngineLeft: turned by 90.000 degrees", "Cockpit.001: added as Cockpit2", "GunCentre: added"]
 for label, options in (("defaults", {}), ("custom properties", {"export_extras": True})):
     out = os.path.join(work, label.replace(" ", "-") + ".glb")
     bpy.ops.export_scene.gltf(filepath=out, **options)
