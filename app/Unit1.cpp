@@ -95,6 +95,16 @@ TKeyPressEdit* FlatEdit(QWidget* Parent, int Left, int Top, int Width, int Heigh
   return Edit;
 }
 
+// The command whose key of the drawing Key is, if any.
+std::optional<TCommandId> DrawingKeyCommand(const QKeyEvent& Key) {
+  const QKeySequence Pressed(Key.keyCombination());
+  for (const TWindowCommand& Command : WindowCommands())
+    if (Command.Reach == TKeyReach::Drawing)
+      for (const char* Keys : Command.Keys)
+        if (QKeySequence(QString::fromLatin1(Keys)) == Pressed) return Command.Id;
+  return std::nullopt;
+}
+
 }  // namespace
 
 // The form's controls in creation order (later ones lie above earlier ones):
@@ -285,27 +295,7 @@ void TForm1::ConnectHandlers() {
   connect(cbView, &QComboBox::currentIndexChanged, this, [this](int Index) { View.Layout = std::max(Index, 0); });
   connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.HideSphere = Ticked; });
   Document.Observe([this](unsigned Changes) { DocumentChanged(Changes); });
-  // Undo and redo of the window's values; inside an edit box its own undo
-  // comes first.
-  for (const char* Keys : {"Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+Y"}) {
-    auto* Shortcut = new QShortcut(QKeySequence(QString::fromLatin1(Keys)), this);
-    const bool Undo = std::string(Keys) == "Ctrl+Z";
-    connect(Shortcut, &QShortcut::activated, this, [this, Undo] {
-      if (qobject_cast<QLineEdit*>(QApplication::focusWidget())) return;
-      Handle([this, Undo] { Undo ? UndoClick() : RedoClick(); });
-    });
-  }
-  // The hardpoints' keys: Delete only where a hardpoint is what has the focus.
-  const auto Key = [this](QKeySequence Keys, QWidget* On, void (TForm1::*Click)()) {
-    auto* Shortcut = new QShortcut(Keys, On ? On : this);
-    if (On) Shortcut->setContext(Qt::WidgetShortcut);
-    connect(Shortcut, &QShortcut::activated, this, [this, Click] { Handle([this, Click] { (this->*Click)(); }); });
-  };
-  Key(QKeySequence("Ctrl+Shift+S"), nullptr, &TForm1::SaveModelAsClick);
-  Key(QKeySequence("Ctrl+D"), nullptr, &TForm1::DuplicateHardpointClick);
-  Key(QKeySequence("F2"), nullptr, &TForm1::RenameHardpointClick);
-  Key(QKeySequence::Delete, GLView, &TForm1::DeleteHardpointClick);
-  Key(QKeySequence::Delete, lbHards, &TForm1::DeleteHardpointClick);
+  ConnectCommandKeys();
   connect(lbHards, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { RenameHardpointClick(); }); });
   for (TKeyPressEdit* Box : {EditPosX, EditPosY, EditPosZ, EditDiameter}) {
     Box->OnKeyPress = [this, Box](char16_t& Key) {
@@ -603,36 +593,59 @@ void TForm1::AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& E
       if (Group == nullptr) Group = new QActionGroup(Menu);
       Group->addAction(Item);
     }
-    connect(Item, &QAction::triggered, this, [this, Entry, At] { Handle([&] { RunDrawingCommand(Entry, At); }); });
+    connect(Item, &QAction::triggered, this,
+            [this, Entry, At] { Handle([&] { RunCommand(Entry.Command, Entry.Argument, At); }); });
   }
 }
 
-void TForm1::RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At) {
-  switch (Entry.Command) {
-    case TDrawingCommand::None: return;
-    case TDrawingCommand::Undo: return UndoClick();
-    case TDrawingCommand::Redo: return RedoClick();
-    case TDrawingCommand::LevelOfDetail: return LevelOfDetailClick(Entry.Argument);
-    case TDrawingCommand::FitSphere: return FitSphereClick();
-    case TDrawingCommand::SavePicture: return SavePictureClick();
-    case TDrawingCommand::Export: return ExportClick();
-    case TDrawingCommand::SaveModelAs: return SaveModelAsClick();
-    case TDrawingCommand::AddHardpoint: return AddHardpointClick(At.x(), At.y());
-    case TDrawingCommand::DuplicateHardpoints: return DuplicateHardpointClick();
-    case TDrawingCommand::DeleteHardpoints: return DeleteHardpointClick();
-    case TDrawingCommand::RenameHardpoint: return RenameHardpointClick();
-    case TDrawingCommand::ResetView: return ResetViewClick();
-    case TDrawingCommand::KeepProportions: return KeepProportionsClick();
-    case TDrawingCommand::ShowNames: return ShowNamesClick();
-    case TDrawingCommand::Shading: return ShadingClick(TShading(Entry.Argument));
-    case TDrawingCommand::TexturesFolder: return TexturesFolderClick();
+void TForm1::ConnectCommandKeys() {
+  for (const TWindowCommand& Command : WindowCommands()) {
+    const TCommandId Id = Command.Id;
+    // Delete only where a hardpoint is what has the focus, Home only on the
+    // drawing; undo and redo leave an edit box its own.
+    std::vector<QWidget*> On{this};
+    if (Command.Reach == TKeyReach::DrawingOrList) On = {GLView, lbHards};
+    // The drawing's own keys are read as they reach it (eventFilter).
+    if (Command.Reach == TKeyReach::Drawing) continue;
+    for (const char* Keys : Command.Keys)
+      for (QWidget* Widget : On) {
+        auto* Shortcut = new QShortcut(QKeySequence(QString::fromLatin1(Keys)), Widget);
+        if (Widget != this) Shortcut->setContext(Qt::WidgetShortcut);
+        connect(Shortcut, &QShortcut::activated, this, [this, Id, Reach = Command.Reach] {
+          if (Reach == TKeyReach::TextOutside && qobject_cast<QLineEdit*>(QApplication::focusWidget())) return;
+          Handle([this, Id] {
+            if (CommandEnabled(Id, CommandState())) RunCommand(Id, 0, {});
+          });
+        });
+      }
+  }
+}
+
+void TForm1::RunCommand(TCommandId Command, int Argument, QPoint At) {
+  switch (Command) {
+    case TCommandId::Undo: return UndoClick();
+    case TCommandId::Redo: return RedoClick();
+    case TCommandId::LevelOfDetail: return LevelOfDetailClick(Argument);
+    case TCommandId::FitSphere: return FitSphereClick();
+    case TCommandId::SavePicture: return SavePictureClick();
+    case TCommandId::Export: return ExportClick();
+    case TCommandId::SaveModelAs: return SaveModelAsClick();
+    case TCommandId::AddHardpoint: return AddHardpointClick(At.x(), At.y());
+    case TCommandId::DuplicateHardpoints: return DuplicateHardpointClick();
+    case TCommandId::DeleteHardpoints: return DeleteHardpointClick();
+    case TCommandId::RenameHardpoint: return RenameHardpointClick();
+    case TCommandId::ResetView: return ResetViewClick();
+    case TCommandId::KeepProportions: return KeepProportionsClick();
+    case TCommandId::ShowNames: return ShowNamesClick();
+    case TCommandId::Shading: return ShadingClick(TShading(Argument));
+    case TCommandId::TexturesFolder: return TexturesFolderClick();
   }
 }
 
 QMenu* TForm1::DrawingMenu(QPoint At) {
   auto* Menu = new QMenu(this);
   Menu->setObjectName("DrawingMenu");
-  AddMenuEntries(Menu, DrawingMenuEntries(Document, View, FShading), At);
+  AddMenuEntries(Menu, DrawingMenuEntries(CommandState()), At);
   return Menu;
 }
 
@@ -1069,8 +1082,10 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
           });
           return true;
         }
-        if (Key->key() == Qt::Key_Home && Key->modifiers() == Qt::NoModifier) {
-          Handle([this] { ResetViewClick(); });
+        if (const std::optional<TCommandId> Command = DrawingKeyCommand(*Key)) {
+          Handle([this, Command] {
+            if (CommandEnabled(*Command, CommandState())) RunCommand(*Command, 0, {});
+          });
           return true;
         }
         if (Key->key() == Qt::Key_Menu || (Key->key() == Qt::Key_F10 && Key->modifiers() == Qt::ShiftModifier)) {

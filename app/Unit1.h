@@ -28,7 +28,6 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
-#include "editor/DrawingMenu.h"
 #include "editor/DrawingTools.h"
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
@@ -36,6 +35,7 @@
 #include "editor/SameModelFile.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
+#include "editor/WindowCommands.h"
 #include "model/ModelLayout.h"
 
 class QMenu;
@@ -250,7 +250,10 @@ private:
   // The entries as items of Menu, each running its command; At is where the
   // menu was asked for (Add Hardpoint puts the hardpoint there).
   void AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At);
-  void RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At);
+  // Each command's keys as shortcuts of the window, from the one table.
+  void ConnectCommandKeys();
+  TCommandState CommandState() const { return {Document, View, FShading}; }
+  void RunCommand(TCommandId Command, int Argument, QPoint At);
 
   TWindowServices& FServices;
   std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging

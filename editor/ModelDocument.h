@@ -158,6 +158,7 @@ public:
   // The drag under way, which Cancel puts back: undo, redo, a load or a
   // level switch cancel it before they run. Empty when none runs.
   void SetGesture(std::function<void()> Cancel) { FGestureCancel = std::move(Cancel); }
+  bool GestureUnderWay() const { return bool(FGestureCancel); }
   void CancelGesture();
 
   // Unsaved work: sphere values that differ from the file's, and hardpoints
