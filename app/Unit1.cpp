@@ -26,6 +26,7 @@
 #include <QWheelEvent>
 
 #include "app/FormFont.h"
+#include "editor/DocumentPicture.h"
 #include "editor/HardpointListEdits.h"
 #include "editor/HardpointScript.h"
 #include "editor/ScenePicture.h"
@@ -293,7 +294,7 @@ void TForm1::ConnectHandlers() {
   connect(lbHards, &TTwoColumnListBox::AllClicked, this, [this] { Handle([this] { lbHardsSelectAll(); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
   connect(cbView, &QComboBox::currentIndexChanged, this, [this](int Index) { View.Layout = std::max(Index, 0); });
-  connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.HideSphere = Ticked; });
+  connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.ShowSphere = !Ticked; });
   Document.Observe([this](unsigned Changes) { DocumentChanged(Changes); });
   ConnectCommandKeys();
   connect(lbHards, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { RenameHardpointClick(); }); });
@@ -445,7 +446,6 @@ void TForm1::FormClose() {
 
 TSceneState TForm1::SceneState() const {
   TSceneState State = MakeSceneState(Document, View);
-  State.Shading = FShading;
   State.Textures = FTextures.get();
   return State;
 }
@@ -694,18 +694,18 @@ void TForm1::KeepProportionsClick() {
 }
 
 void TForm1::ShadingClick(TShading Shading) {
-  FShading = Shading;
+  View.Shading = Shading;
   Paint();
 }
 
 std::string TForm1::TexturesFolder() const {
-  return FChosenTexturesFolder.empty() ? ModelFolder(ModelFileName) : FChosenTexturesFolder;
+  return View.TexturesFolder.empty() ? ModelFolder(ModelFileName) : View.TexturesFolder;
 }
 
 void TForm1::TexturesFolderClick() {
   const std::optional<std::string> Chosen = FServices.ChooseFolder(this, "Textures Folder", TexturesFolder());
   if (!Chosen) return;
-  FChosenTexturesFolder = *Chosen;
+  View.TexturesFolder = *Chosen;
   RemakeTextures();
   Paint();
 }
@@ -720,7 +720,7 @@ void TForm1::RemakeTextures() {
 
 void TForm1::ShowTexturesNote() {
   // Said once for each load or folder: the paint runs every tick.
-  if (FTexturesNoteShown || FShading != TShading::Textured || !FTextures) return;
+  if (FTexturesNoteShown || View.Shading != TShading::Textured || !FTextures) return;
   std::string Note = FTextures->Note();
   if (Note.empty()) return;
   FTexturesNoteShown = true;
@@ -770,26 +770,11 @@ void TForm1::SavePictureClick() {
   const std::optional<std::string> Chosen = ChooseSaveFile(Options);
   if (!Chosen) return;
   CheckPictureFileName(*Chosen);
-  TPictureRequest Request;
-  Request.ModelFile = ModelFileName;
-  Request.LOD = ModelLOD;
-  const TSceneState State = SceneState();
-  Request.Layout = State.Layout;
-  Request.Width = GLView->width();
-  Request.Height = GLView->height();
-  Request.ViewScale = State.ViewScale;
-  for (int I = 0; I < 3; ++I) Request.ViewAngles[I] = State.ViewAngles[I];
-  Request.ShowSphere = !State.HideSphere;
-  Request.KeepProportions = View.KeepProportions;
-  Request.ShowNames = View.ShowNames;
-  // What the window shows: the sphere values, the hardpoints as edited and
-  // the selected ones yellow.
-  Request.Sphere = Document.Sphere();
-  Request.Hardpoints = ModelHardpoints(Document.Hardpoints());
-  Request.SelectedHardpoint = Document.Selected();
-  for (const int Index : Document.SelectedIndices()) Request.SelectedHardpoints.push_back(Index);
-  Request.Shading = FShading;
-  Request.TexturesDir = TexturesFolder();
+  TViewOptions Shown = View;
+  Shown.Width = GLView->width();
+  Shown.Height = GLView->height();
+  Shown.TexturesFolder = TexturesFolder();
+  const TPictureRequest Request = DocumentPictureRequest(Document, Shown);
   // The picture is painted on a context of its own, which the system's GL
   // dispatch lets a thread make current only while no window context is.
   TSlotContextReleased WindowContext(0, FContextLive);

@@ -87,7 +87,8 @@ public:
   // hardpoints, the selection and the history. The window shows it and turns
   // the user's actions into calls on it.
   TModelDocument Document;
-  // The views' layout, turn, zoom and "Hide", and the drawing's mouse.
+  // The views' options (layout, turn, zoom, "Hide", display mode, textures
+  // folder...) and the drawing's mouse.
   TViewState View;
   TDrawingTools Tools{Document, View};
 
@@ -163,7 +164,7 @@ public:
   // "Outlines", "Solid", "Textured": the display mode, kept across loads,
   // level switches and saves.
   void ShadingClick(TShading Shading);
-  TShading Shading() const { return FShading; }
+  TShading Shading() const { return View.Shading; }
   // "Textures Folder...": where Textured finds the textures; the model's
   // own folder until one is chosen.
   void TexturesFolderClick();
@@ -252,7 +253,7 @@ private:
   void AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At);
   // Each command's keys as shortcuts of the window, from the one table.
   void ConnectCommandKeys();
-  TCommandState CommandState() const { return {Document, View, FShading}; }
+  TCommandState CommandState() const { return {Document, View}; }
   void RunCommand(TCommandId Command, int Argument, QPoint At);
 
   TWindowServices& FServices;
@@ -275,12 +276,9 @@ private:
   // While typed texts are being stored, their boxes keep them as typed.
   bool FKeepSphereTexts = false;
   bool FKeepGridTexts = false;
-  // The display mode, the folder chosen for textures (empty: the model's),
-  // and the textures of the window's context for that folder, remade on load
-  // and on a folder change, with their note on what could not be drawn shown
-  // once for each.
-  TShading FShading = TShading::Outlines;
-  std::string FChosenTexturesFolder;
+  // The textures of the window's context for the views' textures folder,
+  // remade on load and on a folder change, with their note on what could not
+  // be drawn shown once for each.
   std::unique_ptr<TFaceTextures> FTextures;
   bool FTexturesNoteShown = false;
   void RemakeTextures();

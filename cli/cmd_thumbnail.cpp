@@ -18,16 +18,20 @@ void AddThumbnailCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand("thumbnail", "Paint a square thumbnail of one view of a model into a PNG");
   Cmd->add_option("FILE", Request->ModelFile, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
-  Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")
+  Cmd->add_option("-s,--size", Request->Width, "side of the square in pixels (256)")
       ->check(WholeNumber(1, MaxThumbnailSize));
   Cmd->add_option("--view", *View, "\"Top View\" (default), \"Side View\" or \"Back View\"")
       ->check(CLI::IsMember({ViewLayoutNames[1], ViewLayoutNames[2], ViewLayoutNames[3]}));
   auto Shading = std::make_shared<std::string>();
-  AddShadingOptions(*Cmd, *Shading, Request->TexturesDir,
+  AddShadingOptions(*Cmd, *Shading, Request->TexturesFolder,
                     "solid, or textured when the textures folder holds the model's textures (default)");
   Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View, Shading] {
     Request->Layout = FindViewLayout(*View);
-    if (!Shading->empty()) Request->Shading = FindShading(*Shading);
+    Request->Height = Request->Width;
+    if (!Shading->empty()) {
+      Request->Shading = *FindShading(*Shading);
+      Request->ShadingChosen = true;
+    }
     Request->Notes = &std::cerr;
     WriteModelThumbnail(*Request, *Out);
   }));

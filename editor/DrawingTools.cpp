@@ -7,16 +7,10 @@
 
 TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View) {
   TSceneState State;
-  State.Layout = View.Layout;
-  for (int I = 0; I < 3; ++I) {
-    State.ViewAngles[I] = View.Angles[I];
-    State.SphereCenter[I] = Document.SphereCenter()[I];
-  }
-  State.ViewScale = View.Scale;
+  static_cast<TViewOptions&>(State) = View;
+  State.Level = Document.Level();
+  for (int I = 0; I < 3; ++I) State.SphereCenter[I] = Document.SphereCenter()[I];
   State.SphereDiameter = Document.SphereDiameter();
-  State.HideSphere = View.HideSphere;
-  State.KeepProportions = View.KeepProportions;
-  State.ShowNames = View.ShowNames;
   State.Pointer = View.Pointer;
   State.Model = Document.Model();
   return State;

@@ -150,7 +150,7 @@ std::vector<TDrawingMenuEntry> DrawingMenuEntries(const TCommandState& State) {
           TDrawingMenuEntry Mode = Entry(Command, State, ShadingNames[I]);
           Mode.Argument = I;
           Mode.Checkable = Mode.Exclusive = true;
-          Mode.Checked = TShading(I) == State.Shading;
+          Mode.Checked = TShading(I) == State.View.Shading;
           Menu.push_back(Mode);
         }
         break;

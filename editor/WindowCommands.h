@@ -36,7 +36,6 @@ enum class TCommandId {
 struct TCommandState {
   const TModelDocument& Document;
   const TViewState& View;
-  TShading Shading = TShading::Outlines;
 };
 
 // Where a command's keys act.

@@ -141,7 +141,7 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   TPictureRequest Request;
   Request.ModelFile = File;
   Request.Layout = 1;
-  Request.ZoomPercent = 140;
+  Request.Scale = ZoomScale(140);
   Request.ShowSphere = true;
   Request.ShowNames = true;
   Request.Width = Form->GLView->width();

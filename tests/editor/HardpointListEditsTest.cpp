@@ -126,7 +126,7 @@ TEST_F(HardpointListEditsTest, AddLandsUnderThePointerInThePlaneThroughTheCentre
   for (int Layout = 0; Layout < ViewLayoutCount; ++Layout) {
     SCOPED_TRACE(Layout);
     State.Layout = Layout;
-    State.ViewAngles[1] = 30;
+    State.Angles[1] = 30;
     const std::vector<TViewTransform> Views = ViewTransforms(State);
     const TViewTransform& View = Views.back();
     const TPixel Centre = ProjectToPixel(View, {0, 0, 0}, 528, 336);

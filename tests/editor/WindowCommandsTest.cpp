@@ -17,8 +17,7 @@ protected:
   TempDir Dir;
   TModelDocument Document;
   TViewState View;
-  TShading Shading = TShading::Outlines;
-  TCommandState State() const { return {Document, View, Shading}; }
+  TCommandState State() const { return {Document, View}; }
 
   // Caption -> (enabled, key shown) of every item, submenus' items included.
   std::map<std::string, std::pair<bool, std::string>> Items() const {
@@ -98,7 +97,7 @@ TEST_F(WindowCommandsTest, TicksFollowTheViewsStateAndExactlyOneDisplayModeIsTic
   WriteSampleModel(Dir.File("ship.iff"));
   Document.Load(Dir.File("ship.iff"));
   View.ShowNames = true;
-  Shading = TShading::Solid;
+  View.Shading = TShading::Solid;
   std::vector<std::string> Ticked;
   for (const TDrawingMenuEntry& Entry : DrawingMenuEntries(State())) {
     if (Entry.Checked) Ticked.push_back(Entry.Caption);
