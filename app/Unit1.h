@@ -34,14 +34,15 @@
 #include "editor/ModelDocument.h"
 #include "editor/SameModelFile.h"
 #include "editor/Scene.h"
+#include "editor/UserQuestions.h"
 #include "editor/ViewPicking.h"
 #include "editor/WindowCommands.h"
 #include "model/ModelLayout.h"
 
+class QKeyEvent;
 class QMenu;
 class TQtGLView;
 class TZorvObject;
-struct GLUquadric;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -92,17 +93,6 @@ public:
   TViewState View;
   TDrawingTools Tools{Document, View};
 
-  // The window's values by their names: views of the document's and the
-  // views' state, holding nothing of their own.
-  const std::unique_ptr<TZorvObject>& Model = Document.ModelOwner();
-  const std::string& ModelFileName = Document.FileName();
-  const std::string& SphereFileName = Document.SphereFile();
-  float (&ViewAngles)[3] = View.Angles;
-  const float& ViewScale = View.Scale;
-  const float (&SphereCenter)[3] = Document.SphereCenter();
-  const float& SphereDiameter = Document.SphereDiameter();
-  const int& ModelLOD = Document.Level();
-  const TEditHistory& History = Document.History();
   // The levels the shown model's load found, and the one it read; none
   // before a model is loaded.
   const TModelLevels& ModelLevels() const;
@@ -172,10 +162,6 @@ public:
   // Asks before work would be lost (closing, another load): true when the
   // user saved it, discarded it, or there was none; false for Cancel.
   bool MayDiscardWork();
-  // What each view of FormPaint draws: the editor's sphere and model on the
-  // window's state.
-  void DrawSphere(GLUquadric* Quadric);
-  void DrawModel();
 
   // The window's paint routine: runs FormPaint while a paint handler is
   // attached.
@@ -255,6 +241,10 @@ private:
   void ConnectCommandKeys();
   TCommandState CommandState() const { return {Document, View}; }
   void RunCommand(TCommandId Command, int Argument, QPoint At);
+  // Runs the command whose key of the drawing Key is; false when none is.
+  bool RunDrawingKey(const QKeyEvent& Key);
+  // The window's dialogs, as the editor's flows ask their questions.
+  TUserQuestions Questions();
 
   TWindowServices& FServices;
   std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging

@@ -11,18 +11,7 @@
 #include "editor/ModelDocument.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
-
-// The views' own state beside the document: their options (the zoom 0
-// until the Scale box first gives one) and the pointer.
-struct TViewState : TViewOptions {
-  TViewState() { Scale = 0; }
-  // The pointer over the drawing while no button is held or during a drag,
-  // in the viewport's pixels; none while it is elsewhere.
-  std::optional<std::array<int, 2>> Pointer;
-};
-
-// Everything one repaint of Document under View reads.
-TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View);
+#include "editor/ViewState.h"
 
 struct TPointer {
   int X = 0, Y = 0;

@@ -119,6 +119,8 @@ public:
   // The hardpoints Ids names out of the list, as one step; unknown ones are
   // passed over, and none known makes no step.
   void RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName);
+  // A name the model file or the script cannot carry raises the name rule's
+  // error (model/HardpointName.h) and changes nothing.
   void RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName);
 
   // The selection. Each operation takes an index into the list, and one

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/DrawingTools.h"
 #include "editor/ModelDocument.h"
+#include "editor/ViewState.h"
 #include "model/ShadedDrawing.h"
 
 enum class TCommandId {

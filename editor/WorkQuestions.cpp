@@ -1,5 +1,6 @@
 #include "editor/WorkQuestions.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "editor/ModelDocument.h"
@@ -34,6 +35,31 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
   Question.Buttons.push_back("Discard");
   Question.Buttons.push_back("Cancel");
   return Question;
+}
+
+bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {
+  if (Document.SphereFile().empty()) return false;
+  if (Document.SphereFileReplaced()) {
+    // Another file by the name, or this one changed by another program: the
+    // sphere shown was not read from what is on disk now.
+    const TWorkQuestion Question = ReplacedFileQuestion(Document);
+    const int Answer = User.Ask(Question.Caption, Question.Text, Question.Buttons);
+    if (Answer == 0) Reload(Document.SphereFile());
+    if (Answer != 1) return false;
+    Document.SaveSphere(/*EvenIfReplaced=*/true);
+    return true;
+  }
+  Document.SaveSphere();
+  return true;
+}
+
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {
+  const std::optional<TWorkQuestion> Question = UnsavedWorkQuestion(Document);
+  if (!Question) return true;
+  const int Answer = User.Ask(Question->Caption, Question->Text, Question->Buttons);
+  const std::string& Chosen = Question->Buttons[size_t(std::clamp(Answer, 0, int(Question->Buttons.size()) - 1))];
+  if (Chosen == "Save") return SaveSphereAsking(Document, User, Reload);
+  return Chosen == "Discard";
 }
 
 std::string ExportDifferenceNote(bool SphereUnsaved, bool HardpointsEdited) {

@@ -2,9 +2,12 @@
 // What the window asks before the user's work could be lost, or before Save
 // writes a file that is no longer the one its sphere was read from: each
 // question's caption, text and answers, worked out from the document.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "editor/UserQuestions.h"
 
 class TModelDocument;
 
@@ -22,6 +25,20 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 // "Save" (only when the sphere changed, which is all Save can keep),
 // "Discard" and "Cancel".
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document);
+
+// Loads a file again as the window loads it (its textures too).
+using TReload = std::function<void(const std::string& FileName)>;
+
+// Save as the button does it: nothing without a sphere's file; a file
+// replaced or changed since it was read asks ReplacedFileQuestion first
+// ("Reload" reloads it and saves nothing). True when the sphere reached the
+// file.
+bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
+
+// Before closing or loading another file: asks UnsavedWorkQuestion, if
+// anything would be lost. True when the work was saved, discarded, or there
+// was none; false for Cancel, or a save that did not happen.
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
 
 // The export's note on what it wrote that differs from the file: empty when
 // the sphere and the hardpoints written are the file's.

@@ -52,7 +52,7 @@ protected:
     WaitUntil([&] { return Opened && !QApplication::activePopupWidget(); }, 3000);
     return Opened;
   }
-  int32_t FacesShown() { return Form->Model->Mesh().FaceCount; }
+  int32_t FacesShown() { return Form->Document.Model()->Mesh().FaceCount; }
 };
 
 TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
@@ -214,7 +214,7 @@ TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {
   EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 1);  // the tick stays
   EXPECT_EQ(Form->ModelLevels().Tags, (std::vector<std::string>{"0000", "0001"}));
   EXPECT_EQ(FacesShown(), Faces);
-  EXPECT_EQ(Form->ModelLOD, 1);
+  EXPECT_EQ(Form->Document.Level(), 1);
   EXPECT_FALSE(Frame().isNull());
 }
 

@@ -174,7 +174,7 @@ TEST_F(CommaLocale, TheWindowStillWritesAndReadsPoints) {
   EXPECT_EQ(Form->edH[12]->text(), "1.500");
   Form->EditDiameter->setText("2.5");
   PressEnter(Form->EditDiameter);
-  EXPECT_EQ(Form->SphereDiameter, 2.5f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 2.5f);
   Form->EditDiameter->setText("2,5");
   PressEnter(Form->EditDiameter);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"'2,5' is not a valid floating point value"});
