@@ -318,7 +318,9 @@ bool TForm1::SaveSphere() {
 }
 
 bool TForm1::MayDiscardWork() {
-  return ::MayDiscardWork(Document, Questions(), [this](const std::string& File) { LoadMesh(File); });
+  return ::MayDiscardWork(
+      Document, Questions(), [this](const std::string& File) { LoadMesh(File); },
+      [this] { return SaveModelAsAsked(); });
 }
 void TForm1::LevelOfDetailClick(int Level) { Document.SwitchLevel(Level); }
 
@@ -493,15 +495,18 @@ TUserQuestions TForm1::Questions() {
           }};
 }
 
-void TForm1::SaveModelAsClick() {
-  if (!Document.Model()) return;
+void TForm1::SaveModelAsClick() { SaveModelAsAsked(); }
+
+bool TForm1::SaveModelAsAsked() {
+  if (!Document.Model()) return false;
   TSaveDialogOptions Options;
   Options.Filter = "IFF Files (*.iff)|*.iff";
   Options.DefaultExt = ".iff";
   const std::optional<std::string> Chosen = ChooseSaveFile(Options);
-  if (!Chosen) return;
+  if (!Chosen) return false;
   SaveModelAs(Document, *Chosen);
   FServices.ShowInformation(this, SavedModelMessage(*Chosen));
+  return true;
 }
 
 TGridTexts TForm1::GridTexts() const {

@@ -219,6 +219,8 @@ private:
   void ShowSelectedMatrix();
   // Save as the button does it; true when the sphere reached the file.
   bool SaveSphere();
+  // Save Model As... as the menu runs it; true when the file was written.
+  bool SaveModelAsAsked();
   // The folder a file dialog starts in: the last one used, else the model's.
   std::string DialogFolder() const;
   void RememberDialogFolder(const std::string& ChosenFile);

@@ -25,13 +25,17 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
   TWorkQuestion Question{"Unsaved Changes", NameOf(Document.FileName()) + " has unsaved changes:", {}};
   if (Sphere) Question.Text += "\n- the sphere values, which differ from the file's";
   if (Hardpoints) Question.Text += "\n- hardpoint edits, which are in no file and were not copied or exported";
+  // Save keeps the sphere in its file; Save Model As... keeps the
+  // hardpoints, with the sphere shown, in a new model file.
   if (Sphere && Hardpoints)
-    Question.Text += "\nSave the sphere values (hardpoint edits cannot be saved), discard the changes, or cancel?";
+    Question.Text +=
+        "\nSave the sphere values, save everything shown into a new model file, discard the changes, or cancel?";
   else if (Sphere)
     Question.Text += "\nSave them, discard them, or cancel?";
   else
-    Question.Text += "\nDiscard them, or cancel?";
+    Question.Text += "\nSave them into a new model file, discard them, or cancel?";
   if (Sphere) Question.Buttons.push_back("Save");
+  if (Hardpoints) Question.Buttons.push_back(SaveModelAsButton);
   Question.Buttons.push_back("Discard");
   Question.Buttons.push_back("Cancel");
   return Question;
@@ -53,12 +57,14 @@ bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, cons
   return true;
 }
 
-bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                    const std::function<bool()>& SaveModelAs) {
   const std::optional<TWorkQuestion> Question = UnsavedWorkQuestion(Document);
   if (!Question) return true;
   const int Answer = User.Ask(Question->Caption, Question->Text, Question->Buttons);
   const std::string& Chosen = Question->Buttons[size_t(std::clamp(Answer, 0, int(Question->Buttons.size()) - 1))];
   if (Chosen == "Save") return SaveSphereAsking(Document, User, Reload);
+  if (Chosen == SaveModelAsButton) return SaveModelAs();
   return Chosen == "Discard";
 }
 

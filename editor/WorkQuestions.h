@@ -22,8 +22,10 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 
 // Before closing or loading another file: none when nothing would be lost;
 // else the text names what would be (sphere values, hardpoint edits), with
-// "Save" (only when the sphere changed, which is all Save can keep),
-// "Discard" and "Cancel".
+// "Save" (when the sphere changed: into its file), "Save Model As..." (when
+// the hardpoints changed: everything shown into a new model file), "Discard"
+// and "Cancel".
+inline constexpr const char* SaveModelAsButton = "Save Model As...";
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document);
 
 // Loads a file again as the window loads it (its textures too).
@@ -36,9 +38,11 @@ using TReload = std::function<void(const std::string& FileName)>;
 bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
 
 // Before closing or loading another file: asks UnsavedWorkQuestion, if
-// anything would be lost. True when the work was saved, discarded, or there
-// was none; false for Cancel, or a save that did not happen.
-bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
+// anything would be lost; SaveModelAs is the window's Save Model As...
+// (true when it wrote the file). True when the work was saved, discarded, or
+// there was none; false for Cancel, or a save that did not happen.
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                    const std::function<bool()>& SaveModelAs);
 
 // The export's note on what it wrote that differs from the file: empty when
 // the sphere and the hardpoints written are the file's.

@@ -452,25 +452,31 @@ TEST_F(EditingTest, PictureAndExportAreWhatTheWindowShows) {
 TEST_F(EditingTest, WorkThatWouldBeLostIsNotLostWithoutAsking) {
   const std::string Other = Dir.File("other.iff");
   WriteModel(Other, AxisBoxesMesh(), {}, std::array<float, 4>{0, 0, 0, 1});
-  // Hardpoint edits alone: Discard or Cancel, naming them.
+  // Hardpoint edits alone: Save Model As..., Discard or Cancel, naming them.
   Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(0, 30));
   LoadThroughDialog(Other);  // no answer: Cancel
   ASSERT_EQ(Services.Questions.size(), 1u);
-  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Discard", "Cancel"}));
+  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Save Model As...", "Discard", "Cancel"}));
   EXPECT_EQ(Services.Questions[0].Text,
             "edit.iff has unsaved changes:\n- hardpoint edits, which are in no file and were not copied or "
-            "exported\nDiscard them, or cancel?");
+            "exported\nSave them into a new model file, discard them, or cancel?");
   EXPECT_EQ(Form->Document.FileName(), File);
   EXPECT_EQ(Form->Document.History().UndoName(), "Move Hardpoint");
-  // Copied, they are no longer lost by a load.
-  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+  // Saved into a new model file, they are no longer lost, and the load goes
+  // on.
+  Services.AskAnswers = {"Save Model As..."};
+  Services.SaveAnswers.push_back(Dir.File("kept.iff"));
+  LoadThroughDialog(Other);
+  EXPECT_EQ(Form->Document.FileName(), Other);
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("kept.iff")));
+  LoadThroughDialog(File);
 
   // The sphere: Save writes it, then the window closes.
   Retype(Form->EditDiameter, "2");
   PressEnter(Form->EditDiameter);
   Form->close();  // no answer: Cancel
-  ASSERT_EQ(Services.Questions.size(), 2u);
-  EXPECT_EQ(Services.Questions[1].Buttons, (std::vector<std::string>{"Save", "Discard", "Cancel"}));
+  ASSERT_EQ(Services.Questions.size(), 3u);
+  EXPECT_EQ(Services.Questions[2].Buttons, (std::vector<std::string>{"Save", "Discard", "Cancel"}));
   EXPECT_TRUE(Form->isVisible());
   Services.AskAnswers = {"Save"};
   Form->close();
