@@ -226,11 +226,10 @@ TSceneState TForm1::SceneState() const {
 // ---- what the document's changes show ----
 
 void TForm1::DocumentChanged(unsigned Changes) {
-  if (Changes & TModelDocument::ModelChanged) {
-    FCaption = Document.FileName().empty() ? "QUELBIR Editor" : EditorCaption(Document.FileName());
-    if (!Tools.Turning()) setWindowTitle(Text(FCaption));
-    FPaintFailureShown = false;
-  }
+  // The caption marks unsaved work and names the level, whatever changed.
+  FCaption = DocumentCaption(Document);
+  if (!Tools.Turning()) setWindowTitle(Text(FCaption));
+  if (Changes & TModelDocument::ModelChanged) FPaintFailureShown = false;
   if (Changes & TModelDocument::SphereChanged) {
     if (!FKeepSphereTexts) ShowSphereBoxes();
     CheckBoxTree->setChecked(Document.TreePresent());
@@ -265,9 +264,9 @@ void TForm1::ShowSelectedMatrix() {
 
 void TForm1::Button1Click() {
   TOpenDialogOptions Options = OpenDialog1;
-  Options.InitialFolder = DialogFolder();
+  Options.InitialFolder = FDialogFolders.Start(TFileKind::Models, Document.FileName());
   std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
-  if (Chosen) RememberDialogFolder(*Chosen);
+  if (Chosen) FDialogFolders.Remember(TFileKind::Models, *Chosen);
   if (Chosen && FServices.FileExists(*Chosen) && MayDiscardWork()) LoadMesh(*Chosen);
 }
 
@@ -404,21 +403,10 @@ void TForm1::ShowTexturesNote() {
       Qt::QueuedConnection);
 }
 
-std::string TForm1::DialogFolder() const {
-  if (!FLastDialogFolder.empty()) return FLastDialogFolder;
-  if (Document.FileName().empty()) return {};
-  return std::filesystem::path(Document.FileName()).parent_path().string();
-}
-
-void TForm1::RememberDialogFolder(const std::string& ChosenFile) {
-  const std::string Folder = std::filesystem::path(ChosenFile).parent_path().string();
-  if (!Folder.empty()) FLastDialogFolder = Folder;
-}
-
-std::optional<std::string> TForm1::ChooseSaveFile(TSaveDialogOptions Options) {
-  Options.InitialFolder = DialogFolder();
+std::optional<std::string> TForm1::ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options) {
+  Options.InitialFolder = FDialogFolders.Start(Kind, Document.FileName());
   std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
-  if (Chosen) RememberDialogFolder(*Chosen);
+  if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
   return Chosen;
 }
 
@@ -435,7 +423,7 @@ void TForm1::SavePictureClick() {
   TSaveDialogOptions Options;
   Options.Filter = "PNG Pictures (*.png)|*.png";
   Options.DefaultExt = ".png";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Pictures, Options);
   if (!Chosen) return;
   CheckPictureFileName(*Chosen);
   TViewOptions Shown = View;
@@ -454,7 +442,7 @@ void TForm1::ExportClick() {
   TSaveDialogOptions Options;
   Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
   Options.DefaultExt = ".glb";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Exports, Options);
   if (!Chosen) return;
   TExportOptions Export;
   Export.LOD = Document.Level();  // the level shown
@@ -502,7 +490,7 @@ bool TForm1::SaveModelAsAsked() {
   TSaveDialogOptions Options;
   Options.Filter = "IFF Files (*.iff)|*.iff";
   Options.DefaultExt = ".iff";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Models, Options);
   if (!Chosen) return false;
   SaveModelAs(Document, *Chosen);
   FServices.ShowInformation(this, SavedModelMessage(*Chosen));

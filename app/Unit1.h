@@ -28,6 +28,7 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
+#include "editor/DialogFolders.h"
 #include "editor/DrawingTools.h"
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
@@ -221,10 +222,8 @@ private:
   bool SaveSphere();
   // Save Model As... as the menu runs it; true when the file was written.
   bool SaveModelAsAsked();
-  // The folder a file dialog starts in: the last one used, else the model's.
-  std::string DialogFolder() const;
-  void RememberDialogFolder(const std::string& ChosenFile);
-  std::optional<std::string> ChooseSaveFile(TSaveDialogOptions Options);
+  // The save dialog for a file of Kind, started in that kind's folder.
+  std::optional<std::string> ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options);
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
   void HandleDeferred(const std::function<void()>& Handler);
@@ -260,7 +259,7 @@ private:
   TKeptScene FScene;
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
-  std::string FLastDialogFolder;
+  TDialogFolders FDialogFolders;  // where each kind of file dialog starts
   // At the last mouse event: Ctrl held (a move snaps to a vertex, a click
   // toggles) and Shift held (a click adds to the selection).
   bool FSnapHeld = false;

@@ -134,7 +134,7 @@ std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Capt
 namespace {
 
 void ShowBox(QMessageBox::Icon Icon, QWidget* Parent, const std::string& Text) {
-  QMessageBox Box(Icon, QApplication::applicationName(), QString::fromStdString(Text), QMessageBox::Ok, Parent);
+  QMessageBox Box(Icon, QString::fromLatin1(ProgramTitle), QString::fromStdString(Text), QMessageBox::Ok, Parent);
   Box.setTextFormat(Qt::PlainText);
   Box.exec();
 }

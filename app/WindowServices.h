@@ -11,6 +11,9 @@
 
 class QWidget;
 
+// The program's name as the user reads it: the title of its message boxes.
+inline constexpr const char* ProgramTitle = "QUELBIR Editor";
+
 // The file-open dialog's settings, in the platform's own terms.
 struct TOpenDialogOptions {
   std::string Filter;         // "Description|pattern" pairs joined by "|"

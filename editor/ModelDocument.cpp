@@ -497,4 +497,7 @@ bool TModelDocument::HardpointsUnsaved() const { return !SameHardpoints(FHardpoi
 
 bool TModelDocument::HardpointsDifferFromFile() const { return !SameHardpoints(FHardpoints, FHardpointsInFile); }
 
-void TModelDocument::HardpointsCopied() { FHardpointsKept = FHardpoints; }
+void TModelDocument::HardpointsCopied() {
+  FHardpointsKept = FHardpoints;
+  Notify(KeptChanged);
+}

@@ -32,7 +32,8 @@ public:
     HardpointsChanged = 4,  // the list: names, matrices, order, count
     SelectionChanged = 8,
     HistoryChanged = 16,
-    Everything = 31,
+    KeptChanged = 32,  // what counts as kept: hardpoints copied, exported or saved as a new file
+    Everything = 63,
   };
   using TObserver = std::function<void(unsigned Changes)>;
 

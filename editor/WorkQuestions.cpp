@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "editor/ModelDocument.h"
+#include "model/EditorModel.h"
+#include "model/TZorvObject.h"
 
 namespace {
 
@@ -39,6 +41,17 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
   Question.Buttons.push_back("Discard");
   Question.Buttons.push_back("Cancel");
   return Question;
+}
+
+std::string DocumentCaption(const TModelDocument& Document) {
+  if (Document.FileName().empty()) return "QUELBIR Editor";
+  std::string Level;
+  if (const TZorvObject* Model = Document.Model()) {
+    const TModelLevels& Levels = Model->Levels();
+    const int Shown = Levels.LoadedIndex();
+    if (Shown >= 0 && Shown < int(Levels.Tags.size())) Level = Levels.Tags[size_t(Shown)];
+  }
+  return EditorCaption(Document.FileName(), Document.SphereUnsaved() || Document.HardpointsUnsaved(), Level);
 }
 
 bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {

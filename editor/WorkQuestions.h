@@ -28,6 +28,12 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 inline constexpr const char* SaveModelAsButton = "Save Model As...";
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document);
 
+// The window's caption for Document: the program's name, and once a file is
+// loaded its name with "*" while any work would be lost (the sphere values
+// or hardpoint edits UnsavedWorkQuestion names) and the tag of the level
+// shown (EditorCaption).
+std::string DocumentCaption(const TModelDocument& Document);
+
 // Loads a file again as the window loads it (its textures too).
 using TReload = std::function<void(const std::string& FileName)>;
 

@@ -292,7 +292,7 @@ TEST_F(ContextMenuTest, TheSameFileSpelledOtherwiseKeepsItsLevel) {
   EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
 }
 
-TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
+TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneOfTheirKind) {
   Open();
   QTest::mouseClick(Form->Button1, Qt::LeftButton);  // no model, no choice yet: the working folder
   EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, "");
@@ -302,10 +302,12 @@ TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
   std::filesystem::create_directory(Dir.File("out"));
   Form->Handle([&] { Form->ExportClick(); });
   EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.Path().string());  // the model's
+  Form->Handle([&] { Form->ExportClick(); });
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.File("out"));  // the last export's
   Form->Handle([&] { Form->SavePictureClick(); });
-  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.File("out"));  // the last one used
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.Path().string());  // no picture yet: the model's
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
-  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.File("out"));
+  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.Path().string());
 }
 
 TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {

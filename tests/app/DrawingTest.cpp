@@ -190,7 +190,7 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
   EXPECT_NE(Frame(), Before);
   Send(QEvent::MouseButtonRelease, Qt::LeftButton, {130, 55});
   EXPECT_FALSE(Form->Tools.Dragging());
-  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff [0000]]");
   EXPECT_EQ(Form->View.Angles[0], -30.0f);
   // Another button ends a drag without starting one.
   Send(QEvent::MouseButtonPress, Qt::RightButton, {0, 0});
@@ -202,7 +202,7 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
   EXPECT_EQ(Form->View.Angles[0], -10.0f);
   QTest::keyClick(Form->GLView, Qt::Key_Escape);
   EXPECT_EQ(Form->View.Angles[0], -30.0f);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff [0000]]");
   Send(QEvent::MouseButtonRelease, Qt::LeftButton, {110, 100});
   EXPECT_EQ(Form->View.Angles[0], -30.0f);
   QTest::keyClick(Form->GLView, Qt::Key_Home);
@@ -228,7 +228,7 @@ TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {
   EXPECT_EQ(Form->Document.FileName(), File);
   EXPECT_TRUE(Drop(QString::fromStdString(Other)));
   EXPECT_EQ(Form->Document.FileName(), Other);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [dropped.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [dropped.iff [0000]]");
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"drop"});
   // A file that is gone by the time it is dropped is ignored, like a
   // missing file of the load command.

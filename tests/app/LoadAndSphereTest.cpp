@@ -34,7 +34,7 @@ TEST_F(FormTest, ACommandLineModelIsLoadedBeforeTheWindowShows) {
   // Loaded by FormCreate, before show.
   ASSERT_NE(Form->Document.Model(), nullptr);
   EXPECT_EQ(Form->Document.FileName(), File);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [fighter.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [fighter.iff [0000]]");
   EXPECT_TRUE(Form->Button2->isEnabled());
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
@@ -85,7 +85,7 @@ TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
              std::array<float, 4>{0.25f, 0.5f, 0.75f, 1}, /*WithExtn=*/false);
   Form->lbHards->SetItemIndex(1);
   LoadThroughDialog(Second);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [second.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [second.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"0.250", "0.500", "0.750", "1.000"}));
   EXPECT_FALSE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"nose"}));
@@ -112,7 +112,7 @@ TEST_F(FormTest, AModelThatFailsLeavesTheWindowWhollyOnTheFileShown) {
   EXPECT_EQ(Services.Messages, std::vector<std::string>{ModelLoadError(Broken)});
   EXPECT_EQ(Form->Document.FileName(), First);
   EXPECT_EQ(Form->Document.Model(), Shown);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [*first.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
   EXPECT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 4.0f);
@@ -131,7 +131,7 @@ TEST_F(FormTest, ASphereErrorShowsTheNewModelButKeepsTheOldSphere) {
   WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
   LoadThroughDialog(NoSphere);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Form (COLL) doesn't exist!"});
-  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"other"}));
@@ -187,7 +187,7 @@ TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
   PressEnter(Form->EditDiameter);
   Services.AskAnswers = {"Discard"};
   LoadThroughDialog(Broken);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [*first.iff [0000]]");
   EXPECT_TRUE(Form->Button2->isEnabled());
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_EQ(ReadFileBytes(Broken), BrokenBytes);
@@ -305,7 +305,7 @@ TEST_F(FormTest, AFitThatCannotBeMeasuredStillLoadsAndIsReportedOncePerLoad) {
   const std::string File = Dir.File("tiny.iff");
   WriteModel(File, Tiny, {Hardpoint("h", Translation(0, 0, 0))}, std::array<float, 4>{1, 2, 3, 4});
   Open(File);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [tiny.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [tiny.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.000", "2.000", "3.000", "4.000"}));
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"h"});
   QTest::qWait(250);  // the load's frame is drawn (and fails)

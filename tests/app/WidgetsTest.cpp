@@ -6,7 +6,9 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMessageBox>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "tests/app/FormFixture.h"
 
@@ -141,6 +143,24 @@ TEST(WindowServices, TheDesktopClipboardGetsTheTextToTheByte) {
   Services.SetClipboardText(Text);
   const QString Got = QApplication::clipboard()->text();
   EXPECT_EQ(Got.toLatin1().toStdString(), Text);
+}
+
+TEST(WindowServices, AMessageBoxIsTitledWithTheProgramsName) {
+  TQtWindowServices Services;
+  std::vector<std::string> Titles;
+  for (const bool Failure : {true, false}) {
+    QTimer Poll;
+    QObject::connect(&Poll, &QTimer::timeout, [&] {
+      if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Poll.stop();
+        Titles.push_back(Box->windowTitle().toStdString());
+        Box->accept();
+      }
+    });
+    Poll.start(20);
+    Failure ? Services.ShowMessage(nullptr, "failed") : Services.ShowInformation(nullptr, "done");
+  }
+  EXPECT_EQ(Titles, (std::vector<std::string>{"QUELBIR Editor", "QUELBIR Editor"}));
 }
 
 // A comma as the decimal separator for Qt, the C++ library and, where one

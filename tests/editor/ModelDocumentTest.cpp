@@ -221,10 +221,18 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersThe
     EXPECT_EQ(MayDiscardWork(Document, User, nullptr, [&] { return SavedAs = true; }), GoesOn) << Answer;
     EXPECT_EQ(SavedAs, Saved) << Answer;
   }
+  // The caption marks what the question would name.
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [*doc.iff [0000]]");
   // Changed back by hand, nothing is lost.
   Document.ChangeSphere({0, 0, 0, 0.5f}, "Sphere Values");
   Document.ChangeMatrix(Id(0), At(0.2f, 0.1f, 0), "Hardpoint Edit");
   EXPECT_FALSE(UnsavedWorkQuestion(Document));
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [doc.iff [0000]]");
+  // Copied (or exported, or saved as a new file), edits are kept.
+  Document.ChangeMatrix(Id(0), At(1, 1, 1), "Hardpoint Edit");
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [*doc.iff [0000]]");
+  Document.HardpointsCopied();
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [doc.iff [0000]]");
 }
 
 TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {
