@@ -3,10 +3,12 @@
 // view layouts, repainted every 200 ms (and at every step of a mouse drag),
 // where a click picks a hardpoint and a drag moves it, with three black
 // panels over it for loading and saving, zoom and layout, the collision
-// sphere and the hardpoints. Every user action is an event handler of
-// TForm1; an error that escapes a handler ends it at the failing step and is
-// shown as a message box with exactly its message, and the window goes on
-// with what the finished steps left.
+// sphere and the hardpoints. The window is a shell: its controls
+// (FormControls.cpp), its commands from the editor's one table
+// (FormCommands.cpp) and Qt's events (FormEvents.cpp) turn into calls on the
+// document, the tools and the editor's flows. An error that escapes a handler
+// ends it at the failing step and is shown as a message box with exactly its
+// message, and the window goes on with what the finished steps left.
 #include <array>
 #include <functional>
 #include <memory>
@@ -233,14 +235,14 @@ private:
   static std::string DroppedModelFile(const QMimeData* Data);
   // Repaints when the pointer's move changes what Show Names shows.
   void PointerMoved();
-  // Adds one item to a menu of the drawing: Caption, enabled or not, and the
-  // handler it runs (as every handler runs, errors to the one report).
-  // The entries as items of Menu, each running its command; At is where the
-  // menu was asked for (Add Hardpoint puts the hardpoint there).
+  // The entries as items of Menu, each running its command as every handler
+  // runs (errors to the one report); At is where the menu was asked for (Add
+  // Hardpoint puts the hardpoint there).
   void AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At);
   // Each command's keys as shortcuts of the window, from the one table.
   void ConnectCommandKeys();
   TCommandState CommandState() const { return {Document, View}; }
+  // What each command of the table runs.
   void RunCommand(TCommandId Command, int Argument, QPoint At);
   // Runs the command whose key of the drawing Key is; false when none is.
   bool RunDrawingKey(const QKeyEvent& Key);
