@@ -6,8 +6,6 @@
 #include <filesystem>
 #include <span>
 #include <sstream>
-#include <type_traits>
-#include <variant>
 
 #include <QActionGroup>
 #include <QApplication>
@@ -15,8 +13,6 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -25,9 +21,11 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-#include "app/FormFont.h"
+#include "editor/DocumentPicture.h"
 #include "editor/HardpointListEdits.h"
+#include "editor/HardpointRename.h"
 #include "editor/HardpointScript.h"
+#include "editor/ModelSaveAs.h"
 #include "editor/ScenePicture.h"
 #include "editor/SphereFit.h"
 #include "editor/WorkQuestions.h"
@@ -36,7 +34,6 @@
 #include "gl/qt/QtGLView.h"
 #include "interchange/ModelExport.h"
 #include "model/EditorModel.h"
-#include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/ErrorMessage.h"
@@ -44,135 +41,9 @@
 
 namespace {
 
-const QColor Teal(0, 128, 128);
-const QColor Grey(128, 128, 128);
-
 QString Text(const std::string& Utf8) { return QString::fromStdString(Utf8); }
 
-QFrame* BlackPanel(QWidget* Parent, int Left, int Top, int Width, int Height) {
-  auto* Panel = new QFrame(Parent);
-  Panel->setGeometry(Left, Top, Width, Height);
-  Panel->setFrameShape(QFrame::NoFrame);
-  Panel->setAutoFillBackground(true);
-  QPalette Colours = Panel->palette();
-  Colours.setColor(QPalette::Window, Qt::black);
-  Colours.setColor(QPalette::WindowText, Qt::white);
-  Panel->setPalette(Colours);
-  return Panel;
-}
-
-QLabel* WhiteLabel(QWidget* Parent, const char* Caption, int Left, int Top, int Width, int Height) {
-  auto* Label = new QLabel(QString::fromLatin1(Caption), Parent);
-  Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label->setContentsMargins(0, 0, 0, 0);
-  // Labels size themselves to their caption, as with the face they were laid
-  // out in; a wider stand-in face must not cut them short.
-  Label->setGeometry(Left, Top, std::max(Width, Label->sizeHint().width()), Height);
-  return Label;
-}
-
-QPushButton* Button(QWidget* Parent, const char* Caption, int Left, int Top, int Width, int Height) {
-  auto* B = new QPushButton(QString::fromLatin1(Caption), Parent);
-  B->setGeometry(Left, Top, Width, Height);
-  return B;
-}
-
-// The borderless coloured boxes of the sphere panel and the grid.
-TKeyPressEdit* FlatEdit(QWidget* Parent, int Left, int Top, int Width, int Height, const QColor& Background,
-                        const char* Initial) {
-  auto* Edit = new TKeyPressEdit(Parent);
-  Edit->setGeometry(Left, Top, Width, Height);
-  Edit->setFrame(false);
-  // The boxes are narrow: the text may use the box's own inner margin.
-  Edit->setTextMargins(-1, 0, -1, 0);
-  Edit->setContentsMargins(0, 0, 0, 0);
-  Edit->setAutoFillBackground(true);
-  QPalette Colours = Edit->palette();
-  Colours.setColor(QPalette::Base, Background);
-  Colours.setColor(QPalette::Text, Qt::white);
-  Colours.setColor(QPalette::Window, Background);
-  Edit->setPalette(Colours);
-  Edit->setText(QString::fromLatin1(Initial));
-  return Edit;
-}
-
 }  // namespace
-
-// The form's controls in creation order (later ones lie above earlier ones):
-// which member, the panel it sits on (none: the form), its name, its caption
-// (an edit box's first text), its rectangle in the panel, and for the
-// borderless boxes their colour. The matrix boxes edH1..edH16 follow lbHards
-// as a grid: 4 x 4 at (24 + 40 x column, 112 + 16 x row), 33 x 13, the last
-// column grey.
-std::span<const TForm1::TControlRow> TForm1::ControlTable() {
-  static const TControlRow Rows[] = {
-      {&TForm1::Panel2, nullptr, "Panel2", "", {8, 8, 153, 41}},
-      {&TForm1::Button1, &TForm1::Panel2, "Button1", "&Load Mesh...", {8, 8, 75, 25}},
-      {&TForm1::Button2, &TForm1::Panel2, "Button2", "&Save", {88, 8, 57, 25}},
-      {&TForm1::Panel4, nullptr, "Panel4", "", {8, 56, 153, 65}},
-      {&TForm1::Label5, &TForm1::Panel4, "Label5", "Scale:", {8, 13, 30, 13}},
-      {&TForm1::edScale, &TForm1::Panel4, "edScale", "100", {56, 8, 73, 21}},
-      {&TForm1::UpDown1, &TForm1::Panel4, "UpDown1", "", {129, 8, 15, 21}},
-      {&TForm1::Label6, &TForm1::Panel4, "Label6", "View:", {8, 36, 26, 13}},
-      {&TForm1::cbView, &TForm1::Panel4, "cbView", "", {56, 32, 89, 21}},
-      {&TForm1::Panel1, nullptr, "Panel1", "", {8, 128, 153, 137}},
-      {&TForm1::Label3, &TForm1::Panel1, "Label3", "COLL SPHR", {8, 8, 60, 13}},
-      {&TForm1::chkHideSphere, &TForm1::Panel1, "chkHideSphere", "Hide", {96, 8, 49, 17}},
-      {&TForm1::Label1, &TForm1::Panel1, "Label1", "Position:", {8, 24, 40, 13}},
-      {&TForm1::EditPosX, &TForm1::Panel1, "EditPosX", "0.000", {8, 40, 41, 13}, TBoxColour::Teal},
-      {&TForm1::EditPosY, &TForm1::Panel1, "EditPosY", "0.000", {56, 40, 41, 13}, TBoxColour::Teal},
-      {&TForm1::EditPosZ, &TForm1::Panel1, "EditPosZ", "0.000", {104, 40, 41, 13}, TBoxColour::Teal},
-      {&TForm1::Label2, &TForm1::Panel1, "Label2", "Diameter:", {8, 72, 45, 13}},
-      {&TForm1::EditDiameter, &TForm1::Panel1, "EditDiameter", "0.000", {8, 88, 41, 13}, TBoxColour::Teal},
-      {&TForm1::CheckBoxTree, &TForm1::Panel1, "CheckBoxTree", "tree present", {8, 112, 97, 17}},
-      {&TForm1::Panel3, nullptr, "Panel3", "", {168, 8, 185, 225}},
-      {&TForm1::Label4, &TForm1::Panel3, "Label4", "Hardpoints:", {8, 8, 54, 13}},
-      {&TForm1::lbHards, &TForm1::Panel3, "lbHards", "", {8, 24, 169, 81}},
-      {&TForm1::Button3, &TForm1::Panel3, "Button3", "u", {8, 112, 13, 17}},
-      {&TForm1::Button4, &TForm1::Panel3, "Button4", "u", {8, 128, 13, 17}},
-      {&TForm1::Button5, &TForm1::Panel3, "Button5", "u", {8, 144, 13, 17}},
-      {&TForm1::Button6, &TForm1::Panel3, "Button6", "r", {8, 160, 13, 17}},
-      {&TForm1::Button7, &TForm1::Panel3, "Button7", "Copy Script to Clipboard", {8, 192, 169, 25}},
-  };
-  return Rows;
-}
-
-void TForm1::BuildControlRows(std::span<const TControlRow> Rows) {
-  for (const TControlRow& Row : Rows) {
-    QWidget* Parent = Row.Parent ? static_cast<QWidget*>(this->*Row.Parent) : this;
-    const QRect& R = Row.Bounds;
-    QWidget* Made = std::visit(
-        [&](auto Member) -> QWidget* {
-          using TControl = std::remove_pointer_t<std::remove_reference_t<decltype(this->*Member)>>;
-          TControl* Control = nullptr;
-          if constexpr (std::is_same_v<TControl, QFrame>) {
-            Control = BlackPanel(Parent, R.x(), R.y(), R.width(), R.height());
-          } else if constexpr (std::is_same_v<TControl, QLabel>) {
-            Control = WhiteLabel(Parent, Row.Caption, R.x(), R.y(), R.width(), R.height());
-          } else if constexpr (std::is_same_v<TControl, QPushButton>) {
-            Control = Button(Parent, Row.Caption, R.x(), R.y(), R.width(), R.height());
-          } else if constexpr (std::is_same_v<TControl, TKeyPressEdit>) {
-            if (Row.Colour == TBoxColour::Teal) {
-              Control = FlatEdit(Parent, R.x(), R.y(), R.width(), R.height(), Teal, Row.Caption);
-            } else {
-              Control = new TKeyPressEdit(Parent);
-              Control->setGeometry(R);
-              Control->setText(QString::fromLatin1(Row.Caption));
-            }
-          } else if constexpr (std::is_same_v<TControl, QCheckBox>) {
-            Control = new QCheckBox(QString::fromLatin1(Row.Caption), Parent);
-            Control->setGeometry(R);
-          } else {
-            Control = new TControl(Parent);
-            Control->setGeometry(R);
-          }
-          this->*Member = Control;
-          return Control;
-        },
-        Row.Member);
-    Made->setObjectName(QString::fromLatin1(Row.Name));
-  }
-}
 
 TForm1::TForm1(TWindowServices& Services, QWidget* Parent) : QWidget(Parent), FServices(Services) {
   BuildControls();
@@ -182,93 +53,6 @@ TForm1::TForm1(TWindowServices& Services, QWidget* Parent) : QWidget(Parent), FS
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::BuildControls() {
-  setObjectName("Form1");
-  setWindowTitle("QUELBIR Editor");
-  setFont(FormFont());
-  QPalette Colours = palette();
-  Colours.setColor(QPalette::Window, Teal);
-  setPalette(Colours);
-  setAutoFillBackground(true);
-  // The outer size is 544 x 375 with the frame; the client area is what
-  // the drawing covers.
-  resize(EditorClientWidth, EditorClientHeight);
-  move(192, 107);
-  setAcceptDrops(true);
-
-  GLView = new TQtGLView(this);
-  GLView->setObjectName("GLView");
-  GLView->setGeometry(0, 0, width(), height());
-  GLView->installEventFilter(this);
-  // A click gives the drawing the keyboard (for its menu keys) without
-  // putting it into the tab order.
-  GLView->setFocusPolicy(Qt::ClickFocus);
-  // The pointer is followed without a button too: a name never hides the
-  // marker under it (Show Names).
-  GLView->setMouseTracking(true);
-
-  // The controls as laid out (ControlTable), then what the table does not
-  // say: states, ranges, items, and the grid of matrix boxes between the list
-  // and its buttons.
-  const std::span<const TControlRow> Rows = ControlTable();
-  const auto GridAfter = std::find_if(Rows.begin(), Rows.end(), [](const TControlRow& Row) {
-    return std::holds_alternative<TTwoColumnListBox * TForm1::*>(Row.Member);
-  });
-  BuildControlRows({Rows.begin(), GridAfter + 1});
-  const TGridTexts Identity = IdentityGridTexts();
-  for (int I = 0; I < 16; ++I) {
-    const int Row = I / 4, Column = I % 4;
-    edH[I] = FlatEdit(Panel3, 24 + 40 * Column, 112 + 16 * Row, 33, 13, Column == 3 ? Grey : Teal, Identity[I].c_str());
-    edH[I]->setObjectName(QString("edH%1").arg(I + 1));
-  }
-  BuildControlRows({GridAfter + 1, Rows.end()});
-
-  Button2->setEnabled(false);
-  UpDown1->SetRange(0, 1000);
-  UpDown1->SetIncrement(20);
-  UpDown1->SetPosition(100);
-  UpDown1->SetAssociate(edScale);
-  cbView->setEditable(false);
-  for (const char* Name : ViewLayoutNames) cbView->addItem(QString::fromLatin1(Name));
-  cbView->setCurrentIndex(0);
-  chkHideSphere->setChecked(true);
-  CheckBoxTree->setEnabled(false);
-  {
-    // Display only, but readable: white on black like the panel.
-    QPalette P = CheckBoxTree->palette();
-    P.setColor(QPalette::Disabled, QPalette::WindowText, Qt::white);
-    P.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
-    CheckBoxTree->setPalette(P);
-  }
-
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
-  Timer1->setInterval(200);
-
-  OpenDialog1.Filter = "IFF Files (*.iff)|*.iff";
-  OpenDialog1.DefaultExt = ".iff";
-  OpenDialog1.HideReadOnly = true;
-  OpenDialog1.PathMustExist = true;
-  OpenDialog1.FileMustExist = true;
-  OpenDialog1.NoReadOnlyReturn = true;
-  OpenDialog1.EnableSizing = true;
-
-  // Tab order: Panel1, Panel2, Panel3, Panel4, and inside each panel its own.
-  QWidget* Order[] = {EditPosX,      EditPosY, EditPosZ, EditDiameter, CheckBoxTree,
-                      chkHideSphere, Button1,  Button2,  lbHards};
-  QWidget* Previous = nullptr;
-  auto Chain = [&Previous](QWidget* Next) {
-    if (Previous) QWidget::setTabOrder(Previous, Next);
-    Previous = Next;
-  };
-  for (QWidget* W : Order) Chain(W);
-  for (TKeyPressEdit* Box : edH) Chain(Box);
-  for (QWidget* W : {static_cast<QWidget*>(Button3), static_cast<QWidget*>(Button4), static_cast<QWidget*>(Button5),
-                     static_cast<QWidget*>(Button6), static_cast<QWidget*>(Button7), static_cast<QWidget*>(edScale),
-                     static_cast<QWidget*>(cbView)})
-    Chain(W);
-}
 
 void TForm1::ConnectHandlers() {
   connect(Button1, &QPushButton::clicked, this, [this] { Handle([this] { Button1Click(); }); });
@@ -284,29 +68,9 @@ void TForm1::ConnectHandlers() {
   connect(lbHards, &TTwoColumnListBox::AllClicked, this, [this] { Handle([this] { lbHardsSelectAll(); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { Handle([this] { Timer1Timer(); }); });
   connect(cbView, &QComboBox::currentIndexChanged, this, [this](int Index) { View.Layout = std::max(Index, 0); });
-  connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.HideSphere = Ticked; });
+  connect(chkHideSphere, &QCheckBox::toggled, this, [this](bool Ticked) { View.ShowSphere = !Ticked; });
   Document.Observe([this](unsigned Changes) { DocumentChanged(Changes); });
-  // Undo and redo of the window's values; inside an edit box its own undo
-  // comes first.
-  for (const char* Keys : {"Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+Y"}) {
-    auto* Shortcut = new QShortcut(QKeySequence(QString::fromLatin1(Keys)), this);
-    const bool Undo = std::string(Keys) == "Ctrl+Z";
-    connect(Shortcut, &QShortcut::activated, this, [this, Undo] {
-      if (qobject_cast<QLineEdit*>(QApplication::focusWidget())) return;
-      Handle([this, Undo] { Undo ? UndoClick() : RedoClick(); });
-    });
-  }
-  // The hardpoints' keys: Delete only where a hardpoint is what has the focus.
-  const auto Key = [this](QKeySequence Keys, QWidget* On, void (TForm1::*Click)()) {
-    auto* Shortcut = new QShortcut(Keys, On ? On : this);
-    if (On) Shortcut->setContext(Qt::WidgetShortcut);
-    connect(Shortcut, &QShortcut::activated, this, [this, Click] { Handle([this, Click] { (this->*Click)(); }); });
-  };
-  Key(QKeySequence("Ctrl+Shift+S"), nullptr, &TForm1::SaveModelAsClick);
-  Key(QKeySequence("Ctrl+D"), nullptr, &TForm1::DuplicateHardpointClick);
-  Key(QKeySequence("F2"), nullptr, &TForm1::RenameHardpointClick);
-  Key(QKeySequence::Delete, GLView, &TForm1::DeleteHardpointClick);
-  Key(QKeySequence::Delete, lbHards, &TForm1::DeleteHardpointClick);
+  ConnectCommandKeys();
   connect(lbHards, &QListWidget::itemDoubleClicked, this, [this] { Handle([this] { RenameHardpointClick(); }); });
   for (TKeyPressEdit* Box : {EditPosX, EditPosY, EditPosZ, EditDiameter}) {
     Box->OnKeyPress = [this, Box](char16_t& Key) {
@@ -463,23 +227,17 @@ void TForm1::FormClose() {
 
 TSceneState TForm1::SceneState() const {
   TSceneState State = MakeSceneState(Document, View);
-  State.Shading = FShading;
   State.Textures = FTextures.get();
   return State;
 }
 
-void TForm1::DrawSphere(GLUquadric* Quadric) { ::DrawSphere(SceneState(), Quadric); }
-
-void TForm1::DrawModel() { ::DrawModel(SceneState()); }
-
 // ---- what the document's changes show ----
 
 void TForm1::DocumentChanged(unsigned Changes) {
-  if (Changes & TModelDocument::ModelChanged) {
-    FCaption = Document.FileName().empty() ? "QUELBIR Editor" : EditorCaption(Document.FileName());
-    if (!Tools.Turning()) setWindowTitle(Text(FCaption));
-    FPaintFailureShown = false;
-  }
+  // The caption marks unsaved work and names the level, whatever changed.
+  FCaption = DocumentCaption(Document);
+  if (!Tools.Turning()) setWindowTitle(Text(FCaption));
+  if (Changes & TModelDocument::ModelChanged) FPaintFailureShown = false;
   if (Changes & TModelDocument::SphereChanged) {
     if (!FKeepSphereTexts) ShowSphereBoxes();
     CheckBoxTree->setChecked(Document.TreePresent());
@@ -514,9 +272,9 @@ void TForm1::ShowSelectedMatrix() {
 
 void TForm1::Button1Click() {
   TOpenDialogOptions Options = OpenDialog1;
-  Options.InitialFolder = DialogFolder();
+  Options.InitialFolder = FDialogFolders.Start(TFileKind::Models, Document.FileName());
   std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
-  if (Chosen) RememberDialogFolder(*Chosen);
+  if (Chosen) FDialogFolders.Remember(TFileKind::Models, *Chosen);
   if (Chosen && FServices.FileExists(*Chosen) && MayDiscardWork()) LoadMesh(*Chosen);
 }
 
@@ -539,10 +297,10 @@ void TForm1::edScaleChange() { View.Scale = ViewScaleFromText(edScale->text().to
 // ---- the collision sphere ----
 
 void TForm1::ShowSphereBoxes() {
-  EditPosX->setText(Text(FormatFixed3(SphereCenter[0])));
-  EditPosY->setText(Text(FormatFixed3(SphereCenter[1])));
-  EditPosZ->setText(Text(FormatFixed3(SphereCenter[2])));
-  EditDiameter->setText(Text(FormatFixed3(SphereDiameter)));
+  EditPosX->setText(Text(FormatFixed3(Document.SphereCenter()[0])));
+  EditPosY->setText(Text(FormatFixed3(Document.SphereCenter()[1])));
+  EditPosZ->setText(Text(FormatFixed3(Document.SphereCenter()[2])));
+  EditDiameter->setText(Text(FormatFixed3(Document.SphereDiameter())));
 }
 
 void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
@@ -563,97 +321,19 @@ void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
 void TForm1::Button2Click() { SaveSphere(); }
 
 bool TForm1::SaveSphere() {
-  if (Document.SphereFile().empty()) return false;
-  if (Document.SphereFileReplaced()) {
-    // Another file by the name, or this one changed by another program: the
-    // sphere shown was not read from what is on disk now.
-    const TWorkQuestion Question = ReplacedFileQuestion(Document);
-    const int Answer = FServices.Ask(this, Question.Caption, Question.Text, Question.Buttons);
-    if (Answer == 0) LoadMesh(Document.SphereFile());
-    if (Answer != 1) return false;
-    Document.SaveSphere(/*EvenIfReplaced=*/true);
-    return true;
-  }
-  Document.SaveSphere();
-  return true;
+  return SaveSphereAsking(Document, Questions(), [this](const std::string& File) { LoadMesh(File); });
 }
 
 bool TForm1::MayDiscardWork() {
-  const std::optional<TWorkQuestion> Question = UnsavedWorkQuestion(Document);
-  if (!Question) return true;
-  const int Answer = FServices.Ask(this, Question->Caption, Question->Text, Question->Buttons);
-  const std::string& Chosen = Question->Buttons[size_t(std::clamp(Answer, 0, int(Question->Buttons.size()) - 1))];
-  if (Chosen == "Save") return SaveSphere();
-  return Chosen == "Discard";
+  return ::MayDiscardWork(
+      Document, Questions(), [this](const std::string& File) { LoadMesh(File); },
+      [this] { return SaveModelAsAsked(); });
 }
-
-// ---- the drawing's context menu ----
-
-void TForm1::AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At) {
-  QActionGroup* Group = nullptr;
-  for (const TDrawingMenuEntry& Entry : Entries) {
-    if (Entry.Caption.empty()) {
-      Menu->addSeparator();
-      continue;
-    }
-    if (Entry.Submenu) {
-      QMenu* Sub = Menu->addMenu(QString::fromLatin1(Entry.Caption));
-      AddMenuEntries(Sub, Entry.Items, At);
-      Sub->setEnabled(Entry.Enabled);
-      continue;
-    }
-    QAction* Item = Menu->addAction(QString::fromLatin1(Entry.Caption));
-    Item->setEnabled(Entry.Enabled);
-    Item->setCheckable(Entry.Checkable);
-    Item->setChecked(Entry.Checked);
-    if (!Entry.Shortcut.empty()) Item->setShortcut(QKeySequence(QString::fromLatin1(Entry.Shortcut)));
-    if (Entry.Exclusive) {
-      if (Group == nullptr) Group = new QActionGroup(Menu);
-      Group->addAction(Item);
-    }
-    connect(Item, &QAction::triggered, this, [this, Entry, At] { Handle([&] { RunDrawingCommand(Entry, At); }); });
-  }
-}
-
-void TForm1::RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At) {
-  switch (Entry.Command) {
-    case TDrawingCommand::None: return;
-    case TDrawingCommand::Undo: return UndoClick();
-    case TDrawingCommand::Redo: return RedoClick();
-    case TDrawingCommand::LevelOfDetail: return LevelOfDetailClick(Entry.Argument);
-    case TDrawingCommand::FitSphere: return FitSphereClick();
-    case TDrawingCommand::SavePicture: return SavePictureClick();
-    case TDrawingCommand::Export: return ExportClick();
-    case TDrawingCommand::SaveModelAs: return SaveModelAsClick();
-    case TDrawingCommand::AddHardpoint: return AddHardpointClick(At.x(), At.y());
-    case TDrawingCommand::DuplicateHardpoints: return DuplicateHardpointClick();
-    case TDrawingCommand::DeleteHardpoints: return DeleteHardpointClick();
-    case TDrawingCommand::RenameHardpoint: return RenameHardpointClick();
-    case TDrawingCommand::ResetView: return ResetViewClick();
-    case TDrawingCommand::KeepProportions: return KeepProportionsClick();
-    case TDrawingCommand::ShowNames: return ShowNamesClick();
-    case TDrawingCommand::Shading: return ShadingClick(TShading(Entry.Argument));
-    case TDrawingCommand::TexturesFolder: return TexturesFolderClick();
-  }
-}
-
-QMenu* TForm1::DrawingMenu(QPoint At) {
-  auto* Menu = new QMenu(this);
-  Menu->setObjectName("DrawingMenu");
-  AddMenuEntries(Menu, DrawingMenuEntries(Document, View, FShading), At);
-  return Menu;
-}
-
-void TForm1::FormContextMenu(const QPoint& GlobalPosition) {
-  std::unique_ptr<QMenu> Menu(DrawingMenu(GLView->mapFromGlobal(GlobalPosition)));
-  Menu->exec(GlobalPosition);
-}
-
 void TForm1::LevelOfDetailClick(int Level) { Document.SwitchLevel(Level); }
 
 const TModelLevels& TForm1::ModelLevels() const {
   static const TModelLevels None;
-  return Model ? Model->Levels() : None;
+  return Document.Model() ? Document.Model()->Levels() : None;
 }
 
 // A drag under way is cancelled first (by the document), its caption too.
@@ -689,18 +369,18 @@ void TForm1::KeepProportionsClick() {
 }
 
 void TForm1::ShadingClick(TShading Shading) {
-  FShading = Shading;
+  View.Shading = Shading;
   Paint();
 }
 
 std::string TForm1::TexturesFolder() const {
-  return FChosenTexturesFolder.empty() ? ModelFolder(ModelFileName) : FChosenTexturesFolder;
+  return View.TexturesFolder.empty() ? ModelFolder(Document.FileName()) : View.TexturesFolder;
 }
 
 void TForm1::TexturesFolderClick() {
   const std::optional<std::string> Chosen = FServices.ChooseFolder(this, "Textures Folder", TexturesFolder());
   if (!Chosen) return;
-  FChosenTexturesFolder = *Chosen;
+  View.TexturesFolder = *Chosen;
   RemakeTextures();
   Paint();
 }
@@ -715,7 +395,7 @@ void TForm1::RemakeTextures() {
 
 void TForm1::ShowTexturesNote() {
   // Said once for each load or folder: the paint runs every tick.
-  if (FTexturesNoteShown || FShading != TShading::Textured || !FTextures) return;
+  if (FTexturesNoteShown || View.Shading != TShading::Textured || !FTextures) return;
   std::string Note = FTextures->Note();
   if (Note.empty()) return;
   FTexturesNoteShown = true;
@@ -731,60 +411,34 @@ void TForm1::ShowTexturesNote() {
       Qt::QueuedConnection);
 }
 
-std::string TForm1::DialogFolder() const {
-  if (!FLastDialogFolder.empty()) return FLastDialogFolder;
-  if (ModelFileName.empty()) return {};
-  return std::filesystem::path(ModelFileName).parent_path().string();
-}
-
-void TForm1::RememberDialogFolder(const std::string& ChosenFile) {
-  const std::string Folder = std::filesystem::path(ChosenFile).parent_path().string();
-  if (!Folder.empty()) FLastDialogFolder = Folder;
-}
-
-std::optional<std::string> TForm1::ChooseSaveFile(TSaveDialogOptions Options) {
-  Options.InitialFolder = DialogFolder();
+std::optional<std::string> TForm1::ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options) {
+  Options.InitialFolder = FDialogFolders.Start(Kind, Document.FileName());
   std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
-  if (Chosen) RememberDialogFolder(*Chosen);
+  if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
   return Chosen;
 }
 
 void TForm1::FitSphereClick() {
-  if (!Model) return;
-  const TFittedSphere Fitted = FitModelSphere(ModelFileName, std::nullopt);
+  if (!Document.Model()) return;
+  const TFittedSphere Fitted = FitModelSphere(Document.FileName(), std::nullopt);
   // The exact fitted floats go into the values: the boxes' three decimals
   // could make the sphere smaller than the model.
   Document.ChangeSphere({Fitted.Center[0], Fitted.Center[1], Fitted.Center[2], Fitted.Radius}, "Fit Sphere to Model");
 }
 
 void TForm1::SavePictureClick() {
-  if (!Model) return;
+  if (!Document.Model()) return;
   TSaveDialogOptions Options;
   Options.Filter = "PNG Pictures (*.png)|*.png";
   Options.DefaultExt = ".png";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Pictures, Options);
   if (!Chosen) return;
   CheckPictureFileName(*Chosen);
-  TPictureRequest Request;
-  Request.ModelFile = ModelFileName;
-  Request.LOD = ModelLOD;
-  const TSceneState State = SceneState();
-  Request.Layout = State.Layout;
-  Request.Width = GLView->width();
-  Request.Height = GLView->height();
-  Request.ViewScale = State.ViewScale;
-  for (int I = 0; I < 3; ++I) Request.ViewAngles[I] = State.ViewAngles[I];
-  Request.ShowSphere = !State.HideSphere;
-  Request.KeepProportions = View.KeepProportions;
-  Request.ShowNames = View.ShowNames;
-  // What the window shows: the sphere values, the hardpoints as edited and
-  // the selected ones yellow.
-  Request.Sphere = Document.Sphere();
-  Request.Hardpoints = ModelHardpoints(Document.Hardpoints());
-  Request.SelectedHardpoint = Document.Selected();
-  for (const int Index : Document.SelectedIndices()) Request.SelectedHardpoints.push_back(Index);
-  Request.Shading = FShading;
-  Request.TexturesDir = TexturesFolder();
+  TViewOptions Shown = View;
+  Shown.Width = GLView->width();
+  Shown.Height = GLView->height();
+  Shown.TexturesFolder = TexturesFolder();
+  const TPictureRequest Request = DocumentPictureRequest(Document, Shown);
   // The picture is painted on a context of its own, which the system's GL
   // dispatch lets a thread make current only while no window context is.
   TSlotContextReleased WindowContext(0, FContextLive);
@@ -792,14 +446,14 @@ void TForm1::SavePictureClick() {
 }
 
 void TForm1::ExportClick() {
-  if (!Model) return;
+  if (!Document.Model()) return;
   TSaveDialogOptions Options;
   Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
   Options.DefaultExt = ".glb";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Exports, Options);
   if (!Chosen) return;
   TExportOptions Export;
-  Export.LOD = ModelLOD;  // the level shown
+  Export.LOD = Document.Level();  // the level shown
   // The hardpoints as edited and the sphere shown, which may differ from the
   // file's.
   Export.Sphere = Document.Sphere();
@@ -807,7 +461,7 @@ void TForm1::ExportClick() {
   // The textures Textured draws; an empty folder is the current one there.
   Export.TexturesDir = TexturesFolder().empty() ? "." : TexturesFolder();
   std::ostringstream Warnings;
-  ExportModel(ModelFileName, *Chosen, Export, Warnings);
+  ExportModel(Document.FileName(), *Chosen, Export, Warnings);
   const bool EditedHardpoints = Document.HardpointsDifferFromFile();
   Document.HardpointsCopied();
   // What the export left out is said, as the command line says it on
@@ -828,35 +482,29 @@ void TForm1::DuplicateHardpointClick() { DuplicateSelectedHardpoints(Document); 
 
 void TForm1::DeleteHardpointClick() { DeleteSelectedHardpoints(Document); }
 
-void TForm1::RenameHardpointClick() {
-  Document.CancelGesture();
-  const TDocumentHardpoint* Selected = SelectedHardpoint();
-  if (Selected == nullptr) return;
-  const THardpointId Id = Selected->Id;
-  // The box shows and takes text; the model holds the name as 8-bit bytes.
-  const std::string Shown = QString::fromLatin1(Selected->Name.c_str()).toStdString();
-  const std::string Typed = FServices.InputBox(this, "Rename Hardpoint", "Name:", Shown);
-  if (Typed == Shown) return;  // cancelled, or left as it was
-  const std::string Name = HardpointNameFromText(Typed);
-  if (NameUsedByAnother(Document, Id, Name) &&
-      FServices.Ask(this, "Rename Hardpoint",
-                    "Another hardpoint is already named \"" + Typed +
-                        "\". The file can hold both, but a tool that finds a hardpoint by its name finds only one "
-                        "of them. Use the name all the same?",
-                    {"Rename", "Cancel"}) != 0)
-    return;
-  Document.RenameHardpoint(Id, Name, "Rename Hardpoint");
+void TForm1::RenameHardpointClick() { RenameCurrentHardpoint(Document, Questions()); }
+
+TUserQuestions TForm1::Questions() {
+  return {[this](const std::string& Caption, const std::string& Prompt, const std::string& DefaultText) {
+            return FServices.InputBox(this, Caption, Prompt, DefaultText);
+          },
+          [this](const std::string& Caption, const std::string& Text, const std::vector<std::string>& Buttons) {
+            return FServices.Ask(this, Caption, Text, Buttons);
+          }};
 }
 
-void TForm1::SaveModelAsClick() {
-  if (!Model) return;
+void TForm1::SaveModelAsClick() { SaveModelAsAsked(); }
+
+bool TForm1::SaveModelAsAsked() {
+  if (!Document.Model()) return false;
   TSaveDialogOptions Options;
   Options.Filter = "IFF Files (*.iff)|*.iff";
   Options.DefaultExt = ".iff";
-  const std::optional<std::string> Chosen = ChooseSaveFile(Options);
-  if (!Chosen) return;
+  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Models, Options);
+  if (!Chosen) return false;
   SaveModelAs(Document, *Chosen);
   FServices.ShowInformation(this, SavedModelMessage(*Chosen));
+  return true;
 }
 
 TGridTexts TForm1::GridTexts() const {
@@ -949,166 +597,7 @@ void TForm1::Button6Click() {
 
 void TForm1::Button7Click() {
   // Without a model there is nothing to copy; the clipboard keeps its text.
-  if (!Model) return;
-  FServices.SetClipboardText(HardpointScriptText(*Model));
+  if (!Document.Model()) return;
+  FServices.SetClipboardText(HardpointScriptText(*Document.Model()));
   Document.HardpointsCopied();
-}
-
-// ---- the mouse: the drawing's tools ----
-
-void TForm1::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
-  Tools.SetDrawingSize(GLView->width(), GLView->height());
-  Tools.Press({X, Y, FSnapHeld, FExtendHeld}, Button == Qt::LeftButton);
-}
-
-void TForm1::FormMouseMove(int X, int Y) {
-  const qreal Ratio = GLView->devicePixelRatioF();
-  View.Pointer = std::array<int, 2>{int(std::floor(X * Ratio)), int(std::floor(Y * Ratio))};
-  if (!Tools.Dragging()) {
-    PointerMoved();
-    return;
-  }
-  Tools.Move({X, Y, FSnapHeld, FExtendHeld});
-  if (Tools.Turning())
-    setWindowTitle(
-        Text(FormatFixed2(ViewAngles[0]) + ", " + FormatFixed2(ViewAngles[1]) + ", " + FormatFixed2(ViewAngles[2])));
-  // The drawing follows the hand at once, not at the next tick.
-  Paint();
-}
-
-void TForm1::FormMouseLeave() {
-  View.Pointer.reset();
-  PointerMoved();
-}
-
-void TForm1::PointerMoved() {
-  // Only the names follow the pointer, and only when it reaches or leaves a
-  // marker: any other move repaints nothing.
-  if (View.ShowNames && FScene.Changed(SceneState(), GLView->DeviceWidth(), GLView->DeviceHeight())) Paint();
-}
-
-void TForm1::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
-  Tools.Release({X, Y, FSnapHeld, FExtendHeld}, Button == Qt::LeftButton);
-  // The angles stay; the caption names the file again.
-  setWindowTitle(Text(FCaption));
-}
-
-// ---- Qt's events ----
-
-void TForm1::showEvent(QShowEvent* Event) {
-  QWidget::showEvent(Event);
-  if (!FShownOnce) {
-    FShownOnce = true;
-    // The up/down control writes its position into the box as it is set up,
-    // which gives the zoom.
-    Handle([this] { UpDown1->WritePosition(); });
-  }
-}
-
-void TForm1::resizeEvent(QResizeEvent* Event) {
-  QWidget::resizeEvent(Event);
-  GLView->setGeometry(0, 0, width(), height());
-}
-
-void TForm1::closeEvent(QCloseEvent* Event) {
-  // Unsaved work is not closed away without asking; a save that fails keeps
-  // the window open with its message.
-  bool MayClose = false;
-  Handle([&] { MayClose = MayDiscardWork(); });
-  if (!MayClose) {
-    Event->ignore();
-    return;
-  }
-  if (FContextLive) Handle([this] { FormClose(); });
-  Event->accept();
-}
-
-std::string TForm1::DroppedModelFile(const QMimeData* Data) {
-  if (Data == nullptr || !Data->hasUrls() || Data->urls().size() != 1) return {};
-  const QUrl Url = Data->urls().first();
-  if (!Url.isLocalFile()) return {};
-  const QString Path = Url.toLocalFile();
-  if (!Path.endsWith(".iff", Qt::CaseInsensitive)) return {};
-  return Path.toStdString();
-}
-
-void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
-  if (!DroppedModelFile(Event->mimeData()).empty()) Event->acceptProposedAction();
-}
-
-void TForm1::dropEvent(QDropEvent* Event) {
-  const std::string FileName = DroppedModelFile(Event->mimeData());
-  if (FileName.empty()) return;
-  Event->acceptProposedAction();
-  // As the load command: an existing file only.
-  Handle([this, FileName] {
-    if (FServices.FileExists(FileName) && MayDiscardWork()) LoadMesh(FileName);
-  });
-}
-
-bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Watched == GLView) {
-    switch (Event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseMove:
-      case QEvent::MouseButtonRelease: {
-        auto* Mouse = static_cast<QMouseEvent*>(Event);
-        const QPoint At = Mouse->position().toPoint();
-        const QEvent::Type Type = Event->type();
-        FSnapHeld = Mouse->modifiers().testFlag(Qt::ControlModifier);
-        FExtendHeld = Mouse->modifiers().testFlag(Qt::ShiftModifier);
-        Handle([&] {
-          if (Type == QEvent::MouseButtonPress)
-            FormMouseDown(Mouse->button(), At.x(), At.y());
-          else if (Type == QEvent::MouseMove)
-            FormMouseMove(At.x(), At.y());
-          else
-            FormMouseUp(Mouse->button(), At.x(), At.y());
-        });
-        return true;
-      }
-      case QEvent::Leave: Handle([this] { FormMouseLeave(); }); break;
-      case QEvent::ContextMenu: {
-        auto* Asked = static_cast<QContextMenuEvent*>(Event);
-        // From the keyboard the menu opens over the drawing's middle.
-        FormContextMenu(Asked->reason() == QContextMenuEvent::Mouse
-                            ? Asked->globalPos()
-                            : GLView->mapToGlobal(QPoint(GLView->width() / 2, GLView->height() / 2)));
-        return true;
-      }
-      case QEvent::KeyPress: {
-        auto* Key = static_cast<QKeyEvent*>(Event);
-        if (Key->key() == Qt::Key_Escape && Tools.Dragging()) {
-          // The drag under way goes back; nothing of it is kept.
-          Handle([this] {
-            Tools.Cancel();
-            setWindowTitle(Text(FCaption));
-            Paint();
-          });
-          return true;
-        }
-        if (Key->key() == Qt::Key_Home && Key->modifiers() == Qt::NoModifier) {
-          Handle([this] { ResetViewClick(); });
-          return true;
-        }
-        if (Key->key() == Qt::Key_Menu || (Key->key() == Qt::Key_F10 && Key->modifiers() == Qt::ShiftModifier)) {
-          FormContextMenu(GLView->mapToGlobal(QPoint(GLView->width() / 2, GLView->height() / 2)));
-          return true;
-        }
-        break;
-      }
-      case QEvent::Wheel: {
-        // One notch (120) is one step of the up/down control, so box,
-        // control and zoom stay in step.
-        auto* Wheel = static_cast<QWheelEvent*>(Event);
-        FWheelRemainder += Wheel->angleDelta().y();
-        const int Notches = FWheelRemainder / 120;
-        FWheelRemainder -= Notches * 120;
-        if (Notches != 0) Handle([&] { UpDown1->Step(Notches); });
-        return true;
-      }
-      default: break;
-    }
-  }
-  return QWidget::eventFilter(Watched, Event);
 }

@@ -3,10 +3,12 @@
 // view layouts, repainted every 200 ms (and at every step of a mouse drag),
 // where a click picks a hardpoint and a drag moves it, with three black
 // panels over it for loading and saving, zoom and layout, the collision
-// sphere and the hardpoints. Every user action is an event handler of
-// TForm1; an error that escapes a handler ends it at the failing step and is
-// shown as a message box with exactly its message, and the window goes on
-// with what the finished steps left.
+// sphere and the hardpoints. The window is a shell: its controls
+// (FormControls.cpp), its commands from the editor's one table
+// (FormCommands.cpp) and Qt's events (FormEvents.cpp) turn into calls on the
+// document, the tools and the editor's flows. An error that escapes a handler
+// ends it at the failing step and is shown as a message box with exactly its
+// message, and the window goes on with what the finished steps left.
 #include <array>
 #include <functional>
 #include <memory>
@@ -28,20 +30,22 @@
 #include "app/TwoColumnListBox.h"
 #include "app/UpDownControl.h"
 #include "app/WindowServices.h"
-#include "editor/DrawingMenu.h"
+#include "editor/DialogFolders.h"
 #include "editor/DrawingTools.h"
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
 #include "editor/ModelDocument.h"
 #include "editor/SameModelFile.h"
 #include "editor/Scene.h"
+#include "editor/UserQuestions.h"
 #include "editor/ViewPicking.h"
+#include "editor/WindowCommands.h"
 #include "model/ModelLayout.h"
 
+class QKeyEvent;
 class QMenu;
 class TQtGLView;
 class TZorvObject;
-struct GLUquadric;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -87,21 +91,11 @@ public:
   // hardpoints, the selection and the history. The window shows it and turns
   // the user's actions into calls on it.
   TModelDocument Document;
-  // The views' layout, turn, zoom and "Hide", and the drawing's mouse.
+  // The views' options (layout, turn, zoom, "Hide", display mode, textures
+  // folder...) and the drawing's mouse.
   TViewState View;
   TDrawingTools Tools{Document, View};
 
-  // The window's values by their names: views of the document's and the
-  // views' state, holding nothing of their own.
-  const std::unique_ptr<TZorvObject>& Model = Document.ModelOwner();
-  const std::string& ModelFileName = Document.FileName();
-  const std::string& SphereFileName = Document.SphereFile();
-  float (&ViewAngles)[3] = View.Angles;
-  const float& ViewScale = View.Scale;
-  const float (&SphereCenter)[3] = Document.SphereCenter();
-  const float& SphereDiameter = Document.SphereDiameter();
-  const int& ModelLOD = Document.Level();
-  const TEditHistory& History = Document.History();
   // The levels the shown model's load found, and the one it read; none
   // before a model is loaded.
   const TModelLevels& ModelLevels() const;
@@ -165,7 +159,7 @@ public:
   // "Outlines", "Solid", "Textured": the display mode, kept across loads,
   // level switches and saves.
   void ShadingClick(TShading Shading);
-  TShading Shading() const { return FShading; }
+  TShading Shading() const { return View.Shading; }
   // "Textures Folder...": where Textured finds the textures; the model's
   // own folder until one is chosen.
   void TexturesFolderClick();
@@ -173,10 +167,6 @@ public:
   // Asks before work would be lost (closing, another load): true when the
   // user saved it, discarded it, or there was none; false for Cancel.
   bool MayDiscardWork();
-  // What each view of FormPaint draws: the editor's sphere and model on the
-  // window's state.
-  void DrawSphere(GLUquadric* Quadric);
-  void DrawModel();
 
   // The window's paint routine: runs FormPaint while a paint handler is
   // attached.
@@ -236,10 +226,10 @@ private:
   void ShowSelectedMatrix();
   // Save as the button does it; true when the sphere reached the file.
   bool SaveSphere();
-  // The folder a file dialog starts in: the last one used, else the model's.
-  std::string DialogFolder() const;
-  void RememberDialogFolder(const std::string& ChosenFile);
-  std::optional<std::string> ChooseSaveFile(TSaveDialogOptions Options);
+  // Save Model As... as the menu runs it; true when the file was written.
+  bool SaveModelAsAsked();
+  // The save dialog for a file of Kind, started in that kind's folder.
+  std::optional<std::string> ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options);
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
   void HandleDeferred(const std::function<void()>& Handler);
@@ -249,12 +239,19 @@ private:
   static std::string DroppedModelFile(const QMimeData* Data);
   // Repaints when the pointer's move changes what Show Names shows.
   void PointerMoved();
-  // Adds one item to a menu of the drawing: Caption, enabled or not, and the
-  // handler it runs (as every handler runs, errors to the one report).
-  // The entries as items of Menu, each running its command; At is where the
-  // menu was asked for (Add Hardpoint puts the hardpoint there).
+  // The entries as items of Menu, each running its command as every handler
+  // runs (errors to the one report); At is where the menu was asked for (Add
+  // Hardpoint puts the hardpoint there).
   void AddMenuEntries(QMenu* Menu, const std::vector<TDrawingMenuEntry>& Entries, QPoint At);
-  void RunDrawingCommand(const TDrawingMenuEntry& Entry, QPoint At);
+  // Each command's keys as shortcuts of the window, from the one table.
+  void ConnectCommandKeys();
+  TCommandState CommandState() const { return {Document, View}; }
+  // What each command of the table runs.
+  void RunCommand(TCommandId Command, int Argument, QPoint At);
+  // Runs the command whose key of the drawing Key is; false when none is.
+  bool RunDrawingKey(const QKeyEvent& Key);
+  // The window's dialogs, as the editor's flows ask their questions.
+  TUserQuestions Questions();
 
   TWindowServices& FServices;
   std::string FCaption = "QUELBIR Editor";  // what the caption shows when not dragging
@@ -268,7 +265,7 @@ private:
   TKeptScene FScene;
   bool FPaintFailureShown = false;  // since the last load
   int FWheelRemainder = 0;
-  std::string FLastDialogFolder;
+  TDialogFolders FDialogFolders;  // where each kind of file dialog starts
   // At the last mouse event: Ctrl held (a move snaps to a vertex, a click
   // toggles) and Shift held (a click adds to the selection).
   bool FSnapHeld = false;
@@ -276,12 +273,9 @@ private:
   // While typed texts are being stored, their boxes keep them as typed.
   bool FKeepSphereTexts = false;
   bool FKeepGridTexts = false;
-  // The display mode, the folder chosen for textures (empty: the model's),
-  // and the textures of the window's context for that folder, remade on load
-  // and on a folder change, with their note on what could not be drawn shown
-  // once for each.
-  TShading FShading = TShading::Outlines;
-  std::string FChosenTexturesFolder;
+  // The textures of the window's context for the views' textures folder,
+  // remade on load and on a folder change, with their note on what could not
+  // be drawn shown once for each.
   std::unique_ptr<TFaceTextures> FTextures;
   bool FTexturesNoteShown = false;
   void RemakeTextures();

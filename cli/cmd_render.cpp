@@ -86,12 +86,12 @@ void AddRenderCommand(CLI::App& App) {
     Request.ModelFile = Options->File;
     Request.Layout = FindViewLayoutByName(Options->View);
     if (!Options->Size.empty()) ParseSize(Options->Size, Request.Width, Request.Height);
-    Request.ZoomPercent = Options->Zoom;
+    Request.Scale = ZoomScale(Options->Zoom);
     Request.ShowSphere = Options->Sphere;
     Request.ShowNames = Options->Names;
-    Request.LOD = Options->LOD;
+    Request.Level = Options->LOD;
     Request.Shading = *FindShading(Options->Shading);
-    Request.TexturesDir = Options->Textures;
+    Request.TexturesFolder = Options->Textures;
     Request.Notes = &std::cerr;
     RenderModelPicture(Request, Options->Out);
   }));

@@ -18,17 +18,21 @@ void AddThumbnailCommand(CLI::App& App) {
   CLI::App* Cmd = App.add_subcommand("thumbnail", "Paint a square thumbnail of one view of a model into a PNG");
   Cmd->add_option("FILE", Request->ModelFile, "model file (.iff)")->required();
   Cmd->add_option("-o,--output", *Out, "PNG file to write")->required();
-  Cmd->add_option("-s,--size", Request->Size, "side of the square in pixels (256)")
+  Cmd->add_option("-s,--size", Request->Width, "side of the square in pixels (256)")
       ->check(WholeNumber(1, MaxThumbnailSize));
   Cmd->add_option("--view", *View,
                   "\"Top View\" (default), \"Side View\" or \"Back View\"; or top, side, back (any case)")
       ->check(ViewName(1));
   auto Shading = std::make_shared<std::string>();
-  AddShadingOptions(*Cmd, *Shading, Request->TexturesDir,
+  AddShadingOptions(*Cmd, *Shading, Request->TexturesFolder,
                     "solid, or textured when the textures folder holds the model's textures (default)");
   Cmd->callback(NamingModelFile(Request->ModelFile, [Request, Out, View, Shading] {
     Request->Layout = FindViewLayoutByName(*View);
-    if (!Shading->empty()) Request->Shading = FindShading(*Shading);
+    Request->Height = Request->Width;
+    if (!Shading->empty()) {
+      Request->Shading = *FindShading(*Shading);
+      Request->ShadingChosen = true;
+    }
     Request->Notes = &std::cerr;
     WriteModelThumbnail(*Request, *Out);
   }));

@@ -5,23 +5,6 @@
 #include "editor/ViewPicking.h"
 #include "model/TZorvObject.h"
 
-TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View) {
-  TSceneState State;
-  State.Layout = View.Layout;
-  for (int I = 0; I < 3; ++I) {
-    State.ViewAngles[I] = View.Angles[I];
-    State.SphereCenter[I] = Document.SphereCenter()[I];
-  }
-  State.ViewScale = View.Scale;
-  State.SphereDiameter = Document.SphereDiameter();
-  State.HideSphere = View.HideSphere;
-  State.KeepProportions = View.KeepProportions;
-  State.ShowNames = View.ShowNames;
-  State.Pointer = View.Pointer;
-  State.Model = Document.Model();
-  return State;
-}
-
 void TDrawingTools::Press(const TPointer& At, bool LeftButton) {
   EndMove();
   FDocument.SetGesture(nullptr);

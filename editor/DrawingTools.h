@@ -11,23 +11,7 @@
 #include "editor/ModelDocument.h"
 #include "editor/Scene.h"
 #include "editor/ViewPicking.h"
-
-// The views' own state beside the document: what a repaint needs besides
-// the model, the sphere and the selection.
-struct TViewState {
-  int Layout = 0;                // index into ViewLayoutNames
-  float Angles[3] = {0, 0, 0};   // the views' turn, degrees about x, y, z
-  float Scale = 0;               // zoom / 100
-  bool HideSphere = true;        // "Hide"
-  bool KeepProportions = false;  // one model unit as many pixels across as up
-  bool ShowNames = false;        // "Show Names"
-  // The pointer over the drawing while no button is held or during a drag,
-  // in the viewport's pixels; none while it is elsewhere.
-  std::optional<std::array<int, 2>> Pointer;
-};
-
-// Everything one repaint of Document under View reads.
-TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View);
+#include "editor/ViewState.h"
 
 struct TPointer {
   int X = 0, Y = 0;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/HardpointName.h"
-#include "model/ModelWriter.h"
 
 namespace {
 
@@ -78,18 +77,4 @@ bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const st
   for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
     if (Hardpoint.Id != Id && Hardpoint.Name == Name) return true;
   return false;
-}
-
-void SaveModelAs(TModelDocument& Document, const std::string& Output) {
-  std::vector<TModelHardpoint> Hardpoints;
-  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
-    Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});
-  const TSphereValues Sphere = Document.Sphere();
-  WriteModelFileWithHardpoints(Document.FileName(), Output, Hardpoints, &Sphere);
-  Document.HardpointsCopied();
-}
-
-std::string SavedModelMessage(const std::string& Output) {
-  return "Wrote the model with the hardpoints and the sphere shown to \"" + Output +
-         "\". The window keeps showing the open file, which is unchanged.";
 }

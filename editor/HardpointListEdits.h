@@ -1,9 +1,7 @@
 #pragma once
 // The drawing's and the list's operations on the hardpoints as objects: add
 // one where the user pointed, duplicate and delete the selected ones, rename
-// the one the grid shows,
-// and write them into a new model file. Each change is one step of the
-// document's history.
+// the one the grid shows. Each change is one step of the document's history.
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,11 +31,3 @@ bool DeleteSelectedHardpoints(TModelDocument& Document);
 
 // Whether a hardpoint other than Id has Name.
 bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name);
-
-// The hardpoints and the sphere shown, written into Output as a new model
-// file made from the open one (WriteModelFileWithHardpoints); the open file
-// itself is refused. The hardpoints written count as kept: closing asks
-// no more about them.
-void SaveModelAs(TModelDocument& Document, const std::string& Output);
-// What the window says once that file is written.
-std::string SavedModelMessage(const std::string& Output);

@@ -16,21 +16,23 @@ void Append(std::string& Key, const T& Value) {
   Key.append(reinterpret_cast<const char*>(&Value), sizeof Value);
 }
 
-// Everything of the scene but the markers, bit for bit (a NaN is the same
-// NaN again, not a change).
+// The view's options that the kept picture shows: all but the names, which
+// are drawn over it with the markers.
+TViewOptions KeptView(const TSceneState& State) {
+  TViewOptions View = State;
+  View.ShowNames = false;
+  return View;
+}
+
+// Everything else of the scene but the markers, bit for bit (a NaN is the
+// same NaN again, not a change).
 std::string SceneKey(const TSceneState& State, int Width, int Height) {
   std::string Key;
   Append(Key, Width);
   Append(Key, Height);
-  Append(Key, State.Layout);
-  Append(Key, State.ViewAngles);
-  Append(Key, State.ViewScale);
   Append(Key, State.SphereCenter);
   Append(Key, State.SphereDiameter);
-  Append(Key, State.HideSphere);
-  Append(Key, State.KeepProportions);
   Append(Key, State.Model);
-  Append(Key, State.Shading);
   Append(Key, State.SurfaceEdges);
   Append(Key, State.Textures);
   if (State.Textures != nullptr) {
@@ -98,6 +100,7 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
   State.Outline = &FOutline;
   State.Names = &FNames;
   FPaintedScene = SceneKey(State, Width, Height);
+  FPaintedView = KeptView(State);
   FPaintedMarkers = MarkerKey(State, Width, Height);
   FLastPaint = TPaint::Whole;
   // Over surfaces a marker is hidden where a face lies in front of it, which
@@ -116,7 +119,7 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
     PaintScene(State);
     return;
   }
-  const bool Kept = FPicture.Held() && FKeptScene == FPaintedScene;
+  const bool Kept = FPicture.Held() && FKeptScene == FPaintedScene && FKeptView == FPaintedView;
   if (!Kept) {
     FKeptScene.clear();
     State.Model->GetMaxSize(FMaxSize);
@@ -145,7 +148,10 @@ void TKeptScene::Paint(const TSceneState& Given, int Width, int Height) {
                            FViewMatrices.push_back(Matrix);
                          });
                        }});
-    if (FPicture.Keep(Width, Height)) FKeptScene = FPaintedScene;
+    if (FPicture.Keep(Width, Height)) {
+      FKeptScene = FPaintedScene;
+      FKeptView = FPaintedView;
+    }
   }
   DrawMarkers(State);
   DrawHardpointNames(State, &FNames);
@@ -185,7 +191,7 @@ bool TKeptScene::MarkersMeetLaterViews(const TSceneState& State, int Width, int 
       Contents[V].Add(ProjectToPixel(
           View, {Corner & 1 ? FMax.X : FMin.X, Corner & 2 ? FMax.Y : FMin.Y, Corner & 4 ? FMax.Z : FMin.Z}, Width,
           Height));
-    if (!State.HideSphere)
+    if (State.ShowSphere)
       for (int Corner = 0; Corner < 8; ++Corner) {
         const float* C = State.SphereCenter;
         Contents[V].Add(ProjectToPixel(View,
@@ -204,8 +210,9 @@ bool TKeptScene::MarkersMeetLaterViews(const TSceneState& State, int Width, int 
 }
 
 bool TKeptScene::Changed(const TSceneState& State, int Width, int Height) const {
-  return FLastPaint == TPaint::None || SceneKey(State, Width, Height) != FPaintedScene ||
-         MarkerKey(State, Width, Height) != FPaintedMarkers || (FLastPaint == TPaint::Lighter && FLighter.ExactDue());
+  return FLastPaint == TPaint::None || KeptView(State) != FPaintedView ||
+         SceneKey(State, Width, Height) != FPaintedScene || MarkerKey(State, Width, Height) != FPaintedMarkers ||
+         (FLastPaint == TPaint::Lighter && FLighter.ExactDue());
 }
 
 void TKeptScene::Release() {

@@ -63,6 +63,7 @@ private:
   TKeptPicture FPicture;
   std::string FPaintedScene, FPaintedMarkers;        // what the last Paint showed
   std::string FKeptScene;                            // what FPicture holds; empty: nothing
+  TViewOptions FPaintedView, FKeptView;              // the view's options of the two
   std::vector<std::array<float, 16>> FViewMatrices;  // the markers' matrix in each view
   float FMaxSize = 0;                                // the mesh's largest extent
   TVector FMin, FMax;                                // the mesh's bounds

@@ -9,6 +9,7 @@
 #include "editor/SameModelFile.h"
 #include "editor/SphereEdits.h"
 #include "model/EditorModel.h"
+#include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 
@@ -284,6 +285,9 @@ void TModelDocument::RemoveHardpoints(const std::vector<THardpointId>& Ids, cons
 }
 
 void TModelDocument::RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName) {
+  // Whoever asks, a name enters only as the model file and the script can
+  // carry it.
+  CheckHardpointName(Name);
   CancelGesture();
   const TDocumentHardpoint* Hardpoint = Find(Id);
   if (Hardpoint == nullptr) return;
@@ -493,4 +497,7 @@ bool TModelDocument::HardpointsUnsaved() const { return !SameHardpoints(FHardpoi
 
 bool TModelDocument::HardpointsDifferFromFile() const { return !SameHardpoints(FHardpoints, FHardpointsInFile); }
 
-void TModelDocument::HardpointsCopied() { FHardpointsKept = FHardpoints; }
+void TModelDocument::HardpointsCopied() {
+  FHardpointsKept = FHardpoints;
+  Notify(KeptChanged);
+}

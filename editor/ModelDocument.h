@@ -32,7 +32,8 @@ public:
     HardpointsChanged = 4,  // the list: names, matrices, order, count
     SelectionChanged = 8,
     HistoryChanged = 16,
-    Everything = 31,
+    KeptChanged = 32,  // what counts as kept: hardpoints copied, exported or saved as a new file
+    Everything = 63,
   };
   using TObserver = std::function<void(unsigned Changes)>;
 
@@ -119,6 +120,8 @@ public:
   // The hardpoints Ids names out of the list, as one step; unknown ones are
   // passed over, and none known makes no step.
   void RemoveHardpoints(const std::vector<THardpointId>& Ids, const std::string& StepName);
+  // A name the model file or the script cannot carry raises the name rule's
+  // error (model/HardpointName.h) and changes nothing.
   void RenameHardpoint(THardpointId Id, const std::string& Name, const std::string& StepName);
 
   // The selection. Each operation takes an index into the list, and one
@@ -158,6 +161,7 @@ public:
   // The drag under way, which Cancel puts back: undo, redo, a load or a
   // level switch cancel it before they run. Empty when none runs.
   void SetGesture(std::function<void()> Cancel) { FGestureCancel = std::move(Cancel); }
+  bool GestureUnderWay() const { return bool(FGestureCancel); }
   void CancelGesture();
 
   // Unsaved work: sphere values that differ from the file's, and hardpoints

@@ -39,8 +39,8 @@ TScreenPoint OnScreen(int Layout, const TVector& P) {
 }
 
 void CheckRequest(const TThumbnailRequest& Request) {
-  if (Request.Size < 1 || Request.Size > MaxThumbnailSize)
-    throw EThumbnail("Thumbnail: the size " + std::to_string(Request.Size) + " lies outside 1.." +
+  if (Request.Width < 1 || Request.Width > MaxThumbnailSize)
+    throw EThumbnail("Thumbnail: the size " + std::to_string(Request.Width) + " lies outside 1.." +
                      std::to_string(MaxThumbnailSize));
   if (Request.Layout < 1 || Request.Layout >= ViewLayoutCount)
     throw EThumbnail("Thumbnail: a thumbnail shows one view, not layout " + std::to_string(Request.Layout));
@@ -81,7 +81,7 @@ TThumbnailFrame MeasureThumbnailFrame(const TZorvObject& Model, int Layout) {
 }
 
 TShading ThumbnailShading(const TThumbnailRequest& Request, const TZorvObject& Model, const std::string& Folder) {
-  if (Request.Shading) return *Request.Shading;
+  if (Request.ShadingChosen) return Request.Shading;
   return FolderHoldsTextures(Model, Folder) ? TShading::Textured : TShading::Solid;
 }
 
@@ -89,13 +89,13 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   CheckRequest(Request);
   auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
   Model->OpenReadOnly = true;  // a thumbnail only inspects the file
-  SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
+  SetUpEditorModel(*Model, Request.ModelFile, Request.Level);
   // A fit the set-up could not measure would be raised by the drawing; a
   // thumbnail raises it here, before any OpenGL, as it needs the fit anyway.
   if (Model->Scale() == 0) Model->UpdateFitScale(EditorFitSize);
   const TThumbnailFrame Frame = MeasureThumbnailFrame(*Model, Request.Layout);
 
-  const int Size = Request.Size;
+  const int Size = Request.Width;
   THeadlessGL Context(Size, Size, ThumbnailSlot);
   SetupFixedGLState();
   // The window's projection, moved and narrowed onto the model's square.
@@ -107,7 +107,7 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  const std::string Folder = Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir;
+  const std::string Folder = Request.TexturesFolder.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesFolder;
   TFaceTextures Textures(Folder);  // belongs to this context
   TSceneState State;
   State.Layout = Request.Layout;

@@ -19,15 +19,18 @@ constexpr int DefaultThumbnailLayout = 1;
 // The largest side accepted, as for the window's pictures.
 constexpr int MaxThumbnailSize = 16384;
 
-struct TThumbnailRequest {
+// A thumbnail: the view's options as for any picture, of which it takes the
+// layout (a single view), the level, the display mode and the textures
+// folder; Width is the side of its square.
+struct TThumbnailRequest : TViewOptions {
+  TThumbnailRequest() {
+    Layout = DefaultThumbnailLayout;
+    Width = Height = 256;
+  }
   std::string ModelFile;
-  int Size = 256;                       // pixels per side
-  int Layout = DefaultThumbnailLayout;  // a single view: 1, 2 or 3 of ViewLayoutNames
-  int LOD = 1;                          // as the window loads it
-  // Unset: Solid, or Textured when the textures folder holds every texture
-  // the model's faces name (ThumbnailShading).
-  std::optional<TShading> Shading;
-  std::string TexturesDir;        // empty: the model's own folder
+  // False: Solid, or Textured when the textures folder holds every texture
+  // the model's faces name (ThumbnailShading); true: Shading.
+  bool ShadingChosen = false;
   std::ostream* Notes = nullptr;  // the note on textures not drawn, as for pictures
 };
 

@@ -65,9 +65,9 @@ void DrawView(const TSceneState& State, const TViewDrawing& Drawing, GLUquadric*
 
 // The view angles, about x, then y, then z, about the model's origin.
 void RotateByViewAngles(const TSceneState& State) {
-  glRotatef(State.ViewAngles[0], 1, 0, 0);
-  glRotatef(State.ViewAngles[1], 0, 1, 0);
-  glRotatef(State.ViewAngles[2], 0, 0, 1);
+  glRotatef(State.Angles[0], 1, 0, 0);
+  glRotatef(State.Angles[1], 0, 1, 0);
+  glRotatef(State.Angles[2], 0, 0, 1);
 }
 
 }  // namespace
@@ -130,7 +130,7 @@ void PaintScene(const TSceneState& State) {
 }
 
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
-  if (State.HideSphere || State.Model == nullptr) return;
+  if (!State.ShowSphere || State.Model == nullptr) return;
   const float S = State.Model->Scale();
   // Before the model's fit is known the sphere would collapse to a point and
   // its cross would have no length.
@@ -140,7 +140,7 @@ void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
   // The same road as the model's vertices: view angles about the model's
   // origin, the zoom, the fit scale; only then the sphere's own centre.
   RotateByViewAngles(State);
-  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  glScaled(State.Scale, State.Scale, State.Scale);
   glScaled(S, S, S);
   glTranslatef(State.SphereCenter[0], State.SphereCenter[1], State.SphereCenter[2]);
 
@@ -178,7 +178,7 @@ void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObjec
   glPushMatrix();
   RotateByViewAngles(State);
   glColor3f(1, 1, 1);
-  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  glScaled(State.Scale, State.Scale, State.Scale);
   Draw(*State.Model);
   glPopMatrix();
 }
@@ -187,7 +187,7 @@ void DrawSurfaces(const TSceneState& State) {
   if (State.Model == nullptr || State.Shading == TShading::Outlines) return;
   glPushMatrix();
   RotateByViewAngles(State);
-  glScaled(State.ViewScale, State.ViewScale, State.ViewScale);
+  glScaled(State.Scale, State.Scale, State.Scale);
   try {
     DrawShadedFaces(*State.Model, {State.Shading, State.Textures, State.SurfaceEdges});
   } catch (...) {

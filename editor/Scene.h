@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/ViewOptions.h"
 #include "model/ShadedDrawing.h"
 
 class THardpointNameLayer;
@@ -38,20 +39,16 @@ int FindViewLayoutByName(const std::string& Name);
 // is not a whole number gives 1.0.
 float ViewScaleFromText(const std::string& Text);
 
-// Everything a repaint reads.
-struct TSceneState {
-  int Layout = 0;                     // index into ViewLayoutNames
-  float ViewAngles[3] = {0, 0, 0};    // degrees about x, y, z
-  float ViewScale = 1.0f;             // zoom / 100
+// Everything a repaint reads: the view's options as the window, a picture
+// or a thumbnail carries them, and what they are applied to. In Solid and
+// Textured the surfaces are drawn first in each view, then the sphere and
+// the markers over them (the outlines become the surfaces' visible edges, in
+// a darker line, when SurfaceEdges); with ShowNames each hardpoint's name
+// goes beside its marker (HardpointNames.h).
+struct TSceneState : TViewOptions {
   float SphereCenter[3] = {0, 0, 0};  // model units
   float SphereDiameter = 0;           // drawn as the sphere's radius
-  bool HideSphere = true;             // chkHideSphere
-  bool KeepProportions = false;       // "Keep Proportions": the square is not stretched
   TZorvObject* Model = nullptr;       // none: only the black background
-  // The display mode. Solid and Textured draw the surfaces first in each
-  // view, then the sphere and the markers over them (the outlines become the
-  // surfaces' visible edges, in a darker line, when SurfaceEdges).
-  TShading Shading = TShading::Outlines;
   TFaceTextures* Textures = nullptr;  // Textured's textures; none: drawn as Solid
   bool SurfaceEdges = true;
   // Outlines drawn from their edge list (ModelOutline.h), the same pixels at
@@ -60,8 +57,6 @@ struct TSceneState {
   // The Outline's lighter outline in place of the exact one, while the views
   // turn or zoom (LighterPicture.h); never in a picture at rest.
   bool Lighter = false;
-  // "Show Names": each hardpoint's name beside its marker (HardpointNames.h).
-  bool ShowNames = false;
   // The names' layout kept from one paint to the next; none: laid out anew.
   THardpointNameLayer* Names = nullptr;
   // The pointer over the drawing, in the viewport's pixels (x to the right, y
@@ -112,7 +107,7 @@ void PaintScene(const TSceneState& State);
 // One view's sphere and axis cross, drawn through the same view angles and
 // zoom as the model and then the model's fit Scale, so that sphere and model
 // match at every zoom and every view rotation. Nothing is drawn while
-// HideSphere is set, without a model, or while the model's Scale is not yet
+// ShowSphere is not set, without a model, or while the model's Scale is not yet
 // known (0).
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
 

@@ -46,16 +46,11 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   SetupFixedGLState();
 
   TSceneState State;
-  State.Layout = Request.Layout;
-  State.ViewScale = Request.ViewScale ? *Request.ViewScale : static_cast<float>(Request.ZoomPercent / 100.0);
-  for (int I = 0; I < 3; ++I) State.ViewAngles[I] = Request.ViewAngles[I];
-  State.HideSphere = !Request.ShowSphere;
-  State.KeepProportions = Request.KeepProportions;
-  State.ShowNames = Request.ShowNames;
+  static_cast<TViewOptions&>(State) = Request;
 
   auto Model = std::make_unique<TZorvObject>();
   Model->OpenReadOnly = true;  // a picture only inspects the file
-  SetUpEditorModel(*Model, Request.ModelFile, Request.LOD);
+  SetUpEditorModel(*Model, Request.ModelFile, Request.Level);
   if (Request.Hardpoints) {
     Model->SetHardpoints(*Request.Hardpoints);
     Model->SelectedHardpoint = Request.SelectedHardpoint;
@@ -79,9 +74,8 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // starts from it. The window shows its first frame for one tick only: a
   // picture shows what it shows from then on.
   Model->SetFaceState();
-  State.Shading = Request.Shading;
   // Its textures belong to this context too.
-  TFaceTextures Textures(Request.TexturesDir.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesDir);
+  TFaceTextures Textures(Request.TexturesFolder.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesFolder);
   State.Textures = &Textures;
   TModelOutline Outline(TOutlineEdges::Every);  // drawn once
   State.Outline = &Outline;

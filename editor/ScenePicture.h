@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/ViewOptions.h"
 #include "model/ShadedDrawing.h"
 #include "model/THardpoint.h"
 #include "runtime/Exception.h"
@@ -23,30 +24,20 @@ struct TFramePixels {
 };
 TFramePixels GrabFrame(int Width, int Height);
 
-struct TPictureRequest {
+// A picture: the view's options (Width and Height 0: the editor's client
+// size), the model file and what the window shows of it besides.
+struct TPictureRequest : TViewOptions {
   std::string ModelFile;
-  int Layout = 0;             // index into ViewLayoutNames (Scene.h)
-  int Width = 0, Height = 0;  // 0: the editor's client size
-  int ZoomPercent = 100;
-  bool ShowSphere = false;  // as if "Hide" were unticked
-  int LOD = 1;
-  float ViewAngles[3] = {0, 0, 0};  // the views' rotation, degrees about x, y, z
-  // The window's own zoom and sphere values, which may differ from
-  // ZoomPercent's and from the file's until they are saved; unset: ZoomPercent
-  // / 100 and the sphere stored in the file.
-  std::optional<float> ViewScale;
+  // The window's own sphere values, which may differ from the file's until
+  // they are saved; unset: the sphere stored in the file.
   std::optional<std::array<float, 4>> Sphere;  // X, Y, Z, the "Diameter:" value
-  TShading Shading = TShading::Outlines;
-  std::string TexturesDir;        // Textured's folder; empty: the model's own
-  std::ostream* Notes = nullptr;  // receives the note on textures not drawn
+  std::ostream* Notes = nullptr;               // receives the note on textures not drawn
   // The window's hardpoints as edited, drawn instead of the file's, with the
   // one at SelectedHardpoint and those at SelectedHardpoints in yellow (-1
   // and none: none); unset: the file's, the first one yellow.
   std::optional<std::vector<THardpoint>> Hardpoints;
   int SelectedHardpoint = 0;
   std::vector<int32_t> SelectedHardpoints;
-  bool KeepProportions = false;  // the window's "Keep Proportions"
-  bool ShowNames = false;        // the window's "Show Names": each hardpoint's name beside its marker
 };
 
 // Loads the model as the window's load does (and its sphere, when the sphere

@@ -49,10 +49,10 @@ std::vector<TViewTransform> ViewTransforms(const TSceneState& State) {
     const double Axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     for (int I = 0; I < 3; ++I) {
       double R[3][3];
-      RotationAbout(State.ViewAngles[I], Axes[I][0], Axes[I][1], Axes[I][2], R);
+      RotationAbout(State.Angles[I], Axes[I][0], Axes[I][1], Axes[I][2], R);
       MultiplyBy(View.Rotation, R);
     }
-    View.Scale = double(State.ViewScale) * FitScale;
+    View.Scale = double(State.Scale) * FitScale;
     View.KeepProportions = State.KeepProportions;
     Views.push_back(View);
   }

@@ -1,8 +1,11 @@
 #include "editor/WorkQuestions.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "editor/ModelDocument.h"
+#include "model/EditorModel.h"
+#include "model/TZorvObject.h"
 
 namespace {
 
@@ -24,16 +27,58 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
   TWorkQuestion Question{"Unsaved Changes", NameOf(Document.FileName()) + " has unsaved changes:", {}};
   if (Sphere) Question.Text += "\n- the sphere values, which differ from the file's";
   if (Hardpoints) Question.Text += "\n- hardpoint edits, which are in no file and were not copied or exported";
+  // Save keeps the sphere in its file; Save Model As... keeps the
+  // hardpoints, with the sphere shown, in a new model file.
   if (Sphere && Hardpoints)
-    Question.Text += "\nSave the sphere values (hardpoint edits cannot be saved), discard the changes, or cancel?";
+    Question.Text +=
+        "\nSave the sphere values, save everything shown into a new model file, discard the changes, or cancel?";
   else if (Sphere)
     Question.Text += "\nSave them, discard them, or cancel?";
   else
-    Question.Text += "\nDiscard them, or cancel?";
+    Question.Text += "\nSave them into a new model file, discard them, or cancel?";
   if (Sphere) Question.Buttons.push_back("Save");
+  if (Hardpoints) Question.Buttons.push_back(SaveModelAsButton);
   Question.Buttons.push_back("Discard");
   Question.Buttons.push_back("Cancel");
   return Question;
+}
+
+std::string DocumentCaption(const TModelDocument& Document) {
+  if (Document.FileName().empty()) return "QUELBIR Editor";
+  std::string Level;
+  if (const TZorvObject* Model = Document.Model()) {
+    const TModelLevels& Levels = Model->Levels();
+    const int Shown = Levels.LoadedIndex();
+    if (Shown >= 0 && Shown < int(Levels.Tags.size())) Level = Levels.Tags[size_t(Shown)];
+  }
+  return EditorCaption(Document.FileName(), Document.SphereUnsaved() || Document.HardpointsUnsaved(), Level);
+}
+
+bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {
+  if (Document.SphereFile().empty()) return false;
+  if (Document.SphereFileReplaced()) {
+    // Another file by the name, or this one changed by another program: the
+    // sphere shown was not read from what is on disk now.
+    const TWorkQuestion Question = ReplacedFileQuestion(Document);
+    const int Answer = User.Ask(Question.Caption, Question.Text, Question.Buttons);
+    if (Answer == 0) Reload(Document.SphereFile());
+    if (Answer != 1) return false;
+    Document.SaveSphere(/*EvenIfReplaced=*/true);
+    return true;
+  }
+  Document.SaveSphere();
+  return true;
+}
+
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                    const std::function<bool()>& SaveModelAs) {
+  const std::optional<TWorkQuestion> Question = UnsavedWorkQuestion(Document);
+  if (!Question) return true;
+  const int Answer = User.Ask(Question->Caption, Question->Text, Question->Buttons);
+  const std::string& Chosen = Question->Buttons[size_t(std::clamp(Answer, 0, int(Question->Buttons.size()) - 1))];
+  if (Chosen == "Save") return SaveSphereAsking(Document, User, Reload);
+  if (Chosen == SaveModelAsButton) return SaveModelAs();
+  return Chosen == "Discard";
 }
 
 std::string ExportDifferenceNote(bool SphereUnsaved, bool HardpointsEdited) {

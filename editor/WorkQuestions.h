@@ -2,9 +2,12 @@
 // What the window asks before the user's work could be lost, or before Save
 // writes a file that is no longer the one its sphere was read from: each
 // question's caption, text and answers, worked out from the document.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "editor/UserQuestions.h"
 
 class TModelDocument;
 
@@ -19,9 +22,33 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 
 // Before closing or loading another file: none when nothing would be lost;
 // else the text names what would be (sphere values, hardpoint edits), with
-// "Save" (only when the sphere changed, which is all Save can keep),
-// "Discard" and "Cancel".
+// "Save" (when the sphere changed: into its file), "Save Model As..." (when
+// the hardpoints changed: everything shown into a new model file), "Discard"
+// and "Cancel".
+inline constexpr const char* SaveModelAsButton = "Save Model As...";
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document);
+
+// The window's caption for Document: the program's name, and once a file is
+// loaded its name with "*" while any work would be lost (the sphere values
+// or hardpoint edits UnsavedWorkQuestion names) and the tag of the level
+// shown (EditorCaption).
+std::string DocumentCaption(const TModelDocument& Document);
+
+// Loads a file again as the window loads it (its textures too).
+using TReload = std::function<void(const std::string& FileName)>;
+
+// Save as the button does it: nothing without a sphere's file; a file
+// replaced or changed since it was read asks ReplacedFileQuestion first
+// ("Reload" reloads it and saves nothing). True when the sphere reached the
+// file.
+bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
+
+// Before closing or loading another file: asks UnsavedWorkQuestion, if
+// anything would be lost; SaveModelAs is the window's Save Model As...
+// (true when it wrote the file). True when the work was saved, discarded, or
+// there was none; false for Cancel, or a save that did not happen.
+bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                    const std::function<bool()>& SaveModelAs);
 
 // The export's note on what it wrote that differs from the file: empty when
 // the sphere and the hardpoints written are the file's.

@@ -40,11 +40,11 @@ void SetUpEditorModel(TZorvObject& Model, const std::string& FileName, int LOD) 
   MeasureFit(Model);
 }
 
-std::string EditorCaption(const std::string& FileName) {
+std::string EditorCaption(const std::string& FileName, bool Unsaved, const std::string& Level) {
   std::string Name = FileName;
   size_t Slash = Name.find_last_of('/');
   if (Slash != std::string::npos) Name.erase(0, Slash + 1);
   for (char& C : Name)
     if (C >= 'A' && C <= 'Z') C = char(C - 'A' + 'a');
-  return "QUELBIR Editor [" + Name + "]";
+  return "QUELBIR Editor [" + std::string(Unsaved ? "*" : "") + Name + (Level.empty() ? "" : " [" + Level + "]") + "]";
 }

@@ -20,5 +20,7 @@ constexpr float EditorFitSize = 0.4f;
 void SetUpEditorModel(TZorvObject& Model, const std::string& FileName, int LOD = 1);
 
 // The window caption for a loaded file: "QUELBIR Editor [" + the file name
-// without its folder, letters A to Z in lower case + "]".
-std::string EditorCaption(const std::string& FileName);
+// without its folder, letters A to Z in lower case + "]"; with Unsaved a
+// "*" before the name, and a Level (its tag) after it: "QUELBIR Editor
+// [*ship.iff [0001]]".
+std::string EditorCaption(const std::string& FileName, bool Unsaved = false, const std::string& Level = "");

@@ -19,8 +19,8 @@
 #include <string>
 
 #include "app/QuelbirApplication.h"
+#include "app/ScriptedWindowServices.h"
 #include "app/Unit1.h"
-#include "app/WindowServices.h"
 #include "bench/editor/GridMesh.h"
 #include "bench/model/BigModel.h"
 #include "editor/ViewPicking.h"
@@ -119,7 +119,7 @@ void DragStep(benchmark::State& Bench, const std::string& File, Qt::KeyboardModi
     WaitForPaint(*Form, Painted);
   }
   Send(*Form, QEvent::MouseButtonRelease, Press);
-  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Bench.counters["faces"] = Form->Document.Model() ? Form->Document.Model()->Mesh().FaceCount : 0;
   Services.AskAnswers = {"Discard"};  // the moved hardpoint is in no file
   Form->close();
 }

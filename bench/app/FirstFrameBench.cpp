@@ -18,8 +18,8 @@
 #include <string>
 
 #include "app/QuelbirApplication.h"
+#include "app/ScriptedWindowServices.h"
 #include "app/Unit1.h"
-#include "app/WindowServices.h"
 #include "bench/model/BigModel.h"
 #include "model/EditorModel.h"
 #include "model/SampleModel.h"

@@ -47,7 +47,7 @@ void Repaint(benchmark::State& Bench, const std::string& File, TShading Shading 
   Scene.Shading = Shading;
   Scene.Textures = &Textures;
   Scene.Layout = 0;  // "3-Views"
-  Scene.HideSphere = false;
+  Scene.ShowSphere = true;
   Scene.SphereDiameter = 1;
   if (!File.empty()) {
     Model = std::make_unique<TZorvObject>();
@@ -135,7 +135,7 @@ void BM_Repaint100000FacesSideBySide(benchmark::State& Bench) {
   std::filesystem::remove(File);
   TModelOutline Outline;
   TSceneState Scene;
-  Scene.HideSphere = false;
+  Scene.ShowSphere = true;
   Scene.SphereDiameter = 1;
   Scene.Model = &Model;
   auto Time = [&](TModelOutline* Path) {
@@ -176,7 +176,7 @@ void BM_MarkerRepaint100000Faces(benchmark::State& Bench) {
   std::filesystem::remove(File);
   TKeptScene Kept;
   TSceneState Scene;
-  Scene.HideSphere = false;
+  Scene.ShowSphere = true;
   Scene.SphereDiameter = 1;
   Scene.Model = &Model;
   auto Time = [&] {

@@ -53,7 +53,7 @@ protected:
     WaitUntil([&] { return Opened && !QApplication::activePopupWidget(); }, 3000);
     return Opened;
   }
-  int32_t FacesShown() { return Form->Model->Mesh().FaceCount; }
+  int32_t FacesShown() { return Form->Document.Model()->Mesh().FaceCount; }
 };
 
 TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
@@ -142,7 +142,7 @@ TEST_F(ContextMenuTest, SavedPictureIsWhatRenderPaintsForTheSameState) {
   TPictureRequest Request;
   Request.ModelFile = File;
   Request.Layout = 1;
-  Request.ZoomPercent = 140;
+  Request.Scale = ZoomScale(140);
   Request.ShowSphere = true;
   Request.ShowNames = true;
   Request.Width = Form->GLView->width();
@@ -224,7 +224,7 @@ TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {
   EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 1);  // the tick stays
   EXPECT_EQ(Form->ModelLevels().Tags, (std::vector<std::string>{"0000", "0001"}));
   EXPECT_EQ(FacesShown(), Faces);
-  EXPECT_EQ(Form->ModelLOD, 1);
+  EXPECT_EQ(Form->Document.Level(), 1);
   EXPECT_FALSE(Frame().isNull());
 }
 
@@ -302,7 +302,7 @@ TEST_F(ContextMenuTest, TheSameFileSpelledOtherwiseKeepsItsLevel) {
   EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
 }
 
-TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
+TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneOfTheirKind) {
   Open();
   QTest::mouseClick(Form->Button1, Qt::LeftButton);  // no model, no choice yet: the working folder
   EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, "");
@@ -312,10 +312,12 @@ TEST_F(ContextMenuTest, DialogsStartInTheModelsFolderThenInTheLastOneUsed) {
   std::filesystem::create_directory(Dir.File("out"));
   Form->Handle([&] { Form->ExportClick(); });
   EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.Path().string());  // the model's
+  Form->Handle([&] { Form->ExportClick(); });
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.File("out"));  // the last export's
   Form->Handle([&] { Form->SavePictureClick(); });
-  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.File("out"));  // the last one used
+  EXPECT_EQ(Services.SaveQuestions.back().InitialFolder, Dir.Path().string());  // no picture yet: the model's
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
-  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.File("out"));
+  EXPECT_EQ(Services.OpenQuestions.back().InitialFolder, Dir.Path().string());
 }
 
 TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {

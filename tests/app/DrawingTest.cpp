@@ -16,8 +16,8 @@ protected:
     File = StandardModel();
     Open(File);
     Form->lbHards->SetItemIndex(-1);  // no hardpoint highlighted
-    Form->Model->SelectedHardpoint = -1;
-    Form->Model->SetSelectedHardpoints({});
+    Form->Document.Model()->SelectedHardpoint = -1;
+    Form->Document.Model()->SetSelectedHardpoints({});
   }
 
   // Lit pixels of the frame within HalfUnits (in -1..1 units) of the point
@@ -91,7 +91,7 @@ TEST_F(DrawingTest, ArrowsAndWheelStepTheZoomThroughTheUpDownControl) {
   Form->edScale->setFocus();
   QTest::keyClick(Form->edScale, Qt::Key_Up);
   EXPECT_EQ(Form->edScale->text(), "120");
-  EXPECT_EQ(Form->ViewScale, 1.2f);
+  EXPECT_EQ(Form->View.Scale, 1.2f);
   for (int I = 0; I < 3; ++I) QTest::keyClick(Form->edScale, Qt::Key_Down);
   EXPECT_EQ(Form->edScale->text(), "60");
   EXPECT_EQ(Form->UpDown1->Position(), 60);
@@ -102,7 +102,7 @@ TEST_F(DrawingTest, ArrowsAndWheelStepTheZoomThroughTheUpDownControl) {
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(Form->GLView, &Notch);
   EXPECT_EQ(Form->edScale->text(), "80");
-  EXPECT_EQ(Form->ViewScale, 0.8f);
+  EXPECT_EQ(Form->View.Scale, 0.8f);
   for (int I = 0; I < 2; ++I) {
     QWheelEvent Half(At, Form->GLView->mapToGlobal(At), QPoint(), QPoint(0, -60), Qt::NoButton, Qt::NoModifier,
                      Qt::NoScrollPhase, false);
@@ -117,7 +117,7 @@ TEST_F(DrawingTest, ArrowsAndWheelStepTheZoomThroughTheUpDownControl) {
   EXPECT_EQ(LitNear(Zoomed, 0.4, 0, 0.03), 0);
   // Not a whole number: zoom 1.
   Form->edScale->setText("1.5");
-  EXPECT_EQ(Form->ViewScale, 1.0f);
+  EXPECT_EQ(Form->View.Scale, 1.0f);
 }
 
 TEST_F(DrawingTest, UntickingHideShowsTheSphereOnTheModelAtAnyZoom) {
@@ -180,18 +180,18 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
   };
   // A move without a press does nothing.
   Send(QEvent::MouseMove, Qt::NoButton, {10, 10});
-  EXPECT_EQ(Form->ViewAngles[0], 0.0f);
+  EXPECT_EQ(Form->View.Angles[0], 0.0f);
   Send(QEvent::MouseButtonPress, Qt::LeftButton, {100, 100});
   EXPECT_TRUE(Form->Tools.Dragging());
   Send(QEvent::MouseMove, Qt::NoButton, {130, 55});
-  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
-  EXPECT_EQ(Form->ViewAngles[1], 45.0f);
+  EXPECT_EQ(Form->View.Angles[0], -30.0f);
+  EXPECT_EQ(Form->View.Angles[1], 45.0f);
   EXPECT_EQ(Caption(), "-30.00, 45.00, 0.00");
   EXPECT_NE(Frame(), Before);
   Send(QEvent::MouseButtonRelease, Qt::LeftButton, {130, 55});
   EXPECT_FALSE(Form->Tools.Dragging());
-  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
-  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff [0000]]");
+  EXPECT_EQ(Form->View.Angles[0], -30.0f);
   // Another button ends a drag without starting one.
   Send(QEvent::MouseButtonPress, Qt::RightButton, {0, 0});
   EXPECT_FALSE(Form->Tools.Dragging());
@@ -199,16 +199,16 @@ TEST_F(DrawingTest, ALeftDragRotatesTheViewsAndShowsTheAnglesMeanwhile) {
   // turns them back to none.
   Send(QEvent::MouseButtonPress, Qt::LeftButton, {100, 100});
   Send(QEvent::MouseMove, Qt::NoButton, {110, 100});
-  EXPECT_EQ(Form->ViewAngles[0], -10.0f);
+  EXPECT_EQ(Form->View.Angles[0], -10.0f);
   QTest::keyClick(Form->GLView, Qt::Key_Escape);
-  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff]");
+  EXPECT_EQ(Form->View.Angles[0], -30.0f);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [model.iff [0000]]");
   Send(QEvent::MouseButtonRelease, Qt::LeftButton, {110, 100});
-  EXPECT_EQ(Form->ViewAngles[0], -30.0f);
+  EXPECT_EQ(Form->View.Angles[0], -30.0f);
   QTest::keyClick(Form->GLView, Qt::Key_Home);
-  EXPECT_EQ(Form->ViewAngles[0], 0.0f);
-  EXPECT_EQ(Form->ViewAngles[1], 0.0f);
-  EXPECT_FALSE(Form->History.CanUndo());  // the views' turn is no step
+  EXPECT_EQ(Form->View.Angles[0], 0.0f);
+  EXPECT_EQ(Form->View.Angles[1], 0.0f);
+  EXPECT_FALSE(Form->Document.History().CanUndo());  // the views' turn is no step
 }
 
 TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {
@@ -225,15 +225,15 @@ TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {
     return Accepted;
   };
   EXPECT_FALSE(Drop(QString::fromStdString(Dir.File("notes.txt"))));
-  EXPECT_EQ(Form->ModelFileName, File);
+  EXPECT_EQ(Form->Document.FileName(), File);
   EXPECT_TRUE(Drop(QString::fromStdString(Other)));
-  EXPECT_EQ(Form->ModelFileName, Other);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [dropped.iff]");
+  EXPECT_EQ(Form->Document.FileName(), Other);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [dropped.iff [0000]]");
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"drop"});
   // A file that is gone by the time it is dropped is ignored, like a
   // missing file of the load command.
   Drop(QString::fromStdString(Dir.File("vanished.iff")));
-  EXPECT_EQ(Form->ModelFileName, Other);
+  EXPECT_EQ(Form->Document.FileName(), Other);
   EXPECT_TRUE(Services.Messages.empty());
 }
 

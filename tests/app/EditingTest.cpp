@@ -53,14 +53,15 @@ protected:
     Mouse(QEvent::MouseButtonRelease, To, Keys);
   }
   std::array<float, 3> Position(int Index) {
-    const auto& M = Form->Model->GetHardpoint(Index)->Matrix;
+    const auto& M = Form->Document.Model()->GetHardpoint(Index)->Matrix;
     return {M[12], M[13], M[14]};
   }
   // The values as the boxes show them: the sphere, the selection and the
   // selected hardpoint's matrix.
   std::string Shown() {
     std::string All;
-    for (float V : {Form->SphereCenter[0], Form->SphereCenter[1], Form->SphereCenter[2], Form->SphereDiameter})
+    for (float V : {Form->Document.SphereCenter()[0], Form->Document.SphereCenter()[1],
+                    Form->Document.SphereCenter()[2], Form->Document.SphereDiameter()})
       All += FormatFixed3(V) + " ";
     All += std::to_string(Form->lbHards->ItemIndex()) + ":";
     if (const TDocumentHardpoint* Selected = Form->SelectedHardpoint())
@@ -71,7 +72,8 @@ protected:
   bool BoxesShowValues() {
     TGridTexts Texts = Form->GridTexts();
     ShowMatrix(Form->SelectedHardpoint()->Matrix, Texts);
-    return Texts == Form->GridTexts() && Form->EditDiameter->text().toStdString() == FormatFixed3(Form->SphereDiameter);
+    return Texts == Form->GridTexts() &&
+           Form->EditDiameter->text().toStdString() == FormatFixed3(Form->Document.SphereDiameter());
   }
   void Keys(int Key, Qt::KeyboardModifiers Modifiers) {
     Form->GLView->setFocus();
@@ -91,14 +93,14 @@ protected:
 TEST_F(EditingTest, AClickOnAMarkerPicksItAsTheListWouldAndAClickElsewhereChangesNothing) {
   Click(PixelOf(-0.2, -0.3));
   EXPECT_EQ(Form->lbHards->ItemIndex(), 1);
-  EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 1);
   EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13], Form->edH[14]}),
             (std::vector<std::string>{"-0.200", "-0.300", "0.300"}));
   const std::string Before = Shown();
   Click(PixelOf(0.8, -0.8));
   EXPECT_EQ(Shown(), Before);
-  EXPECT_EQ(Form->ViewAngles[0], 0.0f);
-  EXPECT_FALSE(Form->History.CanUndo());  // a pick is no change
+  EXPECT_EQ(Form->View.Angles[0], 0.0f);
+  EXPECT_FALSE(Form->Document.History().CanUndo());  // a pick is no change
 }
 
 TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce) {
@@ -120,11 +122,11 @@ TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce)
   EXPECT_NEAR(Position(0)[0], X, 1e-5);
   EXPECT_NEAR(Position(0)[1], Y, 1e-5);
   EXPECT_EQ(Position(0)[2], 0.0f);
-  EXPECT_EQ(Form->ViewAngles[0], 0.0f);  // the views did not turn
+  EXPECT_EQ(Form->View.Angles[0], 0.0f);  // the views did not turn
   EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13]}), (std::vector<std::string>{FormatFixed3(X), FormatFixed3(Y)}));
   QTest::mouseClick(Form->Button7, Qt::LeftButton);
   ASSERT_TRUE(Services.Clipboard);
-  EXPECT_EQ(*Services.Clipboard, HardpointScriptText(*Form->Model));
+  EXPECT_EQ(*Services.Clipboard, HardpointScriptText(*Form->Document.Model()));
   EXPECT_NE(Services.Clipboard->find(FormatFixed3(X)), std::string::npos);
   // The marker's local z axis shows in the top view, down the screen from
   // its origin: there at the new x, no longer at the old one.
@@ -135,7 +137,7 @@ TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce)
 
   // A drag that starts away from the marker turns the views instead.
   Drag(PixelOf(-0.6, -0.6), PixelOf(-0.6, -0.6) + QPoint(10, 0));
-  EXPECT_EQ(Form->ViewAngles[0], -10.0f);
+  EXPECT_EQ(Form->View.Angles[0], -10.0f);
   EXPECT_NEAR(Position(0)[0], X, 1e-5);
   // Nothing of it reached the file.
   TZorvObject FromFile(TDisplayListPolicy::None);
@@ -165,7 +167,7 @@ TEST_F(EditingTest, PictureOfADragForTheReadme) {
                   ->grabWindow(0, Area.x(), Area.y(), Area.width(), Area.height())
                   .save(qEnvironmentVariable("QUELBIR_SHOTS") + "/hardpoint-drag.png"));
   Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 20));
-  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Move Hardpoint");
 }
 
 TEST_F(EditingTest, CtrlSnapsTheDraggedHardpointToTheNearestVertexOnTheScreen) {
@@ -203,7 +205,7 @@ TEST_F(EditingTest, CtrlClicksInTheListAndTheDrawingSelectSeveralAndDeleteTakesT
   EXPECT_EQ(Form->Document.SelectedIndices(), (std::vector<int>{0, 2}));
   Keys(Qt::Key_Delete, Qt::NoModifier);
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"gun2"});
-  EXPECT_EQ(Form->History.UndoName(), "Delete Hardpoints");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Delete Hardpoints");
   Keys(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Form->Document.Hardpoints(), Before);
   EXPECT_EQ(Form->lbHards->SelectedRows(), (std::vector<int>{0, 2}));
@@ -244,7 +246,7 @@ TEST_F(EditingTest, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndPutBack)
     C.Act();
     const std::string After = Shown();
     ASSERT_NE(After, Before) << C.Name;
-    EXPECT_EQ(Form->History.UndoName(), C.Name);
+    EXPECT_EQ(Form->Document.History().UndoName(), C.Name);
     Keys(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Shown(), Before) << C.Name;
     EXPECT_TRUE(BoxesShowValues()) << C.Name;
@@ -275,7 +277,7 @@ TEST_F(EditingTest, TheMenuNamesTheStepsAndATextBoxKeepsItsOwnUndo) {
   Retype(Form->EditPosX, "7");
   QTest::keyClick(Form->EditPosX, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Form->EditPosX->text(), "0.000");
-  EXPECT_EQ(Form->SphereDiameter, 2.0f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 2.0f);
 
   {
     std::unique_ptr<QMenu> Menu(Form->DrawingMenu());
@@ -293,14 +295,14 @@ TEST_F(EditingTest, SaveKeepsTheHistorySoThatTheValuesBeforeItCanBeSavedAgainAnd
   bool Tree;
   ReadSphere(File, Center, Diameter, Tree);
   EXPECT_EQ(Diameter, 2.0f);
-  ASSERT_TRUE(Form->History.CanUndo());
+  ASSERT_TRUE(Form->Document.History().CanUndo());
   Form->Handle([&] { Form->UndoClick(); });
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   ReadSphere(File, Center, Diameter, Tree);
   EXPECT_EQ(Diameter, 0.5f);
   LoadThroughDialog(File);
-  EXPECT_FALSE(Form->History.CanUndo());
-  EXPECT_FALSE(Form->History.CanRedo());
+  EXPECT_FALSE(Form->Document.History().CanUndo());
+  EXPECT_FALSE(Form->Document.History().CanRedo());
 }
 
 TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHistory) {
@@ -308,26 +310,26 @@ TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHis
   WriteSampleModel(Sample);
   LoadThroughDialog(Sample);
   const std::vector<std::string> FileSphere = SphereBoxes();
-  const auto FileMatrix = Form->Model->GetHardpoint(1)->Matrix;
+  const auto FileMatrix = Form->Document.Model()->GetHardpoint(1)->Matrix;
   Form->Handle([&] { Form->FitSphereClick(); });
   Form->Handle([&] { Form->lbHards->SetItemIndex(1), Form->lbHardsClick(); });
   Retype(Form->edH[12], "0.125");
   PressEnter(Form->edH[12]);
   const std::string Before = Shown();
-  const auto Matrix = Form->Model->GetHardpoint(1)->Matrix;
+  const auto Matrix = Form->Document.Model()->GetHardpoint(1)->Matrix;
 
   ASSERT_TRUE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
   EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 0);
-  EXPECT_EQ(Form->Model->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
+  EXPECT_EQ(Form->Document.Model()->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
   EXPECT_EQ(Shown(), Before);
-  EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, Matrix);
-  EXPECT_EQ(Form->Model->SelectedHardpoint, 1);
-  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  EXPECT_EQ(Form->Document.Model()->GetHardpoint(1)->Matrix, Matrix);
+  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
   Form->Handle([&] { Form->UndoClick(); });
   Form->Handle([&] { Form->UndoClick(); });
   EXPECT_EQ(SphereBoxes(), FileSphere);
-  EXPECT_EQ(Form->Model->GetHardpoint(1)->Matrix, FileMatrix);
-  EXPECT_FALSE(Form->History.CanUndo());
+  EXPECT_EQ(Form->Document.Model()->GetHardpoint(1)->Matrix, FileMatrix);
+  EXPECT_FALSE(Form->Document.History().CanUndo());
 }
 
 TEST_F(EditingTest, CtrlZDuringADragCancelsTheDragFirstAndTheHistoryStaysWhole) {
@@ -342,15 +344,15 @@ TEST_F(EditingTest, CtrlZDuringADragCancelsTheDragFirstAndTheHistoryStaysWhole) 
   ASSERT_NE(Position(0)[0], 0.2f);
   Keys(Qt::Key_Z, Qt::ControlModifier);  // the button still down
   EXPECT_EQ(Position(0)[0], 0.2f);
-  EXPECT_EQ(Form->SphereDiameter, 0.5f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 0.5f);
   Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 0));
   EXPECT_EQ(Position(0)[0], 0.2f);
   Keys(Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Form->SphereDiameter, 0.5f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 0.5f);
   Keys(Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(Form->SphereDiameter, 2.0f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 2.0f);
   EXPECT_EQ(Form->EditDiameter->text(), "2.000");
-  EXPECT_FALSE(Form->History.CanRedo());
+  EXPECT_FALSE(Form->Document.History().CanRedo());
 
   // Escape during a drag puts the hardpoint back and keeps no step.
   Mouse(QEvent::MouseButtonPress, From);
@@ -359,7 +361,7 @@ TEST_F(EditingTest, CtrlZDuringADragCancelsTheDragFirstAndTheHistoryStaysWhole) 
   EXPECT_EQ(Position(0)[0], 0.2f);
   EXPECT_EQ(Form->edH[12]->text(), "0.200");
   Mouse(QEvent::MouseButtonRelease, From + QPoint(30, 0));
-  EXPECT_EQ(Form->History.UndoName(), "Sphere Values");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Sphere Values");
 }
 
 TEST_F(EditingTest, SaveAsksBeforeWritingAFileReplacedSinceItsSphereWasRead) {
@@ -378,14 +380,14 @@ TEST_F(EditingTest, SaveAsksBeforeWritingAFileReplacedSinceItsSphereWasRead) {
             "edit.iff was replaced or changed on disk since its sphere was read.\nReload it (losing the unsaved "
             "changes), save the sphere into it anyway, or cancel?");
   EXPECT_EQ(ReadFileBytes(File), Replaced);
-  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Move Hardpoint");
 
   Services.AskAnswers = {"Reload"};
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_EQ(ReadFileBytes(File), Replaced);
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"nose"});
   EXPECT_EQ(Form->EditDiameter->text(), "9.000");
-  EXPECT_FALSE(Form->History.CanUndo());
+  EXPECT_FALSE(Form->Document.History().CanUndo());
 
   Retype(Form->EditDiameter, "3");
   PressEnter(Form->EditDiameter);
@@ -450,25 +452,31 @@ TEST_F(EditingTest, PictureAndExportAreWhatTheWindowShows) {
 TEST_F(EditingTest, WorkThatWouldBeLostIsNotLostWithoutAsking) {
   const std::string Other = Dir.File("other.iff");
   WriteModel(Other, AxisBoxesMesh(), {}, std::array<float, 4>{0, 0, 0, 1});
-  // Hardpoint edits alone: Discard or Cancel, naming them.
+  // Hardpoint edits alone: Save Model As..., Discard or Cancel, naming them.
   Drag(PixelOf(0.2, 0.1), PixelOf(0.2, 0.1) + QPoint(0, 30));
   LoadThroughDialog(Other);  // no answer: Cancel
   ASSERT_EQ(Services.Questions.size(), 1u);
-  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Discard", "Cancel"}));
+  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Save Model As...", "Discard", "Cancel"}));
   EXPECT_EQ(Services.Questions[0].Text,
             "edit.iff has unsaved changes:\n- hardpoint edits, which are in no file and were not copied or "
-            "exported\nDiscard them, or cancel?");
-  EXPECT_EQ(Form->ModelFileName, File);
-  EXPECT_EQ(Form->History.UndoName(), "Move Hardpoint");
-  // Copied, they are no longer lost by a load.
-  QTest::mouseClick(Form->Button7, Qt::LeftButton);
+            "exported\nSave them into a new model file, discard them, or cancel?");
+  EXPECT_EQ(Form->Document.FileName(), File);
+  EXPECT_EQ(Form->Document.History().UndoName(), "Move Hardpoint");
+  // Saved into a new model file, they are no longer lost, and the load goes
+  // on.
+  Services.AskAnswers = {"Save Model As..."};
+  Services.SaveAnswers.push_back(Dir.File("kept.iff"));
+  LoadThroughDialog(Other);
+  EXPECT_EQ(Form->Document.FileName(), Other);
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("kept.iff")));
+  LoadThroughDialog(File);
 
   // The sphere: Save writes it, then the window closes.
   Retype(Form->EditDiameter, "2");
   PressEnter(Form->EditDiameter);
   Form->close();  // no answer: Cancel
-  ASSERT_EQ(Services.Questions.size(), 2u);
-  EXPECT_EQ(Services.Questions[1].Buttons, (std::vector<std::string>{"Save", "Discard", "Cancel"}));
+  ASSERT_EQ(Services.Questions.size(), 3u);
+  EXPECT_EQ(Services.Questions[2].Buttons, (std::vector<std::string>{"Save", "Discard", "Cancel"}));
   EXPECT_TRUE(Form->isVisible());
   Services.AskAnswers = {"Save"};
   Form->close();

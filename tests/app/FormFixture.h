@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ScriptedWindowServices.h"
 #include "app/Unit1.h"
-#include "app/WindowServices.h"
 #include "editor/ScenePicture.h"
 #include "gl/gltools.h"
 #include "gl/qt/QtGLView.h"

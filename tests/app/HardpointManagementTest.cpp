@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "editor/HardpointListEdits.h"
+#include "editor/ModelSaveAs.h"
 #include "model/HardpointName.h"
 #include "tests/app/FormFixture.h"
 #include "tests/support/IffBytes.h"
@@ -50,7 +51,7 @@ TEST_F(HardpointManagementTest, RenameRefusesWithTheRuleAndAsksBeforeASecondUseO
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
   QTest::keyClick(Form->GLView, Qt::Key_F2);
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"Nose", "engine"}));
-  EXPECT_EQ(Form->History.UndoName(), "Rename Hardpoint");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Rename Hardpoint");
 }
 
 TEST_F(HardpointManagementTest, SaveModelAsWritesWhatIsShownAndChangesNothingElse) {
@@ -84,7 +85,7 @@ TEST_F(HardpointManagementTest, SaveModelAsWritesWhatIsShownAndChangesNothingEls
   EXPECT_EQ(Back.Hardpoints()[1].Name, "gun2");
   EXPECT_EQ(Back.Sphere(), Form->Document.Sphere());
   EXPECT_EQ(ReadFileBytes(File), Source);
-  EXPECT_EQ(Form->ModelFileName, File);
+  EXPECT_EQ(Form->Document.FileName(), File);
   EXPECT_TRUE(Services.Messages.empty());
 }
 

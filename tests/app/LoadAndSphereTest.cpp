@@ -32,27 +32,27 @@ TEST_F(FormTest, ACommandLineModelIsLoadedBeforeTheWindowShows) {
   Services.CommandLineArgument = File;
   Form = std::make_unique<TForm1>(Services);
   // Loaded by FormCreate, before show.
-  ASSERT_NE(Form->Model, nullptr);
-  EXPECT_EQ(Form->ModelFileName, File);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [fighter.iff]");
+  ASSERT_NE(Form->Document.Model(), nullptr);
+  EXPECT_EQ(Form->Document.FileName(), File);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [fighter.iff [0000]]");
   EXPECT_TRUE(Form->Button2->isEnabled());
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
   EXPECT_EQ(Form->lbHards->ItemIndex(), 0);
-  EXPECT_EQ(Form->Model->SelectedHardpoint, 0);
+  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 0);
   EXPECT_EQ(Form->edH[12]->text(), "1.500");
   EXPECT_EQ(Form->edH[13]->text(), "-2.000");
   EXPECT_EQ(Form->edH[14]->text(), "0.250");
   // The fit is known at load, so the first paint already draws the sphere
   // where the model is.
-  EXPECT_NEAR(Form->Model->Scale(), 1.0f, 1e-5);
+  EXPECT_NEAR(Form->Document.Model()->Scale(), 1.0f, 1e-5);
   EXPECT_TRUE(Services.Messages.empty());
 }
 
 TEST_F(FormTest, ArgumentsThatNameNoFileAreIgnored) {
   Open(Dir.File("missing.iff"));
-  EXPECT_EQ(Form->Model, nullptr);
+  EXPECT_EQ(Form->Document.Model(), nullptr);
   EXPECT_EQ(Caption(), "QUELBIR Editor");
   EXPECT_TRUE(Services.Messages.empty());
   // The dialog's answer too must exist; cancelling does nothing either.
@@ -60,7 +60,7 @@ TEST_F(FormTest, ArgumentsThatNameNoFileAreIgnored) {
   Services.OpenAnswers.push_back(std::nullopt);
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
-  EXPECT_EQ(Form->Model, nullptr);
+  EXPECT_EQ(Form->Document.Model(), nullptr);
   EXPECT_FALSE(Form->Button2->isEnabled());
   EXPECT_TRUE(Services.Messages.empty());
 }
@@ -85,14 +85,14 @@ TEST_F(FormTest, ASecondLoadReplacesEverythingButLayoutAndZoom) {
              std::array<float, 4>{0.25f, 0.5f, 0.75f, 1}, /*WithExtn=*/false);
   Form->lbHards->SetItemIndex(1);
   LoadThroughDialog(Second);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [second.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [second.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"0.250", "0.500", "0.750", "1.000"}));
   EXPECT_FALSE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"nose"}));
   EXPECT_EQ(Form->lbHards->ItemIndex(), 0);
   EXPECT_EQ(Form->edH[14]->text(), "2.000");
   EXPECT_EQ(Form->cbView->currentIndex(), 2);
-  EXPECT_EQ(Form->ViewScale, 2.4f);
+  EXPECT_EQ(Form->View.Scale, 2.4f);
 }
 
 // A load whose model fails leaves the window on the file shown (its name,
@@ -105,18 +105,18 @@ TEST_F(FormTest, AModelThatFailsLeavesTheWindowWhollyOnTheFileShown) {
   ASSERT_FALSE(ModelLoadError(Broken).empty());
   Retype(Form->edH[12], "4");
   PressEnter(Form->edH[12]);
-  const TZorvObject* Shown = Form->Model.get();
+  const TZorvObject* Shown = Form->Document.Model();
 
   Services.AskAnswers = {"Discard"};  // the hardpoint edit
   LoadThroughDialog(Broken);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{ModelLoadError(Broken)});
-  EXPECT_EQ(Form->ModelFileName, First);
-  EXPECT_EQ(Form->Model.get(), Shown);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(Form->Document.FileName(), First);
+  EXPECT_EQ(Form->Document.Model(), Shown);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [*first.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
-  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 4.0f);
-  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  EXPECT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 4.0f);
+  EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
   // The window goes on: it still paints.
   EXPECT_FALSE(Frame().isNull());
 }
@@ -131,11 +131,11 @@ TEST_F(FormTest, ASphereErrorShowsTheNewModelButKeepsTheOldSphere) {
   WriteModel(NoSphere, AxisBoxesMesh(), {Hardpoint("other", Translation(0, 0, 0))}, std::nullopt);
   LoadThroughDialog(NoSphere);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Form (COLL) doesn't exist!"});
-  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [nosphere.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"other"}));
-  EXPECT_EQ(Form->Model->HardpointCount(), 1);
+  EXPECT_EQ(Form->Document.Model()->HardpointCount(), 1);
 
   const auto Before = ReadFileBytes(NoSphere);
   SetSphereDiameter(6);
@@ -158,9 +158,9 @@ TEST_F(FormTest, AShortSphereChunkChangesNoFieldAndSaveKeepsToTheFileShown) {
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"TIffReader: Read beyond end of chunk!"});
   // Read whole or not at all: no field holds one file's centre and another's
   // diameter.
-  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
-  EXPECT_EQ(Form->SphereCenter[2], -2.25f);
-  EXPECT_EQ(Form->SphereDiameter, 3.0f);
+  EXPECT_EQ(Form->Document.SphereCenter()[0], 1.5f);
+  EXPECT_EQ(Form->Document.SphereCenter()[2], -2.25f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 3.0f);
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   const auto ShortBytes = ReadFileBytes(Short), FirstBytes = ReadFileBytes(First);
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
@@ -187,7 +187,7 @@ TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
   PressEnter(Form->EditDiameter);
   Services.AskAnswers = {"Discard"};
   LoadThroughDialog(Broken);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [first.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [*first.iff [0000]]");
   EXPECT_TRUE(Form->Button2->isEnabled());
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_EQ(ReadFileBytes(Broken), BrokenBytes);
@@ -195,7 +195,7 @@ TEST_F(FormTest, AfterAMeshThatFailsSaveWritesTheFileShownOrNone) {
   bool Tree;
   ReadSphere(First, Center, Diameter, Tree);
   EXPECT_EQ(Diameter, 8.0f);
-  EXPECT_EQ(Form->ModelFileName, First);
+  EXPECT_EQ(Form->Document.FileName(), First);
 }
 
 TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {
@@ -210,10 +210,10 @@ TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {
     const QString Typed = Box->text();
     Box->setFocus();
     PressEnter(Box);
-    EXPECT_EQ(Form->SphereCenter[0], 0.12345f) << Name;
-    EXPECT_EQ(Form->SphereCenter[1], -40.0f) << Name;
-    EXPECT_EQ(Form->SphereCenter[2], 2.5f) << Name;
-    EXPECT_EQ(Form->SphereDiameter, 9.0f) << Name;
+    EXPECT_EQ(Form->Document.SphereCenter()[0], 0.12345f) << Name;
+    EXPECT_EQ(Form->Document.SphereCenter()[1], -40.0f) << Name;
+    EXPECT_EQ(Form->Document.SphereCenter()[2], 2.5f) << Name;
+    EXPECT_EQ(Form->Document.SphereDiameter(), 9.0f) << Name;
     // Not reformatted, and Enter did not reach the box.
     EXPECT_EQ(Box->text(), Typed) << Name;
   }
@@ -222,7 +222,7 @@ TEST_F(FormTest, EnterInAnySphereBoxStoresAllFourAndIsSwallowed) {
   Form->EditPosX->setFocus();
   TypeInto(Form->EditPosX, "5");
   EXPECT_EQ(Form->EditPosX->text(), "5");
-  EXPECT_EQ(Form->SphereCenter[0], 0.12345f);
+  EXPECT_EQ(Form->Document.SphereCenter()[0], 0.12345f);
   EXPECT_TRUE(Services.Messages.empty());
 }
 
@@ -235,10 +235,10 @@ TEST_F(FormTest, ABadSphereTextStopsTheStoreWhereItIsRead) {
   PressEnter(Form->EditPosY);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"'1,5' is not a valid floating point value"});
   // The diameter is read first, so it is stored; X, Y and Z are not.
-  EXPECT_EQ(Form->SphereDiameter, 13.0f);
-  EXPECT_EQ(Form->SphereCenter[0], 1.5f);
-  EXPECT_EQ(Form->SphereCenter[1], 0.0f);
-  EXPECT_EQ(Form->SphereCenter[2], -2.25f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 13.0f);
+  EXPECT_EQ(Form->Document.SphereCenter()[0], 1.5f);
+  EXPECT_EQ(Form->Document.SphereCenter()[1], 0.0f);
+  EXPECT_EQ(Form->Document.SphereCenter()[2], -2.25f);
   EXPECT_EQ(Form->EditPosY->text(), "11");
 }
 
@@ -256,7 +256,7 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndKeepsTheWork) {
   // A typed hardpoint edit, the selection and the history survive a save.
   Retype(Form->edH[12], "9");
   PressEnter(Form->edH[12]);
-  ASSERT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 9.0f);
+  ASSERT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 9.0f);
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_TRUE(Services.Messages.empty());
 
@@ -267,9 +267,9 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndKeepsTheWork) {
   std::copy(Sphere.begin(), Sphere.end(), Expected.begin() + long(At));
   EXPECT_EQ(ReadFileBytes(File), Expected);
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.500", "-2.250", "4.250"}));
-  EXPECT_EQ(Form->Model->GetHardpoint(0)->Matrix[12], 9.0f);
+  EXPECT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 9.0f);
   EXPECT_EQ(Form->edH[12]->text(), "9");
-  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
 }
 
 TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
@@ -282,7 +282,7 @@ TEST_F(FormTest, AReadOnlyFileCannotBeSaved) {
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"Cannot open file " + File});
   EXPECT_EQ(ReadFileBytes(File), Before);
-  EXPECT_EQ(Form->SphereDiameter, 99.0f);  // no reload
+  EXPECT_EQ(Form->Document.SphereDiameter(), 99.0f);  // no reload
 }
 
 }  // namespace
@@ -305,7 +305,7 @@ TEST_F(FormTest, AFitThatCannotBeMeasuredStillLoadsAndIsReportedOncePerLoad) {
   const std::string File = Dir.File("tiny.iff");
   WriteModel(File, Tiny, {Hardpoint("h", Translation(0, 0, 0))}, std::array<float, 4>{1, 2, 3, 4});
   Open(File);
-  EXPECT_EQ(Caption(), "QUELBIR Editor [tiny.iff]");
+  EXPECT_EQ(Caption(), "QUELBIR Editor [tiny.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.000", "2.000", "3.000", "4.000"}));
   EXPECT_EQ(ListEntries(), std::vector<std::string>{"h"});
   QTest::qWait(250);  // the load's frame is drawn (and fails)

@@ -6,7 +6,9 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMessageBox>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "tests/app/FormFixture.h"
 
@@ -143,6 +145,24 @@ TEST(WindowServices, TheDesktopClipboardGetsTheTextToTheByte) {
   EXPECT_EQ(Got.toLatin1().toStdString(), Text);
 }
 
+TEST(WindowServices, AMessageBoxIsTitledWithTheProgramsName) {
+  TQtWindowServices Services;
+  std::vector<std::string> Titles;
+  for (const bool Failure : {true, false}) {
+    QTimer Poll;
+    QObject::connect(&Poll, &QTimer::timeout, [&] {
+      if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Poll.stop();
+        Titles.push_back(Box->windowTitle().toStdString());
+        Box->accept();
+      }
+    });
+    Poll.start(20);
+    Failure ? Services.ShowMessage(nullptr, "failed") : Services.ShowInformation(nullptr, "done");
+  }
+  EXPECT_EQ(Titles, (std::vector<std::string>{"QUELBIR Editor", "QUELBIR Editor"}));
+}
+
 // A comma as the decimal separator for Qt, the C++ library and, where one
 // can be had, the C library.
 struct TCommaPoint : std::numpunct<char> {
@@ -174,7 +194,7 @@ TEST_F(CommaLocale, TheWindowStillWritesAndReadsPoints) {
   EXPECT_EQ(Form->edH[12]->text(), "1.500");
   Form->EditDiameter->setText("2.5");
   PressEnter(Form->EditDiameter);
-  EXPECT_EQ(Form->SphereDiameter, 2.5f);
+  EXPECT_EQ(Form->Document.SphereDiameter(), 2.5f);
   Form->EditDiameter->setText("2,5");
   PressEnter(Form->EditDiameter);
   EXPECT_EQ(Services.Messages, std::vector<std::string>{"'2,5' is not a valid floating point value"});

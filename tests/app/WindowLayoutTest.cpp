@@ -71,13 +71,13 @@ TEST_F(FormTest, TheEmptyWindowStartsAsLaidOutAndGetsItsZoomWhenShown) {
   Services.CommandLineArgument = "";
   Form = std::make_unique<TForm1>(Services);
   // Before the window shows, the up/down control has written nothing yet.
-  EXPECT_EQ(Form->ViewScale, 0.0f);
+  EXPECT_EQ(Form->View.Scale, 0.0f);
   Form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   TForm1& F = *Form;
   EXPECT_EQ(F.UpDown1->Position(), 100);
   EXPECT_EQ(F.edScale->text(), "100");
-  EXPECT_EQ(F.ViewScale, 1.0f);
+  EXPECT_EQ(F.View.Scale, 1.0f);
   EXPECT_EQ(Caption(), "QUELBIR Editor");
   EXPECT_FALSE(F.Button2->isEnabled());
   EXPECT_EQ(F.cbView->currentText(), "3-Views");
@@ -124,13 +124,13 @@ TEST_F(FormTest, AltLOpensTheLoadDialogWithItsOptionsAndAltSSavesOnceEnabled) {
   EXPECT_EQ(O.Filter, "IFF Files (*.iff)|*.iff");
   EXPECT_EQ(O.DefaultExt, ".iff");
   EXPECT_TRUE(O.HideReadOnly && O.PathMustExist && O.FileMustExist && O.NoReadOnlyReturn && O.EnableSizing);
-  EXPECT_EQ(Form->Model, nullptr);  // cancelled: nothing happens
+  EXPECT_EQ(Form->Document.Model(), nullptr);  // cancelled: nothing happens
 
   const std::string File = StandardModel();
   Services.OpenAnswers.push_back(File);
   Form->EditPosX->setFocus();
   QTest::keyClick(Form->EditPosX, Qt::Key_L, Qt::AltModifier);
-  ASSERT_TRUE(WaitUntil([&] { return Form->Model != nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return Form->Document.Model() != nullptr; }));
   // Alt+S saves: the sphere edited in the fields reaches the file.
   SetSphereDiameter(7);
   Form->EditPosX->setFocus();

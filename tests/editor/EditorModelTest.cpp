@@ -40,6 +40,7 @@ TEST(EditorModel, AFailedLoadLeavesTheModelWithWhatItRead) {
 TEST(EditorModel, CaptionShowsTheFileNameInLowerCaseWithoutItsFolder) {
   EXPECT_EQ(EditorCaption("/Data/Ships/FIGHTER_Mk2.IFF"), "QUELBIR Editor [fighter_mk2.iff]");
   EXPECT_EQ(EditorCaption("relative.iff"), "QUELBIR Editor [relative.iff]");
+  EXPECT_EQ(EditorCaption("/x/Ship.iff", true, "0001"), "QUELBIR Editor [*ship.iff [0001]]");
   // Only A to Z change; other bytes (8-bit or UTF-8 letters) stay as they are.
   EXPECT_EQ(EditorCaption("/x/\xC4\xD6Z.iff"), "QUELBIR Editor [\xC4\xD6z.iff]");
 }

@@ -5,11 +5,15 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "editor/HardpointListEdits.h"
+#include "editor/HardpointRename.h"
+#include "editor/ModelSaveAs.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "tests/support/BoxMesh.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -126,7 +130,7 @@ TEST_F(HardpointListEditsTest, AddLandsUnderThePointerInThePlaneThroughTheCentre
   for (int Layout = 0; Layout < ViewLayoutCount; ++Layout) {
     SCOPED_TRACE(Layout);
     State.Layout = Layout;
-    State.ViewAngles[1] = 30;
+    State.Angles[1] = 30;
     const std::vector<TViewTransform> Views = ViewTransforms(State);
     const TViewTransform& View = Views.back();
     const TPixel Centre = ProjectToPixel(View, {0, 0, 0}, 528, 336);
@@ -168,6 +172,51 @@ TEST_F(HardpointListEditsTest, SaveModelAsWritesTheShownHardpointsAndSphereAndRe
   EXPECT_EQ(Written.Sphere(), Document.Sphere());
   EXPECT_FALSE(Document.HardpointsUnsaved());
   EXPECT_ANY_THROW(SaveModelAs(Document, File));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HardpointListEditsTest, RenameAsksForTheNameAndBeforeOneAnotherHardpointHas) {
+  struct TCase {
+    std::optional<std::string> Typed;  // none: Cancel
+    const char* Answer;                // to the question on a name in use, if asked
+    std::vector<std::string> Names;
+    std::string Error;
+  };
+  const TCase Cases[] = {
+      {std::nullopt, "", {"Gun1", "Hardpoint1"}, ""},
+      {"Gun1", "", {"Gun1", "Hardpoint1"}, ""},
+      {"Nose\xC3\xA9", "", {"Nose\xE9", "Hardpoint1"}, ""},  // typed as UTF-8, held as 8-bit
+      {"Hardpoint1", "Cancel", {"Gun1", "Hardpoint1"}, ""},
+      {"Hardpoint1", "Rename", {"Hardpoint1", "Hardpoint1"}, ""},
+      {"Gun\"1",
+       "",
+       {"Gun1", "Hardpoint1"},
+       "A hardpoint's name cannot hold a double quotation mark: the hardpoint script writes the name between two "
+       "and has no escapes"},
+  };
+  for (const TCase& Case : Cases) {
+    Document.Load(File);
+    std::vector<std::string> Asked;
+    const TUserQuestions User{[&](const std::string&, const std::string&, const std::string& Shown) {
+                                Asked.push_back(Shown);
+                                return Case.Typed.value_or(Shown);
+                              },
+                              [&](const std::string&, const std::string&, const std::vector<std::string>& Buttons) {
+                                return Buttons[0] == "Rename" && std::string(Case.Answer) == "Rename" ? 0 : 1;
+                              }};
+    EXPECT_EQ(MessageOf([&] { RenameCurrentHardpoint(Document, User); }),
+              Case.Error.empty() ? "(nothing raised)" : Case.Error)
+        << Case.Typed.value_or("-");
+    EXPECT_EQ(Asked, std::vector<std::string>{"Gun1"});
+    EXPECT_EQ(Names(), Case.Names) << Case.Typed.value_or("-");
+  }
+  // The rule holds in the document itself, whoever renames.
+  EXPECT_EQ(MessageOf([&] { Document.RenameHardpoint(Document.Hardpoints()[0].Id, "", "Rename Hardpoint"); }),
+            "A hardpoint's name cannot be empty");
+  EXPECT_EQ(HardpointNameAsText("Nose\xE9"), "Nose\xC3\xA9");
 }
 
 }  // namespace

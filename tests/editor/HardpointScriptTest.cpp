@@ -211,8 +211,10 @@ TEST(HardpointScriptReading, RefusesWhatIsNoScriptNamingTheLine) {
       {Good.substr(0, Good.size() - 5), "s.txt, line 20: expected \"}\", but the text ends"},
       {Good + "\r\nFORM", "s.txt, line 22: expected nothing after the last brace, found \"FORM\""},
   };
-  for (const auto& [Text, Message] : Cases)
-    EXPECT_EQ(MessageOf([&] { ReadHardpointScript(Text, "s.txt"); }), Message) << Text.substr(0, 200);
+  for (const auto& Case : Cases) {
+    const std::string& Text = Case.first;  // a lambda captures a variable, not a structured binding
+    EXPECT_EQ(MessageOf([&] { ReadHardpointScript(Text, "s.txt"); }), Case.second) << Text.substr(0, 200);
+  }
 }
 
 TEST(HardpointScriptReading, AHundredThousandHardpointsAreRead) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "editor/DrawingTools.h"
 #include "editor/ModelDocument.h"
@@ -178,7 +179,7 @@ TEST_F(ModelDocumentTest, ALevelSwitchKeepsEverythingButTheMesh) {
   EXPECT_EQ(Document.Level(), 0);
 }
 
-TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersSaveOnlyForTheSphere) {
+TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersTheWayToKeepIt) {
   EXPECT_FALSE(UnsavedWorkQuestion(Document));
   const std::string Head = "doc.iff has unsaved changes:";
   const std::string Sphere = "\n- the sphere values, which differ from the file's";
@@ -189,12 +190,15 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersSav
     std::vector<std::string> Buttons;
   } const Cases[] = {
       {true, false, Head + Sphere + "\nSave them, discard them, or cancel?", {"Save", "Discard", "Cancel"}},
-      {false, true, Head + Hardpoints + "\nDiscard them, or cancel?", {"Discard", "Cancel"}},
+      {false,
+       true,
+       Head + Hardpoints + "\nSave them into a new model file, discard them, or cancel?",
+       {"Save Model As...", "Discard", "Cancel"}},
       {true,
        true,
        Head + Sphere + Hardpoints +
-           "\nSave the sphere values (hardpoint edits cannot be saved), discard the changes, or cancel?",
-       {"Save", "Discard", "Cancel"}},
+           "\nSave the sphere values, save everything shown into a new model file, discard the changes, or cancel?",
+       {"Save", "Save Model As...", "Discard", "Cancel"}},
   };
   for (const auto& Case : Cases) {
     Document.Load(File);
@@ -206,10 +210,29 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersSav
     EXPECT_EQ(Question->Text, Case.Text);
     EXPECT_EQ(Question->Buttons, Case.Buttons);
   }
+  // Each answer: what it keeps, and whether the close or load goes on.
+  for (const auto& [Answer, Saved, GoesOn] : {std::tuple{"Save Model As...", true, true},
+                                              std::tuple{"Discard", false, true}, std::tuple{"Cancel", false, false}}) {
+    bool SavedAs = false;
+    const TUserQuestions User{nullptr, [Chosen = std::string(Answer)](const std::string&, const std::string&,
+                                                                      const std::vector<std::string>& Buttons) {
+                                return int(std::find(Buttons.begin(), Buttons.end(), Chosen) - Buttons.begin());
+                              }};
+    EXPECT_EQ(MayDiscardWork(Document, User, nullptr, [&] { return SavedAs = true; }), GoesOn) << Answer;
+    EXPECT_EQ(SavedAs, Saved) << Answer;
+  }
+  // The caption marks what the question would name.
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [*doc.iff [0000]]");
   // Changed back by hand, nothing is lost.
   Document.ChangeSphere({0, 0, 0, 0.5f}, "Sphere Values");
   Document.ChangeMatrix(Id(0), At(0.2f, 0.1f, 0), "Hardpoint Edit");
   EXPECT_FALSE(UnsavedWorkQuestion(Document));
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [doc.iff [0000]]");
+  // Copied (or exported, or saved as a new file), edits are kept.
+  Document.ChangeMatrix(Id(0), At(1, 1, 1), "Hardpoint Edit");
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [*doc.iff [0000]]");
+  Document.HardpointsCopied();
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [doc.iff [0000]]");
 }
 
 TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {

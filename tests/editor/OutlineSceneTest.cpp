@@ -100,9 +100,9 @@ protected:
   // The scene as one layout shows one view case.
   void Show(int Layout, const TViewCase& View) {
     State.Layout = Layout;
-    State.ViewScale = View.Zoom;
-    State.HideSphere = !View.Sphere;
-    for (int I = 0; I < 3; ++I) State.ViewAngles[I] = View.Angles[I];
+    State.Scale = View.Zoom;
+    State.ShowSphere = View.Sphere;
+    for (int I = 0; I < 3; ++I) State.Angles[I] = View.Angles[I];
   }
   // Two repaints, as the timer gives them, then the frame.
   TFramePixels Paint(int Width, int Height, TModelOutline* Outline) {

@@ -91,7 +91,7 @@ protected:
   void ShowSphereOnSmallBox() {
     Load(Box({-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}));
     State.Layout = FindViewLayout("Back View");
-    State.HideSphere = false;
+    State.ShowSphere = true;
     State.SphereCenter[0] = 0.05f;
     State.SphereCenter[1] = 0.05f;
     State.SphereDiameter = 0.02f;
@@ -157,7 +157,7 @@ TEST_F(SceneTest, EachLayoutShowsTheModelFromItsSide) {
   // zoom 100) its centre is at (0.4, 0.2, 0.1); at zoom 50 at (0.2, 0.1, 0.05).
   Load(Box({0, 0, 0}, {0.2f, 0.1f, 0.05f}));
   ASSERT_FLOAT_EQ(Model->Scale(), 4.0f);
-  State.ViewScale = ViewScaleFromText("50");
+  State.Scale = ViewScaleFromText("50");
   const double X = 0.2, Y = 0.1, Z = 0.05;
 
   State.Layout = FindViewLayout("Back View");
@@ -178,9 +178,9 @@ TEST_F(SceneTest, EachLayoutShowsTheModelFromItsSide) {
 TEST_F(SceneTest, ZoomScalesTheModelAboutItsOrigin) {
   Load(Box({0, 0, 0}, {0.2f, 0.1f, 0.05f}));
   State.Layout = FindViewLayout("Back View");
-  State.ViewScale = ViewScaleFromText("25");
+  State.Scale = ViewScaleFromText("25");
   const TBlob Quarter = Find(Paint(), White);
-  State.ViewScale = ViewScaleFromText("50");
+  State.Scale = ViewScaleFromText("50");
   const TBlob Half = Find(Paint(), White);
   ExpectAt(Quarter, 0.1, 0.05, "zoom 25");
   EXPECT_NEAR(Half.Width(), 2 * Quarter.Width(), 1.5);
@@ -196,7 +196,7 @@ TEST_F(SceneTest, SphereIsHiddenUntilUnticked) {
   State.SphereDiameter = 0.02f;
   EXPECT_EQ(Find(Paint(), SphereColour).Count, 0);
   EXPECT_EQ(Find(Paint(), CrossColour).Count, 0);
-  State.HideSphere = false;
+  State.ShowSphere = true;
   EXPECT_GT(Find(Paint(), SphereColour).Count, 0);
 }
 
@@ -213,7 +213,7 @@ TEST_F(SceneTest, SphereScalesWithTheModelAtEveryZoom) {
   ExpectAt(Find(At100, CrossColour), 0.2, 0.2, "cross at zoom 100");
   EXPECT_NEAR(Find(At100, CrossColour).Width(), 0.4 * W, 2.0);  // arms of 0.4
 
-  State.ViewScale = ViewScaleFromText("200");
+  State.Scale = ViewScaleFromText("200");
   const TBlob Sphere200 = Find(Paint(), SphereColour);
   ExpectAt(Sphere200, 0.4, 0.4, "sphere at zoom 200");
   EXPECT_NEAR(Sphere200.Width(), 0.16 * W, 2.0);
@@ -221,10 +221,10 @@ TEST_F(SceneTest, SphereScalesWithTheModelAtEveryZoom) {
 
 TEST_F(SceneTest, SphereTurnsWithTheModelAboutTheModelsOrigin) {
   ShowSphereOnSmallBox();
-  State.ViewAngles[2] = 90;  // (0.05, 0.05) turns to (-0.05, 0.05)
+  State.Angles[2] = 90;  // (0.05, 0.05) turns to (-0.05, 0.05)
   ExpectAt(Find(Paint(), SphereColour), -0.2, 0.2, "sphere after a quarter turn about z");
-  State.ViewAngles[2] = 0;
-  State.ViewAngles[1] = 180;  // about y: x is mirrored
+  State.Angles[2] = 0;
+  State.Angles[1] = 180;  // about y: x is mirrored
   ExpectAt(Find(Paint(), SphereColour), -0.2, 0.2, "sphere after a half turn about y");
 }
 
@@ -235,7 +235,7 @@ TEST_F(SceneTest, SphereWaitsForTheModelsFit) {
   Model = std::make_unique<TZorvObject>();
   Model->LoadFromFile(File);
   State.Model = Model.get();
-  State.HideSphere = false;
+  State.ShowSphere = true;
   State.SphereDiameter = 1;
   State.Layout = FindViewLayout("Back View");
   Context->Activate();
@@ -255,7 +255,7 @@ TEST(ScenePicture, PaintsTheRequestedFileAsTheWindowDoes) {
   Request.Layout = FindViewLayout("Back View");
   Request.Width = W;
   Request.Height = H;
-  Request.ZoomPercent = 50;
+  Request.Scale = ZoomScale(50);
   TFramePixels F;
   try {
     F = RenderModelFrame(Request);
@@ -283,7 +283,7 @@ TEST_F(SceneTest, APictureShowsWhatTheWindowShowsFromItsSecondTickOn) {
   Model = std::make_unique<TZorvObject>();
   SetUpEditorModel(*Model, File);
   State.Model = Model.get();
-  State.HideSphere = false;
+  State.ShowSphere = true;
   State.SphereCenter[0] = 0.02f;
   State.SphereCenter[1] = 0.01f;
   State.SphereDiameter = 0.08f;

@@ -86,7 +86,7 @@ protected:
     Request.Layout = FindViewLayout("Back View");
     Request.Width = Request.Height = Side;
     Request.Shading = Shading;
-    Request.ZoomPercent = Zoom;
+    Request.Scale = ZoomScale(Zoom);
     Request.ShowSphere = ShowSphere;
     Request.Sphere = std::array<float, 4>{0, 0, 0, 0.5f};
     Request.Notes = &Notes;

@@ -54,7 +54,7 @@ TEST(ThumbnailTest, EachViewCentresAndFillsAModelFarFromItsOrigin) {
     SCOPED_TRACE(C.View);
     TThumbnailRequest Request;
     Request.ModelFile = File;
-    Request.Size = Side;
+    Request.Width = Side;
     Request.Layout = FindViewLayout(C.View);
     TFramePixels F;
     try {
@@ -90,7 +90,7 @@ TEST(ThumbnailTest, AFailureLeavesTheTargetAsItWasAndNoPartBehind) {
   std::filesystem::create_directory(Folder);
   Request.ModelFile = Dir.File("model.iff");
   WriteSampleModel(Request.ModelFile);
-  Request.Size = 16;
+  Request.Width = 16;
   EXPECT_EQ(MessageOf([&] { WriteModelThumbnail(Request, Folder); }), "Cannot create file " + Folder);
   size_t Entries = 0;
   for ([[maybe_unused]] const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) ++Entries;
@@ -109,7 +109,7 @@ TEST(ThumbnailTest, ThePictureReachesTheFileTheCallerHoldsOpen) {
   ASSERT_GE(Held, 0);
   TThumbnailRequest Request;
   Request.ModelFile = Model;
-  Request.Size = 32;
+  Request.Width = 32;
   try {
     WriteModelThumbnail(Request, Png);
   } catch (const EHeadlessGL& E) {

@@ -63,8 +63,8 @@ TEST_F(ViewPickingTest, ADragStepMovesThePointByThatStepOnTheScreenAndNotInDepth
     for (const std::array<float, 3>& Angles : {std::array<float, 3>{0, 0, 0}, {30, -45, 0}})
       for (float Zoom : {1.0f, 2.6f}) {
         State.Layout = Layout;
-        State.ViewScale = Zoom;
-        for (int I = 0; I < 3; ++I) State.ViewAngles[I] = Angles[size_t(I)];
+        State.Scale = Zoom;
+        for (int I = 0; I < 3; ++I) State.Angles[I] = Angles[size_t(I)];
         const std::vector<TViewTransform> Views = ViewTransforms(State);
         for (size_t V = 0; V < Views.size(); ++V) {
           const TModelPoint Moved = MoveInViewPlane(Views[V], Start, 17, -9, W, H);

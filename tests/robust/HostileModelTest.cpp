@@ -118,7 +118,7 @@ TEST_F(HostileModel, FacesOutsideTheArraysAreLeftOutOfMeasuringAndDrawing) {
     Request.ModelFile = File;
     Request.Width = 64;
     Request.Height = 64;
-    Request.LOD = 0;
+    Request.Level = 0;
     const TFramePixels Frame = RenderModelFrame(Request);
     int Lit = 0;
     for (int Y = 0; Y < Frame.Height; ++Y)

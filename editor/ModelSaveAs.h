@@ -1,0 +1,13 @@
+#pragma once
+// Save Model As...: the document's work written into a new model file.
+#include <string>
+
+#include "editor/ModelDocument.h"
+
+// The hardpoints and the sphere shown, written into Output as a new model
+// file made from the open one (WriteModelFileWithHardpoints); the open file
+// itself is refused. The hardpoints written count as kept: closing asks
+// no more about them.
+void SaveModelAs(TModelDocument& Document, const std::string& Output);
+// What the window says once that file is written.
+std::string SavedModelMessage(const std::string& Output);
