@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
   AddCheckCommand(App);
   AddExportCommand(App);
   AddApplyCommand(App);
+  AddLevelsCommand(App);
+  AddTextureCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::RequiredError& E) {
