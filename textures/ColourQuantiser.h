@@ -1,8 +1,9 @@
 #pragma once
 // A palette of at most 256 colours chosen for one picture, and each pixel's
-// entry in it, by GraphicsMagick's colour quantiser (its adaptive colour
-// tree, without dithering, so each pixel gets its nearest entry and the
-// error stays measurable).
+// entry in it: GraphicsMagick's colour quantiser (its adaptive colour tree,
+// without dithering, which would add noise to every flat area) chooses the
+// palette, a few rounds of averaging settle it on the picture's pixels, and
+// each pixel takes its nearest entry.
 #include <cstdint>
 #include <vector>
 
