@@ -23,6 +23,8 @@ void AddCheckCommand(CLI::App& App);      // cmd_check.cpp
 void AddExportCommand(CLI::App& App);     // cmd_export.cpp
 void AddApplyCommand(CLI::App& App);      // cmd_apply.cpp
 void AddImportCommand(CLI::App& App);     // cmd_import.cpp
+void AddLevelsCommand(CLI::App& App);     // cmd_levels.cpp
+void AddTextureCommand(CLI::App& App);    // cmd_texture.cpp
 
 // A subcommand's work on the model file File (read when the work runs): a
 // floating-point fault met while measuring or drawing the model says nothing

@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
   AddExportCommand(App);
   AddApplyCommand(App);
   AddImportCommand(App);
+  AddLevelsCommand(App);
+  AddTextureCommand(App);
   try {
     App.parse(argc, argv);
   } catch (const CLI::RequiredError& E) {

@@ -89,9 +89,8 @@ void ComposeSingleMeshModel(TIffWriter& Writer, const TModelMesh& Mesh, const st
   Writer.CloseForm();
 }
 
-// Every byte of FileName, read through the reader's own file name after the
-// reader indexed it; a file that is not the one indexed by then (replaced,
-// or changed in size or time) is refused, so the index fits the bytes.
+}  // namespace
+
 std::vector<uint8_t> BytesOfIndexedFile(const TIffReader& Reader) {
   TFileStream Stream(Reader.FileName(), TFileMode::OpenRead);
   const TFileIdentity Indexed = Reader.Identity();
@@ -109,6 +108,8 @@ std::vector<uint8_t> BytesOfIndexedFile(const TIffReader& Reader) {
   if (Stream.Identity() != Indexed) Refuse();
   return Bytes;
 }
+
+namespace {
 
 void PutBigEndian32(uint8_t* At, uint32_t Value) {
   for (int I = 0; I < 4; ++I) At[I] = uint8_t(Value >> (24 - 8 * I));

@@ -13,6 +13,7 @@
 #include "runtime/Exception.h"
 
 class TBasicWriter;
+class TIffReader;
 
 // A model file that cannot be made from its source: what the source lacks
 // or holds that the new file cannot carry.
@@ -87,6 +88,11 @@ using TSphereValues = std::array<float, 4>;
 std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile,
                                              const std::vector<TModelHardpoint>& Hardpoints,
                                              const TSphereValues* Sphere);
+
+// Every byte of the file Reader indexed, read through the reader's own file
+// name; a file that is not the one indexed by then (replaced, or changed in
+// size or time) raises EModelWriter, so the index fits the bytes.
+std::vector<uint8_t> BytesOfIndexedFile(const TIffReader& Reader);
 
 // That file written as Output, complete or not at all: a failure (a full
 // disk included) leaves whatever file had that name as it was. Output must

@@ -20,6 +20,7 @@ run_packages=(
   zlib1g-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
   qt6-base-dev libqt6opengl6-dev
   libcli11-dev nlohmann-json3-dev libpng-dev libtinygltf-dev libstb-dev
+  libmeshoptimizer-dev libgraphicsmagick1-dev libjpeg-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
