@@ -63,7 +63,7 @@ protected:
     Request.Shading = TShading::Solid;
     std::vector<std::vector<bool>> Pictures;
     for (int Level = 0; Level < 4; ++Level) {
-      Request.LOD = Level;
+      Request.Level = Level;
       try {
         Pictures.push_back(Covered(RenderModelFrame(Request)));
       } catch (const Exception& E) {
