@@ -20,8 +20,8 @@ double TLighterPicture::SteadySeconds() {
 
 bool TLighterPicture::Decide(const TSceneState& State, bool MeshHasLighter) {
   std::string View, Mesh;
-  Append(View, State.ViewAngles);
-  Append(View, State.ViewScale);
+  Append(View, State.Angles);
+  Append(View, State.Scale);
   Append(Mesh, State.Model);
   if (State.Model != nullptr) Append(Mesh, State.Model->MeshVersion());
   const double Now = FClock();

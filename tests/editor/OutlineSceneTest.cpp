@@ -278,11 +278,11 @@ TEST_F(OutlineSceneTest, TurningOrZoomingABigMeshIsLighterUntilItSettles) {
       Kept.Paint(State, Width, Height);
       return GrabFrame(Width, Height);
     };
-    State.ViewAngles[1] = 0;
-    State.ViewScale = 1;
+    State.Angles[1] = 0;
+    State.Scale = 1;
     EXPECT_NE(PaintKept().Rgba, TFramePixels().Rgba);
     EXPECT_NE(Kept.LastPaint(), TKeptScene::TPaint::Lighter);  // a first paint is at rest
-    const std::function<void()> Steps[] = {[&] { State.ViewAngles[1] += 4; }, [&] { State.ViewScale *= 1.25f; }};
+    const std::function<void()> Steps[] = {[&] { State.Angles[1] += 4; }, [&] { State.Scale *= 1.25f; }};
     for (const auto& Step : Steps) {
       Step();
       Now += 0.05;
