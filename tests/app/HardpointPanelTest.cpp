@@ -81,10 +81,10 @@ TEST_F(HardpointPanelTest, ANumberTypedKeyByKeyIsRefusedOnlyWhenEnteredOrLeft) {
   EXPECT_EQ(Form->edH[13]->text(), "-1");
   EXPECT_TRUE(Services.Messages.empty());
   EXPECT_EQ(Stored(), Before);
-  EXPECT_FALSE(Form->History.CanUndo());  // a store that changes nothing is no step
+  EXPECT_FALSE(Form->Document.History().CanUndo());  // a store that changes nothing is no step
   PressEnter(Form->edH[13]);
   EXPECT_EQ(Stored()[13], -1.0f);
-  EXPECT_EQ(Form->History.UndoName(), "Hardpoint Edit");
+  EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
 
   // Enter, or leaving the box, on a text that is no number says so; the
   // hardpoint keeps its values and the text stays to be mended.
