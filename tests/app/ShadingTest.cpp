@@ -80,7 +80,7 @@ TEST_F(ShadingTest, TexturedIsWhatRenderPaintsThroughResizesLevelsAndModes) {
     Request.Shading = TShading::Textured;
     Request.Width = Form->GLView->width();
     Request.Height = Form->GLView->height();
-    Request.LOD = LOD;
+    Request.Level = LOD;
     SlotBackend(0)->MakeCurrent(nullptr, nullptr);
     const TFramePixels Render = RenderModelFrame(Request);
     ActivateRenderContext(0);
