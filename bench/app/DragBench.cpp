@@ -168,7 +168,7 @@ void TurnStep(benchmark::State& Bench, const std::string& File) {
     WaitForPaint(*Form, Painted);
   }
   Send(*Form, QEvent::MouseButtonRelease, Press);
-  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Bench.counters["faces"] = Form->Document.Model() ? Form->Document.Model()->Mesh().FaceCount : 0;
   Form->close();
 }
 
@@ -185,7 +185,7 @@ void ZoomStep(benchmark::State& Bench, const std::string& File) {
     Form->Paint();
     WaitForPaint(*Form, Painted);
   }
-  Bench.counters["faces"] = Form->Model ? Form->Model->Mesh().FaceCount : 0;
+  Bench.counters["faces"] = Form->Document.Model() ? Form->Document.Model()->Mesh().FaceCount : 0;
   Form->close();
 }
 
