@@ -1,8 +1,12 @@
 #include "editor/ModelSaveAs.h"
 
 #include "model/ModelWriter.h"
+#include "runtime/OutputFiles.h"
 
 void SaveModelAs(TModelDocument& Document, const std::string& Output) {
+  // A new model's mesh is the user's file too: never written over, as the
+  // command line's import refuses it.
+  if (Document.NewModel()) CheckNotModelFile(Output, Document.MeshFile());
   std::vector<TModelHardpoint> Hardpoints;
   for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
     Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});

@@ -258,6 +258,11 @@ TEST_F(ModelDocumentTest, ANewModelIsUnsavedWorkUntilSaveModelAsGivesItAFileWhic
   EXPECT_EQ(Question->Buttons, (std::vector<std::string>{"Save Model As...", "Discard", "Cancel"}));
 
   Document.ChangeMatrix(Id(0), At(1, 1, 1), "Hardpoint Edit");
+  WriteFileBytes(Dir.File("Ship.glb"), {'g', 'l', 'T', 'F'});
+  EXPECT_EQ(MessageOf([&] { SaveModelAs(Document, Dir.File("Ship.glb")); }),
+            Dir.File("Ship.glb") + " is the model file itself; choose another name");
+  EXPECT_EQ(ReadFileBytes(Dir.File("Ship.glb")), (std::vector<uint8_t>{'g', 'l', 'T', 'F'}));
+  EXPECT_TRUE(Document.NewModel());
   const std::string Saved = Dir.File("ship.iff");
   const TUserQuestions NoQuestion{
       nullptr, [](const std::string&, const std::string& Text, const std::vector<std::string>&) -> int {
