@@ -259,6 +259,10 @@ TEST_F(DrawingTest, ADroppedMeshOpensAsANewModelAndALaterLoadAsksFirst) {
   Services.AskAnswers = {"Discard"};
   LoadThroughDialog(File);
   EXPECT_EQ(Form->Document.FileName(), File);
+  // Named on the command line, the mesh opens the same way.
+  Form->close();
+  Open(Mesh);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [ship.obj (new model, not saved) [0000]]");
   EXPECT_TRUE(Services.Messages.empty());
 }
 
