@@ -91,6 +91,7 @@ void TForm1::RunCommand(TCommandId Command, int Argument, QPoint At) {
     case TCommandId::FitSphere: return FitSphereClick();
     case TCommandId::SavePicture: return SavePictureClick();
     case TCommandId::Export: return ExportClick();
+    case TCommandId::ImportMesh: return ImportMeshClick();
     case TCommandId::SaveModelAs: return SaveModelAsClick();
     case TCommandId::AddHardpoint: return AddHardpointClick(At.x(), At.y());
     case TCommandId::DuplicateHardpoints: return DuplicateHardpointClick();

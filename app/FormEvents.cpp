@@ -13,6 +13,7 @@
 
 #include "app/Unit1.h"
 #include "gl/qt/QtGLView.h"
+#include "interchange/MeshImport.h"
 #include "runtime/NumberFormat.h"
 
 namespace {
@@ -95,8 +96,10 @@ std::string TForm1::DroppedModelFile(const QMimeData* Data) {
   const QUrl Url = Data->urls().first();
   if (!Url.isLocalFile()) return {};
   const QString Path = Url.toLocalFile();
-  if (!Path.endsWith(".iff", Qt::CaseInsensitive)) return {};
-  return Path.toStdString();
+  // A model file, or another tool's mesh to open as a new model.
+  const std::string FileName = Path.toStdString();
+  if (!Path.endsWith(".iff", Qt::CaseInsensitive) && !IsMeshFileName(FileName)) return {};
+  return FileName;
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* Event) {

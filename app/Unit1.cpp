@@ -32,6 +32,8 @@
 #include "gl/gltools.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
+#include "interchange/MeshAsNewModel.h"
+#include "interchange/MeshImport.h"
 #include "interchange/ModelExport.h"
 #include "model/EditorModel.h"
 #include "model/SphereFile.h"
@@ -241,7 +243,8 @@ void TForm1::DocumentChanged(unsigned Changes) {
   if (Changes & TModelDocument::SphereChanged) {
     if (!FKeepSphereTexts) ShowSphereBoxes();
     CheckBoxTree->setChecked(Document.TreePresent());
-    Button2->setEnabled(!Document.SphereFile().empty());
+    // A new model's Save asks for a file, as Save Model As... does.
+    Button2->setEnabled(!Document.SphereFile().empty() || Document.NewModel());
   }
   if (Changes & (TModelDocument::HardpointsChanged | TModelDocument::SelectionChanged)) {
     ShowHardpointList();
@@ -272,9 +275,20 @@ void TForm1::ShowSelectedMatrix() {
 
 void TForm1::Button1Click() {
   TOpenDialogOptions Options = OpenDialog1;
-  Options.InitialFolder = FDialogFolders.Start(TFileKind::Models, Document.FileName());
+  Options.InitialFolder = FDialogFolders.Start(TFileKind::Models, Document.ShownFile());
   std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
   if (Chosen) FDialogFolders.Remember(TFileKind::Models, *Chosen);
+  if (Chosen && FServices.FileExists(*Chosen) && MayDiscardWork()) LoadMesh(*Chosen);
+}
+
+void TForm1::ImportMeshClick() {
+  TOpenDialogOptions Options = OpenDialog1;
+  Options.Filter = "Meshes (*.glb *.gltf *.obj)|*.glb;*.gltf;*.obj";
+  Options.DefaultExt = ".glb";
+  // Meshes of other tools live where exports go.
+  Options.InitialFolder = FDialogFolders.Start(TFileKind::Exports, Document.ShownFile());
+  std::optional<std::string> Chosen = FServices.OpenFile(this, Options);
+  if (Chosen) FDialogFolders.Remember(TFileKind::Exports, *Chosen);
   if (Chosen && FServices.FileExists(*Chosen) && MayDiscardWork()) LoadMesh(*Chosen);
 }
 
@@ -283,13 +297,22 @@ void TForm1::LoadMesh(const std::string& FileName) {
   // shown all the same, so its textures are looked for before the error goes
   // on to be reported.
   const TZorvObject* Shown = Document.Model();
+  std::ostringstream Notes;
   try {
-    Document.Load(FileName);
+    if (IsMeshFileName(FileName))
+      OpenMeshAsNewModel(Document, FileName, Notes);
+    else
+      Document.Load(FileName);
   } catch (...) {
     if (Document.Model() != Shown) RemakeTextures();
     throw;
   }
   RemakeTextures();
+  // What the import left out or decided, said once, as the command line
+  // says it on standard error.
+  std::string Said = Notes.str();
+  while (!Said.empty() && Said.back() == '\n') Said.pop_back();
+  if (!Said.empty()) FServices.ShowInformation(this, Said);
 }
 
 void TForm1::edScaleChange() { View.Scale = ViewScaleFromText(edScale->text().toStdString()); }
@@ -321,7 +344,9 @@ void TForm1::EditPosXKeyPress(TKeyPressEdit*, char16_t& Key) {
 void TForm1::Button2Click() { SaveSphere(); }
 
 bool TForm1::SaveSphere() {
-  return SaveSphereAsking(Document, Questions(), [this](const std::string& File) { LoadMesh(File); });
+  return SaveAsking(
+      Document, Questions(), [this](const std::string& File) { LoadMesh(File); },
+      [this] { return SaveModelAsAsked(); });
 }
 
 bool TForm1::MayDiscardWork() {
@@ -374,7 +399,7 @@ void TForm1::ShadingClick(TShading Shading) {
 }
 
 std::string TForm1::TexturesFolder() const {
-  return View.TexturesFolder.empty() ? ModelFolder(Document.FileName()) : View.TexturesFolder;
+  return View.TexturesFolder.empty() ? ModelFolder(Document.ShownFile()) : View.TexturesFolder;
 }
 
 void TForm1::TexturesFolderClick() {
@@ -412,7 +437,7 @@ void TForm1::ShowTexturesNote() {
 }
 
 std::optional<std::string> TForm1::ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options) {
-  Options.InitialFolder = FDialogFolders.Start(Kind, Document.FileName());
+  Options.InitialFolder = FDialogFolders.Start(Kind, Document.ShownFile());
   std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
   if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
   return Chosen;
@@ -502,8 +527,11 @@ bool TForm1::SaveModelAsAsked() {
   Options.DefaultExt = ".iff";
   const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Models, Options);
   if (!Chosen) return false;
+  const bool NewModel = Document.NewModel();
   SaveModelAs(Document, *Chosen);
-  FServices.ShowInformation(this, SavedModelMessage(*Chosen));
+  // The textures of a new model that has its file now are looked for beside it.
+  if (NewModel) RemakeTextures();
+  FServices.ShowInformation(this, SavedModelMessage(*Chosen, NewModel));
   return true;
 }
 

@@ -107,6 +107,9 @@ public:
   void Timer1Timer();
   void FormClose();
   void Button1Click();
+  // Opens FileName as the load button, a drop and the command line do: a
+  // model file as itself, another tool's mesh as a new model (its import's
+  // notes shown once).
   void LoadMesh(const std::string& FileName);
   void edScaleChange();
   void Button2Click();
@@ -151,6 +154,9 @@ public:
   void RenameHardpointClick();
   void SaveModelAsClick();
   void ExportClick();
+  // "Import Mesh...": a glTF or OBJ mesh chosen, opened as a new model
+  // (LoadMesh), after asking about unsaved work.
+  void ImportMeshClick();
   // "Reset View" (and Home on the drawing): the views' turn back to none.
   void ResetViewClick();
   // "Keep Proportions": one model unit as many pixels across as up.

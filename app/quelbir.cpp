@@ -20,7 +20,8 @@ const char* const UsageLine = "Usage: quelbir [FILE]\n";
 const char* const HelpText =
     "Usage: quelbir [FILE]\n"
     "Opens the QUELBIR Editor window. When FILE names an existing model file\n"
-    "(.iff), it is loaded at start; any other name opens the empty window and is\n"
+    "(.iff), it is loaded at start; an existing .glb, .gltf or .obj mesh opens as\n"
+    "a new model, not saved yet; any other name opens the empty window and is\n"
     "reported on standard error. Further arguments are ignored.\n"
     "\n"
     "Options:\n"

@@ -107,7 +107,15 @@ void TModelDocument::SyncSelection() {
 
 // ---- loading and saving ----
 
-void TModelDocument::Load(const std::string& FileName) {
+void TModelDocument::Load(const std::string& FileName) { LoadModel(FileName, nullptr, {}); }
+
+void TModelDocument::LoadNewModel(std::unique_ptr<TPrivateModelFile> File, const std::string& MeshFile) {
+  const std::string Path = File->Path();
+  LoadModel(Path, std::move(File), MeshFile);
+}
+
+void TModelDocument::LoadModel(const std::string& FileName, std::unique_ptr<TPrivateModelFile> Private,
+                               const std::string& MeshFile) {
   CancelGesture();
   const int Level = SameModelFile(FileName, FLevelFile) ? FLevel : 1;
   // The file as it is before it is read is the only one Save may write.
@@ -136,13 +144,18 @@ void TModelDocument::Load(const std::string& FileName) {
 
   FModel = std::move(Model);
   FFileName = FileName;
+  FMeshFile = MeshFile;
+  // The model shown before may have been read from a private file, which
+  // goes with it (after the new one is in place).
+  std::swap(FPrivate, Private);
   FLevel = Level;
   FLevelFile = FileName;
   if (!SphereError) {
     std::copy(Center, Center + 3, FSphereCenter);
     FSphereDiameter = Diameter;
     FSphereInFile = Sphere();
-    FSphereFile = FileName;
+    // A new model's private file is not the user's: Save never writes it.
+    FSphereFile = MeshFile.empty() ? FileName : std::string();
     FSphereIdentity = Identity;
     FTreePresent = TreePresent;
   }
@@ -156,6 +169,26 @@ void TModelDocument::Load(const std::string& FileName) {
   SyncModel();
   Notify(SphereError ? Everything & ~SphereChanged : Everything);
   if (SphereError) std::rethrow_exception(SphereError);
+}
+
+void TModelDocument::BecomeFile(const std::string& Output) {
+  if (!NewModel()) return;
+  const TFileIdentity Identity = IdentityOf(Output);
+  float Center[3] = {0, 0, 0};
+  float Diameter = 0;
+  bool TreePresent = false;
+  ReadSphere(Output, Center, Diameter, TreePresent);
+  FFileName = FLevelFile = FSphereFile = Output;
+  FMeshFile.clear();
+  FPrivate.reset();
+  // What the file holds is what is shown: no work is left unsaved.
+  std::copy(Center, Center + 3, FSphereCenter);
+  FSphereDiameter = Diameter;
+  FSphereInFile = Sphere();
+  FSphereIdentity = Identity;
+  FTreePresent = TreePresent;
+  FHardpointsKept = FHardpointsInFile = FHardpoints;
+  Notify(SphereChanged | KeptChanged);
 }
 
 void TModelDocument::SwitchLevel(int Level) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/EditHistory.h"
+#include "editor/PrivateModelFile.h"
 #include "model/THardpoint.h"
 #include "runtime/FileLayer.h"
 
@@ -49,7 +50,15 @@ public:
   TZorvObject* Model() const { return FModel.get(); }
   const std::unique_ptr<TZorvObject>& ModelOwner() const { return FModel; }
   // The file the model shown was loaded from; empty before the first load.
+  // For a new model, the program's private copy (LoadNewModel).
   const std::string& FileName() const { return FFileName; }
+  // A new model has no file of its own yet: it came from MeshFile, another
+  // tool's mesh. Empty for a model loaded from its file.
+  bool NewModel() const { return !FMeshFile.empty(); }
+  const std::string& MeshFile() const { return FMeshFile; }
+  // The file the user knows the model shown by: the mesh of a new model,
+  // else FileName.
+  const std::string& ShownFile() const { return NewModel() ? FMeshFile : FFileName; }
   // The level of detail shown: 1 for every newly chosen file; a level chosen
   // stays for loads of the same file, however its name is spelled.
   const int& Level() const { return FLevel; }
@@ -83,6 +92,15 @@ public:
   // the sphere stays the one shown before, with its file; then the sphere's
   // error is raised.
   void Load(const std::string& FileName);
+  // Loads the model written into File as a new model made from MeshFile, as
+  // Load does; the document keeps File (and removes it once another model
+  // is shown). It has no sphere's file: Save writes nothing in place, and
+  // the model is unsaved work until Save Model As... gives it a file.
+  void LoadNewModel(std::unique_ptr<TPrivateModelFile> File, const std::string& MeshFile);
+  // After the model shown, its hardpoints and its sphere were written into
+  // Output as a whole new model file: a new model becomes that file's, which
+  // the document then shows (its sphere's file too); the history stays.
+  void BecomeFile(const std::string& Output);
   // The mesh of another level of the file shown; everything else stays.
   void SwitchLevel(int Level);
 
@@ -167,6 +185,7 @@ public:
   // Unsaved work: sphere values that differ from the file's, and hardpoints
   // that differ from the file's and were not copied or exported since.
   bool SphereUnsaved() const;
+  // (A new model is unsaved work as a whole until it has a file: NewModel.)
   bool HardpointsUnsaved() const;
   bool HardpointsDifferFromFile() const;
   // The hardpoints as they are now have left the program (the script copied,
@@ -188,8 +207,12 @@ private:
   void Notify(unsigned Changes);
   TDocumentHardpoint* Find(THardpointId Id);
 
+  void LoadModel(const std::string& FileName, std::unique_ptr<TPrivateModelFile> Private, const std::string& MeshFile);
+
   std::unique_ptr<TZorvObject> FModel;
   std::string FFileName;
+  std::string FMeshFile;                        // a new model's mesh; empty: FFileName is the model's own
+  std::unique_ptr<TPrivateModelFile> FPrivate;  // a new model's file
   int FLevel = 1;
   std::string FLevelFile;  // the file FLevel was chosen for
   float FSphereCenter[3] = {0, 0, 0};

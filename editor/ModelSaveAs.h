@@ -7,7 +7,9 @@
 // The hardpoints and the sphere shown, written into Output as a new model
 // file made from the open one (WriteModelFileWithHardpoints); the open file
 // itself is refused. The hardpoints written count as kept: closing asks
-// no more about them.
+// no more about them. A new model's mesh is refused as Output as well; the
+// model becomes Output's, which is then shown.
 void SaveModelAs(TModelDocument& Document, const std::string& Output);
-// What the window says once that file is written.
-std::string SavedModelMessage(const std::string& Output);
+// What the window says once that file is written; NowShown: it was a new
+// model's, and the window now shows it.
+std::string SavedModelMessage(const std::string& Output, bool NowShown = false);

@@ -6,6 +6,7 @@
 
 namespace {
 
+bool Always(const TCommandState&) { return true; }
 bool Loaded(const TCommandState& State) { return State.Document.Model() != nullptr; }
 // The hardpoint commands need one selected; Add needs only a model.
 bool Picked(const TCommandState& State) { return State.Document.SelectedHardpoint() != nullptr; }
@@ -49,6 +50,7 @@ const TWindowCommand Commands[] = {
     {TCommandId::FitSphere, "Fit Sphere to Model", {}, TKeyReach::Window, Loaded},
     {TCommandId::SavePicture, "Save Picture...", {}, TKeyReach::Window, Loaded},
     {TCommandId::Export, "Export...", {}, TKeyReach::Window, Loaded},
+    {TCommandId::ImportMesh, "Import Mesh...", {}, TKeyReach::Window, Always},
     {TCommandId::SaveModelAs, "Save Model As...", {"Ctrl+Shift+S"}, TKeyReach::Window, Loaded},
     {TCommandId::AddHardpoint,
      "Add Hardpoint",

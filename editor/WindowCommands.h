@@ -20,6 +20,7 @@ enum class TCommandId {
   FitSphere,
   SavePicture,
   Export,
+  ImportMesh,  // another tool's mesh as a new model
   SaveModelAs,
   AddHardpoint,  // at the point right-clicked
   DuplicateHardpoints,

@@ -21,7 +21,17 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document) {
           {"Reload", "Save Anyway", "Cancel"}};
 }
 
+static std::string NewModelName(const TModelDocument& Document) {
+  return NameOf(Document.MeshFile()) + " (new model, not saved)";
+}
+
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document) {
+  // A new model is in no file at all: only a new model file keeps it.
+  if (Document.NewModel())
+    return TWorkQuestion{
+        "Unsaved Changes",
+        NewModelName(Document) + " is in no model file yet.\nSave it into a new model file, discard it, or cancel?",
+        {SaveModelAsButton, "Discard", "Cancel"}};
   const bool Sphere = Document.SphereUnsaved(), Hardpoints = Document.HardpointsUnsaved();
   if (!Sphere && !Hardpoints) return std::nullopt;
   TWorkQuestion Question{"Unsaved Changes", NameOf(Document.FileName()) + " has unsaved changes:", {}};
@@ -51,6 +61,8 @@ std::string DocumentCaption(const TModelDocument& Document) {
     const int Shown = Levels.LoadedIndex();
     if (Shown >= 0 && Shown < int(Levels.Tags.size())) Level = Levels.Tags[size_t(Shown)];
   }
+  // A new model's caption says that it has no file; that is its unsaved work.
+  if (Document.NewModel()) return EditorCaption(NewModelName(Document), false, Level);
   return EditorCaption(Document.FileName(), Document.SphereUnsaved() || Document.HardpointsUnsaved(), Level);
 }
 
@@ -68,6 +80,12 @@ bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, cons
   }
   Document.SaveSphere();
   return true;
+}
+
+bool SaveAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                const std::function<bool()>& SaveModelAs) {
+  if (Document.NewModel()) return SaveModelAs();
+  return SaveSphereAsking(Document, User, Reload);
 }
 
 bool MayDiscardWork(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,

@@ -20,7 +20,8 @@ struct TWorkQuestion {
 // "Save Anyway", "Cancel".
 TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 
-// Before closing or loading another file: none when nothing would be lost;
+// Before closing or loading another file: for a new model (no file yet),
+// "Save Model As...", "Discard", "Cancel"; else none when nothing would be lost;
 // else the text names what would be (sphere values, hardpoint edits), with
 // "Save" (when the sphere changed: into its file), "Save Model As..." (when
 // the hardpoints changed: everything shown into a new model file), "Discard"
@@ -31,7 +32,8 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
 // The window's caption for Document: the program's name, and once a file is
 // loaded its name with "*" while any work would be lost (the sphere values
 // or hardpoint edits UnsavedWorkQuestion names) and the tag of the level
-// shown (EditorCaption).
+// shown (EditorCaption); a new model by its mesh's name and "(new model, not
+// saved)".
 std::string DocumentCaption(const TModelDocument& Document);
 
 // Loads a file again as the window loads it (its textures too).
@@ -42,6 +44,12 @@ using TReload = std::function<void(const std::string& FileName)>;
 // ("Reload" reloads it and saves nothing). True when the sphere reached the
 // file.
 bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
+
+// Save as the button does it: a new model has no file to write its sphere
+// into, so it is saved as Save Model As... saves (SaveModelAs, true when it
+// wrote the file); any other model as SaveSphereAsking.
+bool SaveAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
+                const std::function<bool()>& SaveModelAs);
 
 // Before closing or loading another file: asks UnsavedWorkQuestion, if
 // anything would be lost; SaveModelAs is the window's Save Model As...

@@ -18,12 +18,17 @@ namespace {
 
 enum class TMeshKind { Gltf, Obj };
 
-TMeshKind KindOf(const std::string& FileName) {
+std::optional<TMeshKind> KindByName(const std::string& FileName) {
   std::string Extension = std::filesystem::path(FileName).extension().string();
   std::transform(Extension.begin(), Extension.end(), Extension.begin(),
                  [](unsigned char C) { return char(std::tolower(C)); });
   if (Extension == ".glb" || Extension == ".gltf") return TMeshKind::Gltf;
   if (Extension == ".obj") return TMeshKind::Obj;
+  return std::nullopt;
+}
+
+TMeshKind KindOf(const std::string& FileName) {
+  if (const std::optional<TMeshKind> Kind = KindByName(FileName)) return *Kind;
   throw EMeshImport("Import: " + FileName + " is not a mesh file I read: name a .glb, .gltf or .obj file");
 }
 
@@ -61,6 +66,8 @@ bool HoldsSphere(const TGltfScene& Scene) {
 }
 
 }  // namespace
+
+bool IsMeshFileName(const std::string& FileName) { return KindByName(FileName).has_value(); }
 
 TSphereValues FittedSphere(const std::vector<TModelMesh>& Levels) {
   std::vector<TPoint3> Points;

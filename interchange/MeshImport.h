@@ -24,6 +24,10 @@ struct TImportedModel {
   TSphereValues Sphere{0, 0, 0, 0};
 };
 
+// Whether FileName names a mesh ImportMesh reads (by its ending: ".glb",
+// ".gltf", ".obj", case ignored).
+bool IsMeshFileName(const std::string& FileName);
+
 // Reads MeshFile and the level files into a model. Notes gets what was left
 // out or decided (points and lines, renamed hardpoints, a fitted sphere,
 // each material's texture number). Raises EMeshImport (and the glTF

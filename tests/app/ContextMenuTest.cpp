@@ -11,9 +11,11 @@
 #include <filesystem>
 #include <sstream>
 
+#include "editor/ModelSaveAs.h"
 #include "editor/ScenePicture.h"
 #include "editor/SphereFit.h"
 #include "gl/gltools.h"
+#include "interchange/MeshImport.h"
 #include "interchange/ModelExport.h"
 #include "model/SampleTextures.h"
 #include "model/SphereFile.h"
@@ -93,9 +95,10 @@ TEST_F(ContextMenuTest, LevelChosenReloadsThatLevelAndStaysUntilAnotherFile) {
 TEST_F(ContextMenuTest, ItemsNeedALoadedFileAndLevelsNeedALevelFile) {
   Open();
   std::unique_ptr<QMenu> Empty(Form->DrawingMenu());
+  // Only Import Mesh... makes a model where none is shown.
   for (QAction* A : Empty->actions()) {
     if (!A->isSeparator()) {
-      EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+      EXPECT_EQ(A->isEnabled(), A->text() == "Import Mesh...") << A->text().toStdString();
     }
   }
   WriteSampleSingleMeshModel(File);
@@ -336,3 +339,31 @@ TEST_F(ContextMenuTest, NeitherPictureNorExportIsWrittenIntoTheModelFile) {
 }
 
 }  // namespace
+
+// Import Mesh... opens a mesh as a new model: its caption says so, the
+// import's notes are shown once, and Save asks for a file, which the window
+// then shows.
+TEST_F(ContextMenuTest, ImportMeshOpensANewModelThatSaveGivesAFile) {
+  const std::string Mesh = Dir.File("ship.obj");
+  std::ofstream(Mesh) << "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
+  std::ostringstream Notes;
+  ImportMesh(Mesh, {}, Notes);
+  std::string Said = Notes.str();
+  while (!Said.empty() && Said.back() == '\n') Said.pop_back();
+  Open();
+  Services.OpenAnswers.push_back(Mesh);
+  ASSERT_TRUE(RightClick([](QMenu* Menu) { Item(Menu, "Import Mesh...")->trigger(); }));
+  EXPECT_EQ(Caption(), "QUELBIR Editor [ship.obj (new model, not saved) [0000]]");
+  EXPECT_EQ(Services.Information, Said.empty() ? std::vector<std::string>{} : std::vector<std::string>{Said});
+  EXPECT_EQ(FacesShown(), 1);
+  ASSERT_TRUE(Form->Button2->isEnabled());
+
+  const std::string Saved = Dir.File("ship.iff");
+  Services.SaveAnswers.push_back(Saved);
+  QTest::mouseClick(Form->Button2, Qt::LeftButton);
+  EXPECT_TRUE(Services.Messages.empty());
+  EXPECT_TRUE(Services.Questions.empty());
+  EXPECT_EQ(Form->Document.FileName(), Saved);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [ship.iff [0000]]");
+  EXPECT_EQ(Services.Information.back(), SavedModelMessage(Saved, true));
+}

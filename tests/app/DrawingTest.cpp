@@ -237,6 +237,35 @@ TEST_F(DrawingTest, ADroppedModelFileLoadsAsTheLoadCommandWould) {
   EXPECT_TRUE(Services.Messages.empty());
 }
 
+// A dropped mesh opens as a new model, which a later load asks about first.
+TEST_F(DrawingTest, ADroppedMeshOpensAsANewModelAndALaterLoadAsksFirst) {
+  const std::string Mesh = Dir.File("ship.obj");
+  std::ofstream(Mesh) << "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n";
+  QMimeData Data;
+  Data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Mesh))});
+  QDragEnterEvent Enter(QPoint(50, 50), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Form.get(), &Enter);
+  EXPECT_TRUE(Enter.isAccepted());
+  QDropEvent Dropped(QPointF(50, 50), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Form.get(), &Dropped);
+  EXPECT_TRUE(Form->Document.NewModel());
+  EXPECT_EQ(Caption(), "QUELBIR Editor [ship.obj (new model, not saved) [0000]]");
+
+  Services.AskAnswers = {"Cancel"};
+  LoadThroughDialog(File);
+  ASSERT_EQ(Services.Questions.size(), 1u);
+  EXPECT_EQ(Services.Questions[0].Buttons, (std::vector<std::string>{"Save Model As...", "Discard", "Cancel"}));
+  EXPECT_TRUE(Form->Document.NewModel());
+  Services.AskAnswers = {"Discard"};
+  LoadThroughDialog(File);
+  EXPECT_EQ(Form->Document.FileName(), File);
+  // Named on the command line, the mesh opens the same way.
+  Form->close();
+  Open(Mesh);
+  EXPECT_EQ(Caption(), "QUELBIR Editor [ship.obj (new model, not saved) [0000]]");
+  EXPECT_TRUE(Services.Messages.empty());
+}
+
 TEST_F(DrawingTest, TheTimerRepaintsWhatChangedOnlyAndAClosedWindowDrawsNothing) {
   ASSERT_TRUE(WaitUntil([&] { return Form->PaintCount() > 0; }));
   QTest::qWait(450);  // the first frames are in

@@ -11,6 +11,7 @@
 
 #include "editor/DrawingTools.h"
 #include "editor/ModelDocument.h"
+#include "editor/ModelSaveAs.h"
 #include "editor/WorkQuestions.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
@@ -233,6 +234,66 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersThe
   EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [*doc.iff [0000]]");
   Document.HardpointsCopied();
   EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [doc.iff [0000]]");
+}
+
+// A model made from another tool's mesh has no file until Save Model As...
+// gives it one: it is unsaved work, Save asks for a file, and once written
+// the document shows the new file, edits and history kept. Its private file
+// goes when it is no longer shown.
+TEST_F(ModelDocumentTest, ANewModelIsUnsavedWorkUntilSaveModelAsGivesItAFileWhichItThenShows) {
+  auto Private = std::make_unique<TPrivateModelFile>();
+  const std::string PrivatePath = Private->Path();
+  WriteModel(PrivatePath, 0.5f);
+  Document.LoadNewModel(std::move(Private), Dir.File("Ship.glb"));
+  EXPECT_TRUE(Document.NewModel());
+  EXPECT_EQ(Document.ShownFile(), Dir.File("Ship.glb"));
+  EXPECT_EQ(Document.SphereFile(), "");  // Save writes nothing in place
+  EXPECT_EQ(Document.Hardpoints().size(), 2u);
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [ship.glb (new model, not saved) [0000]]");
+  const auto Question = UnsavedWorkQuestion(Document);
+  ASSERT_TRUE(Question);
+  EXPECT_EQ(Question->Text,
+            "Ship.glb (new model, not saved) is in no model file yet.\n"
+            "Save it into a new model file, discard it, or cancel?");
+  EXPECT_EQ(Question->Buttons, (std::vector<std::string>{"Save Model As...", "Discard", "Cancel"}));
+
+  Document.ChangeMatrix(Id(0), At(1, 1, 1), "Hardpoint Edit");
+  WriteFileBytes(Dir.File("Ship.glb"), {'g', 'l', 'T', 'F'});
+  EXPECT_EQ(MessageOf([&] { SaveModelAs(Document, Dir.File("Ship.glb")); }),
+            Dir.File("Ship.glb") + " is the model file itself; choose another name");
+  EXPECT_EQ(ReadFileBytes(Dir.File("Ship.glb")), (std::vector<uint8_t>{'g', 'l', 'T', 'F'}));
+  EXPECT_TRUE(Document.NewModel());
+  const std::string Saved = Dir.File("ship.iff");
+  const TUserQuestions NoQuestion{
+      nullptr, [](const std::string&, const std::string& Text, const std::vector<std::string>&) -> int {
+        ADD_FAILURE() << Text;
+        return 0;
+      }};
+  EXPECT_TRUE(SaveAsking(Document, NoQuestion, nullptr, [&] {
+    SaveModelAs(Document, Saved);
+    return true;
+  }));
+  EXPECT_FALSE(Document.NewModel());
+  EXPECT_EQ(Document.FileName(), Saved);
+  EXPECT_EQ(Document.SphereFile(), Saved);
+  EXPECT_FALSE(UnsavedWorkQuestion(Document));
+  EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [ship.iff [0000]]");
+  EXPECT_EQ(Document.History().UndoName(), "Hardpoint Edit");
+  EXPECT_FALSE(std::filesystem::exists(PrivatePath));
+  EXPECT_EQ(SavedModelMessage(Saved, true), "Wrote the model with the hardpoints and the sphere shown to \"" + Saved +
+                                                "\". The window now shows that file.");
+  TModelDocument Reread;
+  Reread.Load(Saved);
+  EXPECT_EQ(Reread.Hardpoints()[0].Matrix, At(1, 1, 1));
+
+  // Another load lets a new model's private file go.
+  Private = std::make_unique<TPrivateModelFile>();
+  const std::string Second = Private->Path();
+  WriteModel(Second, 0.5f);
+  Document.LoadNewModel(std::move(Private), Dir.File("ship.obj"));
+  Document.Load(File);
+  EXPECT_FALSE(Document.NewModel());
+  EXPECT_FALSE(std::filesystem::exists(Second));
 }
 
 TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {
