@@ -10,16 +10,9 @@
 #include "model/SampleModel.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/IffBytes.h"
+#include "tests/support/UnderSanitizer.h"
 
 namespace fs = std::filesystem;
-
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELBIR_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELBIR_UNDER_ASAN 1
-#endif
-#endif
 
 namespace {
 

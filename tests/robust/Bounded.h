@@ -25,14 +25,7 @@
 #include <string>
 
 #include "runtime/Exception.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define QUELBIR_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUELBIR_UNDER_ASAN 1
-#endif
-#endif
+#include "tests/support/UnderSanitizer.h"
 
 #ifdef QUELBIR_UNDER_ASAN
 // The sanitizer runtime's allocator interface (declared here: not every
