@@ -34,13 +34,21 @@ bool IsJpeg(const std::vector<uint8_t>& Bytes) {
   return Bytes.size() >= 3 && Bytes[0] == 0xFF && Bytes[1] == 0xD8 && Bytes[2] == 0xFF;
 }
 
-TRgbPicture ReadPngBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
+// libpng's reading state, freed on every way out: a picture refused for its
+// size after its header was read would otherwise keep it.
+struct TPngReading {
   png_image Image{};
-  Image.version = PNG_IMAGE_VERSION;
+  TPngReading() { Image.version = PNG_IMAGE_VERSION; }
+  TPngReading(const TPngReading&) = delete;
+  TPngReading& operator=(const TPngReading&) = delete;
+  ~TPngReading() { png_image_free(&Image); }
+};
+
+TRgbPicture ReadPngBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
+  TPngReading Reading;
+  png_image& Image = Reading.Image;
   const auto Refuse = [&](const char* What) {
-    const std::string Message = FileName + " is not a PNG picture that can be read (" + What + ")";
-    png_image_free(&Image);
-    throw EPictureFile(Message);
+    throw EPictureFile(FileName + " is not a PNG picture that can be read (" + What + ")");
   };
   if (!png_image_begin_read_from_memory(&Image, Bytes.data(), Bytes.size())) Refuse(Image.message);
   CheckPictureSize(FileName, Image.width, Image.height, AvailableMemory());
@@ -50,7 +58,6 @@ TRgbPicture ReadPngBytes(const std::string& FileName, const std::vector<uint8_t>
   TRgbPicture Picture;
   Picture.Width = int32_t(Image.width);
   Picture.Height = int32_t(Image.height);
-  png_image_free(&Image);
   const size_t Pixels = Rgba.size() / 4;
   Picture.Rgb.resize(Pixels * 3);
   for (size_t I = 0; I < Pixels; ++I) {
