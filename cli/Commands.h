@@ -40,6 +40,9 @@ CLI::Validator WholeNumber(int Min = INT_MIN, int Max = INT_MAX);
 // --lod: levels count from 0 ("-1 is not a level of detail: levels count
 // from 0"); a number past the last level is the last, as the loader takes it.
 CLI::Validator LevelNumber();
+// --ratio: a plain decimal number strictly between 0 and 1 ("Value 1 is not
+// between 0 and 1").
+CLI::Validator RatioNumber();
 
 // The display-mode options of render and thumbnail: --shading, one of
 // "outlines", "solid", "textured" (Default tells what an absent option

@@ -1,5 +1,7 @@
 // The whole-number options of every subcommand, read as the zoom box reads
 // a number, each refusal in its own words.
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "cli/Commands.h"
@@ -34,4 +36,17 @@ CLI::Validator LevelNumber() {
         return "";
       },
       "");
+}
+
+CLI::Validator RatioNumber() {
+  return CLI::Validator(
+      [](std::string& Text) -> std::string {
+        char* End = nullptr;
+        const double Value = Text.empty() ? 0 : std::strtod(Text.c_str(), &End);
+        if (Text.empty() || *End != '\0' || !std::isfinite(Value))
+          return "'" + Text + "' is not a valid floating point value";
+        if (!(Value > 0 && Value < 1)) return "Value " + Text + " is not between 0 and 1";
+        return "";
+      },
+      "R in (0 - 1)");
 }

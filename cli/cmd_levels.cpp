@@ -2,8 +2,6 @@
 // levels of detail "0000" to N-1, each further level simplified from "0000"
 // to about R times the faces of the level before; the table of the levels
 // made on standard output once the file is written.
-#include <cmath>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -14,24 +12,6 @@
 #include "levels/LevelsFile.h"
 #include "runtime/FileLayer.h"
 #include "runtime/OutputFiles.h"
-
-namespace {
-
-// A ratio strictly between 0 and 1, written as a plain decimal number.
-CLI::Validator RatioNumber() {
-  return CLI::Validator(
-      [](std::string& Text) -> std::string {
-        char* End = nullptr;
-        const double Value = Text.empty() ? 0 : std::strtod(Text.c_str(), &End);
-        if (Text.empty() || *End != '\0' || !std::isfinite(Value))
-          return "'" + Text + "' is not a valid floating point value";
-        if (!(Value > 0 && Value < 1)) return "Value " + Text + " is not between 0 and 1";
-        return "";
-      },
-      "R in (0 - 1)");
-}
-
-}  // namespace
 
 void AddLevelsCommand(CLI::App& App) {
   struct TOptions {

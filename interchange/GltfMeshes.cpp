@@ -96,6 +96,9 @@ private:
   TAccessor Accessor(int64_t Index, const std::string& Who);
   TAccessor BufferViewBytes(int64_t Index, const std::string& Who);
   int MaterialSlot(const json& Primitive);
+  // Where material Material's base colour picture is, kept for Slot when
+  // the import writes textures and the slot has none yet.
+  void FindPicture(int64_t Material, int32_t Slot);
   // The corners of primitive P's triangles in their order, three each,
   // counter-clockwise from the front once transformed; false for points
   // and lines.
@@ -172,6 +175,21 @@ std::vector<uint8_t> DecodeBase64(const std::string& Text, size_t From, bool& Ok
   return Bytes;
 }
 
+// A relative URI's path with its "%XX" escapes decoded.
+std::string UriPath(const std::string& Uri) {
+  std::string Name;
+  for (size_t I = 0; I < Uri.size(); ++I) {
+    if (Uri[I] == '%' && I + 2 < Uri.size() && std::isxdigit(static_cast<unsigned char>(Uri[I + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(Uri[I + 2]))) {
+      Name += char(std::stoi(Uri.substr(I + 1, 2), nullptr, 16));
+      I += 2;
+    } else {
+      Name += Uri[I];
+    }
+  }
+  return Name;
+}
+
 const std::vector<uint8_t>& TGltfMeshReader::Buffer(int64_t Index) {
   if (auto Found = FBuffers.find(Index); Found != FBuffers.end()) return Found->second;
   const std::string Who = "buffer " + std::to_string(Index);
@@ -201,16 +219,7 @@ const std::vector<uint8_t>& TGltfMeshReader::Buffer(int64_t Index) {
     } else {
       // Only a file beside the document, named as such: never a path that
       // leads elsewhere.
-      std::string Name;
-      for (size_t I = 0; I < Uri.size(); ++I) {
-        if (Uri[I] == '%' && I + 2 < Uri.size() && std::isxdigit(static_cast<unsigned char>(Uri[I + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(Uri[I + 2]))) {
-          Name += char(std::stoi(Uri.substr(I + 1, 2), nullptr, 16));
-          I += 2;
-        } else {
-          Name += Uri[I];
-        }
-      }
+      const std::string Name = UriPath(Uri);
       if (Name.empty() || Name == "." || Name == ".." || Name.find_first_of("/\\:") != std::string::npos ||
           Name.find('\0') != std::string::npos)
         Fail(Who + " names \"" + EscapeControlBytes(Uri) + "\", which is no file beside it");
@@ -279,9 +288,53 @@ int TGltfMeshReader::MaterialSlot(const json& Primitive) {
   if (!Primitive.contains("material")) return -1;
   const int64_t Index = Integer(Primitive, "material", -1, "a primitive");
   const json& M = Item("materials", Index, "a primitive");
-  if (M.contains("name") && M["name"].is_string() && !M["name"].get<std::string>().empty())
-    return FMaterials.Slot(M["name"].get<std::string>());
-  return FMaterials.Slot("material " + std::to_string(Index) + " of " + FFile);
+  const int32_t Slot = M.contains("name") && M["name"].is_string() && !M["name"].get<std::string>().empty()
+                           ? FMaterials.Slot(M["name"].get<std::string>())
+                           : FMaterials.Slot("material " + std::to_string(Index) + " of " + FFile);
+  FindPicture(Index, Slot);
+  return Slot;
+}
+
+void TGltfMeshReader::FindPicture(int64_t Material, int32_t Slot) {
+  if (!FMaterials.WantsPictures || FMaterials.HasPicture(Slot)) return;
+  const std::string Who = "material " + std::to_string(Material);
+  const json& M = Item("materials", Material, "a primitive");
+  if (!M.contains("pbrMetallicRoughness") || !M["pbrMetallicRoughness"].is_object() ||
+      !M["pbrMetallicRoughness"].contains("baseColorTexture"))
+    return;
+  const json& Base = M["pbrMetallicRoughness"]["baseColorTexture"];
+  if (!Base.is_object()) Fail(Who + ": its \"baseColorTexture\" is not an object");
+  const int64_t TextureIndex = Integer(Base, "index", -1, Who + " baseColorTexture");
+  const json& Texture = Item("textures", TextureIndex, Who);
+  const std::string TextureWho = "texture " + std::to_string(TextureIndex);
+  if (!Texture.contains("source"))
+    Fail(TextureWho + " has its picture in no form read here: it names no PNG or JPEG image (\"source\")");
+  const int64_t ImageIndex = Integer(Texture, "source", -1, TextureWho);
+  const json& Image = Item("images", ImageIndex, TextureWho);
+  const std::string ImageWho = "image " + std::to_string(ImageIndex);
+  TMaterialPicture Picture;
+  Picture.Name = FFile + " " + ImageWho;
+  if (Image.contains("bufferView")) {
+    const TAccessor View = BufferViewBytes(Integer(Image, "bufferView", -1, ImageWho), ImageWho);
+    Picture.Bytes.assign(View.Data, View.Data + View.Count);
+  } else if (Image.contains("uri") && Image["uri"].is_string()) {
+    const std::string Uri = Image["uri"].get<std::string>();
+    if (Uri.rfind("data:", 0) == 0) {
+      const size_t Comma = Uri.find(";base64,");
+      bool Ok = Comma != std::string::npos;
+      if (Ok) Picture.Bytes = DecodeBase64(Uri, Comma + 8, Ok);
+      if (!Ok) Fail(ImageWho + ": its data URI is not base64");
+    } else {
+      const std::optional<std::string> File = FileBelowMesh(FFile, UriPath(Uri));
+      if (!File)
+        Fail(ImageWho + " names \"" + EscapeControlBytes(Uri) +
+             "\", which is no file in the mesh's folder or below it");
+      Picture.File = Picture.Name = *File;
+    }
+  } else {
+    Fail(ImageWho + " has neither a \"uri\" nor a \"bufferView\"");
+  }
+  FMaterials.SetPicture(Slot, std::move(Picture));
 }
 
 TVector Transformed(const TMatrix4& M, double X, double Y, double Z, bool Direction) {
@@ -474,6 +527,7 @@ std::optional<TModelMesh> TGltfMeshReader::ExactLevel(int Mesh, const TMatrix4& 
     return std::nullopt;
   std::vector<TSourceCorner> Corners;
   std::vector<uint32_t> Sources;
+  std::vector<std::pair<int64_t, std::string>> Pictured;  // each group's material and its name
   size_t P = 0;
   for (const auto& [Texture, Faces] : Groups) {
     const json& Primitive = M["primitives"][P];
@@ -484,6 +538,7 @@ std::optional<TModelMesh> TGltfMeshReader::ExactLevel(int Mesh, const TMatrix4& 
     if (!Named || !Named->contains("name") || !(*Named)["name"].is_string() ||
         (*Named)["name"].get<std::string>() != TextureName(Texture))
       return std::nullopt;
+    Pictured.emplace_back(Material, TextureName(Texture));
     size_t At = 0;
     for (size_t F : Faces) {
       const TFace& Face = Level.Faces[F];
@@ -499,7 +554,7 @@ std::optional<TModelMesh> TGltfMeshReader::ExactLevel(int Mesh, const TMatrix4& 
     }
     if (At != Corners.size()) return std::nullopt;
   }
-  for (const auto& Entry : Groups) FMaterials.Slot(TextureName(Entry.first));
+  for (const auto& [Material, Name] : Pictured) FindPicture(Material, FMaterials.Slot(Name));
   return Level;
 }
 

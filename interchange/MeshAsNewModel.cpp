@@ -7,6 +7,6 @@
 void OpenMeshAsNewModel(TModelDocument& Document, const std::string& MeshFile, std::ostream& Notes) {
   const TImportedModel Model = ImportMesh(MeshFile, {}, Notes);
   auto File = std::make_unique<TPrivateModelFile>();
-  WriteImportedModel(Model, File->Path(), {MeshFile});
+  WriteImportedModel(Model, File->Path(), {MeshFile}, Notes);
   Document.LoadNewModel(std::move(File), MeshFile);
 }

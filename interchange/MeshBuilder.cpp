@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <set>
 
@@ -114,6 +115,28 @@ int32_t TImportMaterials::Slot(const std::string& Name) {
   auto [It, New] = FSlots.try_emplace(Name, int32_t(FNames.size()));
   if (New) FNames.push_back(Name);
   return It->second;
+}
+
+const TMaterialPicture* TImportMaterials::Picture(int32_t Slot) const {
+  const auto Found = FPictures.find(Slot);
+  return Found == FPictures.end() ? nullptr : &Found->second;
+}
+
+std::optional<std::string> FileBelowMesh(const std::string& MeshFile, const std::string& Relative) {
+  if (Relative.empty() || Relative.find_first_of(":\0", 0, 2) != std::string::npos) return std::nullopt;
+  std::string Path = Relative;
+  std::replace(Path.begin(), Path.end(), '\\', '/');
+  if (Path.front() == '/') return std::nullopt;
+  bool Named = false;
+  for (size_t Start = 0; Start <= Path.size();) {
+    const size_t End = std::min(Path.find('/', Start), Path.size());
+    const std::string Part = Path.substr(Start, End - Start);
+    if (Part == "..") return std::nullopt;
+    Named = Named || (!Part.empty() && Part != ".");
+    Start = End + 1;
+  }
+  if (!Named || Path.back() == '/') return std::nullopt;
+  return (std::filesystem::path(MeshFile).parent_path() / Path).string();
 }
 
 namespace {

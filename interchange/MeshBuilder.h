@@ -74,11 +74,36 @@ private:
   bool FExact = false;
 };
 
+// A material's base colour picture: a file, or the bytes the mesh file
+// carries inside.
+struct TMaterialPicture {
+  std::string File;            // empty when Bytes hold the picture
+  std::vector<uint8_t> Bytes;  // the picture itself, when the mesh file holds it
+  std::string Name;            // how messages name it: the file, or the mesh file and its image
+  // OBJ counts its texture coordinates from the picture's bottom row, and
+  // the texture's from its first: such a picture is turned upside down.
+  bool UpsideDown = false;
+};
+
 // The materials of an import, each once by name, and their texture numbers.
 class TImportMaterials {
 public:
   // The slot of the material named Name (UTF-8).
   int32_t Slot(const std::string& Name);
+  // The slots' names, in slot order.
+  const std::vector<std::string>& Names() const { return FNames; }
+
+  // Whether the readers look for the materials' pictures: only an import
+  // that writes textures pays for them.
+  bool WantsPictures = false;
+  // Whether Slot has its picture already: a name used by several materials
+  // takes the first picture met.
+  bool HasPicture(int32_t Slot) const { return FPictures.count(Slot) > 0; }
+  void SetPicture(int32_t Slot, TMaterialPicture Picture) { FPictures.try_emplace(Slot, std::move(Picture)); }
+  // Slot's picture; none for a material that has none.
+  const TMaterialPicture* Picture(int32_t Slot) const;
+  // The material libraries read for the pictures (files an output must not be).
+  std::vector<std::string> Libraries;
   // The texture numbers of the slots: a name of eight digits keeps its
   // number; every other name takes the next number from First (by default
   // 1 above the largest eight-digit number below the untextured one) that
@@ -88,7 +113,15 @@ public:
 private:
   std::vector<std::string> FNames;
   std::unordered_map<std::string, int32_t> FSlots;
+  std::unordered_map<int32_t, TMaterialPicture> FPictures;
 };
+
+// The file a mesh file names by the relative path Relative (folders apart by
+// "/" or "\\"), in the folder of MeshFile or below it. None for a path that
+// would lead elsewhere: empty, absolute, with a drive or scheme (":"), or
+// through "..". A mesh from elsewhere must not make the program read
+// whatever it names.
+std::optional<std::string> FileBelowMesh(const std::string& MeshFile, const std::string& Relative);
 
 // The level a node or mesh name gives: a trailing "LOD" with its number
 // ("_LOD0", ".lod1", "-Lod2", "LOD3", case ignored) or the export's own

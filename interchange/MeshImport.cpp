@@ -6,6 +6,7 @@
 #include <new>
 
 #include "editor/SphereFit.h"
+#include "interchange/ExportedTextures.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/GltfMeshes.h"
 #include "interchange/GltfSphere.h"
@@ -13,6 +14,8 @@
 #include "model/HardpointName.h"
 #include "runtime/Latin1Text.h"
 #include "runtime/OutputFiles.h"
+#include "textures/MatConversion.h"
+#include "textures/PictureFiles.h"
 
 namespace {
 
@@ -102,6 +105,7 @@ namespace {
 
 TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Options, std::ostream& Notes) {
   TImportMaterials Materials;
+  Materials.WantsPictures = !Options.TexturesOut.empty();
   TLevelBuilders Levels;
   TImportedModel Model;
   std::optional<TSphereValues> Sphere;
@@ -130,11 +134,18 @@ TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Opt
   const std::vector<int32_t> Numbers = Materials.Number(Options.FirstTexture, Notes);
   for (auto& Entry : Levels) Model.Levels.push_back(Entry.second.Number(Numbers));
   Levels.clear();
-  if (!Options.TexturesOut.empty())
-    // The place where the materials' pictures become ".mat" files, once
-    // pictures can be converted.
-    Notes << "the materials' pictures are left out of " << Options.TexturesOut
-          << ": pictures are not converted into textures yet\n";
+  Model.TexturesOut = Options.TexturesOut;
+  Model.Inputs = Materials.Libraries;
+  if (Materials.WantsPictures)
+    for (size_t Slot = 0; Slot < Numbers.size(); ++Slot) {
+      const TMaterialPicture* Picture = Materials.Picture(int32_t(Slot));
+      if (!NamesTexture(Numbers[Slot])) continue;
+      if (Picture)
+        Model.Pictures.push_back({Numbers[Slot], *Picture});
+      else
+        Notes << "material \"" << EscapeControlBytes(Materials.Names()[Slot])
+              << "\" has no base colour picture: no texture " << TextureName(Numbers[Slot]) << " is made\n";
+    }
   if (Sphere) {
     Model.Sphere = *Sphere;
   } else {
@@ -146,8 +157,8 @@ TImportedModel ReadMeshes(const std::string& MeshFile, const TImportOptions& Opt
 
 }  // namespace
 
-void WriteImportedModel(const TImportedModel& Model, const std::string& Output,
-                        const std::vector<std::string>& Sources) {
+void WriteImportedModel(const TImportedModel& Model, const std::string& Output, const std::vector<std::string>& Sources,
+                        std::ostream& Notes) {
   for (const std::string& Source : Sources) CheckNotModelFile(Output, Source);
   // Every size field of the file is 32 bits: counted before anything is
   // made, so that none can wrap.
@@ -161,6 +172,41 @@ void WriteImportedModel(const TImportedModel& Model, const std::string& Output,
   TModelSphere Sphere;
   Sphere.Center = {Model.Sphere[0], Model.Sphere[1], Model.Sphere[2]};
   Sphere.Value = Model.Sphere[3];
-  const std::vector<uint8_t> File = LodModelBytes(Model.Levels, Model.Hardpoints, &Sphere);
-  WriteOutputFile(Output, File.data(), File.size(), Sources.empty() ? std::string() : Sources.front());
+  std::vector<std::string> Outputs{Output}, Inputs = Model.Inputs;
+  for (const TTexturePicture& Picture : Model.Pictures) {
+    Outputs.push_back(TextureFileName(TexturePath(Model.TexturesOut), Picture.Number));
+    if (!Picture.Picture.File.empty()) Inputs.push_back(Picture.Picture.File);
+  }
+  // Every output checked before the first byte: the folder made for the
+  // textures goes again unless they are all put in place.
+  std::optional<TNewFolders> Folder;
+  if (!Model.Pictures.empty()) Folder.emplace(Model.TexturesOut);
+  TOutputFiles Files(Outputs, Sources.empty() ? std::string() : Sources.front());
+  for (const std::string& Written : Outputs) {
+    for (const std::string& Source : Sources) CheckNotModelFile(Written, Source);
+    for (const std::string& Input : Inputs) CheckNotInputFile(Written, Input);
+  }
+  {
+    const std::vector<uint8_t> File = LodModelBytes(Model.Levels, Model.Hardpoints, &Sphere);
+    Files.Write(Output, File.data(), File.size());
+  }
+  // One picture in memory at a time, its texture written before the next is read.
+  std::string Said;
+  for (size_t I = 0; I < Model.Pictures.size(); ++I) {
+    const TMaterialPicture& Source = Model.Pictures[I].Picture;
+    TRgbPicture Picture = Source.File.empty() ? ReadPictureBytes(Source.Name, Source.Bytes) : ReadPicture(Source.File);
+    if (Source.UpsideDown) {
+      const size_t Row = size_t(Picture.Width) * 3;
+      for (size_t Top = 0, Bottom = size_t(Picture.Height) - 1; Top < Bottom; ++Top, --Bottom)
+        std::swap_ranges(Picture.Rgb.begin() + ptrdiff_t(Top * Row), Picture.Rgb.begin() + ptrdiff_t((Top + 1) * Row),
+                         Picture.Rgb.begin() + ptrdiff_t(Bottom * Row));
+    }
+    const TMatPicture Texture = MatPictureOf(Picture);
+    const std::vector<uint8_t> Bytes = MatFileOf(Texture);
+    Files.Write(Outputs[I + 1], Bytes.data(), Bytes.size());
+    Said += ConversionNotes(Source.Name + " as " + Outputs[I + 1], Picture, Texture);
+  }
+  Files.Commit();
+  if (Folder) Folder->Keep();
+  Notes << Said;
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -84,6 +85,9 @@ private:
   }
   float Number(std::string_view& Rest, int64_t Line, const char* What, bool Optional = false, float Default = 0);
   size_t Index(std::string_view Text, size_t Count, int64_t Line, const char* What);
+  // The pictures of the materials used, from the material libraries named
+  // ("mtllib", at Line each), for an import that writes textures.
+  void FindPictures(const std::vector<std::pair<std::string, int64_t>>& Libraries);
 
   std::string FFile;
   TImportMaterials& FMaterials;
@@ -144,6 +148,7 @@ void TObjReader::Read(std::optional<int64_t> OneLevel) {
   std::vector<TSourceCorner> Corners;
   std::vector<size_t> Sources;
   int64_t Faces = 0;
+  std::vector<std::pair<std::string, int64_t>> Libraries;
   while (Lines.Next(Line)) {
     const int64_t At = Lines.Number();
     std::string_view Rest = Line;
@@ -161,6 +166,8 @@ void TObjReader::Read(std::optional<int64_t> OneLevel) {
       const std::string Name(Trimmed(Rest));
       (Key == "o" ? ObjectLevel : GroupLevel) = LevelNumberInName(Name);
       if (Key == "o") ObjectName = Name, GroupLevel.reset();
+    } else if (Key == "mtllib") {
+      Libraries.emplace_back(Trimmed(Rest), At);
     } else if (Key == "usemtl") {
       const std::string Name(Trimmed(Rest));
       Slot = Name.empty() ? -1 : FMaterials.Slot(Name);
@@ -205,6 +212,72 @@ void TObjReader::Read(std::optional<int64_t> OneLevel) {
         return Where + ")";
       });
       ++Faces;
+    }
+  }
+  if (FMaterials.WantsPictures) FindPictures(Libraries);
+}
+
+// The picture file of a "map_Kd" line: its options ("-s 1 1 1", "-bm 0.5",
+// "-clamp on", ...) skipped, the rest the file's name, spaces and all.
+std::string_view MapFileName(std::string_view Rest) {
+  static const std::map<std::string_view, int> Arguments{
+      {"-blendu", 1}, {"-blendv", 1}, {"-boost", 1}, {"-mm", 2}, {"-o", 3},       {"-s", 3},
+      {"-t", 3},      {"-texres", 1}, {"-clamp", 1}, {"-bm", 1}, {"-imfchan", 1}, {"-type", 1},
+  };
+  for (;;) {
+    std::string_view Next = Rest;
+    const std::string_view Option = Word(Next);
+    const auto Found = Arguments.find(Option);
+    if (Found == Arguments.end()) return Trimmed(Rest);
+    // The offsets and scales take up to three numbers, the others exactly theirs.
+    for (int I = 0; I < Found->second; ++I) {
+      std::string_view After = Next;
+      const std::string_view Value = Word(After);
+      float Number = 0;
+      const bool IsNumber =
+          std::from_chars(Value.data(), Value.data() + Value.size(), Number).ptr == Value.data() + Value.size();
+      if (Value.empty() || (Found->second == 3 && I > 0 && !IsNumber)) break;
+      Next = After;
+    }
+    Rest = Next;
+  }
+}
+
+void TObjReader::FindPictures(const std::vector<std::pair<std::string, int64_t>>& Libraries) {
+  // Each used material's picture: the first library that gives the name
+  // one wins, as the first "newmtl" of a name does within a library.
+  std::map<std::string, int32_t> Used;
+  for (size_t Slot = 0; Slot < FMaterials.Names().size(); ++Slot)
+    if (!FMaterials.HasPicture(int32_t(Slot))) Used.emplace(FMaterials.Names()[Slot], int32_t(Slot));
+  for (const auto& [Named, At] : Libraries) {
+    const std::optional<std::string> Library = FileBelowMesh(FFile, Named);
+    if (!Library)
+      Fail(At,
+           "its material library \"" + EscapeControlBytes(Named) + "\" is no file in the mesh's folder or below it");
+    if (!FileExists(*Library)) Fail(At, "its material library " + *Library + " is not there");
+    FMaterials.Libraries.push_back(*Library);
+    TLineReader Lines(*Library);
+    std::string_view Line;
+    std::optional<int32_t> Slot;
+    while (Lines.Next(Line)) {
+      std::string_view Rest = Line;
+      const std::string_view Key = Word(Rest);
+      if (Key == "newmtl") {
+        const auto Found = Used.find(std::string(Trimmed(Rest)));
+        Slot.reset();
+        if (Found != Used.end() && !FMaterials.HasPicture(Found->second)) Slot = Found->second;
+      } else if (Key == "map_Kd" && Slot) {
+        const std::string Picture(MapFileName(Rest));
+        const std::optional<std::string> File = FileBelowMesh(*Library, Picture);
+        if (!File)
+          throw EMeshImport("Import: " + *Library + " line " + std::to_string(Lines.Number()) + ": map_Kd names \"" +
+                            EscapeControlBytes(Picture) + "\", which is no file in its folder or below it");
+        TMaterialPicture Found;
+        Found.File = Found.Name = *File;
+        Found.UpsideDown = true;
+        FMaterials.SetPicture(*Slot, std::move(Found));
+        Slot.reset();
+      }
     }
   }
 }

@@ -109,20 +109,30 @@ void WriteAll(TFileStream& File, const std::string& Output, const void* Data, si
 
 }  // namespace
 
+namespace {
+
+// The same file on disk however it is reached (a link of either kind, a
+// name with "." or ".."); a file that does not exist can still be named by
+// the very same path.
+bool SameFile(const std::string& Output, const std::string& Input) {
+  struct stat Out, In;
+  if (::stat(Output.c_str(), &Out) == 0 && ::stat(Input.c_str(), &In) == 0 && Out.st_dev == In.st_dev &&
+      Out.st_ino == In.st_ino)
+    return true;
+  std::error_code Error;
+  const fs::path A = fs::absolute(Output, Error).lexically_normal();
+  const fs::path B = fs::absolute(Input, Error).lexically_normal();
+  return !Error && A == B;
+}
+
+}  // namespace
+
 void CheckNotModelFile(const std::string& Output, const std::string& ModelFile) {
-  // The same file on disk however it is reached (a link of either kind, a
-  // name with "." or ".."); a model that does not exist can still be named
-  // by the very same path.
-  struct stat Out, Model;
-  bool Same = ::stat(Output.c_str(), &Out) == 0 && ::stat(ModelFile.c_str(), &Model) == 0 &&
-              Out.st_dev == Model.st_dev && Out.st_ino == Model.st_ino;
-  if (!Same) {
-    std::error_code Error;
-    const fs::path A = fs::absolute(Output, Error).lexically_normal();
-    const fs::path B = fs::absolute(ModelFile, Error).lexically_normal();
-    Same = !Error && A == B;
-  }
-  if (Same) throw EOutputFile(Output + " is the model file itself; choose another name");
+  if (SameFile(Output, ModelFile)) throw EOutputFile(Output + " is the model file itself; choose another name");
+}
+
+void CheckNotInputFile(const std::string& Output, const std::string& Input) {
+  if (SameFile(Output, Input)) throw EOutputFile(Output + " is a file this command reads; choose another name");
 }
 
 struct TOutputFiles::TEntry {

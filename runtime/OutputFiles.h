@@ -25,6 +25,10 @@ QUELBIR_EXCEPTION(EOutputFile);
 // names ModelFile by the same path, through a symbolic link, or as another
 // name (hard link) of the same file on disk.
 void CheckNotModelFile(const std::string& Output, const std::string& ModelFile);
+// The same for any other file a command reads (a picture, a material
+// library): EOutputFile (Output + " is a file this command reads; choose
+// another name").
+void CheckNotInputFile(const std::string& Output, const std::string& Input);
 
 class TOutputFiles {
 public:

@@ -92,6 +92,17 @@ std::vector<uint8_t> MatFileOf(const TMatPicture& Texture) {
   return MatFileBytes(Texture.Width, Texture.Height, Texture.Palette, Texture.Indices);
 }
 
+std::string ConversionNotes(const std::string& Name, const TRgbPicture& Picture, const TMatPicture& Texture) {
+  std::string Said;
+  if (Picture.Transparent) Said += Name + ": transparency dropped: a texture has none\n";
+  if (Texture.Exact)
+    Said += Name + ": " + std::to_string(Texture.Colours) + " colours, converted exactly\n";
+  else
+    Said += Name + ": more than 256 colours; " + std::to_string(Texture.Colours) + " chosen, PSNR " +
+            Decibels(Texture.Psnr) + " dB against the picture\n";
+  return Said;
+}
+
 double PeakSignalToNoise(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) {
   if (A.size() != B.size() || A.empty()) throw EMatConversion("Pictures of different sizes have no PSNR");
   double Sum = 0;
@@ -121,12 +132,7 @@ void ConvertTexture(const std::string& In, const std::string& Out, std::ostream&
     const TRgbPicture Picture = ReadPicture(In);
     const TMatPicture Texture = MatPictureOf(Picture);
     Bytes = MatFileOf(Texture);
-    if (Picture.Transparent) Said += In + ": transparency dropped: a texture has none\n";
-    if (Texture.Exact)
-      Said += In + ": " + std::to_string(Texture.Colours) + " colours, converted exactly\n";
-    else
-      Said += In + ": more than 256 colours; " + std::to_string(Texture.Colours) + " chosen, PSNR " +
-              Decibels(Texture.Psnr) + " dB against the picture\n";
+    Said = ConversionNotes(In, Picture, Texture);
   }
   Files.Write(Out, Bytes.data(), Bytes.size());
   Files.Commit();

@@ -31,6 +31,11 @@ TMatPicture MatPictureOf(const TRgbPicture& Picture);
 // The bytes of the ".mat" file of Texture.
 std::vector<uint8_t> MatFileOf(const TMatPicture& Texture);
 
+// What making Texture from Picture did, one line each, Name in front of
+// each: transparency dropped, and either the colours kept exactly or those
+// chosen with their PSNR against the picture.
+std::string ConversionNotes(const std::string& Name, const TRgbPicture& Picture, const TMatPicture& Texture);
+
 // The peak signal-to-noise ratio of B against A, over every byte (8-bit
 // channels), in dB; infinite when they are equal. Both must be as long.
 double PeakSignalToNoise(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B);

@@ -170,8 +170,9 @@ int64_t AvailableMemory() {
   return Pages > 0 && PageSize > 0 ? int64_t(Pages) * PageSize : INT64_MAX;
 }
 
-TRgbPicture ReadPicture(const std::string& FileName) {
-  const std::vector<uint8_t> Bytes = FileBytes(FileName);
+TRgbPicture ReadPicture(const std::string& FileName) { return ReadPictureBytes(FileName, FileBytes(FileName)); }
+
+TRgbPicture ReadPictureBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
   try {
     if (IsPng(Bytes)) return ReadPngBytes(FileName, Bytes);
     if (IsJpeg(Bytes)) return ReadJpegBytes(FileName, Bytes);

@@ -38,3 +38,6 @@ int64_t AvailableMemory();
 
 // FileName as RGB, told PNG or JPEG by its first bytes, never by its name.
 TRgbPicture ReadPicture(const std::string& FileName);
+// The same for a picture held in memory (one a mesh file carries inside),
+// Name naming it in every message as FileName does.
+TRgbPicture ReadPictureBytes(const std::string& Name, const std::vector<uint8_t>& Bytes);

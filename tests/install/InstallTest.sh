@@ -154,6 +154,7 @@ completions() {
 }
 check "completion offers the subcommands" grep -qx thumbnail <(completions quelbir-cli th)
 check "completion offers a subcommand's options" grep -qx -- --json <(completions quelbir-cli info --j)
+check "completion offers import's options" grep -qx -- --make-levels <(completions quelbir-cli import m.glb --make)
 # A view name typed in a terminal, with a tab: bare, inside quotes, after "=".
 # The command is a stand-in that writes the words it gets.
 typed() {
@@ -170,6 +171,8 @@ quelbir-cli render a.iff --view "S|Side View
 quelbir-cli thumbnail a.iff --view 'T|Top View
 quelbir-cli render a.iff --view=B|--view=Back View
 quelbir-cli render a.iff --view="3|--view=3-Views
+quelbir-cli thumbnail a.iff --view b|back
+quelbir-cli render a.iff --view 3-v|3-views
 EOF
 
 exit "$failures"

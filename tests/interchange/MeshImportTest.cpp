@@ -12,11 +12,13 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/model/BigModel.h"
+#include "gl/PngPicture.h"
 #include "interchange/GltfMeshes.h"
 #include "interchange/MeshBuilder.h"
 #include "model/EditorModel.h"
 #include "model/ModelWriter.h"
 #include "model/TZorvObject.h"
+#include "model/ZorvTextures.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/ErrorMessage.h"
 #include "tests/support/TempDir.h"
@@ -297,6 +299,167 @@ TEST(MeshImport, SharedPositionsAndNormalsAreStoredOnceAndFacesFaceTheirFront) {
   // Stored clockwise from the front: the last corner given first.
   EXPECT_EQ(Mesh.Vertices[size_t(Mesh.FaceVertices[0].Vertex)].Y, 1.0f);
   EXPECT_EQ(Mesh.Vertices[size_t(Mesh.FaceVertices[3].Vertex)].X, 0.0f);
+}
+
+TEST(MeshImport, MadeLevelsFollowAMeshOfOneLevel) {
+  TempDir Dir;
+  WriteLodModel(Dir.File("grid.iff"), {Grid(16, 16, 0.02f, 3)}, {}, nullptr);
+  ASSERT_EQ(Cli(Dir, {"export", Dir.File("grid.iff"), "-o", Dir.File("grid.obj")}).Code, 0);
+  const TRun Run = Cli(Dir, {"import", Dir.File("grid.obj"), "-o", Dir.File("new.iff"), "--make-levels", "3"});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_EQ(Run.Out.rfind("level  faces  target  error\n0000     256       -      -\n0001 ", 0), 0u) << Run.Out;
+  EXPECT_EQ(std::count(Run.Out.begin(), Run.Out.end(), '\n'), 4);
+  TZorvObject Model(TDisplayListPolicy::None);
+  SetUpEditorModel(Model, Dir.File("new.iff"), 0);
+  EXPECT_EQ(Model.Levels().Tags.size(), 3u);
+  EXPECT_EQ(Cli(Dir, {"check", Dir.File("new.iff")}).Code, 0);
+
+  const std::string Several = std::string(QUELBIR_FIXTURES) + "/blender-ship.obj";
+  struct TCase {
+    std::vector<std::string> Args;
+    int Code;
+    std::string Err;  // in what it says
+  };
+  for (const TCase& Case : std::vector<TCase>{
+           {{"--make-levels", "3", "--levels", Dir.File("grid.obj")},
+            1,
+            "Import: --make-levels makes the levels from the mesh's one level; --levels gives them from files: use "
+            "one or the other\n"},
+           {{"--ratio", "0.5"}, 2, "--ratio requires --make-levels\n"},
+           {{"--make-levels", "0"}, 2, "--make-levels: Value 0 not in range 1 to 10000\n"},
+           {{"--make-levels", "2", "--ratio", "1"}, 2, "--ratio: Value 1 is not between 0 and 1\n"},
+       }) {
+    std::vector<std::string> Args{"import", Dir.File("grid.obj"), "-o", Dir.File("refused.iff")};
+    Args.insert(Args.end(), Case.Args.begin(), Case.Args.end());
+    const TRun R = Cli(Dir, Args);
+    EXPECT_EQ(R.Code, Case.Code) << Case.Err;
+    EXPECT_NE(R.Err.find(Case.Err), std::string::npos) << R.Err;
+    EXPECT_EQ(R.Out, "");
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.iff")));
+  }
+  const TRun R = Cli(Dir, {"import", Several, "-o", Dir.File("refused.iff"), "--make-levels", "2"});
+  EXPECT_EQ(R.Code, 1);
+  EXPECT_TRUE(R.Err.ends_with("Import: --make-levels makes levels from a mesh of one level; " + Several + " has 3\n"))
+      << R.Err;
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.iff")));
+}
+
+// A 4 x 4 picture of three colours, its top row unlike its bottom one.
+const std::vector<uint8_t> PictureRgb = {
+    255, 0, 0,   255, 0, 0,   255, 0, 0,   255, 0, 0,    // red
+    0,   0, 255, 0,   0, 255, 0,   0, 255, 0,   0, 255,  // blue
+    0,   0, 255, 0,   0, 255, 0,   0, 255, 0,   0, 255,  // blue
+    9,   9, 9,   9,   9, 9,   0,   0, 255, 0,   0, 255,  // grey, blue
+};
+
+std::vector<uint8_t> UpsideDown(const std::vector<uint8_t>& Rgb, size_t Row) {
+  std::vector<uint8_t> Flipped;
+  for (size_t At = Rgb.size(); At >= Row; At -= Row)
+    Flipped.insert(Flipped.end(), Rgb.begin() + long(At - Row), Rgb.begin() + long(At));
+  return Flipped;
+}
+
+// The triangle with one material per image (its "uri"), and a last one without picture.
+std::string PicturedTriangle(const std::vector<std::string>& Uris) {
+  json Doc = json::parse(Triangle({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}));
+  const json Primitive = Doc["meshes"][0]["primitives"][0];
+  Doc["meshes"][0]["primitives"] = json::array();
+  for (size_t I = 0; I <= Uris.size(); ++I) {
+    json P = Primitive;
+    P["material"] = I;
+    Doc["meshes"][0]["primitives"].push_back(P);
+    if (I == Uris.size()) {
+      Doc["materials"].push_back({{"name", "Glass"}});
+      break;
+    }
+    Doc["materials"].push_back(
+        {{"name", "Paint " + std::to_string(I)}, {"pbrMetallicRoughness", {{"baseColorTexture", {{"index", I}}}}}});
+    Doc["textures"].push_back({{"source", I}});
+    Doc["images"].push_back({{"uri", Uris[I]}});
+  }
+  return Doc.dump();
+}
+
+TEST(MeshImport, MaterialPicturesBecomeTexturesTheExportReadsBack) {
+  TempDir Dir;
+  const TBytes Png = EncodePng(4, 4, 3, PictureRgb);
+  std::filesystem::create_directory(Dir.File("tex"));
+  WriteFileBytes(Dir.File("tex/pic.png"), Png);
+  std::ofstream(Dir.File("ship.gltf")) << PicturedTriangle({"data:image/png;base64," + Base64(Png), "tex/pic.png"});
+  std::ofstream(Dir.File("ship.obj")) << "mtllib ship.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Paint\nf 1 2 3\n";
+  std::ofstream(Dir.File("ship.mtl")) << "newmtl Paint\nKd 1 1 1\nmap_Kd -s 1 1 1 tex/pic.png\n";
+  auto Pixels = [](const std::string& Mat) { return TZorvTexture().ReadFromFile(Mat, 0); };
+
+  const std::string Out = Dir.File("out"), D = Dir.Path().string();
+  TRun Run = Cli(Dir, {"import", Dir.File("ship.gltf"), "-o", Dir.File("new.iff"), "--textures-out", Out});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_EQ(Run.Err,
+            "material \"Paint 0\": texture 00000001\nmaterial \"Paint 1\": texture 00000002\n"
+            "material \"Glass\": texture 00000003\n"
+            "material \"Glass\" has no base colour picture: no texture 00000003 is made\n"
+            "the collision sphere is the smallest enclosing every level, as Fit Sphere to Model makes it\n" +
+                D + "/ship.gltf image 0 as " + Out + "/00000001.mat: 3 colours, converted exactly\n" + D +
+                "/tex/pic.png as " + Out + "/00000002.mat: 3 colours, converted exactly\n");
+  EXPECT_EQ(Pixels(Out + "/00000001.mat"), PictureRgb);
+  EXPECT_EQ(Pixels(Out + "/00000002.mat"), PictureRgb);
+  EXPECT_FALSE(std::filesystem::exists(Out + "/00000003.mat"));
+  // The export takes them back as the pictures they were.
+  Run = Cli(Dir, {"export", Dir.File("new.iff"), "-o", Dir.File("back.gltf"), "--textures", Out});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  const TPngPicture Back = ReadPng(Dir.File("00000002.png"));
+  std::vector<uint8_t> BackRgb;
+  for (size_t I = 0; I < Back.Rgba.size(); ++I)
+    if (I % 4 != 3) BackRgb.push_back(Back.Rgba[I]);
+  EXPECT_EQ(BackRgb, PictureRgb);
+
+  // OBJ counts its rows from the picture's bottom: the texture is the picture upside down.
+  Run = Cli(Dir, {"import", Dir.File("ship.obj"), "-o", Dir.File("obj.iff"), "--textures-out", Dir.File("objtex")});
+  ASSERT_EQ(Run.Code, 0) << Run.Err;
+  EXPECT_EQ(Pixels(Dir.File("objtex/00000001.mat")), UpsideDown(PictureRgb, 12));
+}
+
+TEST(MeshImport, APictureThatCannotBeTakenWritesNothing) {
+  TempDir Dir;
+  WriteFileBytes(Dir.File("00000001.mat"), EncodePng(4, 4, 3, PictureRgb));
+  struct TCase {
+    const char* File;
+    std::string Mesh;
+    std::string Mtl;  // written as the OBJ's "m.mtl"
+    std::string Err;
+  };
+  const std::string Obj = "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Paint\nf 1 2 3\n";
+  const std::vector<TCase> Cases = {
+      {"up.gltf", PicturedTriangle({"../pic.png"}), "",
+       "Import: D/up.gltf: image 0 names \"../pic.png\", which is no file in the mesh's folder or below it"},
+      {"abs.gltf", PicturedTriangle({"/etc/passwd"}), "",
+       "Import: D/abs.gltf: image 0 names \"/etc/passwd\", which is no file in the mesh's folder or below it"},
+      {"text.gltf", PicturedTriangle({"data:image/png;base64," + Base64({'h', 'i'})}), "",
+       "D/text.gltf image 0 is not a PNG or JPEG picture"},
+      {"missing.obj", Obj, "newmtl Paint\nmap_Kd none.png\n", "D/none.png not found!"},
+      {"up.obj", Obj, "newmtl Paint\nmap_Kd ..\\pic.png\n",
+       "Import: D/m.mtl line 2: map_Kd names \"..\\pic.png\", which is no file in its folder or below it"},
+      {"nomtl.obj", "mtllib none.mtl\n" + Obj.substr(13), "",
+       "Import: D/nomtl.obj line 1: its material library D/none.mtl is not there"},
+      // The texture would overwrite the very picture it is made from.
+      {"same.obj", Obj, "newmtl Paint\nmap_Kd 00000001.mat\n",
+       "D/00000001.mat is a file this command reads; choose another name"},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.File);
+    std::ofstream(Dir.File(Case.File)) << Case.Mesh;
+    std::ofstream(Dir.File("m.mtl")) << Case.Mtl;
+    const bool Same = std::string(Case.File) == "same.obj";
+    const TRun Run = Cli(Dir, {"import", Dir.File(Case.File), "-o", Dir.File("new.iff"), "--textures-out",
+                               Same ? Dir.Path().string() : Dir.File("out")});
+    EXPECT_EQ(Run.Code, 1);
+    std::string Err = Case.Err;
+    for (size_t At = 0; (At = Err.find("D/", At)) != std::string::npos; At += Dir.Path().string().size())
+      Err.replace(At, 1, Dir.Path().string());
+    EXPECT_TRUE(Run.Err.ends_with(Err + "\n")) << Run.Err;
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("new.iff")));
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("out")));
+  }
+  EXPECT_EQ(ReadFileBytes(Dir.File("00000001.mat")), EncodePng(4, 4, 3, PictureRgb));
 }
 
 }  // namespace
