@@ -96,7 +96,8 @@ std::string ConversionNotes(const std::string& Name, const TRgbPicture& Picture,
   std::string Said;
   if (Picture.Transparent) Said += Name + ": transparency dropped: a texture has none\n";
   if (Texture.Exact)
-    Said += Name + ": " + std::to_string(Texture.Colours) + " colours, converted exactly\n";
+    Said += Name + ": " + std::to_string(Texture.Colours) + (Texture.Colours == 1 ? " colour" : " colours") +
+            ", converted exactly\n";
   else
     Said += Name + ": more than 256 colours; " + std::to_string(Texture.Colours) + " chosen, PSNR " +
             Decibels(Texture.Psnr) + " dB against the picture\n";
