@@ -36,7 +36,7 @@ std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Capti
 }
 
 std::optional<std::vector<std::string>> TScriptedWindowServices::InputTexts(QWidget*, const std::string& Caption,
-                                                                           const std::vector<TInputField>& Fields) {
+                                                                            const std::vector<TInputField>& Fields) {
   return NextAnswer(TextsQuestions, TTextsQuestion{Caption, Fields}, TextsAnswers);
 }
 

@@ -136,7 +136,7 @@ std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Capt
 }
 
 std::optional<std::vector<std::string>> TQtWindowServices::InputTexts(QWidget* Parent, const std::string& Caption,
-                                                                     const std::vector<TInputField>& Fields) {
+                                                                      const std::vector<TInputField>& Fields) {
   QDialog Box(Parent);
   Box.setWindowTitle(QString::fromStdString(Caption));
   auto* Layout = new QFormLayout(&Box);

@@ -29,9 +29,9 @@ double RatioOf(const std::string& Text) {
 std::optional<std::string> MakeLevelsAsking(TModelDocument& Document, const TUserQuestions& User) {
   if (!Document.Model()) return std::nullopt;
   const std::optional<std::vector<std::string>> Texts =
-      User.InputTexts("Make Levels of Detail", {{"Levels in all, 0000 included:", std::to_string(DefaultLevels)},
-                                                {"Faces of each level over the level before's:",
-                                                 FormatFloat(float(TLevelOptions().Ratio), 1)}});
+      User.InputTexts("Make Levels of Detail",
+                      {{"Levels in all, 0000 included:", std::to_string(DefaultLevels)},
+                       {"Faces of each level over the level before's:", FormatFloat(float(TLevelOptions().Ratio), 1)}});
   if (!Texts || Texts->size() != 2) return std::nullopt;
   TLevelOptions Options;
   if (!TryStrToInt((*Texts)[0], Options.Levels))

@@ -500,8 +500,9 @@ void TModelDocument::ShowStep(const THistoryStep& Step) {
   }
   SyncModel();
   // A step that showed other levels loaded the model again.
-  const bool Levels = std::any_of(Step.Commands.begin(), Step.Commands.end(),
-                                  [](const TEditCommand& Command) { return std::holds_alternative<TLevelsCommand>(Command); });
+  const bool Levels = std::any_of(Step.Commands.begin(), Step.Commands.end(), [](const TEditCommand& Command) {
+    return std::holds_alternative<TLevelsCommand>(Command);
+  });
   Notify(Levels ? Everything : Everything & ~ModelChanged);
 }
 

@@ -26,8 +26,7 @@ std::string SaveModelAs(TModelDocument& Document, const std::string& Output) {
 }
 
 std::string SavedModelMessage(const std::string& Output, bool NowShown, bool WithLevels) {
-  const std::string Wrote = "Wrote the model with the " +
-                            std::string(WithLevels ? "levels of detail made, the " : "") +
+  const std::string Wrote = "Wrote the model with the " + std::string(WithLevels ? "levels of detail made, the " : "") +
                             "hardpoints and the sphere shown to \"" + Output + "\".";
   if (NowShown) return Wrote + " The window now shows that file.";
   return Wrote + " The window keeps showing the open file, which is unchanged.";

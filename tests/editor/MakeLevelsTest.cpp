@@ -181,7 +181,8 @@ TEST(MakeLevels, WhatCannotBeMadeIsSaidAndChangesNothing) {
   } Cases[] = {
       {Single, std::vector<std::string>{"3", "0.5"}, Single + " holds a single mesh and no levels of detail to add to"},
       {Sample, std::vector<std::string>{"0", "0.5"}, "A model has 1 to 10000 levels of detail, not 0"},
-      {Sample, std::vector<std::string>{"3", "1"}, "The ratio of faces from one level to the next lies between 0 and 1"},
+      {Sample, std::vector<std::string>{"3", "1"},
+       "The ratio of faces from one level to the next lies between 0 and 1"},
       {Sample, std::vector<std::string>{"3.5", "0.5"}, "'3.5' is not a valid whole number of levels"},
       {Sample, std::vector<std::string>{"3", "0,5"}, "'0,5' is not a valid floating point value"},
       {Sample, std::nullopt, "(nothing raised)"},  // Cancel
