@@ -8,6 +8,7 @@
 #include <QShortcut>
 
 #include "app/Unit1.h"
+#include "editor/MakeLevelsFlow.h"
 #include "gl/qt/QtGLView.h"
 
 namespace {
@@ -88,6 +89,7 @@ void TForm1::RunCommand(TCommandId Command, int Argument, QPoint At) {
     case TCommandId::Undo: return UndoClick();
     case TCommandId::Redo: return RedoClick();
     case TCommandId::LevelOfDetail: return LevelOfDetailClick(Argument);
+    case TCommandId::MakeLevels: return MakeLevelsClick();
     case TCommandId::FitSphere: return FitSphereClick();
     case TCommandId::SavePicture: return SavePictureClick();
     case TCommandId::Export: return ExportClick();
@@ -103,6 +105,14 @@ void TForm1::RunCommand(TCommandId Command, int Argument, QPoint At) {
     case TCommandId::Shading: return ShadingClick(TShading(Argument));
     case TCommandId::TexturesFolder: return TexturesFolderClick();
   }
+}
+
+void TForm1::MakeLevelsClick() {
+  TUserQuestions User = Questions();
+  User.InputTexts = [this](const std::string& Caption, const std::vector<TInputField>& Fields) {
+    return FServices.InputTexts(this, Caption, Fields);
+  };
+  if (const std::optional<std::string> Note = MakeLevelsAsking(Document, User)) FServices.ShowInformation(this, *Note);
 }
 
 QMenu* TForm1::DrawingMenu(QPoint At) {

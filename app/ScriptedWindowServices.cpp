@@ -6,9 +6,8 @@ namespace {
 
 // Records Question and gives the next prepared answer; nothing (Cancel)
 // when none is left.
-template <class TQuestion>
-std::optional<std::string> NextAnswer(std::vector<TQuestion>& Questions, TQuestion Question,
-                                      std::deque<std::optional<std::string>>& Answers) {
+template <class TQuestion, class TAnswer>
+TAnswer NextAnswer(std::vector<TQuestion>& Questions, TQuestion Question, std::deque<TAnswer>& Answers) {
   Questions.push_back(std::move(Question));
   if (Answers.empty()) return std::nullopt;
   auto Answer = Answers.front();
@@ -34,6 +33,11 @@ std::optional<std::string> TScriptedWindowServices::ChooseFolder(QWidget*, const
 std::string TScriptedWindowServices::InputBox(QWidget*, const std::string& Caption, const std::string& Prompt,
                                               const std::string& DefaultText) {
   return NextAnswer(InputQuestions, TInputQuestion{Caption, Prompt, DefaultText}, InputAnswers).value_or(DefaultText);
+}
+
+std::optional<std::vector<std::string>> TScriptedWindowServices::InputTexts(QWidget*, const std::string& Caption,
+                                                                            const std::vector<TInputField>& Fields) {
+  return NextAnswer(TextsQuestions, TTextsQuestion{Caption, Fields}, TextsAnswers);
 }
 
 void TScriptedWindowServices::ShowMessage(QWidget*, const std::string& Text) { Messages.push_back(Text); }

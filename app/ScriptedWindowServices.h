@@ -28,6 +28,15 @@ public:
   // Answers of the input box: a text for OK, nothing for Cancel. With no
   // answer left the box is cancelled.
   std::deque<std::optional<std::string>> InputAnswers;
+  // Answers of the boxes of several texts: the texts for OK, nothing for
+  // Cancel, the same way; TextsQuestions records each box's caption and
+  // fields.
+  std::deque<std::optional<std::vector<std::string>>> TextsAnswers;
+  struct TTextsQuestion {
+    std::string Caption;
+    std::vector<TInputField> Fields;
+  };
+  std::vector<TTextsQuestion> TextsQuestions;
   // Answers of the questions, by a button's caption. With no answer left,
   // or one that names no button, the last button is chosen.
   std::deque<std::string> AskAnswers;
@@ -51,6 +60,8 @@ public:
                                           const std::string& InitialFolder) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
+  std::optional<std::vector<std::string>> InputTexts(QWidget* Parent, const std::string& Caption,
+                                                     const std::vector<TInputField>& Fields) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
   void ShowInformation(QWidget* Parent, const std::string& Text) override;
   int Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,

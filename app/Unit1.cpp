@@ -528,10 +528,10 @@ bool TForm1::SaveModelAsAsked() {
   const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Models, Options);
   if (!Chosen) return false;
   const bool NewModel = Document.NewModel();
-  SaveModelAs(Document, *Chosen);
+  const std::string Said = SaveModelAs(Document, *Chosen);
   // The textures of a new model that has its file now are looked for beside it.
   if (NewModel) RemakeTextures();
-  FServices.ShowInformation(this, SavedModelMessage(*Chosen, NewModel));
+  FServices.ShowInformation(this, Said);
   return true;
 }
 

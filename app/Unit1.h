@@ -141,6 +141,7 @@ public:
   // At is where the menu was asked for, in the drawing's pixels.
   QMenu* DrawingMenu(QPoint At = {});
   void LevelOfDetailClick(int Level);
+  void MakeLevelsClick();
   void UndoClick();
   void RedoClick();
   void FitSphereClick();

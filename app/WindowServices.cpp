@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -129,6 +133,26 @@ std::string TQtWindowServices::InputBox(QWidget* Parent, const std::string& Capt
   QString Answer = QInputDialog::getText(Parent, QString::fromStdString(Caption), QString::fromStdString(Prompt),
                                          QLineEdit::Normal, QString::fromStdString(DefaultText), &Ok);
   return Ok ? Answer.toStdString() : DefaultText;
+}
+
+std::optional<std::vector<std::string>> TQtWindowServices::InputTexts(QWidget* Parent, const std::string& Caption,
+                                                                      const std::vector<TInputField>& Fields) {
+  QDialog Box(Parent);
+  Box.setWindowTitle(QString::fromStdString(Caption));
+  auto* Layout = new QFormLayout(&Box);
+  std::vector<QLineEdit*> Edits;
+  for (const TInputField& Field : Fields) {
+    Edits.push_back(new QLineEdit(QString::fromStdString(Field.DefaultText), &Box));
+    Layout->addRow(QString::fromStdString(Field.Label), Edits.back());
+  }
+  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Box);
+  QObject::connect(Buttons, &QDialogButtonBox::accepted, &Box, &QDialog::accept);
+  QObject::connect(Buttons, &QDialogButtonBox::rejected, &Box, &QDialog::reject);
+  Layout->addRow(Buttons);
+  if (Box.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> Texts;
+  for (const QLineEdit* Edit : Edits) Texts.push_back(Edit->text().toStdString());
+  return Texts;
 }
 
 namespace {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "editor/UserQuestions.h"
+
 class QWidget;
 
 // The program's name as the user reads it: the title of its message boxes.
@@ -48,6 +50,10 @@ public:
   // The edited text on OK, DefaultText on Cancel.
   virtual std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                                const std::string& DefaultText) = 0;
+  // One box of several labelled texts, each starting as its DefaultText: the
+  // edited texts, in Fields' order, on OK; nothing on Cancel.
+  virtual std::optional<std::vector<std::string>> InputTexts(QWidget* Parent, const std::string& Caption,
+                                                             const std::vector<TInputField>& Fields) = 0;
   // A modal box showing Text exactly: what failed, with the critical icon.
   virtual void ShowMessage(QWidget* Parent, const std::string& Text) = 0;
   // The same for a note on what was done (what an export left out), with
@@ -81,6 +87,8 @@ public:
                                           const std::string& InitialFolder) override;
   std::string InputBox(QWidget* Parent, const std::string& Caption, const std::string& Prompt,
                        const std::string& DefaultText) override;
+  std::optional<std::vector<std::string>> InputTexts(QWidget* Parent, const std::string& Caption,
+                                                     const std::vector<TInputField>& Fields) override;
   void ShowMessage(QWidget* Parent, const std::string& Text) override;
   void ShowInformation(QWidget* Parent, const std::string& Text) override;
   int Ask(QWidget* Parent, const std::string& Caption, const std::string& Text,

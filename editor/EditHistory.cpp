@@ -30,7 +30,7 @@ bool Fold(TEditCommand& Into, const TEditCommand& Next) {
     Rename->After = N.After;
     return true;
   }
-  return false;  // list changes are never folded
+  return false;  // list and levels changes are never folded
 }
 
 }  // namespace
@@ -39,6 +39,7 @@ bool ChangesSomething(const TEditCommand& Command) {
   if (const auto* Sphere = std::get_if<TSphereCommand>(&Command)) return !SameBits(Sphere->Before, Sphere->After);
   if (const auto* Matrix = std::get_if<TMatrixCommand>(&Command)) return !SameBits(Matrix->Before, Matrix->After);
   if (const auto* Rename = std::get_if<TRenameCommand>(&Command)) return Rename->Before != Rename->After;
+  if (const auto* Levels = std::get_if<TLevelsCommand>(&Command)) return Levels->Before != Levels->After;
   return true;
 }
 

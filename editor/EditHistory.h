@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -44,7 +45,14 @@ struct TListCommand {
   TDocumentHardpoint Hardpoint;
   bool Added = true;
 };
-using TEditCommand = std::variant<TSphereCommand, TMatrixCommand, TRenameCommand, TListCommand>;
+// The model's levels of detail went from those of the file Before to those
+// of After (levels made in the window); each step keeps both files, so that
+// undo and redo show them again without making them again.
+struct TModelSource;  // editor/PrivateModelFile.h
+struct TLevelsCommand {
+  std::shared_ptr<TModelSource> Before, After;
+};
+using TEditCommand = std::variant<TSphereCommand, TMatrixCommand, TRenameCommand, TListCommand, TLevelsCommand>;
 
 // Steps with equal keys in a row are one step, until the history is sealed:
 // typing one number into one box of the grid is one change, not one per key.

@@ -8,10 +8,12 @@
 
 #include "editor/SameModelFile.h"
 #include "editor/SphereEdits.h"
+#include "levels/LevelsFile.h"
 #include "model/EditorModel.h"
 #include "model/HardpointName.h"
 #include "model/SphereFile.h"
 #include "model/TZorvObject.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -34,6 +36,15 @@ THardpointId CommandHardpoint(const TEditCommand& Command) {
   return 0;
 }
 
+std::shared_ptr<TModelSource> SourceOf(const std::string& Path, std::unique_ptr<TPrivateModelFile> Private = nullptr,
+                                       bool MadeLevels = false) {
+  auto Source = std::make_shared<TModelSource>();
+  Source->Path = Path;
+  Source->Private = std::move(Private);
+  Source->MadeLevels = MadeLevels;
+  return Source;
+}
+
 }  // namespace
 
 std::vector<THardpoint> ModelHardpoints(const std::vector<TDocumentHardpoint>& Hardpoints) {
@@ -47,6 +58,11 @@ std::vector<THardpoint> ModelHardpoints(const std::vector<TDocumentHardpoint>& H
 
 TModelDocument::TModelDocument() = default;
 TModelDocument::~TModelDocument() = default;
+
+const std::string& TModelDocument::FileName() const {
+  static const std::string None;
+  return FSource ? FSource->Path : None;
+}
 
 TSphereValues TModelDocument::Sphere() const {
   return {FSphereCenter[0], FSphereCenter[1], FSphereCenter[2], FSphereDiameter};
@@ -143,11 +159,11 @@ void TModelDocument::LoadModel(const std::string& FileName, std::unique_ptr<TPri
       Hardpoints.push_back({FNextId++, Hardpoint->Name, Hardpoint->Matrix});
 
   FModel = std::move(Model);
-  FFileName = FileName;
-  FMeshFile = MeshFile;
   // The model shown before may have been read from a private file, which
-  // goes with it (after the new one is in place).
-  std::swap(FPrivate, Private);
+  // goes with it and with the history (after the new one is in place).
+  FSource = SourceOf(FileName, std::move(Private));
+  FOwnFile = FileName;
+  FMeshFile = MeshFile;
   FLevel = Level;
   FLevelFile = FileName;
   if (!SphereError) {
@@ -178,9 +194,10 @@ void TModelDocument::BecomeFile(const std::string& Output) {
   float Diameter = 0;
   bool TreePresent = false;
   ReadSphere(Output, Center, Diameter, TreePresent);
-  FFileName = FLevelFile = FSphereFile = Output;
+  // The private file stays with the steps of the history that show it.
+  FSource = SourceOf(Output);
+  FOwnFile = FLevelFile = FSphereFile = Output;
   FMeshFile.clear();
-  FPrivate.reset();
   // What the file holds is what is shown: no work is left unsaved.
   std::copy(Center, Center + 3, FSphereCenter);
   FSphereDiameter = Diameter;
@@ -196,11 +213,42 @@ void TModelDocument::SwitchLevel(int Level) {
   CancelGesture();
   // A level that fails to load changes nothing; its message is the loader's.
   auto Switched = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
-  SetUpEditorModel(*Switched, FFileName, Level);
+  SetUpEditorModel(*Switched, FileName(), Level);
   FModel = std::move(Switched);
   FLevel = Level;
   SyncModel();
   Notify(ModelChanged);
+}
+
+void TModelDocument::ShowSource(std::shared_ptr<TModelSource> Source) {
+  auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
+  SetUpEditorModel(*Model, Source->Path, FLevel);
+  FModel = std::move(Model);
+  FSource = std::move(Source);
+  SyncModel();
+}
+
+TModelDocument::TLevelsMade TModelDocument::MakeLevels(const TLevelOptions& Options, const std::string& StepName) {
+  TLevelsMade Made;
+  if (!FModel) return Made;
+  CancelGesture();
+  // Made from the file the model is read from, whose level "0000" is the
+  // loaded file's whatever levels were made before.
+  const TModelMesh Finest = ReadFinestLevel(FileName());
+  Made.FinestFaces = int64_t(Finest.Faces.size());
+  Made.Levels = ::MakeLevels(Finest, Options);
+  std::vector<TModelMesh> Meshes;
+  for (const TMadeLevel& Level : Made.Levels) Meshes.push_back(Level.Mesh);
+  const std::vector<uint8_t> Bytes = ModelFileWithLevels(FileName(), Meshes);
+  auto File = std::make_unique<TPrivateModelFile>();
+  WriteOutputFile(File->Path(), Bytes.data(), Bytes.size());
+  const std::string Path = File->Path();
+  auto Source = SourceOf(Path, std::move(File), /*MadeLevels=*/true);
+  const TLevelsCommand Command{FSource, Source};
+  ShowSource(Source);
+  Notify(ModelChanged);
+  Record({StepName, std::nullopt, {Command}});
+  return Made;
 }
 
 bool TModelDocument::SphereFileReplaced() const {
@@ -415,6 +463,10 @@ void TModelDocument::Apply(const TEditCommand& Command, bool Forward) {
     if (TDocumentHardpoint* Hardpoint = Find(Matrix->Id)) Hardpoint->Matrix = Forward ? Matrix->After : Matrix->Before;
   } else if (const auto* Rename = std::get_if<TRenameCommand>(&Command)) {
     if (TDocumentHardpoint* Hardpoint = Find(Rename->Id)) Hardpoint->Name = Forward ? Rename->After : Rename->Before;
+  } else if (const auto* Levels = std::get_if<TLevelsCommand>(&Command)) {
+    // The one command of its step: a file that no longer loads raises before
+    // anything changed.
+    ShowSource(Forward ? Levels->After : Levels->Before);
   } else if (const auto* List = std::get_if<TListCommand>(&Command)) {
     if (List->Added == Forward) {
       FHardpoints.insert(FHardpoints.begin() + long(std::min(List->Index, FHardpoints.size())), List->Hardpoint);
@@ -447,14 +499,24 @@ void TModelDocument::ShowStep(const THistoryStep& Step) {
     FCurrent = FAnchor = First;
   }
   SyncModel();
-  Notify(Everything & ~ModelChanged);
+  // A step that showed other levels loaded the model again.
+  const bool Levels = std::any_of(Step.Commands.begin(), Step.Commands.end(), [](const TEditCommand& Command) {
+    return std::holds_alternative<TLevelsCommand>(Command);
+  });
+  Notify(Levels ? Everything : Everything & ~ModelChanged);
 }
 
 bool TModelDocument::Undo() {
   CancelGesture();
   const THistoryStep* Step = FHistory.TakeUndo();
   if (Step == nullptr) return false;
-  for (auto It = Step->Commands.rbegin(); It != Step->Commands.rend(); ++It) Apply(*It, false);
+  try {
+    for (auto It = Step->Commands.rbegin(); It != Step->Commands.rend(); ++It) Apply(*It, false);
+  } catch (...) {
+    // Only a levels step can fail, before it changed anything: it stays done.
+    FHistory.TakeRedo();
+    throw;
+  }
   ShowStep(*Step);
   return true;
 }
@@ -463,7 +525,12 @@ bool TModelDocument::Redo() {
   CancelGesture();
   const THistoryStep* Step = FHistory.TakeRedo();
   if (Step == nullptr) return false;
-  for (const TEditCommand& Command : Step->Commands) Apply(Command, true);
+  try {
+    for (const TEditCommand& Command : Step->Commands) Apply(Command, true);
+  } catch (...) {
+    FHistory.TakeUndo();
+    throw;
+  }
   ShowStep(*Step);
   return true;
 }
@@ -527,6 +594,14 @@ bool TModelDocument::SphereUnsaved() const {
 }
 
 bool TModelDocument::HardpointsUnsaved() const { return !SameHardpoints(FHardpoints, FHardpointsKept); }
+
+bool TModelDocument::LevelsUnsaved() const { return MadeLevelsShown() && !FSource->Written; }
+
+void TModelDocument::LevelsWritten() {
+  if (!MadeLevelsShown()) return;
+  FSource->Written = true;
+  Notify(KeptChanged);
+}
 
 bool TModelDocument::HardpointsDifferFromFile() const { return !SameHardpoints(FHardpoints, FHardpointsInFile); }
 

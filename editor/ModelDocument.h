@@ -15,6 +15,7 @@
 
 #include "editor/EditHistory.h"
 #include "editor/PrivateModelFile.h"
+#include "levels/LevelMaking.h"
 #include "model/THardpoint.h"
 #include "runtime/FileLayer.h"
 
@@ -49,16 +50,17 @@ public:
   // highlighted; none before the first load.
   TZorvObject* Model() const { return FModel.get(); }
   const std::unique_ptr<TZorvObject>& ModelOwner() const { return FModel; }
-  // The file the model shown was loaded from; empty before the first load.
-  // For a new model, the program's private copy (LoadNewModel).
-  const std::string& FileName() const { return FFileName; }
+  // The file the model shown is read from; empty before the first load.
+  // For a new model, the program's private copy (LoadNewModel); with levels
+  // of detail made in the window, the program's file that holds them.
+  const std::string& FileName() const;
   // A new model has no file of its own yet: it came from MeshFile, another
   // tool's mesh. Empty for a model loaded from its file.
   bool NewModel() const { return !FMeshFile.empty(); }
   const std::string& MeshFile() const { return FMeshFile; }
   // The file the user knows the model shown by: the mesh of a new model,
-  // else FileName.
-  const std::string& ShownFile() const { return NewModel() ? FMeshFile : FFileName; }
+  // else the file loaded (or written by a new model's Save Model As...).
+  const std::string& ShownFile() const { return NewModel() ? FMeshFile : FOwnFile; }
   // The level of detail shown: 1 for every newly chosen file; a level chosen
   // stays for loads of the same file, however its name is spelled.
   const int& Level() const { return FLevel; }
@@ -103,6 +105,20 @@ public:
   void BecomeFile(const std::string& Output);
   // The mesh of another level of the file shown; everything else stays.
   void SwitchLevel(int Level);
+
+  // Levels of detail made from level "0000" of the model shown, as
+  // MakeLevels (levels/LevelMaking.h) makes them, and shown in place of its
+  // levels "0001" onwards, the level shown staying as chosen: one step,
+  // which undo takes back to the levels shown before and redo shows again
+  // as made. The hardpoints, the sphere and the file loaded stay; the levels
+  // are unsaved work (LevelsUnsaved) until Save Model As... writes them. A
+  // model without a level container, or levels that cannot be made, raise
+  // the levels library's error and change nothing.
+  struct TLevelsMade {
+    int64_t FinestFaces = 0;  // level "0000"'s, one per face record
+    std::vector<TMadeLevel> Levels;
+  };
+  TLevelsMade MakeLevels(const TLevelOptions& Options, const std::string& StepName);
 
   // Whether the sphere's file on disk is no longer the one its values were
   // read from (replaced, or changed since). Raises the file layer's error
@@ -187,6 +203,12 @@ public:
   bool SphereUnsaved() const;
   // (A new model is unsaved work as a whole until it has a file: NewModel.)
   bool HardpointsUnsaved() const;
+  // Levels of detail made in the window are shown that no file holds.
+  bool LevelsUnsaved() const;
+  // Whether the levels shown were made in the window.
+  bool MadeLevelsShown() const { return FSource && FSource->MadeLevels; }
+  // The levels shown are in a new model file now (Save Model As...).
+  void LevelsWritten();
   bool HardpointsDifferFromFile() const;
   // The hardpoints as they are now have left the program (the script copied,
   // an export written).
@@ -208,11 +230,14 @@ private:
   TDocumentHardpoint* Find(THardpointId Id);
 
   void LoadModel(const std::string& FileName, std::unique_ptr<TPrivateModelFile> Private, const std::string& MeshFile);
+  // The model read again from Source at the level shown, hardpoints and
+  // selection kept; a model that fails to load changes nothing.
+  void ShowSource(std::shared_ptr<TModelSource> Source);
 
   std::unique_ptr<TZorvObject> FModel;
-  std::string FFileName;
-  std::string FMeshFile;                        // a new model's mesh; empty: FFileName is the model's own
-  std::unique_ptr<TPrivateModelFile> FPrivate;  // a new model's file
+  std::shared_ptr<TModelSource> FSource;  // what FModel is read from
+  std::string FOwnFile;                   // the file loaded, or a new model's own once written
+  std::string FMeshFile;                  // a new model's mesh; empty: FOwnFile is the model's own
   int FLevel = 1;
   std::string FLevelFile;  // the file FLevel was chosen for
   float FSphereCenter[3] = {0, 0, 0};

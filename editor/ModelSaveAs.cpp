@@ -3,25 +3,31 @@
 #include "model/ModelWriter.h"
 #include "runtime/OutputFiles.h"
 
-void SaveModelAs(TModelDocument& Document, const std::string& Output) {
-  // A new model's mesh is the user's file too: never written over, as the
-  // command line's import refuses it.
-  if (Document.NewModel()) CheckNotModelFile(Output, Document.MeshFile());
+std::string SaveModelAs(TModelDocument& Document, const std::string& Output) {
+  // The user's file is never written over: a new model's mesh, as the
+  // command line's import refuses it, and the file loaded, also when the
+  // model is read from the program's file of levels made in the window.
+  CheckNotModelFile(Output, Document.ShownFile());
   std::vector<TModelHardpoint> Hardpoints;
   for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
     Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});
   const TSphereValues Sphere = Document.Sphere();
+  // The file the model is read from holds the levels shown.
   WriteModelFileWithHardpoints(Document.FileName(), Output, Hardpoints, &Sphere);
+  const bool NewModel = Document.NewModel(), Levels = Document.MadeLevelsShown();
+  Document.LevelsWritten();
   // A new model has its file now, and the document shows it; a model that
   // came from a file keeps showing that file.
-  if (Document.NewModel())
+  if (NewModel)
     Document.BecomeFile(Output);
   else
     Document.HardpointsCopied();
+  return SavedModelMessage(Output, NewModel, Levels);
 }
 
-std::string SavedModelMessage(const std::string& Output, bool NowShown) {
-  const std::string Wrote = "Wrote the model with the hardpoints and the sphere shown to \"" + Output + "\".";
+std::string SavedModelMessage(const std::string& Output, bool NowShown, bool WithLevels) {
+  const std::string Wrote = "Wrote the model with the " + std::string(WithLevels ? "levels of detail made, the " : "") +
+                            "hardpoints and the sphere shown to \"" + Output + "\".";
   if (NowShown) return Wrote + " The window now shows that file.";
   return Wrote + " The window keeps showing the open file, which is unchanged.";
 }

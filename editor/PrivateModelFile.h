@@ -4,6 +4,7 @@
 // file is no longer needed. It holds a new model that has no file of its own
 // yet, so that the document can read it as it reads any model file, while
 // no file the user chose is ever changed in place.
+#include <memory>
 #include <string>
 
 class TPrivateModelFile {
@@ -20,4 +21,17 @@ public:
 
 private:
   std::string FFolder, FPath;
+};
+
+// The file the model shown is read from: the user's own, read where it is,
+// or one of the program's own (a new model; levels of detail made in the
+// window), removed once neither the document nor a step of its history
+// shows it any longer.
+struct TModelSource {
+  std::string Path;
+  std::unique_ptr<TPrivateModelFile> Private;  // none: Path is the user's file
+  // Its levels of detail were made in the window, from the user's file's
+  // level "0000"; they are unsaved work until a new model file holds them.
+  bool MadeLevels = false;
+  bool Written = false;  // Save Model As... wrote them into a new model file
 };

@@ -47,6 +47,7 @@ const TWindowCommand Commands[] = {
      nullptr,
      TCommandFamily::Levels,
      true},
+    {TCommandId::MakeLevels, "Make Levels of Detail...", {}, TKeyReach::Window, Loaded},
     {TCommandId::FitSphere, "Fit Sphere to Model", {}, TKeyReach::Window, Loaded},
     {TCommandId::SavePicture, "Save Picture...", {}, TKeyReach::Window, Loaded},
     {TCommandId::Export, "Export...", {}, TKeyReach::Window, Loaded},

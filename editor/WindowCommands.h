@@ -17,6 +17,7 @@ enum class TCommandId {
   Undo,
   Redo,
   LevelOfDetail,  // Argument: the level's index among the file's levels
+  MakeLevels,     // levels of detail made from level "0000"
   FitSphere,
   SavePicture,
   Export,

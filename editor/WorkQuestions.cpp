@@ -32,14 +32,17 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
         "Unsaved Changes",
         NewModelName(Document) + " is in no model file yet.\nSave it into a new model file, discard it, or cancel?",
         {SaveModelAsButton, "Discard", "Cancel"}};
-  const bool Sphere = Document.SphereUnsaved(), Hardpoints = Document.HardpointsUnsaved();
-  if (!Sphere && !Hardpoints) return std::nullopt;
-  TWorkQuestion Question{"Unsaved Changes", NameOf(Document.FileName()) + " has unsaved changes:", {}};
+  const bool Sphere = Document.SphereUnsaved(), Hardpoints = Document.HardpointsUnsaved(),
+             Levels = Document.LevelsUnsaved();
+  if (!Sphere && !Hardpoints && !Levels) return std::nullopt;
+  TWorkQuestion Question{"Unsaved Changes", NameOf(Document.ShownFile()) + " has unsaved changes:", {}};
   if (Sphere) Question.Text += "\n- the sphere values, which differ from the file's";
   if (Hardpoints) Question.Text += "\n- hardpoint edits, which are in no file and were not copied or exported";
+  if (Levels) Question.Text += "\n- levels of detail made, which are in no file";
   // Save keeps the sphere in its file; Save Model As... keeps the
-  // hardpoints, with the sphere shown, in a new model file.
-  if (Sphere && Hardpoints)
+  // hardpoints and the levels, with the sphere shown, in a new model file.
+  const bool NewFile = Hardpoints || Levels;
+  if (Sphere && NewFile)
     Question.Text +=
         "\nSave the sphere values, save everything shown into a new model file, discard the changes, or cancel?";
   else if (Sphere)
@@ -47,7 +50,7 @@ std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document)
   else
     Question.Text += "\nSave them into a new model file, discard them, or cancel?";
   if (Sphere) Question.Buttons.push_back("Save");
-  if (Hardpoints) Question.Buttons.push_back(SaveModelAsButton);
+  if (NewFile) Question.Buttons.push_back(SaveModelAsButton);
   Question.Buttons.push_back("Discard");
   Question.Buttons.push_back("Cancel");
   return Question;
@@ -63,7 +66,8 @@ std::string DocumentCaption(const TModelDocument& Document) {
   }
   // A new model's caption says that it has no file; that is its unsaved work.
   if (Document.NewModel()) return EditorCaption(NewModelName(Document), false, Level);
-  return EditorCaption(Document.FileName(), Document.SphereUnsaved() || Document.HardpointsUnsaved(), Level);
+  return EditorCaption(Document.ShownFile(),
+                       Document.SphereUnsaved() || Document.HardpointsUnsaved() || Document.LevelsUnsaved(), Level);
 }
 
 bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload) {
@@ -82,9 +86,24 @@ bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, cons
   return true;
 }
 
+TWorkQuestion LevelsSaveQuestion(const TModelDocument& Document) {
+  return {"Save",
+          "Save writes only the sphere into " + NameOf(Document.ShownFile()) +
+              ", which keeps its own levels of detail; the levels made go into a new model file.\n"
+              "Save everything shown into a new model file, save only the sphere, or cancel?",
+          {SaveModelAsButton, "Save Sphere", "Cancel"}};
+}
+
 bool SaveAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
                 const std::function<bool()>& SaveModelAs) {
   if (Document.NewModel()) return SaveModelAs();
+  if (Document.LevelsUnsaved() && !Document.SphereFile().empty()) {
+    // The file loaded never takes levels: Save must not pass for saving them.
+    const TWorkQuestion Question = LevelsSaveQuestion(Document);
+    const int Answer = User.Ask(Question.Caption, Question.Text, Question.Buttons);
+    if (Answer == 0) return SaveModelAs();
+    if (Answer != 1) return false;
+  }
   return SaveSphereAsking(Document, User, Reload);
 }
 

@@ -22,16 +22,16 @@ TWorkQuestion ReplacedFileQuestion(const TModelDocument& Document);
 
 // Before closing or loading another file: for a new model (no file yet),
 // "Save Model As...", "Discard", "Cancel"; else none when nothing would be lost;
-// else the text names what would be (sphere values, hardpoint edits), with
-// "Save" (when the sphere changed: into its file), "Save Model As..." (when
-// the hardpoints changed: everything shown into a new model file), "Discard"
-// and "Cancel".
+// else the text names what would be (sphere values, hardpoint edits, levels
+// of detail made), with "Save" (when the sphere changed: into its file),
+// "Save Model As..." (when the hardpoints changed or levels were made:
+// everything shown into a new model file), "Discard" and "Cancel".
 inline constexpr const char* SaveModelAsButton = "Save Model As...";
 std::optional<TWorkQuestion> UnsavedWorkQuestion(const TModelDocument& Document);
 
 // The window's caption for Document: the program's name, and once a file is
-// loaded its name with "*" while any work would be lost (the sphere values
-// or hardpoint edits UnsavedWorkQuestion names) and the tag of the level
+// loaded its name with "*" while any work would be lost (the sphere values,
+// hardpoint edits or levels made UnsavedWorkQuestion names) and the tag of the level
 // shown (EditorCaption); a new model by its mesh's name and "(new model, not
 // saved)".
 std::string DocumentCaption(const TModelDocument& Document);
@@ -45,9 +45,15 @@ using TReload = std::function<void(const std::string& FileName)>;
 // file.
 bool SaveSphereAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload);
 
+// Save with levels of detail made that no file holds: Save writes only the
+// sphere, so it asks first: "Save Model As...", "Save Sphere", "Cancel".
+TWorkQuestion LevelsSaveQuestion(const TModelDocument& Document);
+
 // Save as the button does it: a new model has no file to write its sphere
 // into, so it is saved as Save Model As... saves (SaveModelAs, true when it
-// wrote the file); any other model as SaveSphereAsking.
+// wrote the file); any other model as SaveSphereAsking, after
+// LevelsSaveQuestion when levels made are unsaved (the levels stay unsaved
+// work when only the sphere is saved).
 bool SaveAsking(TModelDocument& Document, const TUserQuestions& User, const TReload& Reload,
                 const std::function<bool()>& SaveModelAs);
 

@@ -60,6 +60,7 @@ TEST_F(WindowCommandsTest, AnEmptyDocumentOffersNothingAndALoadedOneWhatItsState
       {"0000", {true, ""}},
       {"0001", {true, ""}},
       {"0002", {true, ""}},
+      {"Make Levels of Detail...", {true, ""}},
       {"Fit Sphere to Model", {true, ""}},
       {"Save Picture...", {true, ""}},
       {"Export...", {true, ""}},
