@@ -20,6 +20,16 @@ void SaveModelAs(TModelDocument& Document, const std::string& Output) {
     Document.HardpointsCopied();
 }
 
+std::optional<std::string> SaveModelAsAsking(TModelDocument& Document, const TUserQuestions& User) {
+  if (!Document.Model()) return std::nullopt;
+  TSaveDialogOptions Options;
+  Options.Filter = "IFF Files (*.iff)|*.iff";
+  Options.DefaultExt = ".iff";
+  std::optional<std::string> Chosen = User.SaveFile(TFileKind::Models, Options);
+  if (Chosen) SaveModelAs(Document, *Chosen);
+  return Chosen;
+}
+
 std::string SavedModelMessage(const std::string& Output, bool NowShown) {
   const std::string Wrote = "Wrote the model with the hardpoints and the sphere shown to \"" + Output + "\".";
   if (NowShown) return Wrote + " The window now shows that file.";

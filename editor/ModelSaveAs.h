@@ -1,8 +1,10 @@
 #pragma once
 // Save Model As...: the document's work written into a new model file.
+#include <optional>
 #include <string>
 
 #include "editor/ModelDocument.h"
+#include "editor/UserQuestions.h"
 
 // The hardpoints and the sphere shown, written into Output as a new model
 // file made from the open one (WriteModelFileWithHardpoints); the open file
@@ -13,3 +15,8 @@ void SaveModelAs(TModelDocument& Document, const std::string& Output);
 // What the window says once that file is written; NowShown: it was a new
 // model's, and the window now shows it.
 std::string SavedModelMessage(const std::string& Output, bool NowShown = false);
+
+// Save Model As... as the window runs it: the file asked for in the models'
+// save dialog, written by SaveModelAs. The file written; nothing without a
+// model or on Cancel.
+std::optional<std::string> SaveModelAsAsking(TModelDocument& Document, const TUserQuestions& User);
