@@ -2,41 +2,21 @@
 
 #include <algorithm>
 #include <clocale>
-#include <cmath>
-#include <filesystem>
-#include <span>
 #include <sstream>
-
-#include <QActionGroup>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QShortcut>
-#include <QUrl>
-#include <QWheelEvent>
 
 #include "editor/DocumentPicture.h"
 #include "editor/HardpointListEdits.h"
 #include "editor/HardpointRename.h"
 #include "editor/HardpointScript.h"
 #include "editor/ModelSaveAs.h"
-#include "editor/ScenePicture.h"
 #include "editor/SphereFit.h"
 #include "editor/WorkQuestions.h"
 #include "gl/gltools.h"
 #include "gl/qt/QtContextBackend.h"
 #include "gl/qt/QtGLView.h"
+#include "interchange/DocumentExport.h"
 #include "interchange/MeshAsNewModel.h"
 #include "interchange/MeshImport.h"
-#include "interchange/ModelExport.h"
-#include "model/EditorModel.h"
-#include "model/SphereFile.h"
 #include "model/TZorvObject.h"
 #include "runtime/ErrorMessage.h"
 #include "runtime/NumberFormat.h"
@@ -106,7 +86,7 @@ void TForm1::AttachViewHandlers() {
       HandleDeferred([this] {
         SetupFixedGLState();
         // So are its textures: loaded afresh in the new one.
-        if (FTextures) FTextures = std::make_unique<TFaceTextures>(TexturesFolder());
+        if (FTextures) FTextures = std::make_unique<TFaceTextures>(ShownTexturesFolder(Document, View));
       });
   };
   Timer1->start();
@@ -310,9 +290,12 @@ void TForm1::LoadMesh(const std::string& FileName) {
   RemakeTextures();
   // What the import left out or decided, said once, as the command line
   // says it on standard error.
-  std::string Said = Notes.str();
-  while (!Said.empty() && Said.back() == '\n') Said.pop_back();
-  if (!Said.empty()) FServices.ShowInformation(this, Said);
+  Inform(Notes.str());
+}
+
+void TForm1::Inform(std::string Note) {
+  while (!Note.empty() && Note.back() == '\n') Note.pop_back();
+  if (!Note.empty()) FServices.ShowInformation(this, Note);
 }
 
 void TForm1::edScaleChange() { View.Scale = ViewScaleFromText(edScale->text().toStdString()); }
@@ -354,12 +337,8 @@ bool TForm1::MayDiscardWork() {
       Document, Questions(), [this](const std::string& File) { LoadMesh(File); },
       [this] { return SaveModelAsAsked(); });
 }
-void TForm1::LevelOfDetailClick(int Level) { Document.SwitchLevel(Level); }
 
-const TModelLevels& TForm1::ModelLevels() const {
-  static const TModelLevels None;
-  return Document.Model() ? Document.Model()->Levels() : None;
-}
+void TForm1::LevelOfDetailClick(int Level) { Document.SwitchLevel(Level); }
 
 // A drag under way is cancelled first (by the document), its caption too.
 void TForm1::UndoClick() {
@@ -398,12 +377,9 @@ void TForm1::ShadingClick(TShading Shading) {
   Paint();
 }
 
-std::string TForm1::TexturesFolder() const {
-  return View.TexturesFolder.empty() ? ModelFolder(Document.ShownFile()) : View.TexturesFolder;
-}
-
 void TForm1::TexturesFolderClick() {
-  const std::optional<std::string> Chosen = FServices.ChooseFolder(this, "Textures Folder", TexturesFolder());
+  const std::optional<std::string> Chosen =
+      FServices.ChooseFolder(this, "Textures Folder", ShownTexturesFolder(Document, View));
   if (!Chosen) return;
   View.TexturesFolder = *Chosen;
   RemakeTextures();
@@ -414,33 +390,25 @@ void TForm1::RemakeTextures() {
   // The old textures are released in the context they were loaded in, which
   // every handler makes current.
   FTextures.reset();
-  FTextures = std::make_unique<TFaceTextures>(TexturesFolder());
+  FTextures = std::make_unique<TFaceTextures>(ShownTexturesFolder(Document, View));
   FTexturesNoteShown = false;
 }
 
 void TForm1::ShowTexturesNote() {
   // Said once for each load or folder: the paint runs every tick.
   if (FTexturesNoteShown || View.Shading != TShading::Textured || !FTextures) return;
-  std::string Note = FTextures->Note();
+  const std::string Note = FTextures->Note();
   if (Note.empty()) return;
   FTexturesNoteShown = true;
-  while (!Note.empty() && Note.back() == '\n') Note.pop_back();
   // Never inside Qt's paint of the view.
   QMetaObject::invokeMethod(
       this,
       [this, Note] {
         FReporting = true;
-        FServices.ShowInformation(this, Note);
+        Inform(Note);
         FReporting = false;
       },
       Qt::QueuedConnection);
-}
-
-std::optional<std::string> TForm1::ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options) {
-  Options.InitialFolder = FDialogFolders.Start(Kind, Document.ShownFile());
-  std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
-  if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
-  return Chosen;
 }
 
 void TForm1::FitSphereClick() {
@@ -452,49 +420,16 @@ void TForm1::FitSphereClick() {
 }
 
 void TForm1::SavePictureClick() {
-  if (!Document.Model()) return;
-  TSaveDialogOptions Options;
-  Options.Filter = "PNG Pictures (*.png)|*.png";
-  Options.DefaultExt = ".png";
-  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Pictures, Options);
+  const std::optional<std::string> Chosen = AskPictureFile(Document, Questions());
   if (!Chosen) return;
-  CheckPictureFileName(*Chosen);
-  TViewOptions Shown = View;
-  Shown.Width = GLView->width();
-  Shown.Height = GLView->height();
-  Shown.TexturesFolder = TexturesFolder();
-  const TPictureRequest Request = DocumentPictureRequest(Document, Shown);
+  const TPictureRequest Request = DocumentPictureRequest(Document, View, GLView->width(), GLView->height());
   // The picture is painted on a context of its own, which the system's GL
   // dispatch lets a thread make current only while no window context is.
   TSlotContextReleased WindowContext(0, FContextLive);
   RenderModelPicture(Request, *Chosen);
 }
 
-void TForm1::ExportClick() {
-  if (!Document.Model()) return;
-  TSaveDialogOptions Options;
-  Options.Filter = "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj";
-  Options.DefaultExt = ".glb";
-  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Exports, Options);
-  if (!Chosen) return;
-  TExportOptions Export;
-  Export.LOD = Document.Level();  // the level shown
-  // The hardpoints as edited and the sphere shown, which may differ from the
-  // file's.
-  Export.Sphere = Document.Sphere();
-  Export.Hardpoints = ModelHardpoints(Document.Hardpoints());
-  // The textures Textured draws; an empty folder is the current one there.
-  Export.TexturesDir = TexturesFolder().empty() ? "." : TexturesFolder();
-  std::ostringstream Warnings;
-  ExportModel(Document.FileName(), *Chosen, Export, Warnings);
-  const bool EditedHardpoints = Document.HardpointsDifferFromFile();
-  Document.HardpointsCopied();
-  // What the export left out is said, as the command line says it on
-  // standard error; the file is written all the same.
-  std::string Said = Warnings.str() + ExportDifferenceNote(Document.SphereUnsaved(), EditedHardpoints);
-  while (!Said.empty() && Said.back() == '\n') Said.pop_back();
-  if (!Said.empty()) FServices.ShowInformation(this, Said);
-}
+void TForm1::ExportClick() { Inform(ExportAsking(Document, View, Questions())); }
 
 // ---- the hardpoints ----
 
@@ -515,23 +450,24 @@ TUserQuestions TForm1::Questions() {
           },
           [this](const std::string& Caption, const std::string& Text, const std::vector<std::string>& Buttons) {
             return FServices.Ask(this, Caption, Text, Buttons);
+          },
+          [this](TFileKind Kind, TSaveDialogOptions Options) {
+            Options.InitialFolder = FDialogFolders.Start(Kind, Document.ShownFile());
+            std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
+            if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
+            return Chosen;
           }};
 }
 
 void TForm1::SaveModelAsClick() { SaveModelAsAsked(); }
 
 bool TForm1::SaveModelAsAsked() {
-  if (!Document.Model()) return false;
-  TSaveDialogOptions Options;
-  Options.Filter = "IFF Files (*.iff)|*.iff";
-  Options.DefaultExt = ".iff";
-  const std::optional<std::string> Chosen = ChooseSaveFile(TFileKind::Models, Options);
-  if (!Chosen) return false;
   const bool NewModel = Document.NewModel();
-  const std::string Said = SaveModelAs(Document, *Chosen);
+  const std::optional<std::string> Said = SaveModelAsAsking(Document, Questions());
+  if (!Said) return false;
   // The textures of a new model that has its file now are looked for beside it.
   if (NewModel) RemakeTextures();
-  FServices.ShowInformation(this, Said);
+  FServices.ShowInformation(this, *Said);
   return true;
 }
 

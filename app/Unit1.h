@@ -35,12 +35,10 @@
 #include "editor/HardpointEdits.h"
 #include "editor/KeptScene.h"
 #include "editor/ModelDocument.h"
-#include "editor/SameModelFile.h"
 #include "editor/Scene.h"
 #include "editor/UserQuestions.h"
 #include "editor/ViewPicking.h"
 #include "editor/WindowCommands.h"
-#include "model/ModelLayout.h"
 
 class QKeyEvent;
 class QMenu;
@@ -95,10 +93,6 @@ public:
   // folder...) and the drawing's mouse.
   TViewState View;
   TDrawingTools Tools{Document, View};
-
-  // The levels the shown model's load found, and the one it read; none
-  // before a model is loaded.
-  const TModelLevels& ModelLevels() const;
 
   // Handlers and their steps.
   void FormCreate();
@@ -166,11 +160,9 @@ public:
   // "Outlines", "Solid", "Textured": the display mode, kept across loads,
   // level switches and saves.
   void ShadingClick(TShading Shading);
-  TShading Shading() const { return View.Shading; }
   // "Textures Folder...": where Textured finds the textures; the model's
   // own folder until one is chosen.
   void TexturesFolderClick();
-  std::string TexturesFolder() const;
   // Asks before work would be lost (closing, another load): true when the
   // user saved it, discarded it, or there was none; false for Cancel.
   bool MayDiscardWork();
@@ -180,8 +172,6 @@ public:
   void Paint();
   // What one repaint draws.
   TSceneState SceneState() const;
-  // The selected hardpoint, or nullptr.
-  const TDocumentHardpoint* SelectedHardpoint() const { return Document.SelectedHardpoint(); }
   TGridTexts GridTexts() const;
   void SetGridTexts(const TGridTexts& Texts);
   // How many times FormPaint has run.
@@ -235,14 +225,15 @@ private:
   bool SaveSphere();
   // Save Model As... as the menu runs it; true when the file was written.
   bool SaveModelAsAsked();
-  // The save dialog for a file of Kind, started in that kind's folder.
-  std::optional<std::string> ChooseSaveFile(TFileKind Kind, TSaveDialogOptions Options);
   // An error raised inside Qt's own paint or resize is reported once that
   // has returned.
   void HandleDeferred(const std::function<void()>& Handler);
   // FormPaint as HandleDeferred runs it, its error reported once per load.
   void HandlePaint();
   void Report(const std::string& Message);
+  // A note on what was done, without its last line breaks; an empty one is
+  // not shown.
+  void Inform(std::string Note);
   static std::string DroppedModelFile(const QMimeData* Data);
   // Repaints when the pointer's move changes what Show Names shows.
   void PointerMoved();

@@ -16,26 +16,6 @@ class QWidget;
 // The program's name as the user reads it: the title of its message boxes.
 inline constexpr const char* ProgramTitle = "QUELBIR Editor";
 
-// The file-open dialog's settings, in the platform's own terms.
-struct TOpenDialogOptions {
-  std::string Filter;         // "Description|pattern" pairs joined by "|"
-  std::string DefaultExt;     // appended to a typed name that has none
-  bool HideReadOnly = false;  // no "open read-only" check box
-  bool PathMustExist = false;
-  bool FileMustExist = false;
-  bool NoReadOnlyReturn = false;  // a read-only file is refused, the dialog stays
-  bool EnableSizing = false;
-  std::string InitialFolder;  // where the dialog starts; empty: the working folder
-};
-
-// The file-save dialog's settings.
-struct TSaveDialogOptions {
-  std::string Filter;           // "Description|pattern" pairs joined by "|"
-  std::string DefaultExt;       // appended to a typed name that has none
-  bool OverwritePrompt = true;  // an existing file is replaced only when the user confirms
-  std::string InitialFolder;    // where the dialog starts; empty: the working folder
-};
-
 class TWindowServices {
 public:
   virtual ~TWindowServices() = default;

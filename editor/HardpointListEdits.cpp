@@ -72,9 +72,3 @@ bool DeleteSelectedHardpoints(TModelDocument& Document) {
   Document.RemoveHardpoints(Selected, Selected.size() > 1 ? "Delete Hardpoints" : "Delete Hardpoint");
   return true;
 }
-
-bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name) {
-  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
-    if (Hardpoint.Id != Id && Hardpoint.Name == Name) return true;
-  return false;
-}

@@ -1,7 +1,8 @@
 #pragma once
 // The drawing's and the list's operations on the hardpoints as objects: add
-// one where the user pointed, duplicate and delete the selected ones, rename
-// the one the grid shows. Each change is one step of the document's history.
+// one where the user pointed, duplicate and delete the selected ones. Each
+// change is one step of the document's history. (Rename Hardpoint... asks
+// its questions: HardpointRename.h.)
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,3 @@ std::vector<THardpointId> DuplicateSelectedHardpoints(TModelDocument& Document);
 // The selected hardpoints out of the list, as one step, "Delete Hardpoint"
 // or, for several, "Delete Hardpoints"; false when none is selected.
 bool DeleteSelectedHardpoints(TModelDocument& Document);
-
-// Whether a hardpoint other than Id has Name.
-bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name);

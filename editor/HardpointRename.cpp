@@ -1,7 +1,17 @@
 #include "editor/HardpointRename.h"
 
-#include "editor/HardpointListEdits.h"
 #include "model/HardpointName.h"
+
+namespace {
+
+// Whether a hardpoint other than Id has Name.
+bool NameUsedByAnother(const TModelDocument& Document, THardpointId Id, const std::string& Name) {
+  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
+    if (Hardpoint.Id != Id && Hardpoint.Name == Name) return true;
+  return false;
+}
+
+}  // namespace
 
 std::string HardpointNameAsText(const std::string& Name) {
   std::string Text;

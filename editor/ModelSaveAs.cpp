@@ -25,6 +25,16 @@ std::string SaveModelAs(TModelDocument& Document, const std::string& Output) {
   return SavedModelMessage(Output, NewModel, Levels);
 }
 
+std::optional<std::string> SaveModelAsAsking(TModelDocument& Document, const TUserQuestions& User) {
+  if (!Document.Model()) return std::nullopt;
+  TSaveDialogOptions Options;
+  Options.Filter = "IFF Files (*.iff)|*.iff";
+  Options.DefaultExt = ".iff";
+  const std::optional<std::string> Chosen = User.SaveFile(TFileKind::Models, Options);
+  if (!Chosen) return std::nullopt;
+  return SaveModelAs(Document, *Chosen);
+}
+
 std::string SavedModelMessage(const std::string& Output, bool NowShown, bool WithLevels) {
   const std::string Wrote = "Wrote the model with the " + std::string(WithLevels ? "levels of detail made, the " : "") +
                             "hardpoints and the sphere shown to \"" + Output + "\".";

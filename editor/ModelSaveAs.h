@@ -1,8 +1,10 @@
 #pragma once
 // Save Model As...: the document's work written into a new model file.
+#include <optional>
 #include <string>
 
 #include "editor/ModelDocument.h"
+#include "editor/UserQuestions.h"
 
 // The levels, hardpoints and sphere shown, written into Output as a new
 // model file made from the file the model is read from
@@ -16,3 +18,8 @@ std::string SaveModelAs(TModelDocument& Document, const std::string& Output);
 // model's, and the window now shows it; WithLevels: it holds levels of
 // detail made in the window.
 std::string SavedModelMessage(const std::string& Output, bool NowShown = false, bool WithLevels = false);
+
+// Save Model As... as the window runs it: the file asked for in the models'
+// save dialog, written by SaveModelAs. What the window then says; nothing
+// without a model or on Cancel.
+std::optional<std::string> SaveModelAsAsking(TModelDocument& Document, const TUserQuestions& User);

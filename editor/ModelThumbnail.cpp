@@ -107,7 +107,7 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  const std::string Folder = Request.TexturesFolder.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesFolder;
+  const std::string Folder = TexturesFolderFor(Request, Request.ModelFile);
   TFaceTextures Textures(Folder);  // belongs to this context
   TSceneState State;
   State.Layout = Request.Layout;

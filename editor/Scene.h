@@ -88,7 +88,8 @@ void SetupProjection(int Width, int Height, bool KeepProportions = false);
 std::array<double, 2> ProportionSqueeze(int Width, int Height, bool KeepProportions);
 
 // What each view draws once its place and quarter turn are set: the sphere,
-// then the model. The window hands its TForm1::DrawSphere and DrawModel.
+// then the model (DrawSphere and DrawModel, or parts of them as the kept
+// picture draws them).
 struct TViewDrawing {
   std::function<void(GLUquadric* Quadric)> Sphere;
   std::function<void()> Model;

@@ -75,7 +75,7 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   // picture shows what it shows from then on.
   Model->SetFaceState();
   // Its textures belong to this context too.
-  TFaceTextures Textures(Request.TexturesFolder.empty() ? ModelFolder(Request.ModelFile) : Request.TexturesFolder);
+  TFaceTextures Textures(TexturesFolderFor(Request, Request.ModelFile));
   State.Textures = &Textures;
   TModelOutline Outline(TOutlineEdges::Every);  // drawn once
   State.Outline = &Outline;

@@ -6,6 +6,28 @@
 #include <string>
 #include <vector>
 
+#include "editor/DialogFolders.h"
+
+// The file-open dialog's settings, in the platform's own terms.
+struct TOpenDialogOptions {
+  std::string Filter;         // "Description|pattern" pairs joined by "|"
+  std::string DefaultExt;     // appended to a typed name that has none
+  bool HideReadOnly = false;  // no "open read-only" check box
+  bool PathMustExist = false;
+  bool FileMustExist = false;
+  bool NoReadOnlyReturn = false;  // a read-only file is refused, the dialog stays
+  bool EnableSizing = false;
+  std::string InitialFolder;  // where the dialog starts; empty: the working folder
+};
+
+// The file-save dialog's settings.
+struct TSaveDialogOptions {
+  std::string Filter;           // "Description|pattern" pairs joined by "|"
+  std::string DefaultExt;       // appended to a typed name that has none
+  bool OverwritePrompt = true;  // an existing file is replaced only when the user confirms
+  std::string InitialFolder;    // where the dialog starts; empty: the working folder
+};
+
 // One labelled text of a box that asks for several at once.
 struct TInputField {
   std::string Label, DefaultText;
@@ -23,4 +45,7 @@ struct TUserQuestions {
   std::function<std::optional<std::vector<std::string>>(const std::string& Caption,
                                                         const std::vector<TInputField>& Fields)>
       InputTexts{};
+  // The save dialog for a file of Kind, started in that kind's folder
+  // (TDialogFolders): the path to write, or nothing for Cancel.
+  std::function<std::optional<std::string>(TFileKind Kind, const TSaveDialogOptions& Options)> SaveFile;
 };

@@ -24,3 +24,9 @@ struct TViewOptions {
 // A zoom in percent as the views' Scale: the whole number / 100 as a 32-bit
 // float, as the Scale box gives it.
 inline float ZoomScale(int Percent) { return static_cast<float>(Percent / 100.0); }
+
+// The folder Textured finds the textures in for the model from ModelFile:
+// the one chosen, else the model's own.
+inline std::string TexturesFolderFor(const TViewOptions& View, const std::string& ModelFile) {
+  return View.TexturesFolder.empty() ? ModelFolder(ModelFile) : View.TexturesFolder;
+}

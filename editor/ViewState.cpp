@@ -10,3 +10,7 @@ TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& Vie
   State.Model = Document.Model();
   return State;
 }
+
+std::string ShownTexturesFolder(const TModelDocument& Document, const TViewOptions& View) {
+  return TexturesFolderFor(View, Document.ShownFile());
+}

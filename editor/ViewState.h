@@ -17,5 +17,10 @@ struct TViewState : TViewOptions {
   std::optional<std::array<int, 2>> Pointer;
 };
 
+// The folder Textured finds the textures in for Document under View: the
+// one chosen, else the folder of the file the user knows the model by (a new
+// model's mesh).
+std::string ShownTexturesFolder(const TModelDocument& Document, const TViewOptions& View);
+
 // Everything one repaint of Document under View reads.
 TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& View);

@@ -96,7 +96,7 @@ std::unique_ptr<TForm1> OpenWindow(TScriptedWindowServices& Services, const std:
 // Where the selected hardpoint's marker is, in the first view.
 QPointF MarkerOf(TForm1& Form) {
   const TSceneState State = Form.SceneState();
-  const TPixel At = ProjectToPixel(ViewTransforms(State)[0], HardpointOrigin(Form.SelectedHardpoint()->Matrix),
+  const TPixel At = ProjectToPixel(ViewTransforms(State)[0], HardpointOrigin(Form.Document.SelectedHardpoint()->Matrix),
                                    Form.GLView->width(), Form.GLView->height());
   return {At.X, At.Y};
 }
@@ -104,7 +104,7 @@ QPointF MarkerOf(TForm1& Form) {
 void DragStep(benchmark::State& Bench, const std::string& File, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
   TScriptedWindowServices Services;
   auto Form = OpenWindow(Services, File);
-  if (!File.empty() && Form->SelectedHardpoint() == nullptr) {
+  if (!File.empty() && Form->Document.SelectedHardpoint() == nullptr) {
     Bench.SkipWithError(("no hardpoint to drag " + (Services.Messages.empty() ? "" : Services.Messages[0])).c_str());
     return;
   }

@@ -220,12 +220,12 @@ TEST_F(ContextMenuTest, ALevelThatFailsToLoadLeavesTheLevelShownAndSaysWhy) {
   WriteLevels(Levels, {false, true}, {0, 0, 0, 1});
   Open(Levels);
   ASSERT_TRUE(Services.Messages.empty());
-  ASSERT_EQ(Form->ModelLevels().LoadedIndex(), 1);
+  ASSERT_EQ(Form->Document.Model()->Levels().LoadedIndex(), 1);
   const int32_t Faces = FacesShown();
   EXPECT_FALSE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
-  ASSERT_EQ(Services.Messages.size(), 1u);          // the loader's own message
-  EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 1);  // the tick stays
-  EXPECT_EQ(Form->ModelLevels().Tags, (std::vector<std::string>{"0000", "0001"}));
+  ASSERT_EQ(Services.Messages.size(), 1u);                       // the loader's own message
+  EXPECT_EQ(Form->Document.Model()->Levels().LoadedIndex(), 1);  // the tick stays
+  EXPECT_EQ(Form->Document.Model()->Levels().Tags, (std::vector<std::string>{"0000", "0001"}));
   EXPECT_EQ(FacesShown(), Faces);
   EXPECT_EQ(Form->Document.Level(), 1);
   EXPECT_FALSE(Frame().isNull());
@@ -301,7 +301,7 @@ TEST_F(ContextMenuTest, TheSameFileSpelledOtherwiseKeepsItsLevel) {
   std::filesystem::current_path(Dir.Path());
   LoadThroughDialog("sample.iff");
   std::filesystem::current_path(Was);
-  EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 0);
+  EXPECT_EQ(Form->Document.Model()->Levels().LoadedIndex(), 0);
   EXPECT_EQ(FacesShown(), int32_t(SampleCraftMesh(0).Faces.size()));
 }
 

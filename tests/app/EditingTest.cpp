@@ -64,14 +64,14 @@ protected:
                     Form->Document.SphereCenter()[2], Form->Document.SphereDiameter()})
       All += FormatFixed3(V) + " ";
     All += std::to_string(Form->lbHards->ItemIndex()) + ":";
-    if (const TDocumentHardpoint* Selected = Form->SelectedHardpoint())
+    if (const TDocumentHardpoint* Selected = Form->Document.SelectedHardpoint())
       for (float V : Selected->Matrix) All += " " + FormatFixed3(V);
     return All;
   }
   // Whether the boxes show the values (after an undo or redo they must).
   bool BoxesShowValues() {
     TGridTexts Texts = Form->GridTexts();
-    ShowMatrix(Form->SelectedHardpoint()->Matrix, Texts);
+    ShowMatrix(Form->Document.SelectedHardpoint()->Matrix, Texts);
     return Texts == Form->GridTexts() &&
            Form->EditDiameter->text().toStdString() == FormatFixed3(Form->Document.SphereDiameter());
   }
@@ -156,7 +156,7 @@ TEST_F(EditingTest, PictureOfADragForTheReadme) {
   Form->chkHideSphere->setChecked(false);
   QTest::qWait(300);
   const TPixel At =
-      ProjectToPixel(ViewTransforms(Form->SceneState())[1], HardpointOrigin(Form->SelectedHardpoint()->Matrix),
+      ProjectToPixel(ViewTransforms(Form->SceneState())[1], HardpointOrigin(Form->Document.SelectedHardpoint()->Matrix),
                      Form->GLView->width(), Form->GLView->height());
   const QPoint From(int(std::lround(At.X)), int(std::lround(At.Y)));
   Mouse(QEvent::MouseButtonPress, From);
@@ -319,7 +319,7 @@ TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHis
   const auto Matrix = Form->Document.Model()->GetHardpoint(1)->Matrix;
 
   ASSERT_TRUE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
-  EXPECT_EQ(Form->ModelLevels().LoadedIndex(), 0);
+  EXPECT_EQ(Form->Document.Model()->Levels().LoadedIndex(), 0);
   EXPECT_EQ(Form->Document.Model()->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
   EXPECT_EQ(Shown(), Before);
   EXPECT_EQ(Form->Document.Model()->GetHardpoint(1)->Matrix, Matrix);

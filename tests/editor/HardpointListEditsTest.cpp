@@ -206,7 +206,8 @@ TEST_F(HardpointListEditsTest, RenameAsksForTheNameAndBeforeOneAnotherHardpointH
                               },
                               [&](const std::string&, const std::string&, const std::vector<std::string>& Buttons) {
                                 return Buttons[0] == "Rename" && std::string(Case.Answer) == "Rename" ? 0 : 1;
-                              }};
+                              },
+                              nullptr};
     EXPECT_EQ(MessageOf([&] { RenameCurrentHardpoint(Document, User); }),
               Case.Error.empty() ? "(nothing raised)" : Case.Error)
         << Case.Typed.value_or("-");

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "editor/DocumentPicture.h"
 #include "editor/DrawingTools.h"
 #include "editor/ModelDocument.h"
 #include "editor/ModelSaveAs.h"
@@ -215,10 +216,12 @@ TEST_F(ModelDocumentTest, TheQuestionBeforeALossNamesWhatWouldBeLostAndOffersThe
   for (const auto& [Answer, Saved, GoesOn] : {std::tuple{"Save Model As...", true, true},
                                               std::tuple{"Discard", false, true}, std::tuple{"Cancel", false, false}}) {
     bool SavedAs = false;
-    const TUserQuestions User{nullptr, [Chosen = std::string(Answer)](const std::string&, const std::string&,
-                                                                      const std::vector<std::string>& Buttons) {
+    const TUserQuestions User{nullptr,
+                              [Chosen = std::string(Answer)](const std::string&, const std::string&,
+                                                             const std::vector<std::string>& Buttons) {
                                 return int(std::find(Buttons.begin(), Buttons.end(), Chosen) - Buttons.begin());
-                              }};
+                              },
+                              nullptr};
     EXPECT_EQ(MayDiscardWork(Document, User, nullptr, [&] { return SavedAs = true; }), GoesOn) << Answer;
     EXPECT_EQ(SavedAs, Saved) << Answer;
   }
@@ -263,27 +266,37 @@ TEST_F(ModelDocumentTest, ANewModelIsUnsavedWorkUntilSaveModelAsGivesItAFileWhic
             Dir.File("Ship.glb") + " is the model file itself; choose another name");
   EXPECT_EQ(ReadFileBytes(Dir.File("Ship.glb")), (std::vector<uint8_t>{'g', 'l', 'T', 'F'}));
   EXPECT_TRUE(Document.NewModel());
-  const std::string Saved = Dir.File("ship.iff");
-  const TUserQuestions NoQuestion{
-      nullptr, [](const std::string&, const std::string& Text, const std::vector<std::string>&) -> int {
-        ADD_FAILURE() << Text;
-        return 0;
-      }};
-  EXPECT_TRUE(SaveAsking(Document, NoQuestion, nullptr, [&] {
-    SaveModelAs(Document, Saved);
-    return true;
-  }));
+  // Its picture finds the textures beside the mesh, as the window draws them.
+  const TPictureRequest Picture = DocumentPictureRequest(Document, TViewOptions{}, 300, 200);
+  EXPECT_EQ(std::tie(Picture.ModelFile, Picture.TexturesFolder, Picture.Width, Picture.Height),
+            std::tuple(PrivatePath, Dir.Path().string(), 300, 200));
+  // Save asks for the new file among the models; Cancel writes nothing.
+  std::optional<std::string> Saved;
+  const TUserQuestions User{nullptr,
+                            [](const std::string&, const std::string& Text, const std::vector<std::string>&) -> int {
+                              ADD_FAILURE() << Text;
+                              return 0;
+                            },
+                            [&](TFileKind Kind, const TSaveDialogOptions& Options) {
+                              EXPECT_TRUE(Kind == TFileKind::Models && Options.DefaultExt == ".iff");
+                              return Saved;
+                            }};
+  const auto SaveModelAsAsked = [&] { return SaveModelAsAsking(Document, User).has_value(); };
+  EXPECT_FALSE(SaveAsking(Document, User, nullptr, SaveModelAsAsked));
+  EXPECT_TRUE(Document.NewModel());
+  Saved = Dir.File("ship.iff");
+  EXPECT_TRUE(SaveAsking(Document, User, nullptr, SaveModelAsAsked));
   EXPECT_FALSE(Document.NewModel());
-  EXPECT_EQ(Document.FileName(), Saved);
-  EXPECT_EQ(Document.SphereFile(), Saved);
+  EXPECT_EQ(Document.FileName(), *Saved);
+  EXPECT_EQ(Document.SphereFile(), *Saved);
   EXPECT_FALSE(UnsavedWorkQuestion(Document));
   EXPECT_EQ(DocumentCaption(Document), "QUELBIR Editor [ship.iff [0000]]");
   EXPECT_EQ(Document.History().UndoName(), "Hardpoint Edit");
   EXPECT_FALSE(std::filesystem::exists(PrivatePath));
-  EXPECT_EQ(SavedModelMessage(Saved, true), "Wrote the model with the hardpoints and the sphere shown to \"" + Saved +
-                                                "\". The window now shows that file.");
+  EXPECT_EQ(SavedModelMessage(*Saved, true), "Wrote the model with the hardpoints and the sphere shown to \"" + *Saved +
+                                                 "\". The window now shows that file.");
   TModelDocument Reread;
-  Reread.Load(Saved);
+  Reread.Load(*Saved);
   EXPECT_EQ(Reread.Hardpoints()[0].Matrix, At(1, 1, 1));
 
   // Another load lets a new model's private file go.

@@ -12,7 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "editor/HardpointScript.h"
+#include "editor/ModelDocument.h"
 #include "gl/PngPicture.h"
+#include "interchange/DocumentExport.h"
 #include "interchange/GltfHardpoints.h"
 #include "interchange/ModelExport.h"
 #include "model/SphereFile.h"
@@ -282,6 +284,34 @@ TEST_F(ExportTest, AMovedHardpointIsReadFromWhereItNowIs) {
   // A rotation now: unit axes, no longer the skewed ones.
   const auto& M = Back[0].Matrix;
   EXPECT_NEAR(M[8] * M[8] + M[9] * M[9] + M[10] * M[10], 1, 1e-6);
+}
+
+// Export... in the window: the file asked for among the exports, the level
+// and the hardpoints shown written, what differs from the file said, and the
+// hardpoints written kept; Cancel writes nothing.
+TEST_F(ExportTest, TheWindowsExportWritesTheDocumentAsShown) {
+  WriteSingleMeshModel(File, Square(1), {TSampleHardpoint{"gun1"}}, &Sphere);
+  TModelDocument Document;
+  Document.Load(File);
+  THardpointMatrix Moved = Document.Hardpoints()[0].Matrix;
+  Moved[12] = 3;
+  Document.ChangeMatrix(Document.Hardpoints()[0].Id, Moved, "Hardpoint Edit");
+  std::optional<std::string> Answer;  // Cancel
+  const TUserQuestions User{nullptr, nullptr, [&](TFileKind Kind, const TSaveDialogOptions& Options) {
+                              EXPECT_EQ(Kind, TFileKind::Exports);
+                              EXPECT_EQ(Options.DefaultExt, ".glb");
+                              return Answer;
+                            }};
+  const TViewOptions View;
+  EXPECT_EQ(ExportAsking(Document, View, User), "");
+  EXPECT_TRUE(Document.HardpointsUnsaved());
+  EXPECT_EQ(DocumentExportOptions(Document, View).TexturesDir, Dir.Path().string());
+
+  Answer = Dir.File("shown.gltf");
+  EXPECT_EQ(ExportAsking(Document, View, User),
+            "The hardpoints exported are the ones shown, which differ from the file's.\n");
+  EXPECT_FALSE(Document.HardpointsUnsaved());
+  EXPECT_EQ(ReadGltfHardpoints(*Answer, std::cerr)[0].Matrix[12], 3.0f);
 }
 
 }  // namespace
