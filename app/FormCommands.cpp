@@ -108,11 +108,8 @@ void TForm1::RunCommand(TCommandId Command, int Argument, QPoint At) {
 }
 
 void TForm1::MakeLevelsClick() {
-  TUserQuestions User = Questions();
-  User.InputTexts = [this](const std::string& Caption, const std::vector<TInputField>& Fields) {
-    return FServices.InputTexts(this, Caption, Fields);
-  };
-  if (const std::optional<std::string> Note = MakeLevelsAsking(Document, User)) FServices.ShowInformation(this, *Note);
+  if (const std::optional<std::string> Note = MakeLevelsAsking(Document, Questions()))
+    FServices.ShowInformation(this, *Note);
 }
 
 QMenu* TForm1::DrawingMenu(QPoint At) {

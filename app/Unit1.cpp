@@ -456,6 +456,9 @@ TUserQuestions TForm1::Questions() {
             std::optional<std::string> Chosen = FServices.SaveFile(this, Options);
             if (Chosen) FDialogFolders.Remember(Kind, *Chosen);
             return Chosen;
+          },
+          [this](const std::string& Caption, const std::vector<TInputField>& Fields) {
+            return FServices.InputTexts(this, Caption, Fields);
           }};
 }
 

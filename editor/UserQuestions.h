@@ -39,13 +39,13 @@ struct TUserQuestions {
       InputBox;
   // The index of the button chosen among Buttons; the last one is Cancel.
   std::function<int(const std::string& Caption, const std::string& Text, const std::vector<std::string>& Buttons)> Ask;
+  // The save dialog for a file of Kind, started in that kind's folder
+  // (TDialogFolders): the path to write, or nothing for Cancel.
+  std::function<std::optional<std::string>(TFileKind Kind, const TSaveDialogOptions& Options)> SaveFile;
   // One box of Fields, each starting as its DefaultText: the texts, in
   // Fields' order, on OK; nothing on Cancel. Only the flows that ask it
   // need it.
   std::function<std::optional<std::vector<std::string>>(const std::string& Caption,
                                                         const std::vector<TInputField>& Fields)>
       InputTexts{};
-  // The save dialog for a file of Kind, started in that kind's folder
-  // (TDialogFolders): the path to write, or nothing for Cancel.
-  std::function<std::optional<std::string>(TFileKind Kind, const TSaveDialogOptions& Options)> SaveFile;
 };
