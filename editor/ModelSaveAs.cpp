@@ -7,11 +7,8 @@ void SaveModelAs(TModelDocument& Document, const std::string& Output) {
   // A new model's mesh is the user's file too: never written over, as the
   // command line's import refuses it.
   if (Document.NewModel()) CheckNotModelFile(Output, Document.MeshFile());
-  std::vector<TModelHardpoint> Hardpoints;
-  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
-    Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});
   const TSphereValues Sphere = Document.Sphere();
-  WriteModelFileWithHardpoints(Document.FileName(), Output, Hardpoints, &Sphere);
+  WriteModelFileWithHardpoints(Document.FileName(), Output, ModelHardpoints(Document.Hardpoints()), &Sphere);
   // A new model has its file now, and the document shows it; a model that
   // came from a file keeps showing that file.
   if (Document.NewModel())

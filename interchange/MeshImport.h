@@ -20,7 +20,7 @@ struct TImportOptions {
 
 struct TImportedModel {
   std::vector<TModelMesh> Levels;  // most detailed first
-  std::vector<TModelHardpoint> Hardpoints;
+  std::vector<THardpoint> Hardpoints;
   TSphereValues Sphere{0, 0, 0, 0};
 };
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "iff/IffReader.h"
 #include "iff/IffWriter.h"
@@ -80,15 +81,43 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 
 }  // namespace
 
+THardpoint ReadHardpoint(TIffReader& Reader) {
+  auto EndsInside = [&Reader] {
+    return EHardpoint("THardpoint: " + Reader.FileName() + " ends inside the matrix of a hardpoint!");
+  };
+  float Values[12] = {};
+  if (Reader.CurrentSize() - Reader.Position() + 8 >= int32_t(sizeof Values)) {
+    // The whole matrix lies in the chunk: one read, which only the file's
+    // end can cut short.
+    if (Reader.Read(Values, sizeof Values) != int32_t(sizeof Values)) throw EndsInside();
+  } else {
+    // Number by number, so the chunk's end is met where it lies.
+    for (float& Value : Values)
+      if (Reader.Read(&Value, 4) != 4) throw EndsInside();
+  }
+  THardpoint Hardpoint;
+  for (int I = 0; I < 12; ++I) Hardpoint.Matrix[size_t(THardpoint::FileToMatrix[size_t(I)])] = Values[I];
+  Hardpoint.Matrix[3] = 0;
+  Hardpoint.Matrix[7] = 0;
+  Hardpoint.Matrix[11] = 0;
+  Hardpoint.Matrix[15] = 1;
+  Reader.ReadString(Hardpoint.Name);
+  return Hardpoint;
+}
+
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
 
 TZorvObject::~TZorvObject() { ClearHardpoints(); }
 
-void TZorvObject::ClearHardpoints() { FHardpoints.clear(); }
-
-void TZorvObject::SetHardpoints(const std::vector<THardpoint>& Hardpoints) {
+void TZorvObject::ClearHardpoints() {
   FHardpoints.clear();
-  for (const THardpoint& Hardpoint : Hardpoints) FHardpoints.push_back(std::make_unique<THardpoint>(Hardpoint));
+  FHardpointCount = 0;
+}
+
+std::vector<THardpoint> TZorvObject::TakeHardpoints() {
+  std::vector<THardpoint> Taken = std::move(FHardpoints);
+  ClearHardpoints();
+  return Taken;
 }
 
 void TZorvObject::LoadFromFile(const std::string& FileName) {
@@ -171,10 +200,13 @@ void TZorvObject::ReadHardpoints(TIffReader& Reader) {
   if (!HardpointForm(*Reader.CurrentForm())) return;
   Reader.OpenForm(TIffTag("HARD"));
   const int32_t N = Reader.ChunkCount();
-  FHardpoints.resize(size_t(N));
+  // Counted before any is read: a load that fails part-way leaves the
+  // entries after the ones it read empty.
+  FHardpointCount = N;
+  FHardpoints.reserve(size_t(N));
   for (int32_t I = 0; I < N; ++I) {
     Reader.OpenChunkByIndex(I);
-    FHardpoints[size_t(I)] = std::make_unique<THardpoint>(Reader);
+    FHardpoints.push_back(ReadHardpoint(Reader));
     Reader.CloseChunk();
   }
   Reader.CloseForm();
@@ -223,12 +255,18 @@ void TZorvObject::GetMaxSize(float& Value) const {
   if (Size.Z > Value) Value = Size.Z;
 }
 
-THardpoint* TZorvObject::GetHardpoint(int32_t Index) const {
-  if (Index < 0 || Index >= HardpointCount()) return nullptr;
-  return FHardpoints[size_t(Index)].get();
+const THardpoint* TZorvObject::GetHardpoint(int32_t Index) const {
+  if (Index < 0 || size_t(Index) >= FHardpoints.size()) return nullptr;
+  return &FHardpoints[size_t(Index)];
 }
 
-void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length) {
+THardpoint* TZorvObject::GetHardpoint(int32_t Index) {
+  return const_cast<THardpoint*>(std::as_const(*this).GetHardpoint(Index));
+}
+
+namespace {
+
+void DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length) {
   glPushMatrix();
   glMultMatrixf(Hardpoint.Matrix.data());
   glColor3f(Red, Green, 0);
@@ -247,36 +285,15 @@ void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, floa
   glPopMatrix();
 }
 
-void TZorvObject::DrawDirect() {
-  DrawFaces();
-  DrawHardpoints();
-  FreeDataUnlessKept();
-}
+}  // namespace
 
-void TZorvObject::DrawHardpoints() {
-  float Length = 0;
-  GetMaxSize(Length);
-  DrawHardpoints(Length);
-}
-
-void TZorvObject::DrawHardpoints(float Length) {
-  for (const auto& Hardpoint : FHardpoints)
-    if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
+void DrawHardpointMarkers(THardpointsView Hardpoints, const std::vector<int32_t>& Selected, float Length) {
+  for (size_t I = 0; I < Hardpoints.size(); ++I) DrawHardpointAxis(Hardpoints[I], 1, 0, Length);
   // The selected ones over the red, so that a red axis never hides a yellow one.
-  for (int32_t I = 0; I < HardpointCount(); ++I)
-    if (HardpointSelected(I))
-      if (const THardpoint* Selected = GetHardpoint(I)) DrawHardpointAxis(*Selected, 1, 1, Length);
+  for (size_t I = 0; I < Selected.size(); ++I)
+    if (Selected[I] >= 0 && size_t(Selected[I]) < Hardpoints.size() && (I == 0 || Selected[I] != Selected[I - 1]))
+      DrawHardpointAxis(Hardpoints[size_t(Selected[I])], 1, 1, Length);
   glLineWidth(1);
-}
-
-void TZorvObject::SetSelectedHardpoints(std::vector<int32_t> Indices) {
-  std::sort(Indices.begin(), Indices.end());
-  FSelectedHardpoints = std::move(Indices);
-}
-
-bool TZorvObject::HardpointSelected(int32_t Index) const {
-  return (Index >= 0 && Index == SelectedHardpoint) ||
-         std::binary_search(FSelectedHardpoints.begin(), FSelectedHardpoints.end(), Index);
 }
 
 void TZorvObject::DrawBoundingBox() {
