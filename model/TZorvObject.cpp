@@ -81,19 +81,25 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 
 }  // namespace
 
-THardpoint ReadHardpoint(TIffReader& Reader) {
-  auto EndsInside = [&Reader] {
-    return EHardpoint("THardpoint: " + Reader.FileName() + " ends inside the matrix of a hardpoint!");
+namespace {
+
+// ReadHardpoint from Source: the reader with the chunk open, or the chunk's
+// bytes read with its form (THeldChunk), which reads them alike. Left: the
+// chunk's bytes not yet read.
+template <class TSource>
+THardpoint ReadHardpointFrom(TSource& Source, int64_t Left, const std::string& FileName) {
+  auto EndsInside = [&FileName] {
+    return EHardpoint("THardpoint: " + FileName + " ends inside the matrix of a hardpoint!");
   };
   float Values[12] = {};
-  if (Reader.CurrentSize() - Reader.Position() + 8 >= int32_t(sizeof Values)) {
+  if (Left >= int64_t(sizeof Values)) {
     // The whole matrix lies in the chunk: one read, which only the file's
     // end can cut short.
-    if (Reader.Read(Values, sizeof Values) != int32_t(sizeof Values)) throw EndsInside();
+    if (Source.Read(Values, sizeof Values) != int32_t(sizeof Values)) throw EndsInside();
   } else {
     // Number by number, so the chunk's end is met where it lies.
     for (float& Value : Values)
-      if (Reader.Read(&Value, 4) != 4) throw EndsInside();
+      if (Source.Read(&Value, 4) != 4) throw EndsInside();
   }
   THardpoint Hardpoint;
   for (int I = 0; I < 12; ++I) Hardpoint.Matrix[size_t(THardpoint::FileToMatrix[size_t(I)])] = Values[I];
@@ -101,8 +107,14 @@ THardpoint ReadHardpoint(TIffReader& Reader) {
   Hardpoint.Matrix[7] = 0;
   Hardpoint.Matrix[11] = 0;
   Hardpoint.Matrix[15] = 1;
-  Reader.ReadString(Hardpoint.Name);
+  Source.ReadString(Hardpoint.Name);
   return Hardpoint;
+}
+
+}  // namespace
+
+THardpoint ReadHardpoint(TIffReader& Reader) {
+  return ReadHardpointFrom(Reader, Reader.CurrentSize() - Reader.Position() + 8, Reader.FileName());
 }
 
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
@@ -196,20 +208,35 @@ void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
 
 void TZorvObject::ReadHardpoints(TIffReader& Reader) {
   ClearHardpoints();
-  // Opening by tag opens the first FORM "HARD", the one HardpointForm names.
-  if (!HardpointForm(*Reader.CurrentForm())) return;
-  Reader.OpenForm(TIffTag("HARD"));
-  const int32_t N = Reader.ChunkCount();
+  const TForm* Form = HardpointForm(*Reader.CurrentForm());
+  if (!Form) return;
   // Counted before any is read: a load that fails part-way leaves the
   // entries after the ones it read empty.
-  FHardpointCount = N;
-  FHardpoints.reserve(size_t(N));
-  for (int32_t I = 0; I < N; ++I) {
-    Reader.OpenChunkByIndex(I);
-    FHardpoints.push_back(ReadHardpoint(Reader));
-    Reader.CloseChunk();
+  const std::vector<TChunk>& Chunks = Form->Chunks;
+  FHardpointCount = int32_t(Chunks.size());
+  FHardpoints.reserve(Chunks.size());
+  // Whole chunks, as many as the reader holds in memory at a time (a larger
+  // one alone), with one read, each then read from memory as the reader
+  // reads an open chunk, with its limits and messages: a hardpoint costs its
+  // bytes, not a walk through the reader, and the memory read into stays
+  // the same few pages however many hardpoints there are.
+  for (size_t First = 0, Next = 0; First < Chunks.size(); First = Next) {
+    const int64_t Start = int64_t(Chunks[First].Offset) + 8;
+    int64_t End = Start + Chunks[First].Size;
+    for (Next = First + 1; Next < Chunks.size(); ++Next) {
+      const int64_t ChunkEnd = int64_t(Chunks[Next].Offset) + 8 + Chunks[Next].Size;
+      if (ChunkEnd - Start > TIffReader::HeldChunkLimit) break;
+      End = ChunkEnd;
+    }
+    const std::vector<uint8_t> Bytes = Reader.ReadBytes(Start, int32_t(End - Start));
+    const int64_t InMemory = int64_t(Bytes.size());
+    for (size_t I = First; I < Next; ++I) {
+      const int64_t At = std::min(int64_t(Chunks[I].Offset) + 8 - Start, InMemory);
+      const auto Held = int32_t(std::clamp<int64_t>(InMemory - At, 0, Chunks[I].Size));
+      THeldChunk Data(Bytes.data() + At, Held, Chunks[I].Size, Reader.FileName());
+      FHardpoints.push_back(ReadHardpointFrom(Data, Data.Left(), Reader.FileName()));
+    }
   }
-  Reader.CloseForm();
 }
 
 void TZorvObject::SaveToFile(const std::string& FileName) {
