@@ -298,7 +298,7 @@ TEST_F(ModelDocumentTest, ANewModelIsUnsavedWorkUntilSaveModelAsGivesItAFileWhic
 }
 
 TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {
-  Document.AddHardpoints({{2, "a", At(0, 0, 0)}, {3, "b", At(0, 0, 0)}}, "Add Hardpoints");
+  Document.AddHardpoints({{2, {"a", At(0, 0, 0)}}, {3, {"b", At(0, 0, 0)}}}, "Add Hardpoints");
   enum TClick { Only, Ctrl, Shift, ViewShift };
   struct TCase {
     const char* Name;
