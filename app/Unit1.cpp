@@ -565,6 +565,6 @@ void TForm1::Button6Click() {
 void TForm1::Button7Click() {
   // Without a model there is nothing to copy; the clipboard keeps its text.
   if (!Document.Model()) return;
-  FServices.SetClipboardText(HardpointScriptText(*Document.Model()));
+  FServices.SetClipboardText(HardpointScriptText(Document.Hardpoints()));
   Document.HardpointsCopied();
 }

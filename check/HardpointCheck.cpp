@@ -7,6 +7,7 @@
 #include "iff/IffReader.h"
 #include "model/ModelLayout.h"
 #include "model/THardpoint.h"
+#include "model/TZorvObject.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ void CheckHardpoints(TIffReader& Reader, const TLoad& First, TFindings& Findings
     const int32_t Offset = Reader.OpenChunkItem()->Offset;
     std::optional<THardpoint> Hardpoint;
     try {
-      Hardpoint.emplace(Reader);
+      Hardpoint = ReadHardpoint(Reader);
     } catch (const Exception& E) {
       Findings.Add(TCheckCodeId::HardpointUnreadable, E.Message(), std::nullopt, I, Offset);
     }

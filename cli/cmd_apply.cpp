@@ -33,7 +33,7 @@ namespace {
 
 // What a script changes in the model's list: the k-th hardpoint of a name
 // in the model is the k-th of that name in the script.
-void SayScriptChanges(const std::vector<const THardpoint*>& Model, const std::vector<TModelHardpoint>& Script,
+void SayScriptChanges(const std::vector<const THardpoint*>& Model, const std::vector<THardpoint>& Script,
                       std::ostream& Changes) {
   std::unordered_map<std::string, std::vector<size_t>> InScript;
   for (size_t I = 0; I < Script.size(); ++I) InScript[Script[I].Name].push_back(I);
@@ -121,7 +121,7 @@ void AddApplyCommand(CLI::App& App) {
     for (int32_t I = 0; I < Model.HardpointCount(); ++I)
       if (const THardpoint* Hardpoint = Model.GetHardpoint(I)) Listed.push_back(Hardpoint);
 
-    std::vector<TModelHardpoint> Hardpoints;
+    std::vector<THardpoint> Hardpoints;
     std::optional<TSphereValues> Sphere;
     std::ostringstream Changes;
     if (Script->count() > 0) {
@@ -140,7 +140,7 @@ void AddApplyCommand(CLI::App& App) {
       // rule, whatever the glTF's marks claim.
       std::unordered_set<std::string> Own;
       for (const THardpoint* Hardpoint : Listed) Own.insert(Hardpoint->Name);
-      for (const TModelHardpoint& Hardpoint : Hardpoints)
+      for (const THardpoint& Hardpoint : Hardpoints)
         if (!Own.count(Hardpoint.Name))
           if (const std::string Problem = HardpointNameProblem(Hardpoint.Name); !Problem.empty())
             throw EHardpointName(Options->FromGltf + ": hardpoint \"" + EscapeControlBytes(Hardpoint.Name) +

@@ -14,14 +14,14 @@
 #include <variant>
 #include <vector>
 
-using THardpointMatrix = std::array<float, 16>;
+#include "model/THardpoint.h"
+
 using TSphereValues = std::array<float, 4>;  // centre X, Y, Z, then the "Diameter:" value
 using THardpointId = uint64_t;               // 0 names no hardpoint
 
-struct TDocumentHardpoint {
+// A hardpoint of the document: the model's record and its identity.
+struct TDocumentHardpoint : THardpoint {
   THardpointId Id = 0;
-  std::string Name;
-  THardpointMatrix Matrix{};
   bool operator==(const TDocumentHardpoint&) const = default;
 };
 

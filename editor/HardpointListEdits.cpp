@@ -53,7 +53,7 @@ std::vector<THardpointId> DuplicateSelectedHardpoints(TModelDocument& Document) 
   for (size_t I = 0; I < Originals.size(); ++I) {
     const TDocumentHardpoint& Original = Document.Hardpoints()[size_t(Originals[I])];
     Used.push_back(DuplicateHardpointName(Original.Name, Used));
-    Copies[Originals.size() - 1 - I] = {size_t(Originals[I]) + 1, Used.back(), Original.Matrix};
+    Copies[Originals.size() - 1 - I] = {size_t(Originals[I]) + 1, {Used.back(), Original.Matrix}};
   }
   const size_t CurrentAt = size_t(Document.Selected());
   std::vector<THardpointId> Ids =

@@ -40,14 +40,13 @@ std::string NamesKey(const TSceneState& State, int Width, int Height) {
   const auto Under = MarkerUnderPointer(State, Width, Height);
   Append(Key, Under ? Under->Hardpoint : -1);
   Append(Key, Under ? Under->View : -1);
-  for (int32_t H = 0; H < State.Model->HardpointCount(); ++H) {
-    const THardpoint* Hardpoint = State.Model->GetHardpoint(H);
-    Append(Key, Hardpoint != nullptr);
-    if (Hardpoint == nullptr) continue;
-    Append(Key, State.Model->HardpointSelected(H));
-    Append(Key, HardpointOrigin(Hardpoint->Matrix));
-    Append(Key, Hardpoint->Name.size());
-    Key += Hardpoint->Name;
+  Append(Key, State.Hardpoints.size());
+  for (size_t H = 0; H < State.Hardpoints.size(); ++H) {
+    const THardpoint& Hardpoint = State.Hardpoints[H];
+    Append(Key, State.HardpointSelected(int32_t(H)));
+    Append(Key, HardpointOrigin(Hardpoint.Matrix));
+    Append(Key, Hardpoint.Name.size());
+    Key += Hardpoint.Name;
   }
   return Key;
 }
@@ -66,18 +65,17 @@ std::vector<TNameLabel> HardpointNameLabels(const TSceneState& State, int Width,
   std::vector<TNameLabel> Labels;
   if (!State.ShowNames || State.Model == nullptr) return Labels;
   const std::vector<TViewTransform> Views = ViewTransforms(State);
-  const TZorvObject& Model = *State.Model;
   // Each name measured once, whatever the views; the selected ones asked
   // for first, so that they win the places they meet others for.
   std::vector<TNameLabel> Asked;
   std::vector<TLabelRequest> Requests;
   for (bool Selected : {true, false})
-    for (int32_t H = 0; H < Model.HardpointCount(); ++H) {
-      const THardpoint* Hardpoint = Model.GetHardpoint(H);
-      if (Hardpoint == nullptr || Hardpoint->Name.empty() || Model.HardpointSelected(H) != Selected) continue;
-      const TTextBox Box = MeasureText(Hardpoint->Name);
+    for (int H = 0; H < int(State.Hardpoints.size()); ++H) {
+      const THardpoint& Hardpoint = State.Hardpoints[size_t(H)];
+      if (Hardpoint.Name.empty() || State.HardpointSelected(H) != Selected) continue;
+      const TTextBox Box = MeasureText(Hardpoint.Name);
       for (int V = 0; V < int(Views.size()); ++V) {
-        const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint->Matrix), Width, Height);
+        const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint.Matrix), Width, Height);
         Asked.push_back({H, V, 0, 0, Box, Selected});
         Requests.push_back({At.X, At.Y, Box.Width, Box.Height});
       }
@@ -88,8 +86,8 @@ std::vector<TNameLabel> HardpointNameLabels(const TSceneState& State, int Width,
   Rules.Gap = NameGap;
   Rules.Shadow = 1;  // the black shadow one pixel down and right
   if (const auto Under = MarkerUnderPointer(State, Width, Height)) {
-    const THardpoint* Hovered = Model.GetHardpoint(Under->Hardpoint);
-    const TPixel Origin = ProjectToPixel(Views[size_t(Under->View)], HardpointOrigin(Hovered->Matrix), Width, Height);
+    const THardpoint& Hovered = State.Hardpoints[size_t(Under->Hardpoint)];
+    const TPixel Origin = ProjectToPixel(Views[size_t(Under->View)], HardpointOrigin(Hovered.Matrix), Width, Height);
     Rules.KeepFree = TFreeSquare{Origin.X, Origin.Y, TDrawingTools::MarkerReach};
   }
   const std::vector<std::optional<TLabelCorner>> Placed = PlaceLabels(Requests, Rules);
@@ -112,7 +110,7 @@ void THardpointNameLayer::Draw(const TSceneState& State, int Width, int Height) 
     FNames.Clear();
     FSelected.Clear();
     for (const TNameLabel& Label : HardpointNameLabels(State, Width, Height)) {
-      const std::string& Name = State.Model->GetHardpoint(Label.Hardpoint)->Name;
+      const std::string& Name = State.Hardpoints[size_t(Label.Hardpoint)].Name;
       FShadows.Add(Name, Label.X + 1, Label.Y + 1, Width, Height);
       (Label.Selected ? FSelected : FNames).Add(Name, Label.X, Label.Y, Width, Height);
     }

@@ -19,14 +19,14 @@
 // One name as it is drawn: its top left corner and box in the drawing's
 // pixels (x to the right, y down).
 struct TNameLabel {
-  int Hardpoint = -1;  // index in the model
+  int Hardpoint = -1;  // index in the state's list
   int View = -1;       // index in ViewTransforms (ViewPicking.h)
   int X = 0, Y = 0;
   TTextBox Box;
   bool Selected = false;
 };
 
-// The marker under State's pointer, by its index in the model and its view;
+// The marker under State's pointer, by its index in the list and its view;
 // none without a pointer or with no marker within reach.
 struct TMarkerUnderPointer {
   int Hardpoint = -1;

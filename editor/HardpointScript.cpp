@@ -53,12 +53,14 @@ std::string HardpointScriptText(const std::vector<const THardpoint*>& Hardpoints
   return Text;
 }
 
-std::string HardpointScriptText(const TZorvObject& Model) {
-  std::vector<const THardpoint*> Hardpoints;
-  Hardpoints.reserve(size_t(Model.HardpointCount()));
-  for (int32_t I = 0; I < Model.HardpointCount(); ++I) Hardpoints.push_back(Model.GetHardpoint(I));
-  return HardpointScriptText(Hardpoints);
+std::string HardpointScriptText(THardpointsView Hardpoints) {
+  std::vector<const THardpoint*> Listed;
+  Listed.reserve(Hardpoints.size());
+  for (size_t I = 0; I < Hardpoints.size(); ++I) Listed.push_back(&Hardpoints[I]);
+  return HardpointScriptText(Listed);
 }
+
+std::string HardpointScriptText(const TZorvObject& Model) { return HardpointScriptText(Model.Hardpoints()); }
 
 namespace {
 
@@ -153,18 +155,18 @@ std::string ReadName(TScriptLines& Lines) {
 
 }  // namespace
 
-std::vector<TModelHardpoint> ReadHardpointScript(const std::string& Text, const std::string& Source) {
+std::vector<THardpoint> ReadHardpointScript(const std::string& Text, const std::string& Source) {
   TScriptLines Lines(Text, Source);
   Lines.ExpectLine("FORM \"HARD\"");
   Lines.ExpectLine("{");
-  std::vector<TModelHardpoint> Hardpoints;
+  std::vector<THardpoint> Hardpoints;
   for (;;) {
     const std::string What = "CHUNK \"HARD\" or \"}\"";
     const std::string_view Line = Lines.Expect(What);
     if (Line == "}") break;
     if (Line != "CHUNK \"HARD\"") Lines.Refuse(What, Line);
     Lines.ExpectLine("{");
-    TModelHardpoint& Hardpoint = Hardpoints.emplace_back();
+    THardpoint& Hardpoint = Hardpoints.emplace_back();
     for (int Element : ScriptOrder) Hardpoint.Matrix[size_t(Element)] = ReadValue(Lines);
     Hardpoint.Name = ReadName(Lines);
     Lines.ExpectLine("}");

@@ -14,7 +14,6 @@
 
 QUELBIR_EXCEPTION(EHardpointScript);
 
-class THardpoint;
 class TZorvObject;
 
 // The script for the hardpoints in list order, taken from their stored
@@ -25,8 +24,9 @@ class TZorvObject;
 // EHardpointScript naming that hardpoint: the script has no escapes.
 std::string HardpointScriptText(const std::vector<const THardpoint*>& Hardpoints);
 
-// The same for every entry of the model's hardpoint list, index 0 to
-// HardpointCount - 1.
+// The same for every hardpoint of a list (the document's), and for those the
+// model read.
+std::string HardpointScriptText(THardpointsView Hardpoints);
 std::string HardpointScriptText(const TZorvObject& Model);
 
 // The hardpoints of a script as HardpointScriptText writes it, in its
@@ -39,7 +39,7 @@ std::string HardpointScriptText(const TZorvObject& Model);
 // \"flaot 1.000\""). The values are the numbers as written, to the nearest
 // float; elements 3, 7 and 11 are 0 and 15 is 1. Time and memory grow with
 // the text's length alone.
-std::vector<TModelHardpoint> ReadHardpointScript(const std::string& Text, const std::string& Source);
+std::vector<THardpoint> ReadHardpointScript(const std::string& Text, const std::string& Source);
 
 // The most bytes a script may be here: a quarter of the memory the program
 // may use (the machine's memory, or the process's address-space or data

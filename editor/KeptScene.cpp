@@ -54,16 +54,15 @@ std::string SceneKey(const TSceneState& State, int Width, int Height) {
 std::string MarkerKey(const TSceneState& State, int Width, int Height) {
   std::string Key;
   if (State.Model == nullptr) return Key;
-  Append(Key, State.Model->SelectedHardpoint);
   Append(Key, State.ShowNames);
-  for (int32_t I = 0; I < State.Model->HardpointCount(); ++I) {
-    const THardpoint* Hardpoint = State.Model->GetHardpoint(I);
-    Append(Key, Hardpoint != nullptr);
-    Append(Key, State.Model->HardpointSelected(I));
-    if (Hardpoint != nullptr) Append(Key, Hardpoint->Matrix);
-    if (Hardpoint != nullptr && State.ShowNames) {
-      Append(Key, Hardpoint->Name.size());
-      Key += Hardpoint->Name;
+  Append(Key, State.Hardpoints.size());
+  for (size_t I = 0; I < State.Hardpoints.size(); ++I) {
+    const THardpoint& Hardpoint = State.Hardpoints[I];
+    Append(Key, State.HardpointSelected(int32_t(I)));
+    Append(Key, Hardpoint.Matrix);
+    if (State.ShowNames) {
+      Append(Key, Hardpoint.Name.size());
+      Key += Hardpoint.Name;
     }
   }
   if (State.ShowNames) {
@@ -161,7 +160,7 @@ void TKeptScene::DrawMarkers(const TSceneState& State) const {
   glMatrixMode(GL_MODELVIEW);
   for (const auto& Matrix : FViewMatrices) {
     glLoadMatrixf(Matrix.data());
-    State.Model->DrawHardpoints(FMaxSize);
+    DrawStateMarkers(State, FMaxSize);
   }
   glLoadIdentity();
 }
@@ -177,10 +176,8 @@ bool TKeptScene::MarkersMeetLaterViews(const TSceneState& State, int Width, int 
   const float Reach = std::max(std::fabs(State.SphereDiameter), 0.4f / std::fabs(Model.Scale()));
   for (size_t V = 0; V < ViewCount; ++V) {
     const TViewTransform& View = Views[V];
-    for (int32_t I = 0; I < Model.HardpointCount(); ++I) {
-      const THardpoint* Hardpoint = Model.GetHardpoint(I);
-      if (Hardpoint == nullptr) continue;
-      const auto& M = Hardpoint->Matrix;
+    for (size_t I = 0; I < State.Hardpoints.size(); ++I) {
+      const auto& M = State.Hardpoints[I].Matrix;
       // A matrix that is not affine divides by its last row: not measured.
       if (M[3] != 0 || M[7] != 0 || M[11] != 0 || M[15] != 1) return true;
       Markers[V].Add(ProjectToPixel(View, {M[12], M[13], M[14]}, Width, Height));

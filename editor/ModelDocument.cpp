@@ -48,12 +48,7 @@ std::shared_ptr<TModelSource> SourceOf(const std::string& Path, std::unique_ptr<
 }  // namespace
 
 std::vector<THardpoint> ModelHardpoints(const std::vector<TDocumentHardpoint>& Hardpoints) {
-  std::vector<THardpoint> Result(Hardpoints.size());
-  for (size_t I = 0; I < Hardpoints.size(); ++I) {
-    Result[I].Name = Hardpoints[I].Name;
-    Result[I].Matrix = Hardpoints[I].Matrix;
-  }
-  return Result;
+  return {Hardpoints.begin(), Hardpoints.end()};
 }
 
 TModelDocument::TModelDocument() = default;
@@ -108,19 +103,6 @@ void TModelDocument::Notify(unsigned Changes) {
   for (const TObserver& Observer : FObservers) Observer(Changes);
 }
 
-void TModelDocument::SyncModel() {
-  if (!FModel) return;
-  FModel->SetHardpoints(ModelHardpoints(FHardpoints));
-  SyncSelection();
-}
-
-void TModelDocument::SyncSelection() {
-  if (!FModel) return;
-  FModel->SelectedHardpoint = Selected();
-  const std::vector<int> Indices = SelectedIndices();
-  FModel->SetSelectedHardpoints(std::vector<int32_t>(Indices.begin(), Indices.end()));
-}
-
 // ---- loading and saving ----
 
 void TModelDocument::Load(const std::string& FileName) { LoadModel(FileName, nullptr, {}); }
@@ -153,10 +135,9 @@ void TModelDocument::LoadModel(const std::string& FileName, std::unique_ptr<TPri
     SphereError = std::current_exception();
   }
 
+  // The hardpoints become the document's: the model keeps none of its own.
   std::vector<TDocumentHardpoint> Hardpoints;
-  for (int32_t I = 0; I < Model->HardpointCount(); ++I)
-    if (const THardpoint* Hardpoint = Model->GetHardpoint(I))
-      Hardpoints.push_back({FNextId++, Hardpoint->Name, Hardpoint->Matrix});
+  for (THardpoint& Hardpoint : Model->TakeHardpoints()) Hardpoints.push_back({std::move(Hardpoint), FNextId++});
 
   FModel = std::move(Model);
   // The model shown before may have been read from a private file, which
@@ -182,7 +163,6 @@ void TModelDocument::LoadModel(const std::string& FileName, std::unique_ptr<TPri
   FCurrent = FAnchor = FSelection.empty() ? 0 : FSelection[0];
   FPreview.clear();
   FHistory.Clear();
-  SyncModel();
   Notify(SphereError ? Everything & ~SphereChanged : Everything);
   if (SphereError) std::rethrow_exception(SphereError);
 }
@@ -214,18 +194,20 @@ void TModelDocument::SwitchLevel(int Level) {
   // A level that fails to load changes nothing; its message is the loader's.
   auto Switched = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
   SetUpEditorModel(*Switched, FileName(), Level);
+  // The file's hardpoints again: the document's as edited stay the ones shown.
+  Switched->TakeHardpoints();
   FModel = std::move(Switched);
   FLevel = Level;
-  SyncModel();
   Notify(ModelChanged);
 }
 
 void TModelDocument::ShowSource(std::shared_ptr<TModelSource> Source) {
   auto Model = std::make_unique<TZorvObject>(TDisplayListPolicy::None);
   SetUpEditorModel(*Model, Source->Path, FLevel);
+  // The file's hardpoints: the document's as edited stay the ones shown.
+  Model->TakeHardpoints();
   FModel = std::move(Model);
   FSource = std::move(Source);
-  SyncModel();
 }
 
 TModelDocument::TLevelsMade TModelDocument::MakeLevels(const TLevelOptions& Options, const std::string& StepName) {
@@ -304,7 +286,6 @@ void TModelDocument::EnterSphereTexts(const std::string& X, const std::string& Y
 void TModelDocument::ChangeSphere(const TSphereValues& Values, const std::string& StepName) {
   const TSphereCommand Command{Sphere(), Values};
   Apply(Command, true);
-  SyncModel();
   Notify(SphereChanged);
   Record({StepName, std::nullopt, {Command}});
 }
@@ -315,14 +296,13 @@ void TModelDocument::ChangeMatrix(THardpointId Id, const THardpointMatrix& Matri
   if (Hardpoint == nullptr) return;
   const TMatrixCommand Command{Id, Hardpoint->Matrix, Matrix};
   Apply(Command, true);
-  SyncModel();
   Notify(HardpointsChanged);
   Record({StepName, Merge, {Command}});
 }
 
 THardpointId TModelDocument::AddHardpoint(size_t Index, const std::string& Name, const THardpointMatrix& Matrix,
                                           const std::string& StepName) {
-  return AddHardpoints({{Index, Name, Matrix}}, StepName).front();
+  return AddHardpoints({{Index, {Name, Matrix}}}, StepName).front();
 }
 
 std::vector<THardpointId> TModelDocument::AddHardpoints(const std::vector<TNewHardpoint>& New,
@@ -332,8 +312,7 @@ std::vector<THardpointId> TModelDocument::AddHardpoints(const std::vector<TNewHa
   std::vector<THardpointId> Ids;
   THistoryStep Step{StepName, std::nullopt, {}};
   for (const TNewHardpoint& Hardpoint : New) {
-    const TListCommand Command{
-        std::min(Hardpoint.Index, FHardpoints.size()), {FNextId++, Hardpoint.Name, Hardpoint.Matrix}, true};
+    const TListCommand Command{std::min(Hardpoint.Index, FHardpoints.size()), {Hardpoint.Hardpoint, FNextId++}, true};
     Apply(Command, true);
     Ids.push_back(Command.Hardpoint.Id);
     Step.Commands.push_back(Command);
@@ -341,7 +320,6 @@ std::vector<THardpointId> TModelDocument::AddHardpoints(const std::vector<TNewHa
   if (Ids.empty()) return Ids;
   FSelection = Ids;
   FCurrent = FAnchor = Ids.back();
-  SyncModel();
   Notify(HardpointsChanged | SelectionChanged);
   Record(std::move(Step));
   return Ids;
@@ -360,7 +338,6 @@ void TModelDocument::RemoveHardpoints(const std::vector<THardpointId>& Ids, cons
       Step.Commands.push_back(Command);
     }
   if (Step.Commands.empty()) return;
-  SyncModel();
   Notify(HardpointsChanged | SelectionChanged);
   Record(std::move(Step));
 }
@@ -374,7 +351,6 @@ void TModelDocument::RenameHardpoint(THardpointId Id, const std::string& Name, c
   if (Hardpoint == nullptr) return;
   const TRenameCommand Command{Id, Hardpoint->Name, Name};
   Apply(Command, true);
-  SyncModel();
   Notify(HardpointsChanged);
   Record({StepName, std::nullopt, {Command}});
 }
@@ -385,7 +361,6 @@ void TModelDocument::SetSelection(std::vector<THardpointId> Ids, THardpointId Cu
   FSelection = std::move(Ids);
   FCurrent = Current;
   FAnchor = Anchor;
-  SyncSelection();
   Notify(SelectionChanged);
 }
 
@@ -498,7 +473,6 @@ void TModelDocument::ShowStep(const THistoryStep& Step) {
     FSelection = std::move(Ids);
     FCurrent = FAnchor = First;
   }
-  SyncModel();
   // A step that showed other levels loaded the model again.
   const bool Levels = std::any_of(Step.Commands.begin(), Step.Commands.end(), [](const TEditCommand& Command) {
     return std::holds_alternative<TLevelsCommand>(Command);
@@ -556,7 +530,6 @@ void TModelDocument::PreviewMatrices(const std::vector<std::pair<THardpointId, T
     Changed = true;
   }
   if (!Changed) return;
-  SyncModel();
   Notify(HardpointsChanged);
 }
 
@@ -575,7 +548,6 @@ void TModelDocument::CancelPreview() {
   const std::vector<TMatrixCommand> Commands = std::move(FPreview);
   FPreview.clear();
   for (auto It = Commands.rbegin(); It != Commands.rend(); ++It) Apply(*It, false);
-  SyncModel();
   Notify(HardpointsChanged);
 }
 

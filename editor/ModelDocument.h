@@ -21,8 +21,8 @@
 
 class TZorvObject;
 
-// The hardpoints as the model and the outputs take them: names and matrices,
-// in list order.
+// The hardpoints as the writer and the outputs take them: the records
+// without their identities, in list order.
 std::vector<THardpoint> ModelHardpoints(const std::vector<TDocumentHardpoint>& Hardpoints);
 
 class TModelDocument {
@@ -46,8 +46,9 @@ public:
 
   void Observe(TObserver Observer) { FObservers.push_back(std::move(Observer)); }
 
-  // The model shown, drawing the document's hardpoints with the selected one
-  // highlighted; none before the first load.
+  // The model shown, its mesh: the hardpoints and the selection are the
+  // document's, which the drawing shows with it (MakeSceneState); none
+  // before the first load.
   TZorvObject* Model() const { return FModel.get(); }
   const std::unique_ptr<TZorvObject>& ModelOwner() const { return FModel; }
   // The file the model shown is read from; empty before the first load.
@@ -147,8 +148,7 @@ public:
   // selection, the last of them current. Their identities, in that order.
   struct TNewHardpoint {
     size_t Index = 0;
-    std::string Name;
-    THardpointMatrix Matrix{};
+    THardpoint Hardpoint;
   };
   std::vector<THardpointId> AddHardpoints(const std::vector<TNewHardpoint>& New, const std::string& StepName);
   // The hardpoints Ids names out of the list, as one step; unknown ones are
@@ -218,8 +218,6 @@ private:
   void Apply(const TEditCommand& Command, bool Forward);
   void Record(THistoryStep Step);
   void ShowStep(const THistoryStep& Step);
-  void SyncModel();
-  void SyncSelection();
   // The selection becomes Ids (known ones), with Current and Anchor, told to
   // the observers.
   void SetSelection(std::vector<THardpointId> Ids, THardpointId Current, THardpointId Anchor);

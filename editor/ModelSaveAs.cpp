@@ -8,12 +8,9 @@ std::string SaveModelAs(TModelDocument& Document, const std::string& Output) {
   // command line's import refuses it, and the file loaded, also when the
   // model is read from the program's file of levels made in the window.
   CheckNotModelFile(Output, Document.ShownFile());
-  std::vector<TModelHardpoint> Hardpoints;
-  for (const TDocumentHardpoint& Hardpoint : Document.Hardpoints())
-    Hardpoints.push_back({Hardpoint.Name, Hardpoint.Matrix});
   const TSphereValues Sphere = Document.Sphere();
   // The file the model is read from holds the levels shown.
-  WriteModelFileWithHardpoints(Document.FileName(), Output, Hardpoints, &Sphere);
+  WriteModelFileWithHardpoints(Document.FileName(), Output, ModelHardpoints(Document.Hardpoints()), &Sphere);
   const bool NewModel = Document.NewModel(), Levels = Document.MadeLevelsShown();
   Document.LevelsWritten();
   // A new model has its file now, and the document shows it; a model that

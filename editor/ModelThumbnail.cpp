@@ -111,7 +111,7 @@ TFramePixels RenderModelThumbnail(const TThumbnailRequest& Request) {
   TFaceTextures Textures(Folder);  // belongs to this context
   TSceneState State;
   State.Layout = Request.Layout;
-  State.Model = Model.get();
+  ShowLoadedModel(State, *Model);
   State.Shading = ThumbnailShading(Request, *Model, Folder);
   State.Textures = &Textures;
   TModelOutline Outline(TOutlineEdges::Every);  // drawn once

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -162,14 +163,38 @@ void DrawSphere(const TSceneState& State, GLUquadric* Quadric) {
   glPopMatrix();
 }
 
+bool TSceneState::HardpointSelected(int32_t Index) const {
+  return std::binary_search(SelectedHardpoints.begin(), SelectedHardpoints.end(), Index);
+}
+
+void ShowLoadedModel(TSceneState& State, TZorvObject& Model) {
+  State.Model = &Model;
+  State.Hardpoints = Model.Hardpoints();
+  State.SelectedHardpoints = {0};
+}
+
+void DrawStateMarkers(const TSceneState& State, float Length) {
+  DrawHardpointMarkers(State.Hardpoints, State.SelectedHardpoints, Length);
+}
+
 void DrawModel(const TSceneState& State) {
   DrawModelWith(State, [&State](TZorvObject& Model) {
-    if (State.Shading != TShading::Outlines)
-      DrawMarkersOverFaces(Model);
-    else if (State.Outline != nullptr)
+    // The markers' length is measured once the faces have brought the mesh
+    // in, as it is drawn in the editor's set-up (mesh kept).
+    const auto Markers = [&State, &Model] {
+      float Length = 0;
+      Model.GetMaxSize(Length);
+      DrawStateMarkers(State, Length);
+    };
+    if (State.Shading != TShading::Outlines) {
+      DrawMarkersOverFaces(Model, Markers);
+      return;
+    }
+    if (State.Outline != nullptr)
       State.Outline->Draw(Model, State.Lighter);
     else
       Model.Draw();
+    Markers();
   });
 }
 

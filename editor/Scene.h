@@ -12,6 +12,7 @@
 
 #include "editor/ViewOptions.h"
 #include "model/ShadedDrawing.h"
+#include "model/THardpoint.h"
 
 class THardpointNameLayer;
 class TModelOutline;
@@ -62,7 +63,17 @@ struct TSceneState : TViewOptions {
   // The pointer over the drawing, in the viewport's pixels (x to the right, y
   // down); none while it is elsewhere. A name never hides the marker under it.
   std::optional<std::array<int, 2>> Pointer;
+  // The hardpoints shown with the model, as markers (and names), in list
+  // order, and the selected ones among them (indices, ascending), drawn
+  // highlighted. Shown only with a model.
+  THardpointsView Hardpoints;
+  std::vector<int32_t> SelectedHardpoints;
+  bool HardpointSelected(int32_t Index) const;
 };
+
+// State showing Model with the hardpoints it was loaded with, the first one
+// selected, as a model file opens.
+void ShowLoadedModel(TSceneState& State, TZorvObject& Model);
 
 // One view of a layout: where its origin sits in the -1..1 square and the
 // quarter turn that shows the model from its side.
@@ -113,9 +124,13 @@ void PaintScene(const TSceneState& State);
 void DrawSphere(const TSceneState& State, GLUquadric* Quadric);
 
 // One view's model: view angles about x, y, z, white, the zoom, the model's
-// Draw (through the state's Outline when it has one). In Solid and Textured
-// only the hardpoint markers, over the surfaces.
+// Draw (through the state's Outline when it has one), then the state's
+// hardpoint markers. In Solid and Textured only the markers, over the
+// surfaces.
 void DrawModel(const TSceneState& State);
+// The state's hardpoint markers (DrawHardpointMarkers) on the current
+// matrix, their axes a tenth of Length long.
+void DrawStateMarkers(const TSceneState& State, float Length);
 // DrawModel's matrix and colour around Draw in place of the model's Draw,
 // for drawing the model in parts (KeptScene.h).
 void DrawModelWith(const TSceneState& State, const std::function<void(TZorvObject& Model)>& Draw);

@@ -51,12 +51,13 @@ TFramePixels RenderModelFrame(const TPictureRequest& Request) {
   auto Model = std::make_unique<TZorvObject>();
   Model->OpenReadOnly = true;  // a picture only inspects the file
   SetUpEditorModel(*Model, Request.ModelFile, Request.Level);
+  ShowLoadedModel(State, *Model);
   if (Request.Hardpoints) {
-    Model->SetHardpoints(*Request.Hardpoints);
-    Model->SelectedHardpoint = Request.SelectedHardpoint;
-    Model->SetSelectedHardpoints(Request.SelectedHardpoints);
+    State.Hardpoints = *Request.Hardpoints;
+    State.SelectedHardpoints = Request.SelectedHardpoints;
+    State.SelectedHardpoints.push_back(Request.SelectedHardpoint);
+    std::sort(State.SelectedHardpoints.begin(), State.SelectedHardpoints.end());
   }
-  State.Model = Model.get();
   // The sphere is read only when it is drawn, so a model without one still
   // gives its picture. Reading never needs write access here.
   if (Request.ShowSphere && Request.Sphere) {

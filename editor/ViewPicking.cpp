@@ -75,11 +75,10 @@ std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width,
   std::optional<THardpointPick> Best;
   const std::vector<TViewTransform> Views = ViewTransforms(State);
   for (int V = 0; V < int(Views.size()); ++V) {
-    for (int32_t H = 0; H < State.Model->HardpointCount(); ++H) {
-      if (SelectedOnly && !State.Model->HardpointSelected(H)) continue;
-      const THardpoint* Hardpoint = State.Model->GetHardpoint(H);
-      if (Hardpoint == nullptr) continue;
-      const TPixel At = ProjectToPixel(Views[size_t(V)], HardpointOrigin(Hardpoint->Matrix), Width, Height);
+    for (int H = 0; H < int(State.Hardpoints.size()); ++H) {
+      if (SelectedOnly && !State.HardpointSelected(H)) continue;
+      const TPixel At =
+          ProjectToPixel(Views[size_t(V)], HardpointOrigin(State.Hardpoints[size_t(H)].Matrix), Width, Height);
       const double Distance = std::hypot(At.X - X, At.Y - Y);
       if (Distance <= Radius && (!Best || Distance < Best->Distance)) Best = THardpointPick{H, V, Distance};
     }

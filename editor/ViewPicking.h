@@ -39,13 +39,13 @@ TPixel ProjectToPixel(const TViewTransform& View, const TModelPoint& Point, int 
 TModelPoint HardpointOrigin(const std::array<float, 16>& Matrix);
 
 struct THardpointPick {
-  int Hardpoint = -1;   // index in the model
+  int Hardpoint = -1;   // index in the state's list
   int View = -1;        // index in ViewTransforms
   double Distance = 0;  // pixels from the pointer
 };
 // The hardpoint whose marker origin lies nearest to (X, Y) in any view, within
 // Radius pixels; with SelectedOnly, only the ones drawn highlighted (the
-// model's HardpointSelected) are looked at.
+// state's HardpointSelected) are looked at.
 std::optional<THardpointPick> PickHardpoint(const TSceneState& State, int Width, int Height, double X, double Y,
                                             double Radius, bool SelectedOnly = false);
 

@@ -8,6 +8,8 @@ TSceneState MakeSceneState(const TModelDocument& Document, const TViewState& Vie
   State.SphereDiameter = Document.SphereDiameter();
   State.Pointer = View.Pointer;
   State.Model = Document.Model();
+  State.Hardpoints = Document.Hardpoints();
+  for (const int Index : Document.SelectedIndices()) State.SelectedHardpoints.push_back(Index);
   return State;
 }
 

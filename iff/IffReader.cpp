@@ -406,17 +406,56 @@ TIffTag TIffReader::CurrentTag() const { return FOpenChunk ? FOpenChunk->Tag : F
 
 int32_t TIffReader::CurrentSize() const { return FOpenChunk ? FOpenChunk->Size : FCurrentForm->Size; }
 
+namespace {
+
+[[noreturn]] void FailCount(int32_t Count) {
+  throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
+}
+[[noreturn]] void FailBeyondChunk() { throw EIffReader("TIffReader: Read beyond end of chunk!"); }
+[[noreturn]] void FailInsideString(const std::string& FileName) {
+  throw EIffReader("TIffReader: " + FileName + " ends inside a string!");
+}
+
+}  // namespace
+
+int32_t THeldChunk::Read(void* Buffer, int32_t Count) {
+  if (Count < 0) FailCount(Count);
+  if (FPassed + Count > FSize) FailBeyondChunk();
+  // What the file held there, fewer only where it ended.
+  const int32_t Got = int32_t(std::clamp<int64_t>(FHeld - FPassed, 0, Count));
+  if (Got > 0) std::memcpy(Buffer, FData + FPassed, size_t(Got));
+  FPassed += Got;
+  return Got;
+}
+
+int32_t THeldChunk::ReadString(std::string& S) {
+  // The text up to the zero byte; else the file ended inside the chunk, or
+  // the chunk ended first.
+  if (FPassed >= FSize) FailBeyondChunk();
+  const int64_t Start = std::min<int64_t>(FPassed, FHeld);
+  const uint8_t* First = FData + Start;
+  const void* Zero = FHeld > Start ? std::memchr(First, 0, size_t(FHeld - Start)) : nullptr;
+  if (!Zero) {
+    if (FHeld < FSize) FailInsideString(FFileName);
+    FailBeyondChunk();
+  }
+  const size_t Length = size_t(static_cast<const uint8_t*>(Zero) - First);
+  S.assign(reinterpret_cast<const char*>(First), Length);
+  FPassed = Start + int64_t(Length) + 1;
+  return int32_t(S.size());
+}
+
 int32_t TIffReader::Read(void* Buffer, int32_t Count) {
   const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before reading!");
-  if (Count < 0) throw EIffReader("TIffReader: Cannot read " + std::to_string(Count) + " bytes!");
+  if (Count < 0) FailCount(Count);
   const int64_t Passed = FStream->Position() - (int64_t(Chunk.Offset) + 8);
-  if (Passed + Count > Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
+  if (Passed + Count > Chunk.Size) FailBeyondChunk();
   if (!FHeldValid && Chunk.Size <= HeldChunkLimit && !WindowHolds(Chunk) && Count < Chunk.Size - Passed)
     HoldChunk(Chunk);
   if (!FHeldValid) return FStream->Read(Buffer, Count);
-  // Served from memory: what the file held there, fewer only where it ended.
-  const int32_t Got = int32_t(std::clamp<int64_t>(FHeldLength - Passed, 0, Count));
-  if (Got > 0) std::memcpy(Buffer, FWindow.data() + FHeldOffset + Passed, size_t(Got));
+  // Served from memory.
+  THeldChunk Held(FWindow.data() + FHeldOffset, FHeldLength, Chunk.Size, FFileName, Passed);
+  const int32_t Got = Held.Read(Buffer, Count);
   FStream->Seek(FStream->Position() + Got);
   return Got;
 }
@@ -430,21 +469,11 @@ int32_t TIffReader::ReadString(std::string& S) {
   const int64_t DataStart = int64_t(Chunk.Offset) + 8;
   if (!FHeldValid && Chunk.Size <= HeldChunkLimit) HoldChunk(Chunk);
   if (FHeldValid) {
-    // The same outcome as the block reads below: the text up to the zero
-    // byte; else the file ended inside the chunk, or the chunk ended first.
-    const int64_t Passed = FStream->Position() - DataStart;
-    if (Passed >= Chunk.Size) throw EIffReader("TIffReader: Read beyond end of chunk!");
-    const int64_t Start = std::min<int64_t>(Passed, FHeldLength);
-    const uint8_t* First = FWindow.data() + FHeldOffset + Start;
-    const void* Zero = FHeldLength > Start ? std::memchr(First, 0, size_t(FHeldLength - Start)) : nullptr;
-    if (!Zero) {
-      if (FHeldLength < Chunk.Size) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
-      throw EIffReader("TIffReader: Read beyond end of chunk!");
-    }
-    const size_t Length = size_t(static_cast<const uint8_t*>(Zero) - First);
-    S.assign(reinterpret_cast<const char*>(First), Length);
-    FStream->Seek(DataStart + Start + int64_t(Length) + 1);
-    return int32_t(S.size());
+    // The same outcome as the block reads below.
+    THeldChunk Held(FWindow.data() + FHeldOffset, FHeldLength, Chunk.Size, FFileName, FStream->Position() - DataStart);
+    const int32_t Length = Held.ReadString(S);
+    FStream->Seek(DataStart + Held.Passed());
+    return Length;
   }
   constexpr int32_t FirstBlock = 256;
   constexpr int32_t LargestBlock = 1 << 20;
@@ -452,7 +481,7 @@ int32_t TIffReader::ReadString(std::string& S) {
   int32_t Block = FirstBlock;
   for (;;) {
     const int64_t Left = int64_t(Chunk.Size) - (FStream->Position() - DataStart);
-    if (Left <= 0) throw EIffReader("TIffReader: Read beyond end of chunk!");
+    if (Left <= 0) FailBeyondChunk();
     const int32_t Want = int32_t(std::min<int64_t>(Block, Left));
     const size_t Had = Text.size();
     const int64_t Start = FStream->Position();
@@ -465,7 +494,7 @@ int32_t TIffReader::ReadString(std::string& S) {
       break;
     }
     Text.resize(Had + size_t(Got));
-    if (Got < Want) throw EIffReader("TIffReader: " + FFileName + " ends inside a string!");
+    if (Got < Want) FailInsideString(FFileName);
     Block = std::min(Block * 2, LargestBlock);
   }
   S = std::move(Text);
@@ -496,6 +525,21 @@ int32_t TIffReader::Write(const void* Buffer, int32_t Count) {
 int32_t TIffReader::Position() const {
   const TChunk& Chunk = RequireOpenChunk("TIffReader: Must open chunk before seeking!");
   return int32_t(FStream->Position() - Chunk.Offset);
+}
+
+std::vector<uint8_t> TIffReader::ReadBytes(int64_t Offset, int32_t Count) {
+  // Memory for no more than the file holds, whatever a size field claims.
+  const int64_t InFile = std::max<int64_t>(0, FStream->Size() - Offset);
+  std::vector<uint8_t> Bytes(size_t(std::clamp<int64_t>(Count, 0, InFile)));
+  const int64_t Position = FStream->Position();
+  FStream->Seek(Offset);
+  struct TBack {
+    TFileStream& Stream;
+    int64_t Position;
+    ~TBack() { Stream.Seek(Position); }
+  } Back{*FStream, Position};
+  Bytes.resize(size_t(FStream->Read(Bytes.data(), int32_t(Bytes.size()))));
+  return Bytes;
 }
 
 void TIffReader::Flush() { FStream->Flush(); }

@@ -21,6 +21,31 @@ QUELBIR_EXCEPTION(EIffReader_ErrorInForm);
 
 class TForm;
 
+// A chunk's data in memory, read as TIffReader reads its open chunk, with
+// the same results, errors and messages: Size bytes as the index counts
+// them, of which the file held the first Held (fewer than Size where the
+// file ended inside the chunk). The reader serves its chunks held in memory
+// through it, and a caller that read many chunks at once (ReadBytes) reads
+// each of them with it.
+class THeldChunk {
+public:
+  THeldChunk(const uint8_t* Data, int32_t Held, int32_t Size, const std::string& FileName, int64_t Passed = 0)
+      : FData(Data), FHeld(Held), FSize(Size), FFileName(FileName), FPassed(Passed) {}
+  // TIffReader::Read: Count bytes, fewer only where the file ended.
+  int32_t Read(void* Buffer, int32_t Count);
+  // TIffReader::ReadString: the text up to the zero byte, which is passed.
+  int32_t ReadString(std::string& S);
+  // The bytes of the chunk not yet read, as the index counts them.
+  int64_t Left() const { return FSize - FPassed; }
+  int64_t Passed() const { return FPassed; }
+
+private:
+  const uint8_t* FData;
+  int32_t FHeld, FSize;
+  const std::string& FFileName;
+  int64_t FPassed;
+};
+
 struct TIffItem {
   TIffTag Tag;         // chunk tag, or the form type of a FORM
   int32_t Offset = 0;  // file offset of the item's first header byte
@@ -75,6 +100,11 @@ public:
   static constexpr int32_t HeldChunkLimit = 1 << 20;
   int32_t Write(const void* Buffer, int32_t Count);
   int32_t Position() const;
+  // The file's bytes from Offset on, Count of them or fewer where the file
+  // ends, with one read, whatever chunk is open (its position stays): for a
+  // caller that reads many small chunks at once and each from memory
+  // (THeldChunk). Never more than the file holds.
+  std::vector<uint8_t> ReadBytes(int64_t Offset, int32_t Count);
   // Pushes bytes written through Write to the disk; raises when it cannot.
   void Flush();
 

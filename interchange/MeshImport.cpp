@@ -37,13 +37,12 @@ TMeshKind KindOf(const std::string& FileName) {
 
 // The hardpoints of the glTF scene as `script --from-gltf` finds them, a
 // name another holds given a fresh one as Duplicate Hardpoint names copies.
-std::vector<TModelHardpoint> SceneHardpoints(const TGltfScene& Scene, const std::string& FileName,
-                                             std::ostream& Notes) {
+std::vector<THardpoint> SceneHardpoints(const TGltfScene& Scene, const std::string& FileName, std::ostream& Notes) {
   std::vector<TGltfHardpoint> Found = FindGltfHardpoints(Scene.Document, Scene.Root, FileName);
   // A node without a mesh that names a level groups the level's meshes.
   std::erase_if(Found, [](const TGltfHardpoint& H) { return !H.Mark && LevelNumberInName(H.NodeName); });
   NameCopiesAfresh(Found, Notes);
-  std::vector<TModelHardpoint> Result;
+  std::vector<THardpoint> Result;
   for (TGltfHardpoint& H : Found) {
     const std::string Shown = EscapeControlBytes(H.NodeName);
     if (!H.Finite)
@@ -51,7 +50,7 @@ std::vector<TModelHardpoint> SceneHardpoints(const TGltfScene& Scene, const std:
     if (H.Scaled)
       Notes << Shown << ": its transform carried a scale or shear; the hardpoint keeps unit, perpendicular axes\n";
     const std::string& Name = H.Hardpoint.Name;
-    TModelHardpoint Hardpoint;
+    THardpoint Hardpoint;
     Hardpoint.Name = Name;
     Hardpoint.Matrix = H.Hardpoint.Matrix;
     Result.push_back(std::move(Hardpoint));
@@ -166,7 +165,7 @@ void WriteImportedModel(const TImportedModel& Model, const std::string& Output, 
   for (const TModelMesh& Level : Model.Levels)
     Bytes += 80 + int64_t(Level.Vertices.size() + Level.Normals.size()) * 12 + int64_t(Level.FaceVertices.size()) * 16 +
              int64_t(Level.Faces.size()) * 28;
-  for (const TModelHardpoint& Hardpoint : Model.Hardpoints) Bytes += 60 + int64_t(Hardpoint.Name.size());
+  for (const THardpoint& Hardpoint : Model.Hardpoints) Bytes += 60 + int64_t(Hardpoint.Name.size());
   if (Bytes > std::numeric_limits<int32_t>::max())
     throw EMeshImport("Import: the new model would pass the 2 GiB a model file can hold");
   TModelSphere Sphere;

@@ -26,7 +26,7 @@ struct TTexturePicture {
 
 struct TImportedModel {
   std::vector<TModelMesh> Levels;  // most detailed first
-  std::vector<TModelHardpoint> Hardpoints;
+  std::vector<THardpoint> Hardpoints;
   TSphereValues Sphere{0, 0, 0, 0};
   std::string TexturesOut;                // the folder of the pictures' textures
   std::vector<TTexturePicture> Pictures;  // each one texture, to be made into TexturesOut

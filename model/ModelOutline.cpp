@@ -217,5 +217,4 @@ void TModelOutline::Draw(TZorvObject& Model, bool Lighter) {
     return;
   }
   DrawMesh(Model, Lighter);
-  Model.DrawHardpoints();
 }

@@ -55,10 +55,11 @@ class TModelOutline {
 public:
   explicit TModelOutline(TOutlineEdges Edges = TOutlineEdges::OncePerDirection) : FEdges(Edges) {}
   // Model as its Draw draws it in the editor's set-up (outlines, untextured,
-  // no display list, mesh kept): face state, fit scale, the edges, the
-  // hardpoint markers. A model in any other set-up is drawn by its Draw.
+  // no display list, mesh kept): face state, fit scale, the edges. A model
+  // in any other set-up is drawn by its Draw. Either way the model-view
+  // matrix is left as the markers are drawn under (the fit scale applied).
   void Draw(TZorvObject& Model, bool Lighter = false);
-  // The first half of Draw: face state, fit scale and edges, no markers. The
+  // Draw in the editor's set-up alone: face state, fit scale and edges. The
   // model-view matrix is left as the markers are drawn under (the fit scale
   // applied); the caller brackets it. Falls back to nothing for a model not
   // in the editor's set-up: check Applies first.

@@ -47,9 +47,9 @@ void WriteRecords(TBasicWriter& Writer, const char (&Tag)[5], const std::vector<
 // The bytes a FORM "HARD" of these hardpoints takes, header and pads
 // included, counted before any is written so that a form the format cannot
 // size is refused rather than wrapped.
-int64_t HardFormBytes(const std::vector<TModelHardpoint>& Hardpoints) {
+int64_t HardFormBytes(const std::vector<THardpoint>& Hardpoints) {
   int64_t Total = 12;
-  for (const TModelHardpoint& Hardpoint : Hardpoints) {
+  for (const THardpoint& Hardpoint : Hardpoints) {
     const int64_t Data = 48 + int64_t(Hardpoint.Name.size()) + 1;
     Total += 8 + Data + (Data & 1);
     if (Total > FileLimit) break;
@@ -58,7 +58,7 @@ int64_t HardFormBytes(const std::vector<TModelHardpoint>& Hardpoints) {
 }
 
 void ComposeLodModel(TIffWriter& Writer, const std::vector<TModelMesh>& Levels,
-                     const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere) {
+                     const std::vector<THardpoint>& Hardpoints, const TModelSphere* Sphere) {
   Writer.OpenForm(TIffTag("DETA"));
   Writer.OpenForm(TIffTag("MESH"));
   for (size_t Level = 0; Level < Levels.size(); ++Level) {
@@ -78,7 +78,7 @@ void ComposeLodModel(TIffWriter& Writer, const std::vector<TModelMesh>& Levels,
   Writer.CloseForm();
 }
 
-void ComposeSingleMeshModel(TIffWriter& Writer, const TModelMesh& Mesh, const std::vector<TModelHardpoint>& Hardpoints,
+void ComposeSingleMeshModel(TIffWriter& Writer, const TModelMesh& Mesh, const std::vector<THardpoint>& Hardpoints,
                             const TModelSphere* Sphere) {
   Writer.OpenForm(TIffTag("MESH"));
   Writer.OpenForm(TIffTag("0012"));
@@ -147,7 +147,7 @@ void WriteMeshChunks(TBasicWriter& Writer, const TModelMesh& Mesh) {
   WriteRecords(Writer, "FACE", Mesh.Faces);
 }
 
-void WriteHardForm(TBasicWriter& Writer, const std::vector<TModelHardpoint>& Hardpoints) {
+void WriteHardForm(TBasicWriter& Writer, const std::vector<THardpoint>& Hardpoints) {
   for (size_t I = 0; I < Hardpoints.size(); ++I)
     if (Hardpoints[I].Name.find('\0') != std::string::npos)
       throw EModelWriter("TModelWriter: the name of hardpoint " + std::to_string(I + 1) +
@@ -155,7 +155,7 @@ void WriteHardForm(TBasicWriter& Writer, const std::vector<TModelHardpoint>& Har
   if (HardFormBytes(Hardpoints) > FileLimit)
     throw EModelWriter("TModelWriter: the hardpoints take more than the 2 GiB a model file can hold");
   Writer.OpenForm(TIffTag("HARD"));
-  for (const TModelHardpoint& Hardpoint : Hardpoints) {
+  for (const THardpoint& Hardpoint : Hardpoints) {
     Writer.OpenChunk(TIffTag("HARD"));
     // Copied as bytes, so every bit pattern (NaN payloads, -0) is kept.
     for (int Element : THardpoint::FileToMatrix) Writer.Write(&Hardpoint.Matrix[size_t(Element)], 4);
@@ -180,14 +180,14 @@ void WriteCollForm(TBasicWriter& Writer, const TModelSphere& Sphere) {
   Writer.CloseForm();
 }
 
-std::vector<uint8_t> LodModelBytes(const std::vector<TModelMesh>& Levels,
-                                   const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere) {
+std::vector<uint8_t> LodModelBytes(const std::vector<TModelMesh>& Levels, const std::vector<THardpoint>& Hardpoints,
+                                   const TModelSphere* Sphere) {
   TIffWriter Writer("", wmMemory);
   ComposeLodModel(Writer, Levels, Hardpoints, Sphere);
   return Writer.MemoryBytes();
 }
 
-std::vector<uint8_t> SingleMeshModelBytes(const TModelMesh& Mesh, const std::vector<TModelHardpoint>& Hardpoints,
+std::vector<uint8_t> SingleMeshModelBytes(const TModelMesh& Mesh, const std::vector<THardpoint>& Hardpoints,
                                           const TModelSphere* Sphere) {
   TIffWriter Writer("", wmMemory);
   ComposeSingleMeshModel(Writer, Mesh, Hardpoints, Sphere);
@@ -195,19 +195,18 @@ std::vector<uint8_t> SingleMeshModelBytes(const TModelMesh& Mesh, const std::vec
 }
 
 void WriteLodModel(const std::string& FileName, const std::vector<TModelMesh>& Levels,
-                   const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere) {
+                   const std::vector<THardpoint>& Hardpoints, const TModelSphere* Sphere) {
   const std::vector<uint8_t> Bytes = LodModelBytes(Levels, Hardpoints, Sphere);
   WriteOutputFile(FileName, Bytes.data(), Bytes.size());
 }
 
 void WriteSingleMeshModel(const std::string& FileName, const TModelMesh& Mesh,
-                          const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere) {
+                          const std::vector<THardpoint>& Hardpoints, const TModelSphere* Sphere) {
   const std::vector<uint8_t> Bytes = SingleMeshModelBytes(Mesh, Hardpoints, Sphere);
   WriteOutputFile(FileName, Bytes.data(), Bytes.size());
 }
 
-std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile,
-                                             const std::vector<TModelHardpoint>& Hardpoints,
+std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile, const std::vector<THardpoint>& Hardpoints,
                                              const TSphereValues* Sphere) {
   TIffReader Reader(SourceFile, /*ReadOnly=*/true);
   const auto Fail = [&](const std::string& Why) -> void {
@@ -272,7 +271,7 @@ std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile,
 }
 
 void WriteModelFileWithHardpoints(const std::string& SourceFile, const std::string& Output,
-                                  const std::vector<TModelHardpoint>& Hardpoints, const TSphereValues* Sphere) {
+                                  const std::vector<THardpoint>& Hardpoints, const TSphereValues* Sphere) {
   TOutputFiles Files({Output}, SourceFile);
   const std::vector<uint8_t> Bytes = ModelFileWithHardpoints(SourceFile, Hardpoints, Sphere);
   Files.Write(Output, Bytes.data(), Bytes.size());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/MeshData.h"
+#include "model/THardpoint.h"
 #include "runtime/Exception.h"
 
 class TBasicWriter;
@@ -32,14 +33,6 @@ struct TModelMesh {
   void AddPolygon(const std::vector<TVector>& Corners, int32_t Texture = 10000000);
 };
 
-// A hardpoint as the file holds it: its name and its 4x4 column-major
-// matrix, of which the twelve values the loader reads are written
-// (THardpoint::FileToMatrix), bit for bit.
-struct TModelHardpoint {
-  std::string Name;
-  std::array<float, 16> Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-};
-
 struct TModelSphere {
   TVector Center;
   float Value = 0;  // the fourth number of "SPHR"
@@ -48,10 +41,11 @@ struct TModelSphere {
 
 // The four chunks "VERT", "VTNM", "FVRT", "FACE" into the open form.
 void WriteMeshChunks(TBasicWriter& Writer, const TModelMesh& Mesh);
-// A FORM "HARD" with one chunk "HARD" per hardpoint: the twelve floats in
+// A FORM "HARD" with one chunk "HARD" per hardpoint: the twelve values of
+// its matrix the loader reads (THardpoint::FileToMatrix), bit for bit, in
 // rows, then the name and its zero byte. A name holding a zero byte, which
 // would not read back, raises EModelWriter before anything is written.
-void WriteHardForm(TBasicWriter& Writer, const std::vector<TModelHardpoint>& Hardpoints);
+void WriteHardForm(TBasicWriter& Writer, const std::vector<THardpoint>& Hardpoints);
 // A FORM "COLL" with the 16-byte chunk "SPHR" and, when asked, an empty
 // FORM "EXTN".
 void WriteCollForm(TBasicWriter& Writer, const TModelSphere& Sphere);
@@ -59,17 +53,17 @@ void WriteCollForm(TBasicWriter& Writer, const TModelSphere& Sphere);
 // A level-of-detail file: FORM "DETA" { FORM "MESH" { FORM "0000" { FORM
 // "MESH" { FORM "0012" { chunks } } } ... }, FORM "HARD" (second, when there
 // are hardpoints), FORM "COLL" (when Sphere is given) }, as its bytes.
-std::vector<uint8_t> LodModelBytes(const std::vector<TModelMesh>& Levels,
-                                   const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere);
+std::vector<uint8_t> LodModelBytes(const std::vector<TModelMesh>& Levels, const std::vector<THardpoint>& Hardpoints,
+                                   const TModelSphere* Sphere);
 // A single-mesh file: FORM "MESH" { FORM "0012" { chunks }, FORM "HARD",
 // FORM "COLL" }, as its bytes.
-std::vector<uint8_t> SingleMeshModelBytes(const TModelMesh& Mesh, const std::vector<TModelHardpoint>& Hardpoints,
+std::vector<uint8_t> SingleMeshModelBytes(const TModelMesh& Mesh, const std::vector<THardpoint>& Hardpoints,
                                           const TModelSphere* Sphere);
 // Either, as the file FileName, complete or not at all.
 void WriteLodModel(const std::string& FileName, const std::vector<TModelMesh>& Levels,
-                   const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere);
+                   const std::vector<THardpoint>& Hardpoints, const TModelSphere* Sphere);
 void WriteSingleMeshModel(const std::string& FileName, const TModelMesh& Mesh,
-                          const std::vector<TModelHardpoint>& Hardpoints, const TModelSphere* Sphere);
+                          const std::vector<THardpoint>& Hardpoints, const TModelSphere* Sphere);
 
 // The sixteen bytes of "SPHR" as four floats: centre X, Y, Z and the
 // "Diameter:" value, copied bit for bit.
@@ -85,8 +79,7 @@ using TSphereValues = std::array<float, 4>;
 // sphere is given and it has none); EModelWriter says what else stops it
 // (no place for the form, a file that would pass the format's 2 GiB, a
 // source changed while it was read).
-std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile,
-                                             const std::vector<TModelHardpoint>& Hardpoints,
+std::vector<uint8_t> ModelFileWithHardpoints(const std::string& SourceFile, const std::vector<THardpoint>& Hardpoints,
                                              const TSphereValues* Sphere);
 
 // Every byte of the file Reader indexed, read through the reader's own file
@@ -99,4 +92,4 @@ std::vector<uint8_t> BytesOfIndexedFile(const TIffReader& Reader);
 // not be SourceFile by any name (CheckNotModelFile), nor a folder, pipe or
 // device; both are checked before anything is read.
 void WriteModelFileWithHardpoints(const std::string& SourceFile, const std::string& Output,
-                                  const std::vector<TModelHardpoint>& Hardpoints, const TSphereValues* Sphere);
+                                  const std::vector<THardpoint>& Hardpoints, const TSphereValues* Sphere);

@@ -15,7 +15,7 @@
 // The sample is made of the model writer's pieces, under the names the
 // tests and tools that build their own shapes know them by.
 using TSampleMesh = TModelMesh;
-using TSampleHardpoint = TModelHardpoint;
+using TSampleHardpoint = THardpoint;
 using TSampleSphere = TModelSphere;
 
 // The sample spacecraft at level Level (0 most detailed .. 2 coarsest):

@@ -423,9 +423,9 @@ void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options) {
   }
 }
 
-void DrawMarkersOverFaces(TZorvObject& Model) {
+void DrawMarkersOverFaces(TZorvObject& Model, const std::function<void()>& DrawMarkers) {
   glPushMatrix();
   ApplyFitScale(Model);
-  Model.DrawHardpoints();
+  DrawMarkers();
   glPopMatrix();
 }

@@ -11,6 +11,7 @@
 // drawn in a neutral grey and never stops the drawing; what went wrong is
 // gathered into one note.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -95,7 +96,7 @@ struct TShadedOptions {
 // matrix and every other state are as they were.
 void DrawShadedFaces(TZorvObject& Model, const TShadedOptions& Options);
 
-// The hardpoint markers alone at the model's fit scale, on the current
-// matrix, as the model's drawing shows them after its faces: drawn over the
+// The hardpoint markers alone (DrawMarkers) at the model's fit scale, on the
+// current matrix, as they are drawn after the faces: drawn over the
 // surfaces instead of the faces' outlines.
-void DrawMarkersOverFaces(TZorvObject& Model);
+void DrawMarkersOverFaces(TZorvObject& Model, const std::function<void()>& DrawMarkers);

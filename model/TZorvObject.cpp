@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "iff/IffReader.h"
 #include "iff/IffWriter.h"
@@ -80,15 +81,55 @@ void ReadMeshChunk(TZorvObject& Object, TIffReader& Reader, int64_t FileSize, co
 
 }  // namespace
 
+namespace {
+
+// ReadHardpoint from Source: the reader with the chunk open, or the chunk's
+// bytes read with its form (THeldChunk), which reads them alike. Left: the
+// chunk's bytes not yet read.
+template <class TSource>
+THardpoint ReadHardpointFrom(TSource& Source, int64_t Left, const std::string& FileName) {
+  auto EndsInside = [&FileName] {
+    return EHardpoint("THardpoint: " + FileName + " ends inside the matrix of a hardpoint!");
+  };
+  float Values[12] = {};
+  if (Left >= int64_t(sizeof Values)) {
+    // The whole matrix lies in the chunk: one read, which only the file's
+    // end can cut short.
+    if (Source.Read(Values, sizeof Values) != int32_t(sizeof Values)) throw EndsInside();
+  } else {
+    // Number by number, so the chunk's end is met where it lies.
+    for (float& Value : Values)
+      if (Source.Read(&Value, 4) != 4) throw EndsInside();
+  }
+  THardpoint Hardpoint;
+  for (int I = 0; I < 12; ++I) Hardpoint.Matrix[size_t(THardpoint::FileToMatrix[size_t(I)])] = Values[I];
+  Hardpoint.Matrix[3] = 0;
+  Hardpoint.Matrix[7] = 0;
+  Hardpoint.Matrix[11] = 0;
+  Hardpoint.Matrix[15] = 1;
+  Source.ReadString(Hardpoint.Name);
+  return Hardpoint;
+}
+
+}  // namespace
+
+THardpoint ReadHardpoint(TIffReader& Reader) {
+  return ReadHardpointFrom(Reader, Reader.CurrentSize() - Reader.Position() + 8, Reader.FileName());
+}
+
 TZorvObject::TZorvObject(TDisplayListPolicy Policy) : T3DObject(Policy) { FLOD = 0; }
 
 TZorvObject::~TZorvObject() { ClearHardpoints(); }
 
-void TZorvObject::ClearHardpoints() { FHardpoints.clear(); }
-
-void TZorvObject::SetHardpoints(const std::vector<THardpoint>& Hardpoints) {
+void TZorvObject::ClearHardpoints() {
   FHardpoints.clear();
-  for (const THardpoint& Hardpoint : Hardpoints) FHardpoints.push_back(std::make_unique<THardpoint>(Hardpoint));
+  FHardpointCount = 0;
+}
+
+std::vector<THardpoint> TZorvObject::TakeHardpoints() {
+  std::vector<THardpoint> Taken = std::move(FHardpoints);
+  ClearHardpoints();
+  return Taken;
 }
 
 void TZorvObject::LoadFromFile(const std::string& FileName) {
@@ -167,17 +208,35 @@ void TZorvObject::ReadMeshChunks(TIffReader& Reader, int64_t FileSize) {
 
 void TZorvObject::ReadHardpoints(TIffReader& Reader) {
   ClearHardpoints();
-  // Opening by tag opens the first FORM "HARD", the one HardpointForm names.
-  if (!HardpointForm(*Reader.CurrentForm())) return;
-  Reader.OpenForm(TIffTag("HARD"));
-  const int32_t N = Reader.ChunkCount();
-  FHardpoints.resize(size_t(N));
-  for (int32_t I = 0; I < N; ++I) {
-    Reader.OpenChunkByIndex(I);
-    FHardpoints[size_t(I)] = std::make_unique<THardpoint>(Reader);
-    Reader.CloseChunk();
+  const TForm* Form = HardpointForm(*Reader.CurrentForm());
+  if (!Form) return;
+  // Counted before any is read: a load that fails part-way leaves the
+  // entries after the ones it read empty.
+  const std::vector<TChunk>& Chunks = Form->Chunks;
+  FHardpointCount = int32_t(Chunks.size());
+  FHardpoints.reserve(Chunks.size());
+  // Whole chunks, as many as the reader holds in memory at a time (a larger
+  // one alone), with one read, each then read from memory as the reader
+  // reads an open chunk, with its limits and messages: a hardpoint costs its
+  // bytes, not a walk through the reader, and the memory read into stays
+  // the same few pages however many hardpoints there are.
+  for (size_t First = 0, Next = 0; First < Chunks.size(); First = Next) {
+    const int64_t Start = int64_t(Chunks[First].Offset) + 8;
+    int64_t End = Start + Chunks[First].Size;
+    for (Next = First + 1; Next < Chunks.size(); ++Next) {
+      const int64_t ChunkEnd = int64_t(Chunks[Next].Offset) + 8 + Chunks[Next].Size;
+      if (ChunkEnd - Start > TIffReader::HeldChunkLimit) break;
+      End = ChunkEnd;
+    }
+    const std::vector<uint8_t> Bytes = Reader.ReadBytes(Start, int32_t(End - Start));
+    const int64_t InMemory = int64_t(Bytes.size());
+    for (size_t I = First; I < Next; ++I) {
+      const int64_t At = std::min(int64_t(Chunks[I].Offset) + 8 - Start, InMemory);
+      const auto Held = int32_t(std::clamp<int64_t>(InMemory - At, 0, Chunks[I].Size));
+      THeldChunk Data(Bytes.data() + At, Held, Chunks[I].Size, Reader.FileName());
+      FHardpoints.push_back(ReadHardpointFrom(Data, Data.Left(), Reader.FileName()));
+    }
   }
-  Reader.CloseForm();
 }
 
 void TZorvObject::SaveToFile(const std::string& FileName) {
@@ -223,12 +282,18 @@ void TZorvObject::GetMaxSize(float& Value) const {
   if (Size.Z > Value) Value = Size.Z;
 }
 
-THardpoint* TZorvObject::GetHardpoint(int32_t Index) const {
-  if (Index < 0 || Index >= HardpointCount()) return nullptr;
-  return FHardpoints[size_t(Index)].get();
+const THardpoint* TZorvObject::GetHardpoint(int32_t Index) const {
+  if (Index < 0 || size_t(Index) >= FHardpoints.size()) return nullptr;
+  return &FHardpoints[size_t(Index)];
 }
 
-void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length) {
+THardpoint* TZorvObject::GetHardpoint(int32_t Index) {
+  return const_cast<THardpoint*>(std::as_const(*this).GetHardpoint(Index));
+}
+
+namespace {
+
+void DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length) {
   glPushMatrix();
   glMultMatrixf(Hardpoint.Matrix.data());
   glColor3f(Red, Green, 0);
@@ -247,36 +312,15 @@ void TZorvObject::DrawHardpointAxis(const THardpoint& Hardpoint, float Red, floa
   glPopMatrix();
 }
 
-void TZorvObject::DrawDirect() {
-  DrawFaces();
-  DrawHardpoints();
-  FreeDataUnlessKept();
-}
+}  // namespace
 
-void TZorvObject::DrawHardpoints() {
-  float Length = 0;
-  GetMaxSize(Length);
-  DrawHardpoints(Length);
-}
-
-void TZorvObject::DrawHardpoints(float Length) {
-  for (const auto& Hardpoint : FHardpoints)
-    if (Hardpoint) DrawHardpointAxis(*Hardpoint, 1, 0, Length);
+void DrawHardpointMarkers(THardpointsView Hardpoints, const std::vector<int32_t>& Selected, float Length) {
+  for (size_t I = 0; I < Hardpoints.size(); ++I) DrawHardpointAxis(Hardpoints[I], 1, 0, Length);
   // The selected ones over the red, so that a red axis never hides a yellow one.
-  for (int32_t I = 0; I < HardpointCount(); ++I)
-    if (HardpointSelected(I))
-      if (const THardpoint* Selected = GetHardpoint(I)) DrawHardpointAxis(*Selected, 1, 1, Length);
+  for (size_t I = 0; I < Selected.size(); ++I)
+    if (Selected[I] >= 0 && size_t(Selected[I]) < Hardpoints.size() && (I == 0 || Selected[I] != Selected[I - 1]))
+      DrawHardpointAxis(Hardpoints[size_t(Selected[I])], 1, 1, Length);
   glLineWidth(1);
-}
-
-void TZorvObject::SetSelectedHardpoints(std::vector<int32_t> Indices) {
-  std::sort(Indices.begin(), Indices.end());
-  FSelectedHardpoints = std::move(Indices);
-}
-
-bool TZorvObject::HardpointSelected(int32_t Index) const {
-  return (Index >= 0 && Index == SelectedHardpoint) ||
-         std::binary_search(FSelectedHardpoints.begin(), FSelectedHardpoints.end(), Index);
 }
 
 void TZorvObject::DrawBoundingBox() {

@@ -5,17 +5,35 @@
 // the hardpoints of the FORM "HARD" when that is the top form's second
 // sub-form.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/ModelLayout.h"
 #include "model/T3DObject.h"
 #include "model/THardpoint.h"
+#include "runtime/Exception.h"
 
 class TIffReader;
 
 QUELBIR_EXCEPTION(EZorvObject);
+// A hardpoint whose matrix the file itself cuts short.
+QUELBIR_EXCEPTION(EHardpoint);
+
+// Reads one hardpoint from the chunk the reader has open, from its first
+// data byte: twelve little-endian floats as three rows of four (a local
+// axis, then one coordinate of the position, THardpoint::FileToMatrix), then
+// the name up to its zero byte. Elements 3, 7 and 11 become 0 and 15 becomes
+// 1 whatever the file holds. The chunk stays open. A chunk too short for the
+// matrix, or whose name has no zero byte, raises the reader's read error; a
+// chunk whose matrix the file itself cuts short raises EHardpoint.
+THardpoint ReadHardpoint(TIffReader& Reader);
+
+// Each hardpoint's local Z axis in red, then the selected ones (indices into
+// Hardpoints, ascending) again in yellow, so that a red axis never hides a
+// yellow one: a thin line a tenth of Length long and a stub a hundredth as
+// long, five pixels thick, at the hardpoint's origin, on the current matrix.
+// The line width is 1 afterwards.
+void DrawHardpointMarkers(THardpointsView Hardpoints, const std::vector<int32_t>& Selected, float Length);
 
 class TZorvObject : public T3DObject {
 public:
@@ -23,9 +41,9 @@ public:
   // Releases the hardpoints, then everything T3DObject releases.
   ~TZorvObject() override;
 
-  // Faces, then each hardpoint's Z axis in red and the selected ones again in
-  // yellow; FreeData (KeepData off) only after the axes.
-  void DrawDirect() override;
+  // The model draws its faces (T3DObject::DrawDirect); the hardpoints'
+  // markers are drawn by whoever shows them (DrawHardpointMarkers), from the
+  // list and the selection it shows.
   // Reads the chosen level's mesh and the hardpoints. The mesh is marked
   // loaded before anything is read, so a load that fails part-way leaves
   // whatever was read (empty hardpoint entries included). A chunk whose size
@@ -43,12 +61,6 @@ public:
   // Writes the mesh in memory (whole records only) as a level-of-detail file
   // with the single level "0000" and nothing else; loads first when needed.
   void SaveToFile(const std::string& FileName) override;
-  // Each hardpoint's Z axis in red and the selected ones again in yellow, as
-  // DrawDirect draws them after the faces; the line width is 1 afterwards.
-  // The axes are a tenth of the model's largest extent long (GetMaxSize,
-  // which walks the mesh); a caller that knows it already passes it.
-  void DrawHardpoints();
-  void DrawHardpoints(float MaxSize);
   // An outline box of the model's size, centred on the model's origin.
   virtual void DrawBoundingBox();
 
@@ -65,24 +77,19 @@ public:
   void GetSize(TVector& Size) const;    // Max - Min per axis
   void GetMaxSize(float& Value) const;  // the largest of the three
 
-  int32_t HardpointCount() const { return int32_t(FHardpoints.size()); }
+  // The hardpoints the last load found: the number of chunks of its FORM
+  // "HARD", read or not.
+  int32_t HardpointCount() const { return FHardpointCount; }
+  // The hardpoints the last load read, in file order: all of them, or those
+  // before the one a failed load stopped at.
+  const std::vector<THardpoint>& Hardpoints() const { return FHardpoints; }
   // The hardpoint at Index; nullptr outside 0..HardpointCount - 1 and for an
-  // entry a failed load left empty.
-  THardpoint* GetHardpoint(int32_t Index) const;
-  // Replaces the whole list with Hardpoints, in their order: the editor's
-  // document keeps the hardpoints as the user edits them and has the model
-  // draw those.
-  void SetHardpoints(const std::vector<THardpoint>& Hardpoints);
-
-  // The hardpoint drawn highlighted; -1 for none. A plain field.
-  int32_t SelectedHardpoint = 0;
-  // The hardpoints drawn highlighted as well as SelectedHardpoint, when
-  // several are selected: indices into the list, in any order; the last
-  // call's replace the ones before. None at start.
-  void SetSelectedHardpoints(std::vector<int32_t> Indices);
-  // Whether the hardpoint at Index is drawn highlighted: SelectedHardpoint,
-  // or one of SetSelectedHardpoints'.
-  bool HardpointSelected(int32_t Index) const;
+  // entry a failed load left unread.
+  const THardpoint* GetHardpoint(int32_t Index) const;
+  THardpoint* GetHardpoint(int32_t Index);
+  // Hands the hardpoints read over to a caller that keeps them as its own
+  // (the editor's document), leaving the model none.
+  std::vector<THardpoint> TakeHardpoints();
 
   // The editor opens its model files for reading and writing, as every reader
   // of the file it saves into does, so a file it could not save is refused at
@@ -100,10 +107,9 @@ private:
   void ReadMeshChunks(TIffReader& Reader, int64_t FileSize);
   void ReadHardpoints(TIffReader& Reader);
   void ClearHardpoints();
-  void DrawHardpointAxis(const THardpoint& Hardpoint, float Red, float Green, float Length);
 
   int32_t FLOD = 0;
   TModelLevels FLevels;
-  std::vector<std::unique_ptr<THardpoint>> FHardpoints;  // empty entries possible
-  std::vector<int32_t> FSelectedHardpoints;              // sorted
+  std::vector<THardpoint> FHardpoints;  // the first ones of FHardpointCount
+  int32_t FHardpointCount = 0;
 };

@@ -52,7 +52,7 @@ void Repaint(benchmark::State& Bench, const std::string& File, TShading Shading 
   if (!File.empty()) {
     Model = std::make_unique<TZorvObject>();
     SetUpEditorModel(*Model, File);
-    Scene.Model = Model.get();
+    ShowLoadedModel(Scene, *Model);
     Bench.counters["faces"] = Model->Mesh().FaceCount;
   }
   const auto Start = std::chrono::steady_clock::now();
@@ -137,7 +137,7 @@ void BM_Repaint100000FacesSideBySide(benchmark::State& Bench) {
   TSceneState Scene;
   Scene.ShowSphere = true;
   Scene.SphereDiameter = 1;
-  Scene.Model = &Model;
+  ShowLoadedModel(Scene, Model);
   auto Time = [&](TModelOutline* Path) {
     Scene.Outline = Path;
     const auto Start = std::chrono::steady_clock::now();
@@ -178,7 +178,7 @@ void BM_MarkerRepaint100000Faces(benchmark::State& Bench) {
   TSceneState Scene;
   Scene.ShowSphere = true;
   Scene.SphereDiameter = 1;
-  Scene.Model = &Model;
+  ShowLoadedModel(Scene, Model);
   auto Time = [&] {
     const auto Start = std::chrono::steady_clock::now();
     Kept.Paint(Scene, Width, Height);
@@ -191,7 +191,7 @@ void BM_MarkerRepaint100000Faces(benchmark::State& Bench) {
   for (auto _ : Bench) {
     Scene.SphereDiameter = Scene.SphereDiameter == 1 ? 1.01f : 1;  // the mesh's picture made again
     Whole += Time();
-    Model.SelectedHardpoint = ++Step % 2;  // only the markers change
+    Scene.SelectedHardpoints = {++Step % 2};  // only the markers change
     Markers += Time();
     if (Kept.LastPaint() != TKeptScene::TPaint::FromKept) Bench.SkipWithError("not painted from the kept picture");
   }
@@ -240,7 +240,7 @@ void BM_RepaintNames(benchmark::State& Bench) {
   THardpointNameLayer Kept;
   TSceneState Scene;
   Scene.Outline = &Outline;
-  Scene.Model = &Model;
+  ShowLoadedModel(Scene, Model);
   auto Time = [&](bool Names, THardpointNameLayer* Layer) {
     Scene.ShowNames = Names;
     Scene.Names = Layer;

@@ -15,9 +15,7 @@ protected:
   void SetUp() override {
     File = StandardModel();
     Open(File);
-    Form->lbHards->SetItemIndex(-1);  // no hardpoint highlighted
-    Form->Document.Model()->SelectedHardpoint = -1;
-    Form->Document.Model()->SetSelectedHardpoints({});
+    Form->lbHards->SetItemIndex(-1);
   }
 
   // Lit pixels of the frame within HalfUnits (in -1..1 units) of the point

@@ -53,7 +53,7 @@ protected:
     Mouse(QEvent::MouseButtonRelease, To, Keys);
   }
   std::array<float, 3> Position(int Index) {
-    const auto& M = Form->Document.Model()->GetHardpoint(Index)->Matrix;
+    const auto& M = Form->Document.Hardpoints()[size_t(Index)].Matrix;
     return {M[12], M[13], M[14]};
   }
   // The values as the boxes show them: the sphere, the selection and the
@@ -93,7 +93,7 @@ protected:
 TEST_F(EditingTest, AClickOnAMarkerPicksItAsTheListWouldAndAClickElsewhereChangesNothing) {
   Click(PixelOf(-0.2, -0.3));
   EXPECT_EQ(Form->lbHards->ItemIndex(), 1);
-  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->Document.Selected(), 1);
   EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13], Form->edH[14]}),
             (std::vector<std::string>{"-0.200", "-0.300", "0.300"}));
   const std::string Before = Shown();
@@ -126,7 +126,7 @@ TEST_F(EditingTest, ADragOnTheSelectedMarkerMovesItInTheViewPlaneAndDrawsAtOnce)
   EXPECT_EQ(BoxTexts({Form->edH[12], Form->edH[13]}), (std::vector<std::string>{FormatFixed3(X), FormatFixed3(Y)}));
   QTest::mouseClick(Form->Button7, Qt::LeftButton);
   ASSERT_TRUE(Services.Clipboard);
-  EXPECT_EQ(*Services.Clipboard, HardpointScriptText(*Form->Document.Model()));
+  EXPECT_EQ(*Services.Clipboard, HardpointScriptText(Form->Document.Hardpoints()));
   EXPECT_NE(Services.Clipboard->find(FormatFixed3(X)), std::string::npos);
   // The marker's local z axis shows in the top view, down the screen from
   // its origin: there at the new x, no longer at the old one.
@@ -310,25 +310,25 @@ TEST_F(EditingTest, ALevelSwitchKeepsTheSphereTheHardpointsTheSelectionAndTheHis
   WriteSampleModel(Sample);
   LoadThroughDialog(Sample);
   const std::vector<std::string> FileSphere = SphereBoxes();
-  const auto FileMatrix = Form->Document.Model()->GetHardpoint(1)->Matrix;
+  const auto FileMatrix = Form->Document.Hardpoints()[size_t(1)].Matrix;
   Form->Handle([&] { Form->FitSphereClick(); });
   Form->Handle([&] { Form->lbHards->SetItemIndex(1), Form->lbHardsClick(); });
   Retype(Form->edH[12], "0.125");
   PressEnter(Form->edH[12]);
   const std::string Before = Shown();
-  const auto Matrix = Form->Document.Model()->GetHardpoint(1)->Matrix;
+  const auto Matrix = Form->Document.Hardpoints()[size_t(1)].Matrix;
 
   ASSERT_TRUE(Form->Handle([&] { Form->LevelOfDetailClick(0); }));
   EXPECT_EQ(Form->Document.Model()->Levels().LoadedIndex(), 0);
   EXPECT_EQ(Form->Document.Model()->Mesh().FaceCount, int32_t(SampleCraftMesh(0).Faces.size()));
   EXPECT_EQ(Shown(), Before);
-  EXPECT_EQ(Form->Document.Model()->GetHardpoint(1)->Matrix, Matrix);
-  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->Document.Hardpoints()[size_t(1)].Matrix, Matrix);
+  EXPECT_EQ(Form->Document.Selected(), 1);
   EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
   Form->Handle([&] { Form->UndoClick(); });
   Form->Handle([&] { Form->UndoClick(); });
   EXPECT_EQ(SphereBoxes(), FileSphere);
-  EXPECT_EQ(Form->Document.Model()->GetHardpoint(1)->Matrix, FileMatrix);
+  EXPECT_EQ(Form->Document.Hardpoints()[size_t(1)].Matrix, FileMatrix);
   EXPECT_FALSE(Form->Document.History().CanUndo());
 }
 

@@ -19,7 +19,7 @@ protected:
     WriteModel(File, AxisBoxesMesh(), Hardpoints, std::array<float, 4>{0, 0, 0, 1});
     Open(File);
   }
-  const std::array<float, 16>& Stored(int Index = 0) { return Form->Document.Model()->GetHardpoint(Index)->Matrix; }
+  const std::array<float, 16>& Stored(int Index = 0) { return Form->Document.Hardpoints()[size_t(Index)].Matrix; }
   std::vector<std::string> Row(int R) {
     return BoxTexts({Form->edH[4 * R], Form->edH[4 * R + 1], Form->edH[4 * R + 2], Form->edH[4 * R + 3]});
   }
@@ -31,7 +31,7 @@ TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndAKeyKeepsEveryValueNotRetyp
   // Choosing "b" with the mouse.
   const QRect Entry = Form->lbHards->visualItemRect(Form->lbHards->item(1));
   QTest::mouseClick(Form->lbHards->viewport(), Qt::LeftButton, {}, Entry.center());
-  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 1);
+  EXPECT_EQ(Form->Document.Selected(), 1);
   EXPECT_EQ(Form->edH[12]->text(), "0.123");
   // A key in another box stores its text as it stood before the key; the
   // values shown as they are stored keep their full precision.
@@ -45,7 +45,7 @@ TEST_F(HardpointPanelTest, SelectingShowsTheMatrixAndAKeyKeepsEveryValueNotRetyp
   // The keyboard selects too.
   Form->lbHards->setFocus();
   QTest::keyClick(Form->lbHards, Qt::Key_Up);
-  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 0);
+  EXPECT_EQ(Form->Document.Selected(), 0);
   EXPECT_EQ(Form->edH[14]->text(), "3.000");
   // Leaving the box took its last text into "b".
   EXPECT_EQ(Stored(1)[5], 1.0f);

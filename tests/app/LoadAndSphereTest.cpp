@@ -40,7 +40,7 @@ TEST_F(FormTest, ACommandLineModelIsLoadedBeforeTheWindowShows) {
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
   EXPECT_EQ(Form->lbHards->ItemIndex(), 0);
-  EXPECT_EQ(Form->Document.Model()->SelectedHardpoint, 0);
+  EXPECT_EQ(Form->Document.Selected(), 0);
   EXPECT_EQ(Form->edH[12]->text(), "1.500");
   EXPECT_EQ(Form->edH[13]->text(), "-2.000");
   EXPECT_EQ(Form->edH[14]->text(), "0.250");
@@ -115,7 +115,7 @@ TEST_F(FormTest, AModelThatFailsLeavesTheWindowWhollyOnTheFileShown) {
   EXPECT_EQ(Caption(), "QUELBIR Editor [*first.iff [0000]]");
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"gun1", "engine"}));
-  EXPECT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 4.0f);
+  EXPECT_EQ(Form->Document.Hardpoints()[size_t(0)].Matrix[12], 4.0f);
   EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
   // The window goes on: it still paints.
   EXPECT_FALSE(Frame().isNull());
@@ -135,7 +135,7 @@ TEST_F(FormTest, ASphereErrorShowsTheNewModelButKeepsTheOldSphere) {
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.000", "-2.250", "3.000"}));
   EXPECT_TRUE(Form->CheckBoxTree->isChecked());
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"other"}));
-  EXPECT_EQ(Form->Document.Model()->HardpointCount(), 1);
+  EXPECT_EQ(Form->Document.Hardpoints().size(), 1u);
 
   const auto Before = ReadFileBytes(NoSphere);
   SetSphereDiameter(6);
@@ -256,7 +256,7 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndKeepsTheWork) {
   // A typed hardpoint edit, the selection and the history survive a save.
   Retype(Form->edH[12], "9");
   PressEnter(Form->edH[12]);
-  ASSERT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 9.0f);
+  ASSERT_EQ(Form->Document.Hardpoints()[size_t(0)].Matrix[12], 9.0f);
   QTest::mouseClick(Form->Button2, Qt::LeftButton);
   EXPECT_TRUE(Services.Messages.empty());
 
@@ -267,7 +267,7 @@ TEST_F(FormTest, SaveWritesOnlyTheSixteenSphereBytesAndKeepsTheWork) {
   std::copy(Sphere.begin(), Sphere.end(), Expected.begin() + long(At));
   EXPECT_EQ(ReadFileBytes(File), Expected);
   EXPECT_EQ(SphereBoxes(), (std::vector<std::string>{"1.500", "0.500", "-2.250", "4.250"}));
-  EXPECT_EQ(Form->Document.Model()->GetHardpoint(0)->Matrix[12], 9.0f);
+  EXPECT_EQ(Form->Document.Hardpoints()[size_t(0)].Matrix[12], 9.0f);
   EXPECT_EQ(Form->edH[12]->text(), "9");
   EXPECT_EQ(Form->Document.History().UndoName(), "Hardpoint Edit");
 }

@@ -175,10 +175,10 @@ TEST(HardpointScriptReading, GivesBackWhatTheScriptHoldsWithEitherLineEnd) {
   std::string Lf = Text;
   for (size_t At; (At = Lf.find('\r')) != std::string::npos;) Lf.erase(At, 1);
   for (const std::string& Script : {Text, Lf, std::string("\tFORM \"HARD\"\n{\n}\n}")}) {
-    const std::vector<TModelHardpoint> Read = ReadHardpointScript(Script, "s.txt");
+    const std::vector<THardpoint> Read = ReadHardpointScript(Script, "s.txt");
     std::vector<const THardpoint*> Back;
     std::vector<THardpoint> Held;
-    for (const TModelHardpoint& H : Read) Held.push_back(Hardpoint(H.Name, H.Matrix));
+    for (const THardpoint& H : Read) Held.push_back(Hardpoint(H.Name, H.Matrix));
     for (const THardpoint& H : Held) Back.push_back(&H);
     EXPECT_EQ(HardpointScriptText(Back), Script == Text || Script == Lf ? Text : std::string(Head) + Tail);
     if (!Read.empty()) {

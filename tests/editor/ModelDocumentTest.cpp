@@ -60,7 +60,7 @@ TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneWhoseModelFailsChangesNoth
   EXPECT_EQ(Document.SphereDiameter(), 0.5f);
   ASSERT_EQ(Document.Hardpoints().size(), 2u);
   EXPECT_EQ(Document.Selected(), 0);
-  EXPECT_EQ(Document.Model()->SelectedHardpoint, 0);
+  EXPECT_EQ(MakeSceneState(Document, TViewState()).SelectedHardpoints, std::vector<int32_t>{0});
   Document.ChangeMatrix(Id(1), At(1, 1, 1), "Hardpoint Edit");
 
   const std::string Broken = Dir.File("broken.iff");
@@ -68,7 +68,7 @@ TEST_F(ModelDocumentTest, ALoadShowsTheWholeFileAndOneWhoseModelFailsChangesNoth
   EXPECT_FALSE(MessageOf([&] { Document.Load(Broken); }).empty());
   EXPECT_EQ(Document.FileName(), File);
   EXPECT_EQ(Document.Hardpoints()[1].Matrix, At(1, 1, 1));
-  EXPECT_EQ(Document.Model()->HardpointCount(), 2);
+  EXPECT_EQ(MakeSceneState(Document, TViewState()).Hardpoints.size(), 2u);
   EXPECT_EQ(Document.History().UndoName(), "Hardpoint Edit");
 }
 
@@ -100,7 +100,7 @@ TEST_F(ModelDocumentTest, StepsFindTheirHardpointByIdentityWhateverWasAddedOrRem
   EXPECT_EQ(Document.IndexOf(Engine), 0);
   const THardpointId Added = Document.AddHardpoint(0, "new", At(5, 5, 5), "Add Hardpoint");
   EXPECT_EQ(Document.Selected(), 0);
-  EXPECT_EQ(Document.Model()->HardpointCount(), 2);  // the model draws what the document holds
+  EXPECT_EQ(MakeSceneState(Document, TViewState()).Hardpoints.size(), 2u);  // the drawing shows what the document holds
   Document.RenameHardpoint(Engine, "thruster", "Rename Hardpoint");
 
   ASSERT_TRUE(Document.Undo());  // the name
@@ -174,8 +174,9 @@ TEST_F(ModelDocumentTest, ALevelSwitchKeepsEverythingButTheMesh) {
   Document.Select(1);
   Document.SwitchLevel(0);
   EXPECT_EQ(Document.Level(), 0);
-  EXPECT_EQ(Document.Model()->GetHardpoint(1)->Matrix, At(2, 0, 0));
-  EXPECT_EQ(Document.Model()->SelectedHardpoint, 1);
+  const TSceneState Shown = MakeSceneState(Document, TViewState());
+  EXPECT_EQ(Shown.Hardpoints[1].Matrix, At(2, 0, 0));
+  EXPECT_EQ(Shown.SelectedHardpoints, std::vector<int32_t>{1});
   EXPECT_TRUE(Document.History().CanUndo());
   Document.Load(File);  // the same file keeps its level
   EXPECT_EQ(Document.Level(), 0);
@@ -310,7 +311,7 @@ TEST_F(ModelDocumentTest, ANewModelIsUnsavedWorkUntilSaveModelAsGivesItAFileWhic
 }
 
 TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneClickedLast) {
-  Document.AddHardpoints({{2, "a", At(0, 0, 0)}, {3, "b", At(0, 0, 0)}}, "Add Hardpoints");
+  Document.AddHardpoints({{2, {"a", At(0, 0, 0)}}, {3, {"b", At(0, 0, 0)}}}, "Add Hardpoints");
   enum TClick { Only, Ctrl, Shift, ViewShift };
   struct TCase {
     const char* Name;
@@ -339,9 +340,10 @@ TEST_F(ModelDocumentTest, ClicksSelectOneToggleOneOrARangeAndTheCurrentIsTheOneC
     }
     EXPECT_EQ(Document.SelectedIndices(), Case.Selected);
     EXPECT_EQ(Document.Selected(), Case.Current);
-    // The model draws exactly the selection highlighted.
+    // The drawing shows exactly the selection highlighted.
+    const TSceneState Shown = MakeSceneState(Document, TViewState());
     for (int I = 0; I < 4; ++I)
-      EXPECT_EQ(Document.Model()->HardpointSelected(I),
+      EXPECT_EQ(Shown.HardpointSelected(I),
                 std::find(Case.Selected.begin(), Case.Selected.end(), I) != Case.Selected.end());
   }
   EXPECT_EQ(Told.back(), unsigned(TModelDocument::SelectionChanged));

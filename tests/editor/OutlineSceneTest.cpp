@@ -95,7 +95,7 @@ protected:
     Case.Write(File);
     Model = std::make_unique<TZorvObject>();
     SetUpEditorModel(*Model, File);
-    State.Model = Model.get();
+    ShowLoadedModel(State, *Model);
   }
   // The scene as one layout shows one view case.
   void Show(int Layout, const TViewCase& View) {
@@ -189,7 +189,7 @@ TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesP
   // picture unless the views overlap.
   // The names too, with the pointer reaching the first hardpoint's marker.
   const std::function<void()> MarkerSteps[] = {
-      [&] { Model->SelectedHardpoint = 2; },
+      [&] { State.SelectedHardpoints = {2}; },
       [&] { State.ShowNames = true; },
       [&] { Model->GetHardpoint(2)->Matrix[12] += 0.05f; },
       [&] {
@@ -197,13 +197,13 @@ TEST_F(OutlineSceneTest, TheKeptPictureWithTheMarkersOverItPaintsTheWholeScenesP
         const TPixel At = ProjectToPixel(First, HardpointOrigin(Model->GetHardpoint(0)->Matrix), Width, Height);
         State.Pointer = {{int(At.X), int(At.Y)}};
       },
-      [&] { Model->SelectedHardpoint = -1; },
+      [&] { State.SelectedHardpoints = {}; },
   };
   for (int Layout = 0; Layout < ViewLayoutCount; ++Layout)
     for (const TViewCase& View : Views) {
       Show(Layout, View);
       Width = View.Width, Height = View.Height;
-      Model->SelectedHardpoint = 0;
+      State.SelectedHardpoints = {0};
       State.ShowNames = false;
       State.Pointer.reset();
       const std::string Case = std::string(ViewLayoutNames[Layout]) + ", " + std::to_string(View.Width) + " x " +
@@ -244,7 +244,7 @@ TEST_F(OutlineSceneTest, SolidAndTexturedArePaintedWholeAndTheirModeAndFolderAre
     State.Textures = &Beside;
     EXPECT_TRUE(Kept.Changed(State, Width, Height)) << ShadingNames[int(Shading)];
     for (int Selected : {0, 2}) {
-      Model->SelectedHardpoint = Selected;
+      State.SelectedHardpoints = {Selected};
       SetupProjection(Width, Height);
       Kept.Paint(State, Width, Height);
       const TFramePixels Painted = GrabFrame(Width, Height);
@@ -266,7 +266,7 @@ TEST_F(OutlineSceneTest, TurningOrZoomingABigMeshIsLighterUntilItSettles) {
       BigModel::Write(File, 200, 200);
       Model = std::make_unique<TZorvObject>();
       SetUpEditorModel(*Model, File);
-      State.Model = Model.get();
+      ShowLoadedModel(State, *Model);
     } else {
       Load(Models[0]);
     }

@@ -84,7 +84,7 @@ protected:
     WriteLodModel(File, {Mesh, Mesh}, {}, nullptr);
     Model = std::make_unique<TZorvObject>();
     SetUpEditorModel(*Model, File);
-    State.Model = Model.get();
+    ShowLoadedModel(State, *Model);
   }
   // A box of extent 0.2 about the origin in the back view, with the sphere
   // shown at (0.05, 0.05, 0), 0.02 across.
@@ -100,7 +100,7 @@ protected:
   // Y, 0), their Z axes towards the viewer, none selected, names shown.
   // At zoom 100 a model unit is 800 pixels across and 600 up.
   void LoadNamed(const std::vector<std::tuple<std::string, float, float>>& Hardpoints) {
-    std::vector<TModelHardpoint> Written;
+    std::vector<THardpoint> Written;
     for (const auto& [Name, X, Y] : Hardpoints) {
       Written.push_back({Name});
       Written.back().Matrix[12] = X;
@@ -110,8 +110,8 @@ protected:
     WriteLodModel(File, {Mesh, Mesh}, Written, nullptr);
     Model = std::make_unique<TZorvObject>();
     SetUpEditorModel(*Model, File);
-    Model->SelectedHardpoint = -1;
-    State.Model = Model.get();
+    ShowLoadedModel(State, *Model);
+    State.SelectedHardpoints = {};
     State.Layout = FindViewLayout("Back View");
     State.ShowNames = true;
   }
@@ -234,7 +234,7 @@ TEST_F(SceneTest, SphereWaitsForTheModelsFit) {
   WriteLodModel(File, {Box({0, 0, 0}, {1, 1, 1})}, {}, nullptr);
   Model = std::make_unique<TZorvObject>();
   Model->LoadFromFile(File);
-  State.Model = Model.get();
+  ShowLoadedModel(State, *Model);
   State.ShowSphere = true;
   State.SphereDiameter = 1;
   State.Layout = FindViewLayout("Back View");
@@ -282,7 +282,7 @@ TEST_F(SceneTest, APictureShowsWhatTheWindowShowsFromItsSecondTickOn) {
   WriteLodModel(File, {Mesh, Mesh}, {}, &Sphere);
   Model = std::make_unique<TZorvObject>();
   SetUpEditorModel(*Model, File);
-  State.Model = Model.get();
+  ShowLoadedModel(State, *Model);
   State.ShowSphere = true;
   State.SphereCenter[0] = 0.02f;
   State.SphereCenter[1] = 0.01f;
@@ -308,7 +308,7 @@ TEST_F(SceneTest, NamesOfMarkersThatLineUpAreAllReadableAndNoneLeavesTheDrawing)
              {"EngineLeft", 0, 0},
              {"EngineRight", 0, 0},
              {std::string(200, 'W'), 0.1f, 0.1f}});
-  Model->SelectedHardpoint = 3;
+  State.SelectedHardpoints = {3};
   const std::vector<TNameLabel> Labels = HardpointNameLabels(State, W, H);
   ASSERT_EQ(Labels.size(), 4u);
   EXPECT_EQ(Labels.back().Hardpoint, 3);  // the selected one, placed first: to the right
@@ -328,7 +328,7 @@ TEST_F(SceneTest, NamesOfMarkersThatLineUpAreAllReadableAndNoneLeavesTheDrawing)
   State.Names = &Names;
   Paint();
   EXPECT_EQ(Names.Layouts(), 1);
-  Model->SelectedHardpoint = 0;
+  State.SelectedHardpoints = {0};
   Paint();
   EXPECT_EQ(Names.Layouts(), 2);
 }
@@ -349,7 +349,7 @@ TEST_F(SceneTest, NamesOffPaintTheViewsAloneWhereverThePointerIs) {
 
 TEST_F(SceneTest, NamesStandBesideTheirMarkersInEveryViewTheSelectedInYellow) {
   LoadNamed({{"Gun", -0.05f, 0.05f}, {"Tail", 0.05f, -0.05f}});
-  Model->SelectedHardpoint = 1;
+  State.SelectedHardpoints = {1};
   const TFramePixels F = Paint();
   struct TName {
     double X, Y;  // the marker in the -1..1 square

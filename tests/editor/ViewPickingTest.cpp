@@ -20,7 +20,7 @@ protected:
   void SetUp() override {
     WriteSampleModel(File);
     SetUpEditorModel(Model, File, 1);
-    State.Model = &Model;
+    ShowLoadedModel(State, Model);
   }
   TPixel Pixel(const TModelPoint& P, int View = 0) {
     return ProjectToPixel(ViewTransforms(State)[size_t(View)], P, W, H);
@@ -90,7 +90,7 @@ TEST_F(ViewPickingTest, APickFindsTheNearestMarkerWithinReachOnly) {
   EXPECT_EQ(Pick->Hardpoint, 1);
   EXPECT_NEAR(Pick->Distance, 2, 1e-6);
   EXPECT_FALSE(PickHardpoint(State, W, H, 2, 2, 6));  // the empty upper left corner
-  Model.SelectedHardpoint = 0;
+  State.SelectedHardpoints = {0};
   if (const auto OnlyFirst = PickHardpoint(State, W, H, At.X, At.Y, 6, /*SelectedOnly=*/true)) {
     EXPECT_EQ(OnlyFirst->Hardpoint, 0);
   }

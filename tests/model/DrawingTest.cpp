@@ -42,6 +42,14 @@ protected:
     glColor3f(1, 1, 1);
     return Model;
   }
+  // The model's faces, then the markers of the hardpoints it was loaded
+  // with, Selected highlighted, as the editor's scene draws them.
+  static void DrawWithMarkers(TZorvObject& Model, const std::vector<int32_t>& Selected) {
+    Model.DrawDirect();
+    float Length = 0;
+    Model.GetMaxSize(Length);
+    DrawHardpointMarkers(Model.Hardpoints(), Selected, Length);
+  }
 };
 
 // The polygons of a wireframe drawing: each outline starts with a line-reset
@@ -177,8 +185,7 @@ TEST_F(ModelDrawing, AFlatPointMeshDrawsUnscaledAndAnEmptyOneGetsASmallNegativeS
 TEST_F(ModelDrawing, HardpointAxesShowTheirLocalZInRedThenTheSelectedOneInYellow) {
   // Largest extent 10: lines 1 unit long, stubs 0.1.
   auto Model = Load(Square(5), {{"A", Placed({1, 2, 3}, false)}, {"B", Placed({-2, 0, 0}, true)}});
-  Model->SelectedHardpoint = 1;
-  auto Items = Capture([&] { Model->DrawDirect(); }, 10);
+  auto Items = Capture([&] { DrawWithMarkers(*Model, {1}); }, 10);
   auto RedLines = LinesOf(Items, Red);
   ASSERT_EQ(RedLines.size(), 4u);
   EXPECT_TRUE(Near(RedLines[0].Points[0], {1, 2, 3}));
@@ -200,12 +207,11 @@ TEST_F(ModelDrawing, HardpointAxesShowTheirLocalZInRedThenTheSelectedOneInYellow
 
 TEST_F(ModelDrawing, NoYellowAxisWithoutAnExistingSelectedHardpoint) {
   auto Model = Load(Square(5), {{"A", Placed({0, 0, 0}, false)}});
-  for (int32_t Selected : {-1, 1}) {
-    Model->SelectedHardpoint = Selected;
+  for (const std::vector<int32_t>& Selected : {std::vector<int32_t>{}, std::vector<int32_t>{1}}) {
     glColor3f(1, 1, 1);  // the axes leave their colour behind
-    auto Items = Capture([&] { Model->DrawDirect(); }, 10);
+    auto Items = Capture([&] { DrawWithMarkers(*Model, Selected); }, 10);
     EXPECT_EQ(LinesOf(Items, Red).size(), 2u);
-    EXPECT_TRUE(LinesOf(Items, Yellow).empty()) << "selected " << Selected;
+    EXPECT_TRUE(LinesOf(Items, Yellow).empty()) << "selected " << Selected.size();
   }
   auto Bare = Load(Square(5));
   auto Items = Capture([&] { Bare->DrawDirect(); }, 10);
@@ -216,11 +222,10 @@ TEST_F(ModelDrawing, TheStubAtAHardpointsOriginIsFivePixelsThickAndItsLineOne) {
   // Extent 20 (the square lies outside the view): a line 2 units long along
   // +X from the centre, its stub 0.2 units (25 pixels).
   auto Model = Load(Square(10), {{"A", Placed({0, 0, 0}, true)}});
-  Model->SelectedHardpoint = -1;
   GlCapture::SetView(1);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  Model->DrawDirect();
+  DrawWithMarkers(*Model, {});
   const std::vector<uint8_t> Picture = Context.ReadPixels();
   auto RedRowsInColumn = [&](int X) {
     int Rows = 0;
@@ -365,13 +370,13 @@ TEST_F(ModelDrawing, TheBoundingBoxHasTwentyFourCornersAroundTheOriginAndKeepsTh
   EXPECT_TRUE(Model->Mesh().Loaded);
 }
 
-TEST_F(ModelDrawing, WithoutKeepDataTheMeshLeavesAfterTheAxesAreMeasuredAndIsReadAgain) {
+TEST_F(ModelDrawing, WithoutKeepDataTheMeshLeavesAfterItsFacesAndIsReadAgain) {
   auto Model = Load(Square(5), {{"A", Placed({0, 0, 0}, false)}}, /*KeepData=*/false);
   auto Items = Capture([&] { Model->DrawDirect(); }, 10);
   EXPECT_FALSE(Model->Mesh().Loaded);
-  auto RedLines = LinesOf(Items, Red);
-  ASSERT_EQ(RedLines.size(), 2u);
-  EXPECT_TRUE(Near(RedLines[0].Points[1], {0, 0, 1}));  // a tenth of the extent 10
+  // The markers are the scene's to draw, from the hardpoints it shows.
+  EXPECT_TRUE(LinesOf(Items, Red).empty());
+  EXPECT_EQ(Outlines(Items).size(), 1u);
   glColor3f(1, 1, 1);
   Items = Capture([&] { Model->DrawDirect(); }, 10);
   EXPECT_EQ(Outlines(Items).size(), 1u);
@@ -383,19 +388,18 @@ TEST_F(ModelDrawing, TheDisplayListReplaysWhatWasCompiledUntilSomethingMakesItDi
   const uint32_t Name = Model->DisplayList();
   ASSERT_NE(Name, 0u);
   EXPECT_TRUE(Model->ListDirty());
-  Model->SelectedHardpoint = 0;
   auto Items = Capture([&] { Model->Draw(); }, 10);
   EXPECT_FALSE(Model->ListDirty());
   EXPECT_EQ(glIsList(Name), GL_TRUE);
-  EXPECT_EQ(LinesOf(Items, Yellow).size(), 2u);
-  // A new selection is not a reason to compile again.
-  Model->SelectedHardpoint = -1;
+  EXPECT_EQ(Outlines(Items).size(), 1u);
   glColor3f(1, 1, 1);
-  EXPECT_EQ(LinesOf(Capture([&] { Model->Draw(); }, 10), Yellow).size(), 2u);
+  EXPECT_EQ(Outlines(Capture([&] { Model->Draw(); }, 10)).size(), 1u);
+  EXPECT_FALSE(Model->ListDirty());
   Model->SetWireframe(true);
   EXPECT_TRUE(Model->ListDirty());
   glColor3f(1, 1, 1);
-  EXPECT_TRUE(LinesOf(Capture([&] { Model->Draw(); }, 10), Yellow).empty());
+  EXPECT_EQ(Outlines(Capture([&] { Model->Draw(); }, 10)).size(), 1u);
+  EXPECT_FALSE(Model->ListDirty());
 
   Model->DeleteDisplayList();
   EXPECT_TRUE(Model->ListDirty());

@@ -407,7 +407,6 @@ TEST_F(ModelSetters, FlagsMarkTheListDirtyExceptUseList) {
   EXPECT_TRUE(Model.ListDirty());
   EXPECT_EQ(Model.DisplayList(), 0u);
   EXPECT_EQ(Model.LOD(), 0);
-  EXPECT_EQ(Model.SelectedHardpoint, 0);
   EXPECT_EQ(Model.Scale(), 0.0f);
   EXPECT_EQ(Model.FitSize(), 0.0f);
   Model.SetUseList(true);

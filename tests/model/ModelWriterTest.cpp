@@ -23,8 +23,8 @@ namespace {
 
 // Hardpoints whose numbers a float conversion would change: a NaN with a
 // payload, -0 and the smallest denormal; a name of Latin-1 bytes.
-std::vector<TModelHardpoint> OddHardpoints() {
-  TModelHardpoint A{"Gun\xE9", {}}, B{"Tail", {}};
+std::vector<THardpoint> OddHardpoints() {
+  THardpoint A{"Gun\xE9", {}}, B{"Tail", {}};
   uint32_t Payload = 0x7FA00001;
   std::memcpy(&A.Matrix[12], &Payload, 4);
   A.Matrix[13] = -0.0f;
@@ -33,7 +33,7 @@ std::vector<TModelHardpoint> OddHardpoints() {
   return {A, B, A};
 }
 
-void ExpectLoadedAs(const std::string& File, const std::vector<TModelHardpoint>& Expected) {
+void ExpectLoadedAs(const std::string& File, const std::vector<THardpoint>& Expected) {
   TZorvObject Model(TDisplayListPolicy::None);
   Model.LoadFromFile(File);
   ASSERT_EQ(Model.HardpointCount(), int32_t(Expected.size()));
@@ -106,7 +106,7 @@ TEST_F(ModelWriterTest, AFileWithoutHardpointsGetsThemWhereTheLoaderLooks) {
   const TBytes Before = Form("MESH", MeshForm + Rest);
   WriteFileBytes(Source, Before);
 
-  for (const auto& Hardpoints : {OddHardpoints(), std::vector<TModelHardpoint>{}}) {
+  for (const auto& Hardpoints : {OddHardpoints(), std::vector<THardpoint>{}}) {
     WriteModelFileWithHardpoints(Source, Output, Hardpoints, nullptr);
     ExpectLoadedAs(Output, Hardpoints);
     const TBytes After = ReadFileBytes(Output);
@@ -121,7 +121,7 @@ TEST_F(ModelWriterTest, RefusesWhatCannotBeWrittenAndWritesNothing) {
   struct TCase {
     const char* What;
     std::string Source, Output;
-    std::vector<TModelHardpoint> Hardpoints;
+    std::vector<THardpoint> Hardpoints;
     std::string Message;
   } Cases[] = {
       {"the source itself", Source, Source, {}, Source + " is the model file itself; choose another name"},

@@ -228,6 +228,12 @@ TEST_F(HostileModel, HardpointsCutShortEndTheLoadWithTheReadError) {
   // The file itself ends inside the matrix.
   EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Header("HARD", 52) + Floats({1, 0, 0})))),
             "raised: THardpoint: " + File + " ends inside the matrix of a hardpoint! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
+  // ... of a chunk too short for the matrix anyway, and inside a name.
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Header("HARD", 40) + Floats({1, 0, 0})))),
+            "raised: THardpoint: " + File + " ends inside the matrix of a hardpoint! / 3 1 3 1 | 0 0 0 1 1 0 | (none)");
+  EXPECT_EQ(Load(LodFile(Mesh, Form("HARD", Chunk("HARD", HardChunk(5, Text("gun") + TBytes{0})) + Header("HARD", 60) +
+                                                HardChunk(6, Text("gu"))))),
+            "raised: TIffReader: " + File + " ends inside a string! / 3 1 3 1 | 0 0 0 1 1 0 | gun@5 (none)");
 }
 
 TEST_F(HostileModel, StructureThatIsNotAModelFailsWithTheReadersErrors) {
