@@ -55,7 +55,10 @@ TModelMesh ReadFinestLevel(const std::string& ModelFile) {
   Model.LoadFromFile(ModelFile);
   if (Model.Levels().Loaded.empty())
     throw ELevelsFile(ModelFile + " holds a single mesh and no levels of detail to add to");
-  const TMeshData& Data = Model.Mesh();
+  return PlainMesh(Model.Mesh());
+}
+
+TModelMesh PlainMesh(const TMeshData& Data) {
   TModelMesh Mesh;
   Mesh.Vertices.assign(Data.Vertices.Data(), Data.Vertices.Data() + Data.VertexCount);
   Mesh.Normals.assign(Data.Normals.Data(), Data.Normals.Data() + Data.NormalCount);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/MeshData.h"
 #include "model/ModelWriter.h"
 #include "runtime/Exception.h"
 
@@ -18,6 +19,9 @@ QUELBIR_EXCEPTION(ELevelsFile);
 // read-only. The loader's errors pass unchanged; a single-mesh file, which
 // has no level container to hold further levels, raises ELevelsFile.
 TModelMesh ReadFinestLevel(const std::string& ModelFile);
+
+// A loaded level's mesh as plain arrays, every record as the loader holds it.
+TModelMesh PlainMesh(const TMeshData& Data);
 
 // The bytes of SourceFile with Made as its levels "0001" onwards. Every
 // level form of the container ("0000" to "9999" by its type) but the first
