@@ -2,8 +2,9 @@
 // A model file of the program's own: written into a folder that only this
 // user can read, made for it alone, and removed with that folder when the
 // file is no longer needed. It holds a new model that has no file of its own
-// yet, so that the document can read it as it reads any model file, while
-// no file the user chose is ever changed in place.
+// yet, or a model with levels of detail made in the window, so that the
+// document can read it as it reads any model file, while no file the user
+// chose is ever changed in place.
 #include <memory>
 #include <string>
 
