@@ -12,6 +12,7 @@
 #include "iff/IffWriter.h"
 #include "runtime/FileLayer.h"
 #include "runtime/FloatErrors.h"
+#include "runtime/OutputFiles.h"
 
 namespace {
 
@@ -241,7 +242,9 @@ void TZorvObject::ReadHardpoints(TIffReader& Reader) {
 
 void TZorvObject::SaveToFile(const std::string& FileName) {
   EnsureLoaded();
-  TIffWriter Writer(FileName, wmFile);
+  // Composed in memory and put in place whole by the one writing unit: a
+  // failed save leaves no half file, and the model's own file is refused.
+  TIffWriter Writer("", wmMemory);
   for (const char* Tag : {"DETA", "MESH", "0000", "MESH", "0012"}) Writer.OpenForm(TIffTag::FromBytes(Tag));
   auto WriteChunk = [&](const char(&Tag)[5], const void* Data, int64_t Bytes) {
     Writer.OpenChunk(TIffTag(Tag));
@@ -254,7 +257,8 @@ void TZorvObject::SaveToFile(const std::string& FileName) {
   WriteChunk("FVRT", FMesh.FaceVertices.Data(), int64_t(FMesh.FaceVertexCount) * sizeof(TFaceVertex));
   WriteChunk("FACE", FMesh.Faces.Data(), int64_t(FMesh.FaceCount) * sizeof(TFace));
   for (int I = 0; I < 5; ++I) Writer.CloseForm();
-  Writer.Destroy();
+  const std::vector<uint8_t>& Bytes = Writer.MemoryBytes();
+  WriteOutputFile(FileName, Bytes.data(), Bytes.size(), FFileName);
   FreeDataUnlessKept();
 }
 

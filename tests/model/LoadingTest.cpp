@@ -259,6 +259,11 @@ TEST_F(ModelLoading, SaveOfAnUnloadedModelReadsItsOwnFileAndFreesItUnlessKept) {
   TZorvObject Saved(TDisplayListPolicy::None);
   Saved.LoadFromFile(Dir.File("saved.iff"));
   EXPECT_EQ(Saved.Mesh().FaceCount, SampleCraftMesh(0).Faces.size());
+  // Never onto the model's own file, which stays as it was.
+  const std::vector<uint8_t> Before = ReadFileBytes(SampleFile(Dir));
+  EXPECT_EQ(MessageOf([&] { Model.SaveToFile(SampleFile(Dir)); }),
+            SampleFile(Dir) + " is the model file itself; choose another name");
+  EXPECT_EQ(ReadFileBytes(SampleFile(Dir)), Before);
 }
 
 TEST_F(ModelBounds, StartAtTenThousandAndZeroAndCountOnlyVerticesOfFaces) {
