@@ -19,7 +19,8 @@ TPrivateModelFile::TPrivateModelFile() {
   // mkdtemp makes the folder with mode 0700, under a name no other program
   // chose.
   if (mkdtemp(Name.data()) == nullptr)
-    throw Exception("Cannot make a private folder for the model shown in " + Base.string() + ": " + std::strerror(errno));
+    throw Exception("Cannot make a private folder for the model shown in " + Base.string() + ": " +
+                    std::strerror(errno));
   FFolder = Name.data();
   FPath = (std::filesystem::path(FFolder) / "new-model.iff").string();
 }

@@ -386,16 +386,8 @@ void TIffReader::HoldChunk(const TChunk& Chunk) {
   const int64_t FormEnd = Form ? int64_t(Form->Offset) + 8 + Form->Size : DataStart + Chunk.Size;
   const int32_t Want = int32_t(std::max<int64_t>(Chunk.Size, std::min<int64_t>(HeldChunkLimit, FormEnd - DataStart)));
   if (FWindow.size() < size_t(Want)) FWindow.resize(size_t(Want));
-  const int64_t Position = FStream->Position();
-  FStream->Seek(DataStart);
-  // Back where the caller was however the read ends.
-  struct TBack {
-    TFileStream& Stream;
-    int64_t Position;
-    ~TBack() { Stream.Seek(Position); }
-  } Back{*FStream, Position};
   FWindowValid = false;
-  FWindowLength = FStream->Read(FWindow.data(), Want);
+  FWindowLength = ReadAt(DataStart, FWindow.data(), Want);
   FWindowStart = DataStart;
   FWindowAtEnd = FWindowLength < Want;
   FWindowValid = true;
@@ -531,15 +523,20 @@ std::vector<uint8_t> TIffReader::ReadBytes(int64_t Offset, int32_t Count) {
   // Memory for no more than the file holds, whatever a size field claims.
   const int64_t InFile = std::max<int64_t>(0, FStream->Size() - Offset);
   std::vector<uint8_t> Bytes(size_t(std::clamp<int64_t>(Count, 0, InFile)));
+  Bytes.resize(size_t(ReadAt(Offset, Bytes.data(), int32_t(Bytes.size()))));
+  return Bytes;
+}
+
+int32_t TIffReader::ReadAt(int64_t Offset, uint8_t* Into, int32_t Count) {
   const int64_t Position = FStream->Position();
   FStream->Seek(Offset);
+  // Back where the caller was however the read ends.
   struct TBack {
     TFileStream& Stream;
     int64_t Position;
     ~TBack() { Stream.Seek(Position); }
   } Back{*FStream, Position};
-  Bytes.resize(size_t(FStream->Read(Bytes.data(), int32_t(Bytes.size()))));
-  return Bytes;
+  return FStream->Read(Into, Count);
 }
 
 void TIffReader::Flush() { FStream->Flush(); }

@@ -130,6 +130,9 @@ private:
   // Serves the open chunk from memory: from the window when it holds the
   // chunk, else from a window read anew at the chunk's data.
   void HoldChunk(const TChunk& Chunk);
+  // Count bytes from Offset of the file into Into, the stream left where it
+  // was: what the file gave.
+  int32_t ReadAt(int64_t Offset, uint8_t* Into, int32_t Count);
   // True, and the chunk served from it, when the window holds every byte of
   // Chunk the file held.
   bool WindowHolds(const TChunk& Chunk);
